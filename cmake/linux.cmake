@@ -1,0 +1,54 @@
+# The Linux build: Qt 6 Widgets over the project's own Linux services.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+set(CMAKE_AUTOMOC ON)
+
+file(GLOB LINUX_SOURCES CONFIGURE_DEPENDS src/linux/*.cpp)
+add_library(tavimoro_linux STATIC ${LINUX_SOURCES})
+target_link_libraries(tavimoro_linux PUBLIC tavimoro_core)
+
+file(GLOB QT_SOURCES CONFIGURE_DEPENDS src/qt/*.cpp src/qt/*.h)
+list(FILTER QT_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
+add_library(tavimoro_qt STATIC ${QT_SOURCES})
+target_link_libraries(tavimoro_qt PUBLIC tavimoro_linux Qt6::Widgets)
+
+add_executable(tavimoro src/qt/main.cpp)
+target_link_libraries(tavimoro PRIVATE tavimoro_qt)
+
+add_executable(tavimoro-ini tools/tavimoro-ini.cpp)
+target_link_libraries(tavimoro-ini PRIVATE tavimoro_linux)
+
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# Unit tests of the portable code against fakes of the platform.
+file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp tests/support/*.cpp)
+add_executable(tavimoro_unit_tests ${UNIT_SOURCES})
+target_include_directories(tavimoro_unit_tests PRIVATE tests)
+target_link_libraries(tavimoro_unit_tests PRIVATE tavimoro_core GTest::gtest_main)
+gtest_discover_tests(tavimoro_unit_tests DISCOVERY_TIMEOUT 60)
+
+# Platform tests of the Linux services against real files, images and tools.
+file(GLOB LINUX_TEST_SOURCES CONFIGURE_DEPENDS tests/linux/*.cpp)
+add_executable(tavimoro_linux_tests ${LINUX_TEST_SOURCES})
+target_include_directories(tavimoro_linux_tests PRIVATE tests)
+target_link_libraries(tavimoro_linux_tests PRIVATE tavimoro_qt GTest::gtest_main)
+gtest_discover_tests(tavimoro_linux_tests DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+# End-to-end tests: shell scripts that start the real programs.
+set(TAVIMORO_WINDOWS_BUILD_DIR "${CMAKE_SOURCE_DIR}/build/windows" CACHE PATH "Where the Windows build lives")
+file(GLOB E2E_LINUX CONFIGURE_DEPENDS tests/e2e/linux/*.sh)
+foreach(script ${E2E_LINUX})
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME e2e_linux_${name} COMMAND bash ${script})
+    set_tests_properties(e2e_linux_${name} PROPERTIES TIMEOUT 300 ENVIRONMENT
+        "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endforeach()
+file(GLOB E2E_WINE CONFIGURE_DEPENDS tests/e2e/wine/*.sh)
+foreach(script ${E2E_WINE})
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME e2e_wine_${name} COMMAND bash ${script})
+    set_tests_properties(e2e_wine_${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT
+        "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endforeach()

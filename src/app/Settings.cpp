@@ -1,0 +1,88 @@
+#include "app/Settings.h"
+
+#include "app/IniClass.h"
+#include "app/Text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <string_view>
+
+namespace app {
+namespace {
+
+constexpr std::int32_t kTimerMin = 0;
+constexpr std::int32_t kTimerMax = 65535; // a timer interval takes 0 to 65535 ms
+constexpr std::int32_t kTimerDefault = 1000;
+
+// A plain decimal number ("1", "-1", "0.0"): its truth is whether any digit is non-zero. Parsed by
+// hand because the C library's conversion follows the user's locale.
+std::optional<bool> numberTruth(std::string_view text) {
+    if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+        text.remove_prefix(1);
+    bool digits = false, nonZero = false, point = false;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            digits = true;
+            nonZero = nonZero || c != '0';
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    return nonZero;
+}
+
+// An interval as stored: a decimal integer, clamped into what a timer takes. Digits beyond any
+// integer type still clamp, by their sign; anything that is not an integer reads as the default.
+std::int32_t readInterval(const std::string& text) {
+    std::string_view digits = text;
+    bool negative = false;
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+        negative = digits.front() == '-';
+        digits.remove_prefix(1);
+    }
+    if (digits.empty() ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return kTimerDefault;
+    long long value = 0;
+    auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (ec == std::errc::result_out_of_range || ptr != digits.data() + digits.size())
+        return negative ? kTimerMin : kTimerMax;
+    if (negative)
+        value = -value;
+    return static_cast<std::int32_t>(std::clamp<long long>(value, kTimerMin, kTimerMax));
+}
+
+} // namespace
+
+bool readBoolean(const std::string& text, bool fallback) {
+    if (equalsIgnoreCase(text, "True"))
+        return true;
+    if (equalsIgnoreCase(text, "False"))
+        return false;
+    return numberTruth(text).value_or(fallback);
+}
+
+void LoadSettings(IniClass& accessor, Settings& settings) {
+    auto mode = [&](const char* key, bool fallback) {
+        return readBoolean(accessor.T_GetSetting(key, fallback ? "True" : "False", "Mode"), fallback);
+    };
+    settings.standby = mode("standby", false);
+    settings.WindowTop = mode("WindowTop", false);
+    settings.VolumeName = mode("VolumeName", true);
+    settings.AutoOpen = mode("AutoOpen", false);
+    settings.AutoShortcut = mode("AutoShortcut", false);
+    settings.StartMode = mode("StartMode", false);
+
+    // Both intervals are written back so that they appear in the file from the first run on.
+    settings.RefreshTimer = readInterval(accessor.T_GetSetting("RefreshTimer", "1000", "Status"));
+    accessor.T_SaveSetting("RefreshTimer", std::to_string(settings.RefreshTimer), "Status");
+    settings.ChangeTimer = readInterval(accessor.T_GetSetting("ChangeTimer", "1000", "Status"));
+    accessor.T_SaveSetting("ChangeTimer", std::to_string(settings.ChangeTimer), "Status");
+}
+
+} // namespace app

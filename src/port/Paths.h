@@ -1,0 +1,15 @@
+#pragma once
+// The platform's path conventions, for the portable code that splits and joins paths.
+#include <string>
+#include <string_view>
+
+namespace port {
+
+// The separator the platform writes ("\" on Windows, "/" on Linux).
+char pathSeparator();
+// True for every character that separates folders in a path the platform accepts.
+bool isPathSeparator(char c);
+// True when the path names a location without a base folder (Windows: "C:\", "\\server"; Linux: "/").
+bool isAbsolutePath(std::string_view path);
+
+} // namespace port

@@ -1,0 +1,32 @@
+#pragma once
+// The process and its environment: where the program lives, what it was given, the one-instance test.
+#include <string>
+
+namespace port {
+
+class IProcess {
+  public:
+    virtual ~IProcess() = default;
+    // The executable's file name without extension ("tavimoro").
+    virtual std::string exeName() = 0;
+    // The command-line text: on Windows everything after the executable's name with leading blanks
+    // removed; on Linux the arguments joined by single spaces.
+    virtual std::string commandLine() = 0;
+    // The settings file's full path (Windows beside the executable; Linux under the XDG config folder,
+    // which is created when missing).
+    virtual std::string settingsFilePath() = 0;
+    // The folder that receives the launch files, ending in the separator.
+    virtual std::string launchFolder() = 0;
+    // The extension of a shortcut file (".lnk" on Windows, ".desktop" on Linux).
+    virtual std::string shortcutExtension() = 0;
+    // The program's title, the default caption of its message boxes.
+    virtual std::string title() = 0;
+    // True when another instance of the program already runs in this user session. The first call
+    // claims the instance for this process.
+    virtual bool anotherInstanceRunning() = 0;
+    // Brings the top-level window titled exactly `title`, else one whose title begins with it, to the
+    // front. False when there is none.
+    virtual bool activateWindow(const std::string& title) = 0;
+};
+
+} // namespace port

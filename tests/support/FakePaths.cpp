@@ -1,0 +1,15 @@
+// The unit tests run the portable code with the Windows path conventions.
+#include "port/Paths.h"
+
+namespace port {
+char pathSeparator() {
+    return '\\';
+}
+bool isPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+bool isAbsolutePath(std::string_view p) {
+    return (p.size() >= 3 && p[1] == ':' && isPathSeparator(p[2])) ||
+           (p.size() >= 2 && p[0] == '\\' && p[1] == '\\');
+}
+} // namespace port
