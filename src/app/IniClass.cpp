@@ -1,0 +1,187 @@
+#include "app/IniClass.h"
+
+#include "app/Profile.h"
+#include "app/Settings.h"
+#include "port/Paths.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace app {
+
+namespace {
+
+// Every read goes through a buffer of this size, as the Windows profile API is called with it.
+constexpr std::size_t kBufferSize = 4096;
+
+// Files the program creates get the platform's own line breaks.
+profile::Newline newFileStyle() {
+    return port::pathSeparator() == '\\' ? profile::Newline::CrLf : profile::Newline::Lf;
+}
+
+// A single-precision number as decimal text, the shortest text that reads back as the same number.
+std::string singleText(float value) {
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+// A stored number, or nothing when the text is not one (blanks around it are allowed).
+std::optional<float> readSingle(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    float value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+const char* booleanText(bool value) {
+    return value ? "True" : "False";
+}
+
+// Top, Left, Width and Height, in the order they are stored and restored.
+struct Placement {
+    const char* suffix;
+    float (port::IPlacedWindow::*get)();
+    void (port::IPlacedWindow::*set)(float);
+};
+constexpr Placement kPlacements[] = {
+    {"_Top", &port::IPlacedWindow::Top, &port::IPlacedWindow::setTop},
+    {"_Left", &port::IPlacedWindow::Left, &port::IPlacedWindow::setLeft},
+    {"_Width", &port::IPlacedWindow::Width, &port::IPlacedWindow::setWidth},
+    {"_Height", &port::IPlacedWindow::Height, &port::IPlacedWindow::setHeight},
+};
+
+} // namespace
+
+IniClass::IniClass(port::IFileSystem& files, port::ITextCodec& codec) : m_files(files), m_codec(codec) {}
+
+const std::string& IniClass::sectionOrCurrent(const std::string& section) const {
+    return section.empty() ? m_section : section;
+}
+
+std::string IniClass::T_GetSetting(const std::string& key, const std::string& defaultValue,
+                                   const std::string& section) {
+    return profile::getProfileString(m_files, m_codec, m_file, sectionOrCurrent(section), key, defaultValue,
+                                     kBufferSize);
+}
+
+std::optional<SettingTable> IniClass::T_GetAllSettings(const std::string& section) {
+    return SplitSection(readSectionBuffer(sectionOrCurrent(section)));
+}
+
+void IniClass::T_SaveSetting(const std::string& key, const std::string& setting, const std::string& section) {
+    profile::writeProfileString(m_files, m_codec, m_file, sectionOrCurrent(section), key, setting,
+                                newFileStyle());
+}
+
+void IniClass::T_DeleteSetting(const std::string& key, const std::string& section) {
+    const std::string& target = sectionOrCurrent(section);
+    if (key.empty()) {
+        profile::deleteProfileSection(m_files, m_codec, m_file, target);
+        return;
+    }
+    // Only the key's own lines go. Rebuilding the section from a section read instead would lose its
+    // comments, its lines without "=", everything past the read buffer and its place in the file.
+    profile::deleteProfileKey(m_files, m_codec, m_file, target, key);
+}
+
+port::FontRecord IniClass::FontGetSetting(const std::string& key, const port::FontRecord& font,
+                                          const std::string& section) {
+    port::FontRecord result;
+    result.Name = T_GetSetting(key + "_Name", font.Name, section);
+    result.Size = readSingle(T_GetSetting(key + "_Size", singleText(font.Size), section)).value_or(font.Size);
+    auto flag = [&](const char* suffix, bool current) {
+        return readBoolean(T_GetSetting(key + suffix, booleanText(current), section), current);
+    };
+    result.Bold = flag("_Bold", font.Bold);
+    result.Italic = flag("_Italic", font.Italic);
+    result.Strikethrough = flag("_Strikethrough", font.Strikethrough);
+    result.Underline = flag("_Underline", font.Underline);
+    return result;
+}
+
+void IniClass::FontSaveSetting(const std::string& key, const port::FontRecord& font,
+                               const std::string& section) {
+    T_SaveSetting(key + "_Name", font.Name, section);
+    T_SaveSetting(key + "_Size", singleText(font.Size), section);
+    T_SaveSetting(key + "_Bold", booleanText(font.Bold), section);
+    T_SaveSetting(key + "_Italic", booleanText(font.Italic), section);
+    T_SaveSetting(key + "_Strikethrough", booleanText(font.Strikethrough), section);
+    T_SaveSetting(key + "_Underline", booleanText(font.Underline), section);
+}
+
+void IniClass::FormGetSetting(port::IPlacedWindow& window, const std::string& section) {
+    const std::string name = window.name();
+    for (const Placement& p : kPlacements) {
+        // The current value is the default, so a missing entry leaves the window as it is; a stored text
+        // that is not a number does the same.
+        float current = (window.*p.get)();
+        auto stored = readSingle(T_GetSetting(name + p.suffix, singleText(current), section));
+        (window.*p.set)(stored.value_or(current));
+    }
+}
+
+void IniClass::FormSaveSetting(port::IPlacedWindow& window, const std::string& section) {
+    const std::string name = window.name();
+    for (const Placement& p : kPlacements)
+        T_SaveSetting(name + p.suffix, singleText((window.*p.get)()), section);
+}
+
+void IniClass::ListGetSetting(const std::string& key, std::vector<std::string>& list,
+                              const std::string& section) {
+    for (std::size_t i = 0; i < list.size(); ++i)
+        list[i] = T_GetSetting(key + "_" + std::to_string(i), list[i], section);
+}
+
+void IniClass::ListSaveSetting(const std::string& key, const std::vector<std::string>& list,
+                               const std::string& section) {
+    for (std::size_t i = 0; i < list.size(); ++i)
+        T_SaveSetting(key + "_" + std::to_string(i), list[i], section);
+}
+
+std::string IniClass::readSectionBuffer(const std::string& section) {
+    // Entries each end in a NUL and the list in a second one; what does not fit in the buffer is cut,
+    // and the buffer still ends in two NULs.
+    std::string raw;
+    for (const std::string& line : profile::getProfileSection(m_files, m_codec, m_file, section)) {
+        raw += line;
+        raw += '\0';
+        if (raw.size() > kBufferSize)
+            break;
+    }
+    if (raw.size() + 1 > kBufferSize) {
+        raw.resize(kBufferSize - 2);
+        raw += '\0';
+    }
+    raw += '\0';
+    return raw;
+}
+
+std::optional<SettingTable> SplitSection(const std::string& raw) {
+    SettingTable table;
+    std::size_t pos = 0;
+    while (pos < raw.size()) {
+        std::size_t end = raw.find('\0', pos);
+        if (end == std::string::npos)
+            end = raw.size();
+        std::string_view entry(raw.data() + pos, end - pos);
+        if (entry.size() < 2)
+            break;
+        std::size_t eq = entry.find('=');
+        if (eq != std::string_view::npos)
+            table.emplace_back(std::string(entry.substr(0, eq)), std::string(entry.substr(eq + 1)));
+        pos = end + 1;
+    }
+    if (table.empty())
+        return std::nullopt;
+    return table;
+}
+
+} // namespace app

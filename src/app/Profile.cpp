@@ -1,0 +1,534 @@
+#include "app/Profile.h"
+
+#include <cstdint>
+
+namespace app::profile {
+
+namespace {
+
+// How the file's text is stored. Only the line structure is read from the raw bytes (line breaks, blanks,
+// "[", ";" and "=" are the same single units in every form); names and values are decoded line by line.
+enum class Form { Ansi, Utf8, Utf16Le };
+
+enum class Kind { Blank, Comment, Header, Other };
+
+struct Line {
+    std::size_t begin = 0; // first byte of the line
+    std::size_t end = 0;   // end of its content, before CR LF or LF
+    std::size_t next = 0;  // first byte after its line break
+    bool hasBreak() const { return next != end; }
+};
+
+struct SectionRange {
+    Line header;
+    std::size_t bodyBegin = 0; // first byte after the header line
+    std::size_t bodyEnd = 0;   // first byte of the next header line, or the end of the file
+};
+
+bool isBlank(char32_t c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view trim(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && isBlank(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && isBlank(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string_view trimRight(std::string_view s) {
+    std::size_t e = s.size();
+    while (e > 0 && isBlank(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(0, e);
+}
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Names compare ignoring ASCII letter case only, so that multi-byte text is compared as it stands.
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void appendUtf16(std::string& out, char32_t c) {
+    auto unit = [&out](std::uint32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>((u >> 8) & 0xFF);
+    };
+    if (c < 0x10000) {
+        unit(c);
+    } else {
+        c -= 0x10000;
+        unit(0xD800 + (c >> 10));
+        unit(0xDC00 + (c & 0x3FF));
+    }
+}
+
+class Document {
+  public:
+    Document(std::string_view bytes, port::ITextCodec& codec) : m_bytes(bytes), m_codec(codec) {
+        if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+            m_form = Form::Utf16Le;
+            m_unit = 2;
+            m_body = 2;
+        } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+            m_form = Form::Utf8;
+            m_body = 3;
+        }
+    }
+
+    std::string_view bytes() const { return m_bytes; }
+
+    // The code unit at `pos`; 0 past the end (an odd last byte of UTF-16 counts as past the end).
+    char32_t unitAt(std::size_t pos) const {
+        if (pos + m_unit > m_bytes.size())
+            return 0;
+        if (m_unit == 1)
+            return static_cast<unsigned char>(m_bytes[pos]);
+        return static_cast<unsigned char>(m_bytes[pos]) | (static_cast<unsigned char>(m_bytes[pos + 1]) << 8);
+    }
+
+    std::size_t firstLine() const { return m_body; }
+
+    // The line that starts at `pos`; false at the end of the file.
+    bool lineAt(std::size_t pos, Line& line) const {
+        if (pos >= m_bytes.size())
+            return false;
+        line.begin = pos;
+        std::size_t i = pos;
+        if (m_unit == 1) {
+            std::size_t nl = m_bytes.find('\n', pos);
+            i = nl == std::string_view::npos ? m_bytes.size() : nl;
+        } else {
+            while (i + 1 < m_bytes.size() && unitAt(i) != '\n')
+                i += 2;
+            if (i + 1 >= m_bytes.size())
+                i = m_bytes.size();
+        }
+        if (i >= m_bytes.size()) {
+            line.end = line.next = m_bytes.size();
+            return true;
+        }
+        line.next = i + m_unit;
+        line.end = i;
+        if (line.end >= pos + m_unit && unitAt(line.end - m_unit) == '\r')
+            line.end -= m_unit;
+        return true;
+    }
+
+    Kind kind(const Line& line) const {
+        std::size_t i = line.begin;
+        while (i + m_unit <= line.end && isBlank(unitAt(i)))
+            i += m_unit;
+        if (i + m_unit > line.end)
+            return Kind::Blank;
+        char32_t c = unitAt(i);
+        return c == '[' ? Kind::Header : c == ';' ? Kind::Comment : Kind::Other;
+    }
+
+    std::string decode(std::size_t begin, std::size_t end) const {
+        std::string_view raw = m_bytes.substr(begin, end - begin);
+        switch (m_form) {
+        case Form::Utf16Le:
+            return utf16leToUtf8(raw);
+        case Form::Utf8:
+            return std::string(raw);
+        case Form::Ansi:
+            break;
+        }
+        return m_codec.ansiToUtf8(raw);
+    }
+    std::string text(const Line& line) const { return decode(line.begin, line.end); }
+
+    std::string encode(std::string_view text) const {
+        switch (m_form) {
+        case Form::Utf16Le:
+            return utf8ToUtf16le(text);
+        case Form::Utf8:
+            return std::string(text);
+        case Form::Ansi:
+            break;
+        }
+        return m_codec.utf8ToAnsi(text);
+    }
+
+    // The encoded line break for new lines: the style of the file's first line break, else the caller's.
+    std::string newline(Newline fallback) const {
+        bool crlf = fallback == Newline::CrLf;
+        Line line;
+        if (lineAt(m_body, line) && line.hasBreak())
+            crlf = line.end + m_unit < line.next;
+        return encode(crlf ? "\r\n" : "\n");
+    }
+
+    // True when the file's last line has text but no line break.
+    bool endsWithoutBreak() const { return m_bytes.size() > m_body && unitAt(lastUnit()) != '\n'; }
+
+    // The name of a header line: between its "[" and the first "]" (the rest of the line without one).
+    std::string headerName(const Line& line) const {
+        std::string t = text(line);
+        std::string_view s = trim(t);
+        if (!s.empty() && s.front() == '[')
+            s.remove_prefix(1);
+        s = s.substr(0, s.find(']'));
+        return std::string(trim(s));
+    }
+
+    std::optional<SectionRange> findSection(std::string_view name) const {
+        name = trim(name);
+        Line line;
+        std::size_t pos = m_body;
+        std::optional<SectionRange> found;
+        while (lineAt(pos, line)) {
+            if (kind(line) == Kind::Header) {
+                if (found) {
+                    found->bodyEnd = line.begin;
+                    return found;
+                }
+                if (sameName(headerName(line), name))
+                    found = SectionRange{line, line.next, m_bytes.size()};
+            }
+            pos = line.next;
+        }
+        return found;
+    }
+
+    // Position of the first "=" unit of the line, or npos.
+    std::size_t equalsSign(const Line& line) const {
+        for (std::size_t i = line.begin; i + m_unit <= line.end; i += m_unit)
+            if (unitAt(i) == '=')
+                return i;
+        return std::string_view::npos;
+    }
+
+    std::size_t unit() const { return m_unit; }
+
+    // Appends a NUL to `out` (the whole file so far) when it ends in half a UTF-16 unit, so that what is
+    // appended after it stays aligned. True when it did.
+    bool padToUnit(std::string& out) const {
+        if (m_unit == 1 || out.size() < m_body || (out.size() - m_body) % m_unit == 0)
+            return false;
+        out += '\0';
+        return true;
+    }
+
+  private:
+    std::size_t lastUnit() const { return m_bytes.size() - m_unit - (m_bytes.size() - m_body) % m_unit; }
+
+    std::string_view m_bytes;
+    port::ITextCodec& m_codec;
+    Form m_form = Form::Ansi;
+    std::size_t m_unit = 1;
+    std::size_t m_body = 0;
+};
+
+// An entry line of a section: the key before its first "=" and the value after it, both trimmed.
+struct Entry {
+    std::string key;
+    std::string value;
+};
+
+std::optional<Entry> parseEntry(const Document& doc, const Line& line) {
+    if (doc.kind(line) != Kind::Other)
+        return std::nullopt;
+    std::string t = doc.text(line);
+    std::size_t eq = t.find('=');
+    if (eq == std::string::npos)
+        return std::nullopt;
+    std::string_view all = t;
+    return Entry{std::string(trim(all.substr(0, eq))), std::string(trim(all.substr(eq + 1)))};
+}
+
+// Calls `visit(line)` for every line of the section's body until it returns true.
+template <typename Visit> void forEachLine(const Document& doc, const SectionRange& range, Visit visit) {
+    Line line;
+    std::size_t pos = range.bodyBegin;
+    while (pos < range.bodyEnd && doc.lineAt(pos, line)) {
+        if (visit(line))
+            return;
+        pos = line.next;
+    }
+}
+
+} // namespace
+
+std::optional<std::string> findValue(std::string_view bytes, std::string_view section, std::string_view key,
+                                     port::ITextCodec& codec) {
+    Document doc(bytes, codec);
+    auto range = doc.findSection(section);
+    if (!range)
+        return std::nullopt;
+    key = trim(key);
+    std::optional<std::string> value;
+    forEachLine(doc, *range, [&](const Line& line) {
+        auto entry = parseEntry(doc, line);
+        if (!entry || !sameName(entry->key, key))
+            return false;
+        std::string_view v = entry->value;
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.substr(1, v.size() - 2);
+        value = std::string(v);
+        return true;
+    });
+    return value;
+}
+
+std::string getString(std::string_view bytes, std::string_view section, std::string_view key,
+                      std::string_view defaultValue, port::ITextCodec& codec, std::size_t bufferSize) {
+    if (bufferSize == 0)
+        return "";
+    auto value = findValue(bytes, section, key, codec);
+    std::string_view text = value ? std::string_view(*value) : trimRight(defaultValue);
+    return cutUtf8(text.substr(0, text.find('\0')), bufferSize - 1);
+}
+
+std::vector<std::string> getSection(std::string_view bytes, std::string_view section,
+                                    port::ITextCodec& codec) {
+    Document doc(bytes, codec);
+    std::vector<std::string> lines;
+    if (auto range = doc.findSection(section))
+        forEachLine(doc, *range, [&](const Line& line) {
+            if (doc.kind(line) == Kind::Other)
+                lines.emplace_back(trim(doc.text(line)));
+            return false;
+        });
+    return lines;
+}
+
+std::string writeString(std::string_view bytes, std::string_view section, std::string_view key,
+                        std::string_view value, port::ITextCodec& codec, Newline newFileStyle) {
+    Document doc(bytes, codec);
+    const std::string nl = doc.newline(newFileStyle);
+    key = trim(key);
+    const std::string entryLine = doc.encode(std::string(key) + "=" + std::string(value)) + nl;
+
+    auto range = doc.findSection(section);
+    if (!range) {
+        std::string out(bytes);
+        bool needBreak = doc.endsWithoutBreak();
+        if (doc.padToUnit(out) || needBreak)
+            out += nl;
+        out += doc.encode("[" + std::string(trim(section)) + "]") + nl + entryLine;
+        return out;
+    }
+
+    // The existing entry keeps its line and its spelling; only the text after its "=" changes.
+    std::optional<Line> existing;
+    Line lastContent = range->header;
+    forEachLine(doc, *range, [&](const Line& line) {
+        Kind k = doc.kind(line);
+        if (k == Kind::Blank || k == Kind::Comment)
+            return false;
+        lastContent = line;
+        auto entry = parseEntry(doc, line);
+        if (entry && sameName(entry->key, key)) {
+            existing = line;
+            return true;
+        }
+        return false;
+    });
+    if (existing) {
+        std::size_t valueBegin = doc.equalsSign(*existing) + doc.unit();
+        std::string out(bytes.substr(0, valueBegin));
+        out += doc.encode(value);
+        out += bytes.substr(existing->end);
+        return out;
+    }
+
+    // A new entry goes after the section's last line of content, before its trailing blank lines.
+    std::string out(bytes.substr(0, lastContent.next));
+    if (doc.padToUnit(out) || !lastContent.hasBreak())
+        out += nl;
+    out += entryLine;
+    out += bytes.substr(lastContent.next);
+    return out;
+}
+
+std::string deleteSection(std::string_view bytes, std::string_view section, port::ITextCodec& codec) {
+    Document doc(bytes, codec);
+    auto range = doc.findSection(section);
+    if (!range)
+        return std::string(bytes);
+    std::string out(bytes.substr(0, range->header.begin));
+    out += bytes.substr(range->bodyEnd);
+    return out;
+}
+
+std::string deleteKey(std::string_view bytes, std::string_view section, std::string_view key,
+                      port::ITextCodec& codec) {
+    Document doc(bytes, codec);
+    auto range = doc.findSection(section);
+    if (!range)
+        return std::string(bytes);
+    key = trim(key);
+    std::string out;
+    std::size_t kept = 0; // bytes before this position are decided
+    forEachLine(doc, *range, [&](const Line& line) {
+        auto entry = parseEntry(doc, line);
+        if (entry && sameName(entry->key, key)) {
+            out += bytes.substr(kept, line.begin - kept);
+            kept = line.next;
+        }
+        return false;
+    });
+    out += bytes.substr(kept);
+    return out;
+}
+
+namespace {
+
+// The file's bytes for a write: empty for a file that does not exist yet, nothing for one that exists but
+// cannot be read (replacing it would lose what it holds).
+std::optional<std::string> readForWrite(port::IFileSystem& files, const std::string& path) {
+    if (auto data = files.readFile(path))
+        return data;
+    if (files.attributes(path))
+        return std::nullopt;
+    return std::string();
+}
+
+// Writes only what changed: an unchanged file is left alone.
+bool store(port::IFileSystem& files, const std::string& path, const std::string& before,
+           const std::string& after) {
+    if (after == before)
+        return true;
+    return files.replaceFile(path, after);
+}
+
+} // namespace
+
+std::string getProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                             std::string_view section, std::string_view key, std::string_view defaultValue,
+                             std::size_t bufferSize) {
+    auto data = files.readFile(path);
+    return getString(data ? std::string_view(*data) : std::string_view(), section, key, defaultValue, codec,
+                     bufferSize);
+}
+
+std::vector<std::string> getProfileSection(port::IFileSystem& files, port::ITextCodec& codec,
+                                           const std::string& path, std::string_view section) {
+    auto data = files.readFile(path);
+    if (!data)
+        return {};
+    return getSection(*data, section, codec);
+}
+
+bool writeProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                        std::string_view section, std::string_view key, std::string_view value,
+                        Newline newFileStyle) {
+    auto data = readForWrite(files, path);
+    if (!data)
+        return false;
+    return store(files, path, *data, writeString(*data, section, key, value, codec, newFileStyle));
+}
+
+bool deleteProfileSection(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                          std::string_view section) {
+    auto data = files.readFile(path);
+    if (!data)
+        return !files.attributes(path);
+    return store(files, path, *data, deleteSection(*data, section, codec));
+}
+
+bool deleteProfileKey(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                      std::string_view section, std::string_view key) {
+    auto data = files.readFile(path);
+    if (!data)
+        return !files.attributes(path);
+    return store(files, path, *data, deleteKey(*data, section, key, codec));
+}
+
+std::string utf16leToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    auto unitAt = [&](std::size_t i) -> char32_t {
+        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unitAt(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+            char32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+    }
+    return out;
+}
+
+std::string utf8ToUtf16le(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        auto b = static_cast<unsigned char>(text[i]);
+        std::size_t len = b < 0x80             ? 1
+                          : (b & 0xE0) == 0xC0 ? 2
+                          : (b & 0xF0) == 0xE0 ? 3
+                          : (b & 0xF8) == 0xF0 ? 4
+                                               : 0;
+        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        bool ok = len != 0 && i + len <= text.size();
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            auto cont = static_cast<unsigned char>(text[i + k]);
+            ok = (cont & 0xC0) == 0x80;
+            c = (c << 6) | (cont & 0x3F);
+        }
+        static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)))
+            ok = false;
+        if (!ok) {
+            appendUtf16(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        appendUtf16(out, c);
+        i += len;
+    }
+    return out;
+}
+
+std::string cutUtf8(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit)
+        return std::string(text);
+    std::size_t cut = limit;
+    // Back off over continuation bytes, then drop the lead byte whose character would be split.
+    // A well-formed character has at most three of them.
+    for (int k = 0; k < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++k)
+        --cut;
+    if ((static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        cut = limit; // not UTF-8 here: cut at the byte limit
+    return std::string(text.substr(0, cut));
+}
+
+} // namespace app::profile

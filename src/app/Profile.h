@@ -1,0 +1,82 @@
+#pragma once
+// The project's own profile engine: the operations of the Windows profile API (read a value, write a
+// value, read a section, delete a section) over the bytes of an INI file.
+//
+// The pure functions take the file's bytes and give the answer or the new bytes; the file functions
+// below them read and replace the file. Text inside is UTF-8. A file that starts with the UTF-16LE
+// byte-order mark is read and written as UTF-16LE, one with the UTF-8 mark as UTF-8 (the mark is kept);
+// any other file holds text in the ANSI code page and goes through the codec.
+//
+// A write changes only the bytes it must: the value part of an existing entry, an inserted entry line,
+// an appended section, or the removed lines. Every other byte of the file stays as it was, even bytes
+// the codec could not convert.
+#include "port/FileSystem.h"
+#include "port/TextCodec.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app::profile {
+
+// The line break a new file gets; a file that has one already keeps its own.
+enum class Newline { CrLf, Lf };
+
+// Size of the caller's buffer in the Windows profile API: a value comes back cut to one byte less.
+inline constexpr std::size_t kDefaultBufferSize = 4096;
+
+// The value of the first entry named `key` in the first section named `section`: blanks around it and one
+// pair of enclosing quotes removed. Nothing when the section or the entry is missing.
+std::optional<std::string> findValue(std::string_view bytes, std::string_view section, std::string_view key,
+                                     port::ITextCodec& codec);
+
+// What a buffer of `bufferSize` bytes receives: the value, or `defaultValue` without its trailing blanks;
+// ended at a NUL and cut to bufferSize - 1 bytes (never inside a UTF-8 character).
+std::string getString(std::string_view bytes, std::string_view section, std::string_view key,
+                      std::string_view defaultValue, port::ITextCodec& codec,
+                      std::size_t bufferSize = kDefaultBufferSize);
+
+// Every line of the first section named `section` that is neither blank nor a comment, trimmed, in file
+// order; lines without "=" included. Empty for a missing section.
+std::vector<std::string> getSection(std::string_view bytes, std::string_view section,
+                                    port::ITextCodec& codec);
+
+// The file with `key` set to `value` in `section`.
+std::string writeString(std::string_view bytes, std::string_view section, std::string_view key,
+                        std::string_view value, port::ITextCodec& codec, Newline newFileStyle);
+
+// The file without the first section named `section` (its header and every line up to the next header).
+std::string deleteSection(std::string_view bytes, std::string_view section, port::ITextCodec& codec);
+
+// The file without the entries named `key` in the first section named `section`.
+std::string deleteKey(std::string_view bytes, std::string_view section, std::string_view key,
+                      port::ITextCodec& codec);
+
+// ---- The same operations on a file. Reads never fail (a missing file reads as empty); writes return false
+// when the file could not be read or replaced, and then leave it as it was.
+
+std::string getProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                             std::string_view section, std::string_view key, std::string_view defaultValue,
+                             std::size_t bufferSize = kDefaultBufferSize);
+std::vector<std::string> getProfileSection(port::IFileSystem& files, port::ITextCodec& codec,
+                                           const std::string& path, std::string_view section);
+bool writeProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                        std::string_view section, std::string_view key, std::string_view value,
+                        Newline newFileStyle);
+bool deleteProfileSection(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                          std::string_view section);
+bool deleteProfileKey(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
+                      std::string_view section, std::string_view key);
+
+// ---- Text helpers the engine uses, open for the tests and the tools.
+
+// UTF-16LE bytes to UTF-8; unpaired surrogates become U+FFFD, an odd last byte is dropped.
+std::string utf16leToUtf8(std::string_view bytes);
+// UTF-8 to UTF-16LE bytes; malformed sequences become U+FFFD.
+std::string utf8ToUtf16le(std::string_view text);
+// The text cut to at most `limit` bytes without splitting a UTF-8 character.
+std::string cutUtf8(std::string_view text, std::size_t limit);
+
+} // namespace app::profile

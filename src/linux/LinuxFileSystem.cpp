@@ -1,0 +1,199 @@
+#include "linux/LinuxFileSystem.h"
+
+#include "linux/OwnedFd.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lnx {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The process's umask, read without changing it (umask(2) can only be read by setting it, which would
+// race with other threads creating files).
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) != 0)
+            continue;
+        const char* digits = line.c_str() + 6;
+        char* end = nullptr;
+        unsigned long mask = std::strtoul(digits, &end, 8);
+        if (end != digits)
+            return static_cast<mode_t>(mask & 0777);
+        break;
+    }
+    return 022;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Removes the temporary file unless the rename has taken it over.
+class TempFile {
+  public:
+    explicit TempFile(std::string path) : m_path(std::move(path)) {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        if (!m_path.empty())
+            ::unlink(m_path.c_str());
+    }
+    const std::string& path() const { return m_path; }
+    void keep() { m_path.clear(); }
+
+  private:
+    std::string m_path;
+};
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+} // namespace
+
+LinuxFileSystem::LinuxFileSystem(Resolver resolve) : m_resolve(std::move(resolve)) {}
+
+std::string LinuxFileSystem::resolve(const std::string& path) const {
+    return m_resolve ? m_resolve(path) : path;
+}
+
+std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
+    const std::string real = resolve(path);
+    // O_NONBLOCK: a FIFO or device under the name must not hang the program; only regular files are read.
+    OwnedFd fd(::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::size_t>(st.st_size) > kMaxFileSize)
+        return std::nullopt;
+    std::string data;
+    data.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        data.append(buf, static_cast<std::size_t>(n));
+        if (data.size() > kMaxFileSize)
+            return std::nullopt;
+    }
+    return data;
+}
+
+bool LinuxFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+    fs::path target = resolve(path);
+    if (target.empty())
+        return false;
+    std::error_code ec;
+    // A symbolic link stays a link: the file it points to is the one replaced.
+    if (fs::is_symlink(target, ec)) {
+        fs::path real = fs::canonical(target, ec);
+        if (!ec)
+            target = real;
+    }
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return false;
+
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    OwnedFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!fd)
+        return false;
+    TempFile temp(pattern);
+
+    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+    if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || ::fchmod(fd.get(), mode) != 0)
+        return false;
+    if (::close(fd.release()) != 0)
+        return false;
+    if (::rename(temp.path().c_str(), target.c_str()) != 0)
+        return false;
+    temp.keep();
+
+    // The rename itself reaches the disk with the folder's own sync.
+    OwnedFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir)
+        ::fsync(dir.get());
+    return true;
+}
+
+std::optional<std::uint32_t> LinuxFileSystem::attributes(const std::string& path) {
+    const std::string real = resolve(path);
+    struct stat st {};
+    if (::stat(real.c_str(), &st) != 0)
+        return std::nullopt;
+    if (S_ISDIR(st.st_mode))
+        return port::kAttrDirectory;
+    // access() also answers EROFS for a file on a read-only mount such as a disc.
+    return ::access(real.c_str(), W_OK) == 0 ? 0u : port::kAttrReadOnly;
+}
+
+std::optional<std::vector<std::string>> LinuxFileSystem::scanDirectory(const std::string& folder) {
+    const std::string real = resolve(folder);
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(real.c_str()));
+    if (!dir)
+        return std::nullopt;
+    std::vector<std::string> names;
+    while (dirent* entry = ::readdir(dir.get()))
+        names.emplace_back(entry->d_name);
+    // readdir order depends on the file system; "." and ".." come first, as on Windows, then by name.
+    auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
+    std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        return rank(a) != rank(b) ? rank(a) < rank(b) : a < b;
+    });
+    return names;
+}
+
+std::string LinuxFileSystem::deleteFile(const std::string& path) {
+    const std::string real = resolve(path);
+    struct stat st {};
+    // unlink() would not remove a folder anyway; refuse it the same way as any other failure.
+    if (::lstat(real.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || ::unlink(real.c_str()) != 0)
+        return "ファイルを削除できません: " + path;
+    return "";
+}
+
+bool LinuxFileSystem::createDirectories(const std::string& path) {
+    const fs::path real = resolve(path);
+    std::error_code ec;
+    fs::create_directories(real, ec);
+    return fs::is_directory(real, ec);
+}
+
+std::string LinuxFileSystem::currentDirectory() {
+    std::error_code ec;
+    fs::path cwd = fs::current_path(ec);
+    return ec ? std::string() : cwd.string();
+}
+
+} // namespace lnx

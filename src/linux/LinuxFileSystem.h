@@ -1,0 +1,36 @@
+#pragma once
+// Files and folders on Linux, over POSIX and std::filesystem.
+#include "port/FileSystem.h"
+
+#include <functional>
+#include <string>
+
+namespace lnx {
+
+class LinuxFileSystem : public port::IFileSystem {
+  public:
+    // Maps a path as the program names it (a disc path such as "E:\Bin", say) to a path of this system;
+    // applied to every path first. Empty means paths are taken as they are.
+    using Resolver = std::function<std::string(const std::string&)>;
+
+    explicit LinuxFileSystem(Resolver resolve = {});
+
+    std::optional<std::string> readFile(const std::string& path) override;
+    bool replaceFile(const std::string& path, std::string_view bytes) override;
+    std::optional<std::uint32_t> attributes(const std::string& path) override;
+    // Every entry, "." and ".." included, sorted by name: Linux has no hidden attribute to leave out.
+    std::optional<std::vector<std::string>> scanDirectory(const std::string& folder) override;
+    std::string deleteFile(const std::string& path) override;
+    bool createDirectories(const std::string& path) override;
+    std::string currentDirectory() override;
+
+    // Files larger than this read as unreadable rather than exhausting memory.
+    static constexpr std::size_t kMaxFileSize = std::size_t{512} << 20;
+
+  private:
+    std::string resolve(const std::string& path) const;
+
+    Resolver m_resolve;
+};
+
+} // namespace lnx

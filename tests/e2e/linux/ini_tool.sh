@@ -1,0 +1,82 @@
+#!/bin/bash
+# The settings-file tool against real files: exact bytes after writes, reads, section listing, usage errors.
+set -u
+tool=${TAVIMORO_INI:?TAVIMORO_INI must name the tavimoro-ini program}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# expect_bytes FILE PRINTF-FORMAT: the file holds exactly these bytes.
+expect_bytes() {
+    printf "$2" >"$work/expected"
+    cmp -s "$1" "$work/expected" || fail "$1 differs: $(od -c "$1" | head -5)"
+}
+
+expect_output() { # expect_output EXPECTED COMMAND...
+    local expected=$1
+    shift
+    local actual
+    actual=$("$tool" "$@") || fail "$* exited with $?"
+    [ "$actual" = "$expected" ] || fail "$*: got '$actual', want '$expected'"
+}
+
+expect_status() { # expect_status STATUS COMMAND...
+    local want=$1
+    shift
+    "$tool" "$@" >/dev/null 2>"$work/stderr"
+    local got=$?
+    [ "$got" = "$want" ] || fail "$*: exit $got, want $want"
+    if [ "$want" = 2 ]; then
+        [ "$(wc -l <"$work/stderr")" = 1 ] || fail "$*: message is not one line"
+    fi
+}
+
+ini=$work/tavimoro.ini
+printf '; settings\r\n[Mode]\r\nstandby = False\r\n\r\n[Status]\r\nRefreshTimer=1000\r\n' >"$ini"
+chmod 640 "$ini"
+
+"$tool" set "$ini" mode STANDBY True || fail "set existing key"
+expect_bytes "$ini" '; settings\r\n[Mode]\r\nstandby =True\r\n\r\n[Status]\r\nRefreshTimer=1000\r\n'
+"$tool" set "$ini" Mode WindowTop False || fail "set new key"
+expect_bytes "$ini" '; settings\r\n[Mode]\r\nstandby =True\r\nWindowTop=False\r\n\r\n[Status]\r\nRefreshTimer=1000\r\n'
+"$tool" set "$ini" Window frm_main_Top 1200 || fail "set new section"
+expect_bytes "$ini" '; settings\r\n[Mode]\r\nstandby =True\r\nWindowTop=False\r\n\r\n[Status]\r\nRefreshTimer=1000\r\n[Window]\r\nfrm_main_Top=1200\r\n'
+[ "$(stat -c %a "$ini")" = 640 ] || fail "permissions not kept"
+
+expect_output True get "$ini" MODE standby False
+expect_output dflt get "$ini" Mode missing dflt
+expect_output dflt get "$work/none.ini" Mode standby dflt
+expect_output $'standby =True\nWindowTop=False' section "$ini" Mode
+expect_output "" section "$ini" Missing
+
+"$tool" delete-section "$ini" Status || fail "delete-section"
+expect_bytes "$ini" '; settings\r\n[Mode]\r\nstandby =True\r\nWindowTop=False\r\n\r\n[Window]\r\nfrm_main_Top=1200\r\n'
+
+# A new file takes Linux line breaks; a last line without a break gets one before anything is appended.
+"$tool" set "$work/new.ini" A k v || fail "set on a new file"
+expect_bytes "$work/new.ini" '[A]\nk=v\n'
+printf '[A]\nk=v' >"$work/nobreak.ini"
+"$tool" set "$work/nobreak.ini" B x 1 || fail "set after a last line without a break"
+expect_bytes "$work/nobreak.ini" '[A]\nk=v\n[B]\nx=1\n'
+
+# A file the tool cannot replace stays as it was.
+mkdir "$work/dir.ini"
+expect_status 1 set "$work/dir.ini" A k v
+
+expect_status 2
+expect_status 2 get "$ini" Mode
+expect_status 2 set "$ini" Mode k
+expect_status 2 section "$ini"
+expect_status 2 delete-section "$ini" A extra
+expect_status 2 frobnicate "$ini" A
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "ini tool: all checks passed"

@@ -1,0 +1,140 @@
+#include "linux/LinuxFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "tavimoro-fs-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+};
+
+void writeRaw(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+std::vector<std::string> entries(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    return names;
+}
+
+TEST(LinuxFileSystem, ReadAndReplace) {
+    TempDir dir;
+    lnx::LinuxFileSystem files;
+    const std::string path = dir / "t.ini";
+    EXPECT_FALSE(files.readFile(path));
+
+    ASSERT_TRUE(files.replaceFile(path, std::string("a\0b\r\n", 5)));
+    EXPECT_EQ(files.readFile(path), std::string("a\0b\r\n", 5));
+
+    ::chmod(path.c_str(), 0640);
+    ASSERT_TRUE(files.replaceFile(path, "second"));
+    EXPECT_EQ(files.readFile(path), "second");
+    EXPECT_EQ(modeOf(path), 0640u);
+    EXPECT_EQ(entries(dir.path), std::vector<std::string>{"t.ini"}); // no temporary file left
+
+    EXPECT_FALSE(files.readFile(dir.path.string())); // a folder is not a file
+    EXPECT_FALSE(files.replaceFile(dir.path.string(), "x"));
+}
+
+TEST(LinuxFileSystem, ReplaceFollowsASymbolicLink) {
+    TempDir dir;
+    lnx::LinuxFileSystem files;
+    writeRaw(dir / "real.ini", "old");
+    fs::create_symlink(dir / "real.ini", dir / "link.ini");
+    ASSERT_TRUE(files.replaceFile(dir / "link.ini", "new"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(files.readFile(dir / "real.ini"), "new");
+}
+
+TEST(LinuxFileSystem, FailedReplaceLeavesTheOldFile) {
+    TempDir dir;
+    lnx::LinuxFileSystem files;
+    EXPECT_FALSE(files.replaceFile(dir / "missing/t.ini", "x"));
+
+    const std::string path = dir / "t.ini";
+    writeRaw(path, "old");
+    ::chmod(dir.path.c_str(), 0555);
+    if (::access(dir.path.c_str(), W_OK) == 0)
+        GTEST_SKIP() << "running with rights that ignore a read-only folder";
+    EXPECT_FALSE(files.replaceFile(path, "new"));
+    EXPECT_EQ(files.readFile(path), "old");
+    EXPECT_EQ(entries(dir.path), std::vector<std::string>{"t.ini"});
+}
+
+TEST(LinuxFileSystem, AttributesScanDeleteAndFolders) {
+    TempDir dir;
+    lnx::LinuxFileSystem files;
+    writeRaw(dir / "b.txt", "1");
+    writeRaw(dir / ".hidden", "1");
+    fs::create_directory(dir / "sub");
+
+    EXPECT_EQ(files.attributes(dir / "sub"), port::kAttrDirectory);
+    EXPECT_EQ(files.attributes(dir / "b.txt"), 0u);
+    EXPECT_FALSE(files.attributes(dir / "none"));
+    if (::geteuid() != 0) {
+        ::chmod((dir / "b.txt").c_str(), 0444);
+        EXPECT_EQ(files.attributes(dir / "b.txt"), port::kAttrReadOnly);
+        ::chmod((dir / "b.txt").c_str(), 0644);
+    }
+
+    EXPECT_EQ(files.scanDirectory(dir.path.string()),
+              (std::vector<std::string>{".", "..", ".hidden", "b.txt", "sub"}));
+    EXPECT_FALSE(files.scanDirectory(dir / "none"));
+
+    EXPECT_EQ(files.deleteFile(dir / "b.txt"), "");
+    EXPECT_FALSE(fs::exists(dir / "b.txt"));
+    EXPECT_EQ(files.deleteFile(dir / "b.txt"), "ファイルを削除できません: " + (dir / "b.txt"));
+    EXPECT_NE(files.deleteFile(dir / "sub"), "");
+    EXPECT_TRUE(fs::is_directory(dir / "sub"));
+
+    EXPECT_TRUE(files.createDirectories(dir / "x/y/z"));
+    EXPECT_TRUE(fs::is_directory(dir / "x/y/z"));
+    EXPECT_FALSE(files.createDirectories(dir / ".hidden/z")); // a file is in the way
+    EXPECT_FALSE(files.currentDirectory().empty());
+}
+
+TEST(LinuxFileSystem, ResolverAppliesToEveryPath) {
+    TempDir dir;
+    std::vector<std::string> asked;
+    lnx::LinuxFileSystem files([&](const std::string& p) {
+        asked.push_back(p);
+        std::string out = dir.path.string() + "/";
+        for (char c : p.substr(3))
+            out += c == '\\' ? '/' : c;
+        return out;
+    });
+    ASSERT_TRUE(files.createDirectories("E:\\Bin"));
+    ASSERT_TRUE(files.replaceFile("E:\\Bin\\a.txt", "x"));
+    EXPECT_EQ(files.readFile("E:\\Bin\\a.txt"), "x");
+    EXPECT_EQ(files.attributes("E:\\Bin"), port::kAttrDirectory);
+    EXPECT_EQ(files.scanDirectory("E:\\Bin")->size(), 3u);
+    EXPECT_EQ(files.deleteFile("E:\\Bin\\a.txt"), "");
+    EXPECT_EQ(asked.size(), 6u);
+}
+
+} // namespace
