@@ -1,0 +1,130 @@
+#include "linux/LinuxCodec.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace lnx {
+
+namespace {
+
+// Owns one iconv conversion descriptor.
+class IconvHandle {
+  public:
+    IconvHandle(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~IconvHandle() {
+        if (valid())
+            iconv_close(m_cd);
+    }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+    IconvHandle(IconvHandle&& other) noexcept : m_cd(other.m_cd) { other.m_cd = invalidHandle(); }
+    IconvHandle& operator=(IconvHandle&& other) noexcept {
+        if (this != &other) {
+            if (valid())
+                iconv_close(m_cd);
+            m_cd = other.m_cd;
+            other.m_cd = invalidHandle();
+        }
+        return *this;
+    }
+    bool valid() const { return m_cd != invalidHandle(); }
+    iconv_t get() const { return m_cd; }
+
+  private:
+    static iconv_t invalidHandle() { return reinterpret_cast<iconv_t>(-1); }
+    iconv_t m_cd;
+};
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len = 0;
+        unsigned lo = 0x80, hi = 0xBF; // allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            if (c == 0xE0)
+                lo = 0xA0; // overlong
+            else if (c == 0xED)
+                hi = 0x9F; // surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            if (c == 0xF0)
+                lo = 0x90; // overlong
+            else if (c == 0xF4)
+                hi = 0x8F; // past U+10FFFF
+        } else {
+            return false;
+        }
+        if (n - i < len)
+            return false;
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < lo || second > hi)
+            return false;
+        for (std::size_t k = 2; k < len; ++k) {
+            const auto b = static_cast<unsigned char>(bytes[i + k]);
+            if (b < 0x80 || b > 0xBF)
+                return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+std::string utf8OrCp932ToUtf8(std::string_view bytes) {
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    IconvHandle cd("UTF-8", "CP932");
+    std::string out;
+    if (!cd.valid()) {
+        // Without the converter keep the ASCII part readable and mark the rest.
+        for (char ch : bytes) {
+            if (static_cast<unsigned char>(ch) < 0x80)
+                out += ch;
+            else
+                out += kReplacement;
+        }
+        return out;
+    }
+    out.reserve(bytes.size() * 3 / 2 + 4);
+    char* in = const_cast<char*>(bytes.data()); // iconv takes a non-const pointer but does not write
+    std::size_t inLeft = bytes.size();
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (rc != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL (cut-off lead byte): replace one byte and go on.
+        out += kReplacement;
+        ++in;
+        --inLeft;
+        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+std::string LinuxCodec::ansiToUtf8(std::string_view bytes) {
+    return utf8OrCp932ToUtf8(bytes);
+}
+
+std::string LinuxCodec::utf8ToAnsi(std::string_view text) {
+    return std::string(text);
+}
+
+} // namespace lnx

@@ -1,0 +1,227 @@
+#include "drives_test_support.h"
+#include "linux/DriveSource.h"
+#include "linux/LinuxScriptFileSystem.h"
+#include "linux/LinuxVolumes.h"
+#include "linux/Mountinfo.h"
+
+#include <vector>
+
+namespace {
+
+using drivetest::TempDir;
+using drivetest::writeFile;
+
+// A fake machine: sysfs block devices, the udev database, the mount table and device nodes.
+class FakeMachine {
+  public:
+    FakeMachine() {
+        m_config.sysBlock = m_dir / "sys/class/block";
+        m_config.udevData = m_dir / "run/udev/data";
+        m_config.mountinfo = m_dir / "proc/mountinfo";
+        m_config.devDir = m_dir / "dev";
+        std::filesystem::create_directories(m_config.sysBlock);
+        std::filesystem::create_directories(m_config.udevData);
+        std::filesystem::create_directories(m_config.devDir);
+        writeFile(m_config.mountinfo, "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n");
+    }
+    void addBlock(const std::string& name, const std::string& dev, const char* scsiType) {
+        writeFile(m_config.sysBlock + "/" + name + "/dev", dev + "\n");
+        if (scsiType)
+            writeFile(m_config.sysBlock + "/" + name + "/device/type", std::string(scsiType) + "\n");
+    }
+    void addCdrom(unsigned number) {
+        addBlock("sr" + std::to_string(number), "11:" + std::to_string(number), "5");
+    }
+    void mount(const std::string& line) {
+        writeFile(m_config.mountinfo, drivetest::readFile(m_config.mountinfo) + line + "\n");
+    }
+    void udev(const std::string& dev, const std::string& content) {
+        writeFile(m_config.udevData + "/b" + dev, content);
+    }
+    lnx::DriveSource source() const { return lnx::DriveSource(m_config); }
+    const lnx::DriveSourceConfig& config() const { return m_config; }
+    const TempDir& dir() const { return m_dir; }
+
+  private:
+    TempDir m_dir;
+    lnx::DriveSourceConfig m_config;
+};
+
+TEST(DriveSource, lettersCdromDrivesInKernelNumberOrder) {
+    FakeMachine machine;
+    for (unsigned n : {10u, 2u, 0u, 1u})
+        machine.addCdrom(n);
+    machine.addBlock("sda", "8:0", "0");
+    machine.addBlock("sda1", "8:1", nullptr);
+    machine.addBlock("sr3", "11:3", "0"); // a disk that happens to be named sr*
+    machine.addBlock("sr4", "11:4", nullptr);
+    machine.addBlock("sr5x", "11:5", "5");
+    machine.addBlock("sr6", "garbage", "5");
+
+    const auto drives = machine.source().drives();
+    ASSERT_EQ(drives.size(), 4u);
+    const std::vector<std::pair<char, std::string>> expected{
+        {'D', "sr0"}, {'E', "sr1"}, {'F', "sr2"}, {'G', "sr10"}};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(drives[i].letter, expected[i].first);
+        EXPECT_EQ(drives[i].kernelName, expected[i].second);
+        EXPECT_EQ(drives[i].major, 11u);
+    }
+    EXPECT_EQ(drives[3].minor, 10u);
+
+    lnx::LinuxScriptFileSystem fso(machine.source());
+    const auto entries = fso.Drives();
+    ASSERT_EQ(entries.size(), 4u);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].DriveType, 4);
+        EXPECT_EQ(entries[i].DriveLetter, std::string(1, expected[i].first));
+    }
+}
+
+TEST(DriveSource, stopsAtZ) {
+    FakeMachine machine;
+    for (unsigned n = 0; n < 30; ++n)
+        machine.addCdrom(n);
+    const auto drives = machine.source().drives();
+    ASSERT_EQ(drives.size(), 23u);
+    EXPECT_EQ(drives.back().letter, 'Z');
+    EXPECT_EQ(drives.back().kernelName, "sr22");
+}
+
+TEST(DriveSource, noSysfsMeansNoDrives) {
+    lnx::DriveSourceConfig config;
+    config.sysBlock = "/nonexistent/tavimoro/sys";
+    EXPECT_TRUE(lnx::DriveSource(config).drives().empty());
+}
+
+TEST(DriveSource, mountPointFollowsDeviceNumberAndUnescapes) {
+    FakeMachine machine;
+    machine.addCdrom(0);
+    machine.addCdrom(1);
+    machine.addCdrom(2);
+    // A bind mount of a sub-folder comes first and must not count as the medium's root.
+    machine.mount("40 22 11:1 /sub /srv/bound rw - iso9660 /dev/sr1 ro");
+    machine.mount("41 22 11:1 / /media/user/My\\040Disc\\011\\134x ro,nosuid shared:7 master:2 - iso9660 "
+                  "/dev/disk/by-label/My\\040Disc ro");
+    machine.mount("42 22 11:2 / /media/cd2 ro - udf /dev/sr2 ro");
+    const auto source = machine.source();
+    EXPECT_EQ(source.mountPoint('D'), std::nullopt);
+    EXPECT_EQ(source.mountPoint('E'), "/media/user/My Disc\t\\x");
+    EXPECT_EQ(source.mountPoint('e'), "/media/user/My Disc\t\\x");
+    EXPECT_EQ(source.mountPoint('F'), "/media/cd2");
+    EXPECT_EQ(source.mountPoint('G'), std::nullopt);
+    EXPECT_EQ(source.mountPoint('C'), std::nullopt);
+}
+
+struct UdevCase {
+    const char* name;
+    std::string udevContent;
+    std::string expected;
+};
+
+class DriveSourceUdev : public ::testing::TestWithParam<UdevCase> {};
+
+TEST_P(DriveSourceUdev, labelComesFromTheUdevDatabase) {
+    FakeMachine machine;
+    machine.addCdrom(0);
+    machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
+    machine.udev("11:0", GetParam().udevContent);
+    EXPECT_EQ(machine.source().label('D'), GetParam().expected);
+    lnx::LinuxVolumes volumes(machine.source());
+    EXPECT_EQ(volumes.volumeLabel("D:"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, DriveSourceUdev,
+    ::testing::Values(
+        UdevCase{"space_escape",
+                 "S:disk/by-label/My\\x20Disc\nE:ID_FS_LABEL=My_Disc\nE:ID_FS_LABEL_ENC=My\\x20Disc\n",
+                 "My Disc"},
+        UdevCase{"utf8_escapes",
+                 "E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=\\xe3\\x83\\x87\\xe3\\x82\\xa3\\xe3\\x82\\xb9\n",
+                 "ディス"},
+        UdevCase{"cp932_bytes", "E:ID_FS_LABEL_ENC=\\x83f\\x83B\\x83X\\x83N\n", "ディスク"},
+        UdevCase{"backslash_and_bad_escape", "E:ID_FS_LABEL_ENC=A\\x5cB\\xZZ\\x4\n", "A\\B\\xZZ\\x4"},
+        UdevCase{"empty_label", "E:ID_FS_TYPE=iso9660\nE:ID_FS_LABEL_ENC=\n", ""},
+        UdevCase{"trailing_blanks", "E:ID_FS_LABEL_ENC=DISC\\x20\\x20\n", "DISC"}),
+    [](const ::testing::TestParamInfo<UdevCase>& info) { return std::string(info.param.name); });
+
+TEST(DriveSource, unmountedMediumReadsAsEmptyDrive) {
+    FakeMachine machine;
+    machine.addCdrom(0);
+    machine.udev("11:0", "E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=INSERTED\n");
+    const auto source = machine.source();
+    EXPECT_EQ(source.label('D'), "");
+    EXPECT_EQ(source.label('E'), ""); // no such drive
+
+    machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
+    EXPECT_EQ(source.label('D'), "INSERTED"); // asked anew on every call
+}
+
+TEST(DriveSource, withoutUdevTheDescriptorsOfTheDeviceGiveTheLabel) {
+    if (!drivetest::haveTool("genisoimage"))
+        GTEST_SKIP() << "genisoimage is not installed";
+    FakeMachine machine;
+    machine.addCdrom(0);
+    machine.addCdrom(1);
+    machine.mount("50 22 11:0 / /media/cd0 ro - iso9660 /dev/sr0 ro");
+    machine.mount("51 22 11:1 / /media/cd1 ro - iso9660 /dev/sr1 ro");
+    ASSERT_TRUE(
+        drivetest::makeGenisoImage(machine.dir(), machine.config().devDir + "/sr0", "FROM DEVICE", "-J"));
+    ASSERT_TRUE(
+        drivetest::makeGenisoImage(machine.dir(), machine.config().devDir + "/sr1", "SR1 DEVICE", "-J"));
+    // udev knows the device but has not probed a file system on it.
+    machine.udev("11:1", "E:ID_CDROM=1\n");
+
+    lnx::LinuxVolumes volumes(machine.source());
+    EXPECT_EQ(volumes.volumeLabel("D:"), "FROM DEVICE");
+    EXPECT_EQ(volumes.volumeLabel("d:\\"), "FROM DEVICE");
+    EXPECT_EQ(volumes.volumeLabel("E:"), "SR1 DEVICE");
+    for (const char* malformed : {"", "D", "D:x", "D:\\x", ":"})
+        EXPECT_EQ(volumes.volumeLabel(malformed), "") << malformed;
+
+    // A medium whose device node holds no ISO 9660 data has no label.
+    writeFile(machine.config().devDir + "/sr1", std::string(40000, 'z'));
+    EXPECT_EQ(volumes.volumeLabel("E:"), "");
+    std::filesystem::remove(machine.config().devDir + "/sr1");
+    EXPECT_EQ(volumes.volumeLabel("E:"), "");
+}
+
+struct MountinfoCase {
+    const char* name;
+    std::string text;
+    std::size_t count;
+    std::string firstMountPoint;
+};
+
+class MountinfoParse : public ::testing::TestWithParam<MountinfoCase> {};
+
+TEST_P(MountinfoParse, keepsWellFormedLinesOnly) {
+    const auto entries = lnx::parseMountinfo(GetParam().text);
+    ASSERT_EQ(entries.size(), GetParam().count);
+    if (!entries.empty()) {
+        EXPECT_EQ(entries.front().mountPoint, GetParam().firstMountPoint);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, MountinfoParse,
+    ::testing::Values(
+        MountinfoCase{"empty", "", 0, ""},
+        MountinfoCase{"no_separator_dash", "1 0 11:0 / /mnt rw shared:1 iso9660 /dev/sr0 ro\n", 0, ""},
+        MountinfoCase{"bad_device", "1 0 11x0 / /mnt rw - iso9660 /dev/sr0 ro\n", 0, ""},
+        MountinfoCase{"too_short", "1 0 11:0 /\n", 0, ""},
+        MountinfoCase{"no_final_newline", "1 0 11:0 / /a\\040b rw - iso9660 /dev/sr0 ro", 1, "/a b"},
+        MountinfoCase{"mixed", "junk\n1 0 11:0 / /ok rw - iso9660 /dev/sr0 ro\n\n2 1 x\n", 1, "/ok"}),
+    [](const ::testing::TestParamInfo<MountinfoCase>& info) { return std::string(info.param.name); });
+
+TEST(Mountinfo, unescapesOctalOnly) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"/a\\040b", "/a b"},     {"/a\\011b\\012c", "/a\tb\nc"}, {"/back\\134slash", "/back\\slash"},
+        {"/end\\04", "/end\\04"}, {"/not\\08x", "/not\\08x"},     {"/\\", "/\\"},
+        {"/\\777", "/\\777"}};
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(lnx::unescapeMountField(in), out) << in;
+}
+
+} // namespace
