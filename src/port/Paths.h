@@ -13,3 +13,10 @@ bool isPathSeparator(char c);
 bool isAbsolutePath(std::string_view path);
 
 } // namespace port
+
+namespace port {
+
+// True for a byte that cannot stand in a file name on the platform.
+bool isForbiddenInFileName(char c);
+
+} // namespace port

@@ -13,3 +13,10 @@ bool isAbsolutePath(std::string_view p) {
            (p.size() >= 2 && p[0] == '\\' && p[1] == '\\');
 }
 } // namespace port
+
+namespace port {
+bool isForbiddenInFileName(char c) {
+    return static_cast<unsigned char>(c) < 0x20 ||
+           std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+}
+} // namespace port

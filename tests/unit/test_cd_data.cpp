@@ -1,0 +1,195 @@
+#include "drives/cls_CDData.h"
+#include "support/FakeView.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CDDataTest : public ::testing::Test {
+  protected:
+    fakes::Platform p;
+    app::Program program{p.services};
+    fakes::Icons icons;
+    fakes::Button button;
+    fakes::Label volumeName, drive;
+    fakes::MenuItem menu;
+
+    void SetUp() override {
+        program.accessor.SetFile(p.process.settingsFile);
+        program.StartMenuFolder = "C:\\Menu\\";
+        p.fs.addFolder("C:\\Menu");
+        button.index = 3;
+    }
+    std::unique_ptr<app::cls_CDData> record(bool shortcut = false) {
+        auto r =
+            std::make_unique<app::cls_CDData>(app::cls_CDData::Environment{program, icons, fakes::textWidth});
+        r->setShortcut(shortcut);
+        r->SetObj(button, volumeName, drive, menu);
+        r->setPath("E:");
+        return r;
+    }
+    void insert(const std::string& label, const std::string& autorun) {
+        p.fs.files.clear();
+        p.fs.addFolder("C:\\Menu");
+        p.volumes.labels["E:"] = label;
+        p.fs.addFolder("E:");
+        if (!autorun.empty())
+            p.fs.addFile("E:\\autorun.inf", autorun);
+    }
+    std::pair<bool, bool> check(app::cls_CDData& r) {
+        bool changed = false, newDisc = false;
+        r.CheckData(changed, newDisc);
+        return {changed, newDisc};
+    }
+};
+
+TEST_F(CDDataTest, TheFirstCheckAlwaysCountsAsAChange) {
+    auto r = record();
+    EXPECT_EQ(check(*r), std::make_pair(true, false)) << "an empty drive differs from the unchecked state";
+    EXPECT_FALSE(button.enabled);
+    EXPECT_EQ(r->DirPath(), "E:\\");
+    EXPECT_EQ(volumeName.caption, "");
+    EXPECT_EQ(drive.caption, "(E:)");
+    EXPECT_EQ(drive.width, 400 + 60);
+    EXPECT_FALSE(menu.visible);
+    EXPECT_EQ(button.pictureText(), "window");
+    EXPECT_EQ(check(*r), std::make_pair(false, false)) << "an empty drive stays unchanged";
+}
+
+TEST_F(CDDataTest, AnAutorunDiscFillsTheRow) {
+    insert("MYDISC", "[AutoRun]\r\nopen=setup.exe\r\n");
+    auto r = record();
+    EXPECT_EQ(check(*r), std::make_pair(true, true));
+    EXPECT_EQ(r->ExeName(), "setup.exe");
+    EXPECT_EQ(r->DirPath(), "E:\\");
+    EXPECT_EQ(r->IconSpec(), "E:\\setup.exe");
+    EXPECT_TRUE(button.enabled);
+    EXPECT_EQ(button.pictureText(), "extract E:\\setup.exe,0 large");
+    EXPECT_EQ(volumeName.caption, "MYDISC");
+    EXPECT_EQ(volumeName.width, 600 + 60);
+    EXPECT_EQ(menu.caption, "(E:) MYDISC");
+    EXPECT_TRUE(menu.visible);
+    EXPECT_EQ(check(*r), std::make_pair(false, false));
+}
+
+TEST_F(CDDataTest, TheIconReferenceChoosesThePicture) {
+    struct Case {
+        const char* autorun;
+        const char* iconSpec;
+        const char* picture; // "" for none
+    };
+    const Case cases[] = {
+        {"open=setup.exe /auto", "E:\\setup.exe /auto", ""},
+        {"open=setup.exe\r\nicon=disc.ico", "E:\\disc.ico", "ico E:\\disc.ico"},
+        {"icon=setup.exe,2", "E:\\setup.exe,2", "extract E:\\setup.exe,2 large"},
+        {"icon=setup.exe,-101", "E:\\setup.exe,-101", "extract E:\\setup.exe,-101 large"},
+        {"icon=Setup.Exe", "E:\\Setup.Exe", "extract E:\\Setup.Exe,0 large"},
+        {"icon=lib.dll,1,junk", "E:\\lib.dll,1,junk", "extract E:\\lib.dll,1 large"},
+        {"icon=setup.exe,x", "E:\\setup.exe,x", ""},
+        {"icon=setup.exe,99999999999", "E:\\setup.exe,99999999999", ""},
+        {"icon=readme.txt", "E:\\readme.txt", ""},
+        {"", "E:\\", "window"},
+        {"open=setup.exe\r\nicon=", "E:\\", "window"},
+    };
+    for (const auto& c : cases) {
+        insert("DISC", std::string("[AutoRun]\r\n") + c.autorun + "\r\n");
+        auto r = record();
+        EXPECT_EQ(check(*r), std::make_pair(true, true)) << c.autorun;
+        EXPECT_EQ(r->IconSpec(), c.iconSpec) << c.autorun;
+        EXPECT_EQ(button.pictureText(), c.picture) << c.autorun;
+        EXPECT_TRUE(button.enabled) << c.autorun;
+    }
+}
+
+TEST_F(CDDataTest, AnIconThatCannotBeLoadedLeavesTheButtonWithoutPicture) {
+    icons.fail = true;
+    insert("DISC", "[AutoRun]\r\nopen=setup.exe\r\n");
+    auto r = record();
+    EXPECT_EQ(check(*r), std::make_pair(true, true));
+    EXPECT_FALSE(button.hasPicture());
+    EXPECT_TRUE(button.enabled);
+}
+
+TEST_F(CDDataTest, SwappingAutorunDiscsTakesTwoChecks) {
+    insert("ONE", "[AutoRun]\r\nopen=one.exe\r\n");
+    auto r = record();
+    check(*r);
+    insert("TWO", "[AutoRun]\r\nopen=two.exe\r\n");
+    EXPECT_EQ(check(*r), std::make_pair(true, false));
+    EXPECT_EQ(r->ExeName(), "");
+    EXPECT_FALSE(button.enabled);
+    EXPECT_EQ(check(*r), std::make_pair(true, true));
+    EXPECT_EQ(r->ExeName(), "two.exe");
+    EXPECT_EQ(check(*r), std::make_pair(false, false));
+}
+
+TEST_F(CDDataTest, ALabelledDiscWithoutAutorunCountsAsAChangeAtEveryCheck) {
+    insert("DATA", "");
+    auto r = record();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(check(*r), std::make_pair(true, false)) << i;
+    EXPECT_EQ(volumeName.caption, "");
+}
+
+TEST_F(CDDataTest, OneShortcutFollowsTheDisc) {
+    insert("MYDISC", "[AutoRun]\r\nopen=setup.exe /auto\r\nicon=disc.ico\r\n");
+    auto r = record(true);
+    check(*r);
+    const std::string path = "C:\\Menu\\(E) MYDISC.lnk";
+    ASSERT_EQ(r->CreatedShortcuts(), std::vector<std::string>{path});
+    const auto& lnk = p.host.saved.at(path);
+    EXPECT_EQ(lnk.TargetPath, "E:\\setup.exe");
+    EXPECT_EQ(lnk.Arguments, "/auto");
+    EXPECT_EQ(lnk.IconLocation, "E:\\disc.ico");
+    EXPECT_TRUE(p.host.runs.empty());
+
+    const auto saves = p.host.saved.size();
+    r->setShortcut(true);
+    EXPECT_EQ(p.host.saved.size(), saves) << "switching on again writes nothing";
+    r->setShortcut(false);
+    EXPECT_FALSE(p.fs.files.count(path));
+    EXPECT_TRUE(r->CreatedShortcuts().empty());
+    r->setShortcut(true);
+    EXPECT_TRUE(p.fs.files.count(path));
+
+    p.volumes.labels["E:"] = "";
+    check(*r);
+    EXPECT_FALSE(p.fs.files.count(path)) << "the shortcut goes with the disc";
+    EXPECT_TRUE(r->CreatedShortcuts().empty());
+}
+
+TEST_F(CDDataTest, TheShortcutGoesWithTheRecord) {
+    insert("MYDISC", "[AutoRun]\r\nopen=setup.exe\r\n");
+    auto r = record(true);
+    check(*r);
+    ASSERT_TRUE(p.fs.files.count("C:\\Menu\\(E) MYDISC.lnk"));
+    r.reset();
+    EXPECT_FALSE(p.fs.files.count("C:\\Menu\\(E) MYDISC.lnk"));
+}
+
+TEST_F(CDDataTest, NoShortcutIsRecordedWithoutAutorunOrWhenWritingFails) {
+    auto r = record(true);
+    check(*r);
+    EXPECT_TRUE(r->CreatedShortcuts().empty());
+    insert("MYDISC", "[AutoRun]\r\nopen=setup.exe\r\n");
+    p.host.saveError = "書き込めません";
+    check(*r);
+    EXPECT_TRUE(r->HasAutorun());
+    EXPECT_TRUE(r->CreatedShortcuts().empty());
+    EXPECT_EQ(p.messages.shown.size(), 1u);
+}
+
+TEST(ShortcutName, ALabelCannotLeaveTheFolder) {
+    const std::tuple<char, const char*, const char*> cases[] = {
+        {'E', "MYDISC", "(E) MYDISC.lnk"},
+        {'E', "..\\..\\evil", "(E) .._.._evil.lnk"},
+        {'F', "a/b:c*d?e\"f<g>h|i", "(F) a_b_c_d_e_f_g_h_i.lnk"},
+        {'G', "tab\there", "(G) tab_here.lnk"},
+        {'H', "ディスク", "(H) ディスク.lnk"},
+    };
+    for (const auto& [letter, label, expected] : cases)
+        EXPECT_EQ(app::shortcutNameFor(letter, label, ".lnk"), expected) << label;
+}
+
+} // namespace
