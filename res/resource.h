@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers shared by the resource script and the Windows program.
+#define IDI_TAVIMORO 1

@@ -1,0 +1,33 @@
+#include "win32/WideText.h"
+
+#include "win32/Handles.h"
+
+#include <climits>
+
+namespace win {
+
+std::wstring toWide(std::string_view utf8) {
+    if (utf8.empty() || utf8.size() > INT_MAX)
+        return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0)
+        return {};
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string toUtf8(std::wstring_view wide) {
+    if (wide.empty() || wide.size() > INT_MAX)
+        return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                nullptr);
+    if (n <= 0)
+        return {};
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr,
+                        nullptr);
+    return utf8;
+}
+
+} // namespace win

@@ -1,0 +1,13 @@
+#pragma once
+// The system's ANSI code page (932 on a Japanese system) to and from UTF-8.
+#include "port/TextCodec.h"
+
+namespace win {
+
+class Win32Codec : public port::ITextCodec {
+  public:
+    std::string ansiToUtf8(std::string_view bytes) override;
+    std::string utf8ToAnsi(std::string_view text) override;
+};
+
+} // namespace win

@@ -1,0 +1,213 @@
+#include "win32/Win32FileSystem.h"
+
+#include "win32/Handles.h"
+#include "win32/WideText.h"
+
+#include <string>
+
+namespace win {
+
+namespace {
+
+bool isSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// The folder part of a path, for the temporary file beside it ("." when the path has no folder).
+std::wstring folderOf(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos)
+        return path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) : L".";
+    if (cut == 0 || (cut == 2 && path[1] == L':'))
+        return path.substr(0, cut + 1);
+    return path.substr(0, cut);
+}
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string fileErrorText(unsigned long error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+        return "指定されたファイルが見つかりません。";
+    case ERROR_PATH_NOT_FOUND:
+        return "指定されたパスが見つかりません。";
+    case ERROR_ACCESS_DENIED:
+        return "アクセスが拒否されました。";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return "ファイルは別のプロセスが使用中のため、アクセスできません。";
+    case ERROR_WRITE_PROTECT:
+        return "メディアは書き込み禁止になっています。";
+    case ERROR_NOT_READY:
+        return "デバイスの準備ができていません。";
+    case ERROR_INVALID_NAME:
+        return "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。";
+    default:
+        return "ファイルを削除できませんでした。(エラー " + std::to_string(error) + ")";
+    }
+}
+
+std::optional<std::string> Win32FileSystem::readFile(const std::string& path) {
+    std::wstring wide = toWide(path);
+    if (wide.empty())
+        return std::nullopt;
+    UniqueHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<std::uint64_t>(size.QuadPart) > kMaxReadSize)
+        return std::nullopt;
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(size.QuadPart));
+    // Read to the end rather than trusting the size: the file may change while it is read.
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
+            return std::nullopt;
+        if (got == 0)
+            break;
+        if (bytes.size() + got > kMaxReadSize)
+            return std::nullopt;
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+bool Win32FileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+    std::wstring target = toWide(path);
+    if (target.empty())
+        return false;
+    wchar_t temp[MAX_PATH + 16] = {};
+    if (!GetTempFileNameW(folderOf(target).c_str(), L"tvm", 0, temp))
+        return false;
+    bool written = false;
+    {
+        UniqueHandle file(
+            CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        written = file.valid() && writeAll(file.get(), bytes) && FlushFileBuffers(file.get());
+    }
+    if (written) {
+        DWORD existing = GetFileAttributesW(target.c_str());
+        if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY)) {
+            // ReplaceFileW carries the old file's attributes and security over to the new one.
+            if (ReplaceFileW(target.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                             nullptr)) {
+                // Wine's ReplaceFileW drops the old attributes (hidden, system): put them back.
+                constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                        FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+                DWORD now = GetFileAttributesW(target.c_str());
+                if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (existing & kKept))
+                    SetFileAttributesW(target.c_str(), (now & ~kKept) | (existing & kKept));
+                return true;
+            }
+        } else if (existing == INVALID_FILE_ATTRIBUTES) {
+            if (MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return true;
+        }
+    }
+    DeleteFileW(temp);
+    return false;
+}
+
+std::optional<std::uint32_t> Win32FileSystem::attributes(const std::string& path) {
+    std::wstring wide = toWide(path);
+    if (wide.empty())
+        return std::nullopt;
+    DWORD attrs = GetFileAttributesW(wide.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(attrs);
+}
+
+std::optional<std::vector<std::string>> Win32FileSystem::scanDirectory(const std::string& folder) {
+    std::wstring pattern = toWide(folder);
+    if (pattern.empty())
+        return std::nullopt;
+    if (!isSeparator(pattern.back()) && pattern.back() != L':')
+        pattern += L'\\';
+    pattern += L"*.*";
+    WIN32_FIND_DATAW data{};
+    FindHandle scan(FindFirstFileW(pattern.c_str(), &data));
+    if (!scan.valid()) {
+        // An existing folder without a single entry (an empty disc root) is an empty list, not a failure.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return std::vector<std::string>{};
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    do {
+        if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            continue;
+        names.push_back(toUtf8(data.cFileName));
+    } while (FindNextFileW(scan.get(), &data));
+    return names;
+}
+
+std::string Win32FileSystem::deleteFile(const std::string& path) {
+    std::wstring wide = toWide(path);
+    if (wide.empty())
+        return fileErrorText(ERROR_INVALID_NAME);
+    if (DeleteFileW(wide.c_str()))
+        return {};
+    return fileErrorText(GetLastError());
+}
+
+bool Win32FileSystem::createDirectories(const std::string& path) {
+    std::wstring wide = toWide(path);
+    while (!wide.empty() && isSeparator(wide.back()))
+        wide.pop_back();
+    if (wide.empty())
+        return false;
+    DWORD attrs = GetFileAttributesW(wide.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES)
+        return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Create each missing level from the top; the drive or share part is never created.
+    size_t start = 0;
+    if (wide.size() >= 2 && wide[1] == L':')
+        start = 3;
+    else if (wide.size() >= 2 && isSeparator(wide[0]) && isSeparator(wide[1])) {
+        size_t server = wide.find_first_of(L"\\/", 2);
+        size_t share = server == std::wstring::npos ? server : wide.find_first_of(L"\\/", server + 1);
+        start = share == std::wstring::npos ? wide.size() : share + 1;
+    }
+    for (size_t pos = start; pos <= wide.size(); ++pos) {
+        if (pos != wide.size() && !isSeparator(wide[pos]))
+            continue;
+        std::wstring level = wide.substr(0, pos);
+        if (level.empty() || isSeparator(level.back()))
+            continue;
+        if (!CreateDirectoryW(level.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    attrs = GetFileAttributesW(wide.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string Win32FileSystem::currentDirectory() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    if (n == 0)
+        return {};
+    std::wstring buffer(n, L'\0');
+    DWORD got = GetCurrentDirectoryW(n, buffer.data());
+    if (got == 0 || got >= n)
+        return {};
+    buffer.resize(got);
+    return toUtf8(buffer);
+}
+
+} // namespace win

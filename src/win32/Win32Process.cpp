@@ -1,0 +1,131 @@
+#include "win32/Win32Process.h"
+
+#include "win32/WideText.h"
+
+namespace win {
+
+namespace {
+
+bool isBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+std::wstring folderOf(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
+}
+
+std::wstring baseNameWithoutExtension(const std::wstring& path) {
+    size_t cut = path.find_last_of(L"\\/");
+    std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
+    size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos && dot > 0)
+        name.resize(dot);
+    return name;
+}
+
+struct WindowSearch {
+    std::wstring prefix;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findByPrefix(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    int length = GetWindowTextLengthW(window);
+    if (length < static_cast<int>(search->prefix.size()))
+        return TRUE;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    if (text.compare(0, search->prefix.size(), search->prefix) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::wstring commandTail(std::wstring_view line) {
+    size_t pos = 0;
+    if (!line.empty() && line[0] == L'"') {
+        // A quoted name runs to the next quote; the parser of the C run-time does the same.
+        size_t close = line.find(L'"', 1);
+        pos = close == std::wstring_view::npos ? line.size() : close + 1;
+    } else {
+        while (pos < line.size() && !isBlank(line[pos]))
+            ++pos;
+    }
+    while (pos < line.size() && isBlank(line[pos]))
+        ++pos;
+    return std::wstring(line.substr(pos));
+}
+
+std::wstring modulePath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        if (buffer.size() >= 32768)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string Win32Process::exeName() {
+    return toUtf8(baseNameWithoutExtension(modulePath()));
+}
+
+std::string Win32Process::commandLine() {
+    const wchar_t* line = GetCommandLineW();
+    return line ? toUtf8(commandTail(line)) : std::string();
+}
+
+std::string Win32Process::settingsFilePath() {
+    std::wstring exe = modulePath();
+    return toUtf8(folderOf(exe) + L"\\" + baseNameWithoutExtension(exe) + L".ini");
+}
+
+std::string Win32Process::launchFolder() {
+    return toUtf8(folderOf(modulePath()) + L"\\");
+}
+
+bool Win32Process::anotherInstanceRunning() {
+    if (m_another)
+        return *m_another;
+    // One mutex per user session and executable name; file names compare without regard to case.
+    std::wstring name = baseNameWithoutExtension(modulePath());
+    if (!name.empty())
+        CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
+    std::wstring mutexName = L"Local\\Tavimoro-" + name;
+    m_instanceMutex = UniqueHandle(CreateMutexW(nullptr, FALSE, mutexName.c_str()));
+    DWORD error = GetLastError();
+    // A mutex that exists but may not be opened belongs to a running instance as well.
+    m_another = m_instanceMutex.valid() ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+    return *m_another;
+}
+
+bool Win32Process::activateWindow(const std::string& title) {
+    std::wstring wide = toWide(title);
+    if (wide.empty())
+        return false;
+    HWND window = FindWindowW(nullptr, wide.c_str());
+    if (!window) {
+        WindowSearch search{wide};
+        EnumWindows(findByPrefix, reinterpret_cast<LPARAM>(&search));
+        window = search.found;
+    }
+    if (!window)
+        return false;
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    return true;
+}
+
+} // namespace win

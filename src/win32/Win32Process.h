@@ -1,0 +1,33 @@
+#pragma once
+// The process: its executable, its command line, the one-instance mutex and window activation.
+#include "port/Process.h"
+#include "win32/Handles.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace win {
+
+class Win32Process : public port::IProcess {
+  public:
+    std::string exeName() override;
+    std::string commandLine() override;
+    std::string settingsFilePath() override;
+    std::string launchFolder() override;
+    std::string shortcutExtension() override { return ".lnk"; }
+    std::string title() override { return "Tavimoro"; }
+    bool anotherInstanceRunning() override;
+    bool activateWindow(const std::string& title) override;
+
+  private:
+    UniqueHandle m_instanceMutex;
+    std::optional<bool> m_another;
+};
+
+// What follows the executable's name in a command line (the name may be quoted), leading blanks removed.
+std::wstring commandTail(std::wstring_view commandLine);
+// The executable's full path.
+std::wstring modulePath();
+
+} // namespace win

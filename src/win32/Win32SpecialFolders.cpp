@@ -1,0 +1,21 @@
+#include "win32/Win32SpecialFolders.h"
+
+#include "win32/Handles.h"
+#include "win32/WideText.h"
+
+#include <shlobj.h>
+
+namespace win {
+
+std::string Win32SpecialFolders::startMenu() {
+    CoTaskMem<ITEMIDLIST> list;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTMENU, list.put())) || !list.get())
+        return {};
+    wchar_t path[MAX_PATH + 1] = {};
+    if (!SHGetPathFromIDListW(list.get(), path))
+        return {};
+    path[MAX_PATH] = L'\0';
+    return toUtf8(path);
+}
+
+} // namespace win

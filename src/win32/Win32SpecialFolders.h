@@ -1,0 +1,11 @@
+#pragma once
+#include "port/SpecialFolders.h"
+
+namespace win {
+
+class Win32SpecialFolders : public port::ISpecialFolders {
+  public:
+    std::string startMenu() override;
+};
+
+} // namespace win

@@ -1,0 +1,295 @@
+// Checks the Windows services against the real system (run under Wine by tests/e2e/wine/platform.sh).
+// Usage: platform_check WORKFOLDER [CDROM_LETTER CDROM_LABEL]
+// Prints one line per failed check and a summary; the exit status is the number of failures.
+#include "port/Paths.h"
+#include "port/ScriptHost.h" // before <windows.h>, which renames DeleteFile
+#include "win32/Handles.h"
+#include "win32/WideText.h"
+#include "win32/Win32Codec.h"
+#include "win32/Win32FileSystem.h"
+#include "win32/Win32Process.h"
+#include "win32/Win32ScriptHost.h"
+#include "win32/Win32SpecialFolders.h"
+#include "win32/Win32Volumes.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// <windows.h> renames DeleteFile; the scripting member keeps its own name.
+#undef DeleteFile
+
+namespace {
+
+int g_failures = 0;
+int g_checks = 0;
+
+void check(bool ok, const std::string& what, const std::string& detail = "") {
+    ++g_checks;
+    if (ok)
+        return;
+    ++g_failures;
+    std::string line = "FAIL " + what + (detail.empty() ? "" : ": " + detail) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+void checkEqual(const std::string& got, const std::string& expected, const std::string& what) {
+    check(got == expected, what, "got [" + got + "], expected [" + expected + "]");
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& name) {
+    return std::find(list.begin(), list.end(), name) != list.end();
+}
+
+void writeRaw(const std::string& path, const std::string& bytes) {
+    win::Win32FileSystem files;
+    files.replaceFile(path, bytes);
+}
+
+void checkCommandTail() {
+    struct Case {
+        const wchar_t* line;
+        const wchar_t* tail;
+    } cases[] = {
+        {L"C:\\tavi\\tavimoro.exe C:\\disc", L"C:\\disc"},
+        {L"\"C:\\a b\\tavimoro.exe\" \"C:\\x y\"", L"\"C:\\x y\""},
+        {L"\"C:\\a b\\tavimoro.exe\"\"x\"", L"\"x\""},
+        {L"tavimoro.exe \t  /TestMode", L"/TestMode"},
+        {L"tavimoro.exe  arg  ", L"arg  "},
+        {L"tavimoro.exe", L""},
+        {L"\"C:\\unterminated name", L""},
+        {L"", L""},
+    };
+    for (const Case& c : cases)
+        checkEqual(win::toUtf8(win::commandTail(c.line)), win::toUtf8(c.tail),
+                   "commandTail of [" + win::toUtf8(c.line) + "]");
+}
+
+void checkPaths() {
+    struct Case {
+        const char* path;
+        bool absolute;
+    } cases[] = {{"C:\\", true}, {"e:/x", true}, {"\\\\server\\share", true},
+                 {"C:", false},  {"C:x", false}, {"x\\y", false},
+                 {"", false},    {"1:\\", false}};
+    for (const Case& c : cases)
+        check(port::isAbsolutePath(c.path) == c.absolute, std::string("isAbsolutePath ") + c.path);
+    check(port::pathSeparator() == '\\' && port::isPathSeparator('/') && !port::isPathSeparator(':'),
+          "path separators");
+}
+
+void checkCodec() {
+    win::Win32Codec codec;
+    std::string withNul("a\0b", 3);
+    checkEqual(codec.ansiToUtf8(withNul), withNul, "codec keeps an embedded NUL");
+    checkEqual(codec.ansiToUtf8(""), "", "codec of empty text");
+    if (GetACP() == 932) {
+        const std::string sjis = "\x93\xfa\x96\x7b\x8c\xea"; // 日本語 in CP932
+        checkEqual(codec.ansiToUtf8(sjis), "日本語", "CP932 to UTF-8");
+        checkEqual(codec.utf8ToAnsi("日本語"), sjis, "UTF-8 to CP932");
+        // A lead byte at the very end is cut short: it must not swallow or crash, just convert.
+        check(!codec.ansiToUtf8("A\x93").empty(), "a truncated double-byte character");
+    } else {
+        std::printf("note: ANSI code page %u, not 932: the Japanese conversions were not checked\n",
+                    GetACP());
+    }
+}
+
+void checkFileSystem(const std::string& work) {
+    win::Win32FileSystem files;
+    const std::string folder = work + "\\fs";
+    check(files.createDirectories(folder + "\\deep\\er\\"), "createDirectories of a nested folder");
+    check(files.attributes(folder + "\\deep\\er").value_or(0) & port::kAttrDirectory, "a created folder");
+    check(files.createDirectories(folder + "\\deep"), "createDirectories of an existing folder");
+
+    const std::string file = folder + "\\a.txt";
+    check(files.replaceFile(file, "first"), "replaceFile of a new file");
+    checkEqual(files.readFile(file).value_or("<none>"), "first", "readFile after writing");
+    check(!files.createDirectories(file + "\\sub"), "createDirectories below a file");
+
+    // The old file's attributes survive the replacement.
+    SetFileAttributesW(win::toWide(file).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    check(files.replaceFile(file, std::string("second\0line", 11)), "replaceFile of a hidden file");
+    checkEqual(files.readFile(file).value_or("<none>"), std::string("second\0line", 11),
+               "the replaced content");
+    check(files.attributes(file).value_or(0) & port::kAttrHidden, "replaceFile keeps the hidden attribute");
+
+    check(!files.replaceFile(folder + "\\missing\\b.txt", "x"), "replaceFile into a missing folder");
+    check(!files.replaceFile(folder + "\\deep", "x"), "replaceFile over a folder");
+    check(files.attributes(folder + "\\deep").value_or(0) & port::kAttrDirectory,
+          "the folder is left as it was");
+    check(!files.readFile(folder + "\\deep").has_value(), "readFile of a folder");
+    check(!files.readFile(folder + "\\nothing.txt").has_value(), "readFile of a missing file");
+    check(!files.attributes(folder + "\\nothing.txt").has_value(), "attributes of a missing file");
+
+    files.replaceFile(folder + "\\visible.txt", "v");
+    files.replaceFile(folder + "\\system.txt", "s");
+    SetFileAttributesW(win::toWide(folder + "\\system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    for (const std::string& base : {folder, folder + "\\"}) {
+        auto names = files.scanDirectory(base);
+        check(names.has_value(), "scanDirectory of " + base);
+        if (!names)
+            continue;
+        check(contains(*names, "visible.txt") && contains(*names, "deep"),
+              "scanDirectory lists files and folders");
+        check(!contains(*names, "a.txt") && !contains(*names, "system.txt"),
+              "scanDirectory leaves out hidden and system entries");
+        // No temporary file of a replacement is left behind.
+        check(std::none_of(
+                  names->begin(), names->end(),
+                  [](const std::string& n) { return n.size() > 4 && n.substr(n.size() - 4) == ".tmp"; }),
+              "no temporary files left");
+    }
+    check(!files.scanDirectory(folder + "\\missing").has_value(), "scanDirectory of a missing folder");
+
+    checkEqual(files.deleteFile(folder + "\\visible.txt"), "", "deleteFile of a file");
+    check(!files.attributes(folder + "\\visible.txt"), "the deleted file is gone");
+    checkEqual(files.deleteFile(folder + "\\visible.txt"), "指定されたファイルが見つかりません。",
+               "deleteFile of a missing file");
+    check(!files.currentDirectory().empty(), "currentDirectory");
+}
+
+void checkScriptHost(const std::string& work, const std::string& cdLetter) {
+    win::Win32ScriptHost host;
+    auto fso = host.createFileSystemObject();
+    check(fso != nullptr, "Scripting.FileSystemObject");
+    if (fso) {
+        auto drives = fso->Drives();
+        auto hasDrive = [&](const std::string& letter, int type) {
+            return std::any_of(drives.begin(), drives.end(), [&](const port::DriveEntry& d) {
+                return d.DriveLetter == letter && d.DriveType == type;
+            });
+        };
+        check(hasDrive("C", 2), "Drives holds C as a fixed drive");
+        if (!cdLetter.empty())
+            check(hasDrive(cdLetter, 4), "Drives holds " + cdLetter + " as a CD-ROM drive");
+
+        const std::string folder = work + "\\fso\\";
+        win::Win32FileSystem files;
+        files.createDirectories(folder + "sub");
+        writeRaw(folder + "one.txt", "1");
+        writeRaw(folder + "二.txt", "2");
+        auto names = fso->GetFolderFiles(folder);
+        check(names && names->size() == 2 && contains(*names, "one.txt") && contains(*names, "二.txt"),
+              "GetFolder().Files lists the files, not the subfolder");
+        check(!fso->GetFolderFiles(folder + "missing\\").has_value(), "GetFolder of a missing folder");
+        checkEqual(fso->DeleteFile(folder + "one.txt"), "", "DeleteFile of a file");
+        check(!files.attributes(folder + "one.txt"), "DeleteFile removed the file");
+        check(!fso->DeleteFile(folder + "one.txt").empty(),
+              "DeleteFile of a missing file gives an error text");
+    }
+
+    auto shell = host.createShell();
+    check(shell != nullptr, "WScript.Shell");
+    if (!shell)
+        return;
+    const std::string lnk = work + "\\テスト.lnk";
+    auto link = shell->CreateShortcut(lnk);
+    check(link != nullptr, "CreateShortcut");
+    if (!link)
+        return;
+    link->setTargetPath("C:\\windows\\notepad.exe");
+    link->setArguments("/a \"b c\"");
+    link->setWorkingDirectory("C:\\windows\\");
+    link->setIconLocation("C:\\windows\\notepad.exe,1");
+    checkEqual(link->Arguments(), "/a \"b c\"", "Arguments read back");
+    checkEqual(link->Save(), "", "Save");
+
+    // Read the file itself back: what the shell will open.
+    win::ComPtr<IShellLinkW> reader;
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reader.putVoid());
+    auto persist = reader.query<IPersistFile>(IID_IPersistFile);
+    check(persist && SUCCEEDED(persist->Load(win::toWide(lnk).c_str(), STGM_READ)),
+          "the saved shortcut loads");
+    if (persist) {
+        wchar_t text[1024] = {};
+        int index = -1;
+        reader->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
+        checkEqual(win::toUtf8(text), "C:\\windows\\notepad.exe", "saved target");
+        reader->GetArguments(text, 1024);
+        checkEqual(win::toUtf8(text), "/a \"b c\"", "saved arguments");
+        reader->GetWorkingDirectory(text, 1024);
+        checkEqual(win::toUtf8(text), "C:\\windows\\", "saved working folder");
+        reader->GetIconLocation(text, 1024, &index);
+        checkEqual(win::toUtf8(text) + "," + std::to_string(index), "C:\\windows\\notepad.exe,1",
+                   "saved icon");
+    }
+    auto bad = shell->CreateShortcut(work + "\\missing\\x.lnk");
+    if (bad)
+        check(!bad->Save().empty(), "Save into a missing folder gives an error text");
+}
+
+void checkVolumes(const std::string& cdLetter, const std::string& cdLabel) {
+    win::Win32Volumes volumes;
+    checkEqual(volumes.volumeLabel("Q:"), "", "the label of a drive that does not exist");
+    checkEqual(volumes.volumeLabel(""), "", "the label of an empty drive path");
+    if (!cdLetter.empty()) {
+        checkEqual(volumes.volumeLabel(cdLetter + ":"), cdLabel, "the label of the CD-ROM drive");
+        checkEqual(volumes.volumeLabel(cdLetter + ":\\"), cdLabel, "the label of the CD-ROM drive's root");
+    }
+}
+
+void checkSpecialFolders() {
+    win::Win32SpecialFolders folders;
+    std::string menu = folders.startMenu();
+    check(!menu.empty() && menu.find('\0') == std::string::npos, "the Start-menu folder", menu);
+    win::Win32FileSystem files;
+    check(files.attributes(menu).value_or(0) & port::kAttrDirectory, "the Start-menu folder exists", menu);
+}
+
+LRESULT CALLBACK plainWindow(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+void checkProcess() {
+    win::Win32Process process;
+    checkEqual(process.exeName(), "platform_check", "exeName");
+    std::string exe = win::toUtf8(win::modulePath());
+    std::string folder = exe.substr(0, exe.rfind('\\') + 1);
+    checkEqual(process.launchFolder(), folder, "launchFolder");
+    checkEqual(process.settingsFilePath(), folder + "platform_check.ini", "settingsFilePath");
+    check(!process.anotherInstanceRunning(), "the first instance");
+    check(!process.anotherInstanceRunning(), "the first instance, asked again");
+    win::Win32Process second;
+    check(second.anotherInstanceRunning(), "a second instance sees the first");
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = plainWindow;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TavimoroCheckWindow";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"AutoRun 試験", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    check(process.activateWindow("AutoRun"), "activateWindow by the start of a title");
+    check(process.activateWindow("AutoRun 試験"), "activateWindow by the whole title");
+    check(!process.activateWindow("NoSuchTavimoroWindow"), "activateWindow without such a window");
+    DestroyWindow(window);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2 && argc != 4) {
+        std::fputs("usage: platform_check WORKFOLDER [CDROM_LETTER CDROM_LABEL]\n", stderr);
+        return 100;
+    }
+    win::ComScope com;
+    const std::string work = win::toUtf8(argv[1]);
+    const std::string cdLetter = argc == 4 ? win::toUtf8(argv[2]) : "";
+    const std::string cdLabel = argc == 4 ? win::toUtf8(argv[3]) : "";
+    checkCommandTail();
+    checkPaths();
+    checkCodec();
+    checkFileSystem(work);
+    checkScriptHost(work, cdLetter);
+    checkVolumes(cdLetter, cdLabel);
+    checkSpecialFolders();
+    checkProcess();
+    std::printf("%d checks, %d failed\n", g_checks, g_failures);
+    return g_failures;
+}
