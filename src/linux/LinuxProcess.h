@@ -1,0 +1,60 @@
+#pragma once
+// The process services on Linux: names, the settings folder under the XDG config folder, and the
+// one-instance lock. Bringing the first instance's window forward is the windowing layer's part; it is
+// handed in as a function.
+#include "linux/OwnedFd.h"
+#include "port/Process.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lnx {
+
+class LinuxProcess : public port::IProcess {
+  public:
+    using Activator = std::function<bool(const std::string& title)>;
+
+    // argv0 as the program was started; arguments are the rest of its argument vector.
+    LinuxProcess(std::string argv0, std::vector<std::string> arguments);
+
+    // The file name of argv0, one extension removed ("tavimoro").
+    std::string exeName() override { return m_exeName; }
+    std::string commandLine() override;
+    // configFolder() + exeName + ".ini"; the folder is created when missing.
+    std::string settingsFilePath() override;
+    // The settings folder, ending in "/".
+    std::string launchFolder() override;
+    std::string shortcutExtension() override { return ".desktop"; }
+    std::string title() override { return "Tavimoro"; }
+    // Takes an exclusive lock on lockFilePath(); true when another process holds it. The answer of
+    // the first call stands for the life of the process. A lock that cannot be taken for any other
+    // reason (no writable folder) lets this instance run.
+    bool anotherInstanceRunning() override;
+    bool activateWindow(const std::string& title) override;
+
+    void setActivator(Activator activator) { m_activator = std::move(activator); }
+
+    // $XDG_CONFIG_HOME/tavimoro/ (default ~/.config/tavimoro/), with "/" at the end; empty without a
+    // home folder.
+    std::string configFolder() const;
+    // Where the lock and the instance channel live: $XDG_RUNTIME_DIR when it is a folder (it is private
+    // to the user's session), else the settings folder. Ends in "/".
+    std::string runtimeFolder() const;
+    std::string lockFilePath() const { return runtimeFolder() + m_exeName + ".lock"; }
+    // The local socket the first instance listens on for activation requests.
+    std::string channelPath() const { return runtimeFolder() + m_exeName + ".socket"; }
+
+  private:
+    std::string m_exeName;
+    std::vector<std::string> m_arguments;
+    Activator m_activator;
+    std::optional<bool> m_anotherInstance;
+    OwnedFd m_lock; // held until the process ends
+};
+
+// The file name of a program path, with one extension removed.
+std::string programName(std::string_view argv0);
+
+} // namespace lnx

@@ -1,0 +1,18 @@
+#include "linux/LinuxScriptHost.h"
+
+#include "linux/LinuxScriptFileSystem.h"
+
+namespace lnx {
+
+LinuxScriptHost::LinuxScriptHost(DriveSource drives, PathResolver resolve, IconConverter convertIcon)
+    : m_drives(std::move(drives)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)) {}
+
+std::unique_ptr<port::IScriptFileSystem> LinuxScriptHost::createFileSystemObject() {
+    return std::make_unique<LinuxScriptFileSystem>(m_drives);
+}
+
+std::unique_ptr<port::IScriptShell> LinuxScriptHost::createShell() {
+    return std::make_unique<LinuxScriptShell>(m_resolve, m_convertIcon);
+}
+
+} // namespace lnx

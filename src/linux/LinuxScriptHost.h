@@ -1,0 +1,24 @@
+#pragma once
+// Both scripting objects on Linux; they are built in, so creation never fails.
+#include "linux/DriveSource.h"
+#include "linux/LinuxScriptShell.h"
+#include "port/ScriptHost.h"
+
+namespace lnx {
+
+class LinuxScriptHost : public port::IScriptHost {
+  public:
+    // `resolve` turns disc paths into paths on this machine (DiscPaths::resolve over the same drives).
+    // `convertIcon` gives shortcuts an image for their icon location (see IconConverter).
+    LinuxScriptHost(DriveSource drives, PathResolver resolve, IconConverter convertIcon = {});
+
+    std::unique_ptr<port::IScriptFileSystem> createFileSystemObject() override;
+    std::unique_ptr<port::IScriptShell> createShell() override;
+
+  private:
+    DriveSource m_drives;
+    PathResolver m_resolve;
+    IconConverter m_convertIcon;
+};
+
+} // namespace lnx

@@ -1,0 +1,31 @@
+#pragma once
+// The resident instance's end of the activation channel, driven by the Qt event loop.
+#include "linux/InstanceSocket.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace qtui {
+
+// Brings forward the visible top-level widget whose title is `title`, else the first one whose title
+// begins with it. False when there is none.
+bool raiseWindowTitled(const QString& title);
+
+class InstanceChannel : public QObject {
+    Q_OBJECT
+  public:
+    explicit InstanceChannel(QObject* parent = nullptr);
+
+    // Starts answering requests at `path` (see lnx::InstanceListener::listen).
+    bool listen(const std::string& path);
+
+  private:
+    std::optional<lnx::InstanceListener> m_listener;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+} // namespace qtui

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The command-line launch of the real program: a disc folder (bare or in quotes) starts the program its
+# AUTORUN.INF names, with its arguments and in its folder; /TestMode launches nothing; a second instance
+# ends at once without touching the settings file.
+set -u
+
+: "${TAVIMORO:?TAVIMORO must name the program}"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+export HOME="$work/home"
+export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
+export XDG_RUNTIME_DIR="$work/run"
+export QT_QPA_PLATFORM=offscreen # message boxes go to standard error; nothing waits for a click
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+settings="$XDG_CONFIG_HOME/tavimoro/tavimoro.ini"
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# The disc's program records its arguments, its working folder and each run, then signals the test.
+export RECORD_DIR="$work/record"
+mkdir -p "$RECORD_DIR"
+mkfifo "$RECORD_DIR/ran"
+make_disc() { # folder, program folder, program file
+    mkdir -p "$1/$2"
+    cat >"$1/$2/$3" <<'SCRIPT'
+#!/bin/sh
+printf '%s\n' "$@" >"$RECORD_DIR/args"
+pwd >"$RECORD_DIR/cwd"
+echo run >>"$RECORD_DIR/runs"
+: >"$RECORD_DIR/ran"
+SCRIPT
+    chmod +x "$1/$2/$3"
+    printf '[AutoRun]\r\nopen=Bin\\RECORD.sh "a b" c "$(touch PWNED)" ;x\r\n' >"$1/AUTORUN.INF"
+}
+# Waits for the recording program to finish one run (the bound only keeps a broken build from hanging).
+wait_for_run() {
+    timeout 30 cat "$RECORD_DIR/ran" >/dev/null || fail "$1: the disc's program did not run"
+}
+runs() { if [ -f "$RECORD_DIR/runs" ]; then wc -l <"$RECORD_DIR/runs"; else echo 0; fi; }
+
+disc="$work/my disc"
+make_disc "$disc" Bin RECORD.sh
+
+# A second instance: another process holds the instance lock.
+exec 9>"$XDG_RUNTIME_DIR/tavimoro.lock"
+flock -n 9 || fail "could not take the instance lock for the test"
+timeout 30 "$TAVIMORO" "$disc" 9>&-
+status=$?
+[ "$status" -eq 0 ] || fail "second instance: exit status $status"
+[ ! -e "$settings" ] || fail "second instance: the settings file was created"
+[ ! -e "$XDG_CONFIG_HOME" ] || fail "second instance: the config folder was created"
+exec 9>&-
+
+# /TestMode never uses the command line as a path. (Once the window exists it stays resident, so it is
+# ended after start-up.)
+timeout 5 "$TAVIMORO" /TestMode
+status=$?
+[ "$status" -eq 0 ] || [ "$status" -eq 124 ] || fail "/TestMode: exit status $status"
+
+# The first launch: the bare folder path (with a blank in it) as the argument.
+"$TAVIMORO" "$disc" || fail "launch: exit status $?"
+wait_for_run "launch"
+[ "$(runs)" -eq 1 ] || fail "expected exactly one run after /TestMode and the launch, got $(runs)"
+printf 'a b\nc\n$(touch PWNED)\n;x\n' | cmp -s - "$RECORD_DIR/args" ||
+    fail "arguments: $(cat "$RECORD_DIR/args")"
+[ "$(cat "$RECORD_DIR/cwd")" = "$disc" ] || fail "working folder: $(cat "$RECORD_DIR/cwd")"
+[ ! -e "$disc/PWNED" ] && [ ! -e "$work/PWNED" ] || fail "a shell interpreted the program line"
+
+printf '[Status]\nRefreshTimer=1000\nChangeTimer=1000\n' | cmp -s - "$settings" ||
+    fail "first settings file: $(cat -A "$settings" 2>&1)"
+entry="$XDG_CONFIG_HOME/tavimoro/autorun.desktop"
+desktop-file-validate "$entry" || fail "the launch entry does not validate"
+
+# The quoted form, one argument with its own double quotes; the disc's names differ in letter case
+# from what its AUTORUN.INF says.
+disc2="$work/disc two"
+make_disc "$disc2" bin record.sh
+"$TAVIMORO" "\"$disc2\"" || fail "quoted launch: exit status $?"
+wait_for_run "quoted launch"
+[ "$(runs)" -eq 2 ] || fail "expected a second run, got $(runs)"
+[ "$(cat "$RECORD_DIR/cwd")" = "$disc2" ] || fail "quoted launch, working folder: $(cat "$RECORD_DIR/cwd")"
+
+# The same folder through its AUTORUN.INF file, in small letters.
+mv "$disc2/AUTORUN.INF" "$disc2/autorun.inf"
+"$TAVIMORO" "$disc2/autorun.inf" || fail "launch by file: exit status $?"
+wait_for_run "launch by file"
+[ "$(runs)" -eq 3 ] || fail "expected a third run, got $(runs)"
+
+# A Windows program without Wine on PATH: nothing starts and the user is told why.
+disc3="$work/windows disc"
+mkdir -p "$disc3"
+printf 'MZ' >"$disc3/SETUP.EXE"
+printf '[AutoRun]\r\nopen=SETUP.EXE /auto\r\n' >"$disc3/AUTORUN.INF"
+message=$(PATH="$work/empty" "$TAVIMORO" "$disc3" 2>&1)
+case "$message" in
+*"Wine が必要です"*"$disc3/SETUP.EXE"*) ;;
+*) fail "no Wine: message was [$message]" ;;
+esac
+grep -q '^Exec=wine ' "$entry" || fail "the Windows program's entry does not run through wine"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "launch: all checks passed"

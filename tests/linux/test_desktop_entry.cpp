@@ -1,0 +1,191 @@
+#include "linux/DesktopEntry.h"
+#include "linux/LinuxScriptShell.h"
+#include "linux/WindowsCommandLine.h"
+#include "shell_test_support.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+
+using shelltest::TempFolder;
+
+std::string identity(std::string_view p) {
+    return std::string(p);
+}
+
+// Runs desktop-file-validate; its complaints, or "" when the file passes without any.
+std::string validate(const std::string& file) {
+    const std::string command = "desktop-file-validate '" + file + "' 2>&1";
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[512];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            output.append(buffer, n);
+        const int status = ::pclose(pipe);
+        if (status != 0 && output.empty())
+            output = "exit status " + std::to_string(status);
+    } else {
+        output = "desktop-file-validate did not start";
+    }
+    return output;
+}
+
+// Program lines a disc might carry, hostile ones included: no character of them may reach a shell,
+// and the program must get exactly what the Windows rules give it.
+const char* const kHostileArguments[] = {
+    "",
+    "/auto",
+    "\"a b\" c",
+    "; rm -rf ~",
+    "a|b && c & d",
+    "$HOME ${PATH} $(id) `id`",
+    "\"quoted \\\"inner\\\" text\"",
+    "it's 'single'",
+    "C:\\Temp\\ \\\\server\\share\\ \"D:\\dir with space\\\\\"",
+    "100% %f %U %% %",
+    "a\"\"b \"\"\"\" \"\"",
+    "line\nbreak \"in\nquotes\"",
+    "tab\tseparated \"tab\tin quotes\"",
+    "< > ~ * ? # ( ) = [ ]",
+    "   leading and trailing   ",
+    "日本語の引数 \"全角　スペース\"",
+    "\\\\\\\" \\\\\\\\\"x y\"",
+};
+
+class HostileProgramLine : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(HostileProgramLine, SurvivesTheRoundTripThroughAValidEntry) {
+    TempFolder temp;
+    const std::string target = temp / "My Disc/Bin/SET UP;$x.sh";
+    const std::string file = temp / "(E) LABEL.desktop";
+
+    lnx::LinuxScriptShell shell(identity);
+    auto shortcut = shell.CreateShortcut(file);
+    ASSERT_TRUE(shortcut);
+    shortcut->setTargetPath(target);
+    shortcut->setArguments(GetParam());
+    shortcut->setWorkingDirectory(temp / "My Disc/");
+    shortcut->setIconLocation("");
+    ASSERT_EQ(shortcut->Save(), "");
+
+    EXPECT_EQ(validate(file), "");
+
+    const auto entry = lnx::readDesktopEntry(shelltest::readFile(file));
+    ASSERT_TRUE(entry);
+    std::vector<std::string> expected{target};
+    for (auto& arg : lnx::splitWindowsCommandLine(GetParam()))
+        expected.push_back(arg);
+    EXPECT_EQ(entry->exec, expected);
+    EXPECT_EQ(entry->path, temp / "My Disc/");
+    EXPECT_EQ(entry->name, "(E) LABEL");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostileProgramLine, ::testing::ValuesIn(kHostileArguments));
+
+TEST(DesktopEntryArguments, QuoteOnlyWhatNeedsIt) {
+    struct Case {
+        const char* arg;
+        const char* quoted;
+    } cases[] = {
+        {"plain", "plain"},     {"", "\"\""},
+        {"a b", "\"a b\""},     {"50%", "50%%"},
+        {"$x", "\"\\$x\""},     {"`x`", "\"\\`x\\`\""},
+        {"a\"b", "\"a\\\"b\""}, {"a\\b", "\"a\\\\b\""},
+        {"it's", "\"it's\""},   {"/usr/bin/x=1,2", "/usr/bin/x=1,2"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(lnx::quoteExecArgument(c.arg), c.quoted) << c.arg;
+}
+
+TEST(DesktopEntryReading, RejectsExecLinesThatDoNotSplit) {
+    for (const char* line :
+         {"\"open quote", "\"bad \\escape\"", "trailing %", "unknown %z", "\"ends in \\"}) {
+        EXPECT_FALSE(lnx::splitExecLine(line)) << line;
+    }
+    // Field codes standing alone disappear; inside an argument they leave the rest.
+    EXPECT_EQ(lnx::splitExecLine("prog %U a%fb %%"), (std::vector<std::string>{"prog", "ab", "%"}));
+}
+
+TEST(DesktopEntryReading, TakesOnlyTheDesktopEntryGroup) {
+    const std::string text = "# comment\r\n"
+                             "[Other]\nExec=/bin/false\n"
+                             "[Desktop Entry]\r\n"
+                             "Name[ja]=名前\n"
+                             "Name=\\sName\n"
+                             "Exec = /bin/echo \"a\\\\\\\\b\" c\\nd\n"
+                             "Path=/tmp/x\\ty\n"
+                             "Exec=/bin/second\n"
+                             "[Desktop Action x]\nExec=/bin/false\n"
+                             "[Desktop Entry]\nPath=/again\n";
+    const auto entry = lnx::readDesktopEntry(text);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, " Name");
+    EXPECT_EQ(entry->exec, (std::vector<std::string>{"/bin/echo", "a\\b", "c\nd"}));
+    EXPECT_EQ(entry->path, "/tmp/x\ty");
+
+    EXPECT_FALSE(lnx::readDesktopEntry("[Desktop Entry]\nName=x\n"));
+    EXPECT_FALSE(lnx::readDesktopEntry("Exec=/bin/true\n"));
+    EXPECT_FALSE(lnx::readDesktopEntry(std::string("\0\xff[", 3)));
+}
+
+TEST(DesktopEntryShortcut, ResolvesDiscPathsAndRunsWindowsProgramsThroughWine) {
+    TempFolder temp;
+    shelltest::writeFile(temp / "disc/ICON.ICO", "icon");
+    // Stands in for the disc path resolver: drive E: is the folder "disc".
+    auto resolve = [&](std::string_view p) {
+        std::string s(p);
+        if (s.rfind("E:", 0) == 0)
+            s = temp / "disc" + s.substr(2);
+        for (char& c : s)
+            if (c == '\\')
+                c = '/';
+        return s;
+    };
+
+    struct Case {
+        const char* target;
+        const char* args;
+        const char* icon;
+        std::vector<std::string> exec;
+        bool hasIcon;
+    } cases[] = {
+        {"E:\\SETUP.EXE", "/auto", "E:\\ICON.ICO,0", {"wine", temp / "disc/SETUP.EXE", "/auto"}, true},
+        {"E:\\Bin\\run.Bat", "", "E:\\ICON.ICO", {"wine", temp / "disc/Bin/run.Bat"}, true},
+        {"E:\\Bin\\tool.sh", "x", "E:\\missing.ico,3", {temp / "disc/Bin/tool.sh", "x"}, false},
+        {"explorer", ".", "", {"explorer", "."}, false},
+        {"Bin\\prog", "", "", {temp / "disc/Bin/prog"}, false},
+    };
+    for (const auto& c : cases) {
+        const auto entry = lnx::shortcutEntry("n", c.target, c.args, "E:\\", c.icon, resolve);
+        EXPECT_EQ(entry.exec, c.exec) << c.target;
+        EXPECT_EQ(entry.path, temp / "disc/") << c.target;
+        EXPECT_EQ(entry.icon, c.hasIcon ? temp / "disc/ICON.ICO" : "") << c.target;
+    }
+}
+
+TEST(DesktopEntryShortcut, RefusesWhatCannotBeStored) {
+    TempFolder temp;
+    lnx::LinuxScriptShell shell(identity);
+    EXPECT_FALSE(shell.CreateShortcut(temp / "autorun.lnk"));
+    EXPECT_FALSE(shell.CreateShortcut(temp / ".desktop"));
+    EXPECT_TRUE(shell.CreateShortcut(temp / "A.DESKTOP"));
+
+    auto shortcut = shell.CreateShortcut(temp / "ctl.desktop");
+    shortcut->setTargetPath("/bin/echo");
+    shortcut->setArguments(std::string("a\x01", 2));
+    EXPECT_EQ(shortcut->Save(), lnx::kShortcutUnstorable);
+    EXPECT_FALSE(std::filesystem::exists(temp / "ctl.desktop"));
+
+    // The launcher folder is made when it is missing; a path under a file cannot be.
+    auto nested = shell.CreateShortcut(temp / "new/applications/x.desktop");
+    nested->setTargetPath("/bin/true");
+    EXPECT_EQ(nested->Save(), "");
+    shelltest::writeFile(temp / "plainfile", "");
+    auto blocked = shell.CreateShortcut(temp / "plainfile/x.desktop");
+    blocked->setTargetPath("/bin/true");
+    EXPECT_EQ(blocked->Save(), lnx::kShortcutUnwritable);
+}
+
+} // namespace

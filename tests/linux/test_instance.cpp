@@ -1,0 +1,139 @@
+#include "linux/InstanceSocket.h"
+#include "linux/LinuxProcess.h"
+#include "linux/LinuxSpecialFolders.h"
+#include "qt/InstanceChannel.h"
+#include "shell_test_support.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <thread>
+
+namespace {
+
+using shelltest::TempFolder;
+
+// Sets environment variables for one test and puts the old values back.
+class ScopedEnv {
+  public:
+    void set(const char* name, const std::string& value) {
+        const char* old = std::getenv(name);
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        ::setenv(name, value.c_str(), 1);
+    }
+    void unset(const char* name) {
+        const char* old = std::getenv(name);
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+            if (it->second)
+                ::setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                ::unsetenv(it->first.c_str());
+        }
+    }
+
+  private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+TEST(LinuxProcess, NamesAndFoldersFollowTheProgramAndTheXdgFolders) {
+    TempFolder temp;
+    ScopedEnv env;
+    env.set("HOME", temp / "home");
+    env.unset("XDG_CONFIG_HOME");
+    env.set("XDG_DATA_HOME", "relative/ignored");
+
+    lnx::LinuxProcess process("/usr/local/bin/tavimoro.bin", {"\"/media/cd", "disc\"", ""});
+    EXPECT_EQ(process.exeName(), "tavimoro");
+    EXPECT_EQ(process.commandLine(), "\"/media/cd disc\" ");
+    EXPECT_EQ(process.settingsFilePath(), temp / "home/.config/tavimoro/tavimoro.ini");
+    EXPECT_TRUE(std::filesystem::is_directory(temp / "home/.config/tavimoro"));
+    EXPECT_EQ(process.launchFolder(), temp / "home/.config/tavimoro/");
+    EXPECT_EQ(process.shortcutExtension(), ".desktop");
+    EXPECT_EQ(lnx::LinuxSpecialFolders().startMenu(), temp / "home/.local/share/applications/");
+
+    env.set("XDG_CONFIG_HOME", temp / "cfg");
+    env.set("XDG_DATA_HOME", temp / "data/");
+    EXPECT_EQ(process.settingsFilePath(), temp / "cfg/tavimoro/tavimoro.ini");
+    EXPECT_EQ(lnx::LinuxSpecialFolders().startMenu(), temp / "data/applications/");
+
+    for (auto [argv0, name] :
+         {std::pair{"tavimoro", "tavimoro"}, {"./AutoRun.exe", "AutoRun"}, {"/x/.hidden", ".hidden"}})
+        EXPECT_EQ(lnx::programName(argv0), name);
+}
+
+TEST(LinuxProcess, OnlyOneInstanceHoldsTheLock) {
+    TempFolder temp;
+    ScopedEnv env;
+    env.set("XDG_RUNTIME_DIR", temp.path());
+    {
+        lnx::LinuxProcess first("tavimoro", {});
+        EXPECT_FALSE(first.anotherInstanceRunning());
+        EXPECT_FALSE(first.anotherInstanceRunning()) << "asking again must not see itself";
+        lnx::LinuxProcess second("tavimoro", {});
+        EXPECT_TRUE(second.anotherInstanceRunning());
+        EXPECT_EQ(second.lockFilePath(), temp / "tavimoro.lock");
+        lnx::LinuxProcess otherProgram("othername", {});
+        EXPECT_FALSE(otherProgram.anotherInstanceRunning());
+    }
+    lnx::LinuxProcess afterwards("tavimoro", {});
+    EXPECT_FALSE(afterwards.anotherInstanceRunning()) << "the lock goes with the process that held it";
+}
+
+TEST(InstanceSocket, CarriesTheTitleAndTheAnswer) {
+    TempFolder temp;
+    const std::string path = temp / "tavimoro.socket";
+    EXPECT_FALSE(lnx::requestActivation(path, "AutoRun")) << "nobody listens yet";
+
+    shelltest::writeFile(path, "stale"); // left by an instance that crashed
+    auto listener = lnx::InstanceListener::listen(path);
+    ASSERT_TRUE(listener);
+    EXPECT_FALSE(lnx::InstanceListener::listen(temp.path() + "/" + std::string(200, 'x')));
+
+    for (const std::string title : {"AutoRun", "TVM", "multi\nline"}) {
+        bool answer = false;
+        std::thread client([&] { answer = lnx::requestActivation(path, title); });
+        std::vector<std::string> seen;
+        while (seen.empty()) {
+            pollfd p{listener->fd(), POLLIN, 0};
+            ::poll(&p, 1, -1);
+            listener->serve([&](const std::string& t) {
+                seen.push_back(t);
+                return t == "AutoRun";
+            });
+        }
+        client.join();
+        EXPECT_EQ(seen, std::vector<std::string>{title == "multi\nline" ? "multi line" : title});
+        EXPECT_EQ(answer, title == "AutoRun");
+    }
+}
+
+TEST(InstanceChannel, RaisesOnlyAVisibleWindowWithTheTitle) {
+    if (!QApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "tests";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv); // lives for the rest of the test program
+    }
+    QWidget other;
+    other.setWindowTitle("TVM");
+    other.show();
+    EXPECT_FALSE(qtui::raiseWindowTitled("AutoRun"));
+
+    QWidget hidden;
+    hidden.setWindowTitle("AutoRun");
+    EXPECT_FALSE(qtui::raiseWindowTitled("AutoRun")) << "a hidden window is not brought forward";
+
+    QWidget prefixed;
+    prefixed.setWindowTitle("AutoRunner");
+    prefixed.show();
+    EXPECT_TRUE(qtui::raiseWindowTitled("AutoRun"));
+    EXPECT_FALSE(qtui::raiseWindowTitled("autorun")) << "titles compare with letter case";
+}
+
+} // namespace
