@@ -1,0 +1,30 @@
+# The Windows build: plain Win32 + COM, one statically linked executable.
+enable_language(RC)
+add_link_options(-static -static-libgcc -static-libstdc++ -municode)
+# GCC 12 reports a false -Wrestrict in libstdc++'s `"text" + std::string&&` at -O2 (GCC bug 105651).
+add_compile_options(-Wno-restrict)
+target_compile_options(tavimoro_core PRIVATE -Wno-restrict)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
+list(FILTER WIN32_SOURCES EXCLUDE REGEX ".*/(WinMain|Paths)\\.cpp$")
+# The path conventions are free functions the portable library calls: they go into that library, so
+# that the static link finds them whatever the order of the libraries.
+target_sources(tavimoro_core PRIVATE src/win32/Paths.cpp)
+add_library(tavimoro_win32 STATIC ${WIN32_SOURCES})
+target_link_libraries(tavimoro_win32 PUBLIC tavimoro_core ole32 oleaut32 uuid shell32 shlwapi comctl32 user32 gdi32)
+# The resource ids the program shares with its resource script.
+target_include_directories(tavimoro_win32 PRIVATE res)
+
+add_executable(tavimoro WIN32 src/win32/WinMain.cpp res/tavimoro.rc)
+target_link_libraries(tavimoro PRIVATE tavimoro_win32)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/tavimoro-ini.cpp)
+    add_executable(tavimoro-ini tools/tavimoro-ini.cpp)
+    target_link_libraries(tavimoro-ini PRIVATE tavimoro_win32)
+endif()
+
+# Helper programs the Wine tests drive; they are built here and run from the Linux test tree.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win32/CMakeLists.txt)
+    add_subdirectory(tests/win32)
+endif()

@@ -1,0 +1,51 @@
+#include "win32/Win32Icons.h"
+
+#include "resource.h"
+#include "win32/WideText.h"
+
+namespace win {
+namespace {
+
+std::unique_ptr<port::IPicture> pictureOf(UniqueIcon icon) {
+    if (!icon)
+        return nullptr;
+    return std::make_unique<Win32Picture>(std::move(icon));
+}
+
+} // namespace
+
+UniqueIcon loadProgramIcon(HINSTANCE instance, int width, int height) {
+    // Without LR_SHARED the handle is a copy of our own, so destroying it is right.
+    const UINT flags = (width == 0 && height == 0) ? LR_DEFAULTSIZE : 0;
+    return UniqueIcon(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIMORO), IMAGE_ICON, width, height, flags)));
+}
+
+std::unique_ptr<port::IPicture> Win32Icons::ExtractIconPicture(const std::string& file, int index,
+                                                               bool small) {
+    const std::wstring path = toWide(file);
+    if (path.empty())
+        return nullptr;
+    HICON largeHandle = nullptr;
+    HICON smallHandle = nullptr;
+    // A negative index names a resource id; it goes to the shell unchanged.
+    ExtractIconExW(path.c_str(), index, &largeHandle, &smallHandle, 1);
+    // Both handles are owned at once; the one not given away is destroyed when its owner goes.
+    UniqueIcon large(largeHandle);
+    UniqueIcon little(smallHandle);
+    return pictureOf(small ? std::move(little) : std::move(large));
+}
+
+std::unique_ptr<port::IPicture> Win32Icons::LoadIconFile(const std::string& file) {
+    const std::wstring path = toWide(file);
+    if (path.empty())
+        return nullptr;
+    return pictureOf(UniqueIcon(static_cast<HICON>(
+        LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE))));
+}
+
+std::unique_ptr<port::IPicture> Win32Icons::WindowIcon() {
+    return pictureOf(loadProgramIcon(m_instance, 0, 0));
+}
+
+} // namespace win

@@ -1,0 +1,38 @@
+#pragma once
+// Icons for the drive buttons: from program files and libraries, from icon files, and the program's own.
+#include "port/MainView.h"
+#include "win32/GuiHandles.h"
+
+#include <memory>
+#include <string>
+
+namespace win {
+
+// A picture that owns one icon handle and destroys it once, when it goes.
+class Win32Picture : public port::IPicture {
+  public:
+    explicit Win32Picture(UniqueIcon icon) : m_icon(std::move(icon)) {}
+    HICON icon() const { return m_icon.get(); }
+
+  private:
+    UniqueIcon m_icon;
+};
+
+class Win32Icons : public port::IIcons {
+  public:
+    // `instance` holds the program's icon resource.
+    explicit Win32Icons(HINSTANCE instance) : m_instance(instance) {}
+
+    std::unique_ptr<port::IPicture> ExtractIconPicture(const std::string& file, int index,
+                                                       bool small) override;
+    std::unique_ptr<port::IPicture> LoadIconFile(const std::string& file) override;
+    std::unique_ptr<port::IPicture> WindowIcon() override;
+
+  private:
+    HINSTANCE m_instance;
+};
+
+// The program's icon at a pixel size, as a handle of its own (0 x 0: the system's large icon size).
+UniqueIcon loadProgramIcon(HINSTANCE instance, int width, int height);
+
+} // namespace win
