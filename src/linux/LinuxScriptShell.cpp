@@ -1,0 +1,245 @@
+#include "linux/LinuxScriptShell.h"
+
+#include "linux/Spawn.h"
+#include "linux/WindowsCommandLine.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lnx {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A shortcut file is a few hundred bytes; anything far larger is not one of ours.
+constexpr std::uintmax_t kMaxEntrySize = 1 << 20;
+constexpr std::string_view kExtension = ".desktop";
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool endsWithNoCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size())
+        return false;
+    text.remove_prefix(text.size() - suffix.size());
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        if (lower(text[i]) != lower(suffix[i]))
+            return false;
+    }
+    return true;
+}
+
+bool hasDriveLetter(std::string_view p) {
+    return p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
+}
+
+bool hasSeparator(std::string_view p) {
+    return p.find_first_of("/\\") != std::string_view::npos;
+}
+
+std::string baseName(std::string_view path) {
+    const auto cut = path.find_last_of('/');
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+// "file,3" or "file,-2" names an icon inside the file; the file alone is what a Desktop Entry can use.
+std::string_view iconFile(std::string_view location) {
+    const auto comma = location.rfind(',');
+    if (comma == std::string_view::npos)
+        return location;
+    std::string_view index = location.substr(comma + 1);
+    while (!index.empty() && index.front() == ' ')
+        index.remove_prefix(1);
+    if (!index.empty() && index.front() == '-')
+        index.remove_prefix(1);
+    if (index.empty())
+        return location;
+    for (char c : index) {
+        if (c < '0' || c > '9')
+            return location;
+    }
+    return location.substr(0, comma);
+}
+
+// The system's own wording of the error, in the user's language where the C library has it.
+std::string errorName(int error) {
+    return std::string(" (") + std::strerror(error) + ")";
+}
+
+// Writes the file through a temporary one beside it, so a reader never sees half an entry.
+bool writeFileAtomically(const std::string& path, const std::string& text) {
+    std::error_code ec;
+    const fs::path target(path);
+    const fs::path folder = target.parent_path();
+    if (!folder.empty() && !fs::is_directory(folder, ec)) {
+        // The per-user launcher folder does not exist until something first writes into it.
+        fs::create_directories(folder, ec);
+        if (ec)
+            return false;
+    }
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, 0644) == 0;
+    std::size_t done = 0;
+    while (ok && done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(pattern.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(pattern.c_str());
+    return ok;
+}
+
+std::optional<std::string> readSmallFile(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxEntrySize || ec)
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+bool isWindowsProgram(std::string_view path) {
+    return endsWithNoCase(path, ".exe") || endsWithNoCase(path, ".com") || endsWithNoCase(path, ".bat");
+}
+
+DesktopEntry shortcutEntry(const std::string& name, const std::string& targetPath,
+                           const std::string& arguments, const std::string& workingDirectory,
+                           const std::string& iconLocation, const PathResolver& resolve,
+                           const IconConverter& convertIcon) {
+    DesktopEntry entry;
+    entry.name = name;
+    if (!workingDirectory.empty())
+        entry.path = resolve(workingDirectory);
+
+    // A bare name ("explorer") is a program looked up on PATH; a relative path is taken from the
+    // working folder, where the program starts.
+    std::string program = targetPath;
+    if (hasDriveLetter(targetPath) ||
+        (!targetPath.empty() && (targetPath[0] == '/' || targetPath[0] == '\\'))) {
+        program = resolve(targetPath);
+    } else if (hasSeparator(targetPath)) {
+        const bool joined = entry.path.empty() || entry.path.back() == '/';
+        program = resolve(entry.path + (joined ? "" : "/") + targetPath);
+    }
+    if (isWindowsProgram(program))
+        entry.exec.push_back("wine");
+    entry.exec.push_back(program);
+    for (auto& arg : splitWindowsCommandLine(arguments))
+        entry.exec.push_back(std::move(arg));
+
+    // An icon inside a program file, or an .ico file, means nothing to a desktop: it gets an image.
+    if (convertIcon && !iconLocation.empty()) {
+        if (std::string image = convertIcon(iconLocation); !image.empty()) {
+            entry.icon = std::move(image);
+            return entry;
+        }
+    }
+    const std::string_view icon = iconFile(iconLocation);
+    if (!icon.empty()) {
+        std::string resolved = resolve(icon);
+        std::error_code ec;
+        if (fs::is_regular_file(resolved, ec))
+            entry.icon = std::move(resolved);
+    }
+    return entry;
+}
+
+LinuxShortcut::LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon)
+    : m_file(std::move(file)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)) {}
+
+std::string LinuxShortcut::Save() {
+    std::string name = baseName(m_file);
+    name.resize(name.size() - kExtension.size());
+    const DesktopEntry entry =
+        shortcutEntry(name, m_target, m_arguments, m_workingDirectory, m_icon, m_resolve, m_convertIcon);
+
+    bool storable = storableInValue(entry.name) && storableInValue(entry.path) && storableInValue(entry.icon);
+    for (const auto& arg : entry.exec)
+        storable = storable && storableInValue(arg);
+    if (!storable)
+        return kShortcutUnstorable;
+    if (!writeFileAtomically(m_file, writeDesktopEntry(entry)))
+        return kShortcutUnwritable;
+    return {};
+}
+
+LinuxScriptShell::LinuxScriptShell(PathResolver resolve, IconConverter convertIcon)
+    : m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)) {}
+
+std::unique_ptr<port::IShortcut> LinuxScriptShell::CreateShortcut(const std::string& path) {
+    const std::string name = baseName(path);
+    if (name.size() <= kExtension.size() || !endsWithNoCase(name, kExtension))
+        return nullptr;
+    return std::make_unique<LinuxShortcut>(path, m_resolve, m_convertIcon);
+}
+
+std::string LinuxScriptShell::Run(const std::string& command) {
+    std::string file = command;
+    if (file.size() >= 2 && file.front() == '"' && file.back() == '"')
+        file = file.substr(1, file.size() - 2);
+
+    const auto text = readSmallFile(file);
+    if (!text)
+        return kShortcutUnreadable + file;
+    const auto entry = readDesktopEntry(*text);
+    if (!entry || entry->exec.empty() || entry->exec.front().empty())
+        return kShortcutUnreadable + file;
+
+    const std::string& named = entry->exec.front();
+    std::string program;
+    if (named.find('/') != std::string::npos) {
+        std::error_code ec;
+        if (!fs::exists(named, ec))
+            return kProgramNotFound + named;
+        if (!isExecutableFile(named))
+            return kProgramNotExecutable + named;
+        program = named;
+    } else {
+        program = findOnPath(named);
+        if (program.empty()) {
+            if (named == "wine")
+                return std::string(kWineRequired) + (entry->exec.size() > 1 ? entry->exec[1] : std::string());
+            return kProgramNotFound + named;
+        }
+    }
+    if (!entry->path.empty()) {
+        std::error_code ec;
+        if (!fs::is_directory(entry->path, ec))
+            return kFolderNotFound + entry->path;
+    }
+
+    const auto failure = spawnDetached(program, entry->exec, entry->path);
+    if (!failure)
+        return {};
+    switch (failure->stage) {
+    case SpawnFailure::Stage::WorkingFolder:
+        return kFolderNotFound + entry->path + errorName(failure->error);
+    default:
+        return kProgramNotExecutable + program + errorName(failure->error);
+    }
+}
+
+} // namespace lnx

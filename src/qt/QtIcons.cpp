@@ -1,0 +1,161 @@
+#include "qt/QtIcons.h"
+
+#include "linux/PeIcons.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QPixmap>
+#include <QSaveFile>
+#include <algorithm>
+#include <charconv>
+
+// Q_INIT_RESOURCE must be used outside any namespace; the resources live in a static library, where
+// the linker would otherwise drop them.
+static void initProgramResources() {
+    Q_INIT_RESOURCE(tavimoro);
+}
+
+namespace qtui {
+namespace {
+
+// Real icon files are far smaller; a hostile size must not make the reader take it all in.
+constexpr qint64 kMaxIconFileBytes = 4 * 1024 * 1024;
+// An .ico file holds at most 65535 images; real ones hold a handful.
+constexpr int kMaxImagesRead = 64;
+
+QByteArray readSmallFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // The size of a device or a FIFO says nothing; read at most the limit and refuse anything larger.
+    QByteArray data = file.read(kMaxIconFileBytes + 1);
+    if (data.size() > kMaxIconFileBytes)
+        return {};
+    return data;
+}
+
+std::string upperExtension(const std::string& file) {
+    const auto dot = file.rfind('.');
+    std::string extension = dot == std::string::npos ? file : file.substr(dot + 1);
+    for (char& c : extension)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return extension;
+}
+
+std::unique_ptr<port::IPicture> pictureOf(QIcon icon) {
+    if (icon.isNull())
+        return nullptr;
+    return std::make_unique<QtPicture>(std::move(icon));
+}
+
+} // namespace
+
+QIcon iconFromIcoData(const QByteArray& data) {
+    QIcon icon;
+    if (data.isEmpty())
+        return icon;
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return icon;
+    QImageReader reader(&buffer, "ICO");
+    const int count = std::min(reader.imageCount(), kMaxImagesRead);
+    for (int i = 0; i < count; ++i) {
+        if (!reader.jumpToImage(i))
+            break;
+        // A damaged image is left out; the others still make the icon.
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
+QIcon programIcon() {
+    static const bool loaded = (initProgramResources(), true);
+    (void)loaded;
+    QFile file(QStringLiteral(":/tavimoro.ico"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return iconFromIcoData(file.readAll());
+}
+
+QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
+
+std::unique_ptr<port::IPicture> QtIcons::ExtractIconPicture(const std::string& file, int index, bool small) {
+    const auto bytes = lnx::extractPeIcon(m_resolve(file), index, small ? 16 : 32);
+    if (!bytes)
+        return nullptr;
+    return pictureOf(iconFromIcoData(
+        QByteArray(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size()))));
+}
+
+std::unique_ptr<port::IPicture> QtIcons::LoadIconFile(const std::string& file) {
+    return pictureOf(iconFromIcoData(readSmallFile(m_resolve(file))));
+}
+
+std::unique_ptr<port::IPicture> QtIcons::WindowIcon() {
+    return pictureOf(programIcon());
+}
+
+QIcon QtIcons::iconAt(const std::string& iconLocation) {
+    std::string file = iconLocation;
+    int index = 0;
+    if (const auto comma = iconLocation.find(','); comma != std::string::npos) {
+        file = iconLocation.substr(0, comma);
+        std::string piece = iconLocation.substr(comma + 1);
+        piece = piece.substr(0, piece.find(','));
+        const char* first = piece.data();
+        const char* last = piece.data() + piece.size();
+        while (first != last && *first == ' ')
+            ++first;
+        if (first != last && *first == '+')
+            ++first;
+        if (std::from_chars(first, last, index).ec != std::errc())
+            return {};
+    }
+    const std::string extension = upperExtension(file);
+    std::unique_ptr<port::IPicture> picture;
+    if (extension == "ICO")
+        picture = LoadIconFile(file);
+    else if (extension == "EXE" || extension == "DLL")
+        picture = ExtractIconPicture(file, index, false);
+    auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
+    return qtPicture ? qtPicture->icon() : QIcon();
+}
+
+std::string QtIcons::writePng(const std::string& iconLocation, const std::string& folder, int size) {
+    const QIcon icon = iconAt(iconLocation);
+    if (icon.isNull())
+        return {};
+    const QPixmap pixmap = icon.pixmap(size, size);
+    if (pixmap.isNull())
+        return {};
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!pixmap.save(&buffer, "PNG"))
+            return {};
+    }
+    const QString dir = QString::fromStdString(folder);
+    if (!QDir().mkpath(dir))
+        return {};
+    const QString name =
+        QStringLiteral("icon-") +
+        QString::fromLatin1(QCryptographicHash::hash(png, QCryptographicHash::Sha256).toHex().left(24)) +
+        QStringLiteral(".png");
+    const QString path = QDir(dir).filePath(name);
+    if (!QFile::exists(path)) {
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size() || !out.commit())
+            return {};
+    }
+    return path.toStdString();
+}
+
+} // namespace qtui

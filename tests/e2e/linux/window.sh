@@ -1,0 +1,336 @@
+#!/usr/bin/env bash
+# The drive window of the real program on Xvfb with a window manager, over a simulated machine (fake
+# sysfs, udev database and mount table; disc folders that the test swaps while the program runs):
+# first-run registration, discs inserted, removed and swapped, Start-menu entries with the disc's
+# icon, letter keys, a click that launches the disc's program, the resident and the ending program.
+# Leaves window-linux.png (three rows) in the working folder and, when asked, docs/screenshot-linux.png.
+set -u
+
+: "${TAVIMORO_E2E:?TAVIMORO_E2E must name the test build of the program}"
+for tool in Xvfb openbox xdotool xwininfo xprop import convert; do
+    command -v "$tool" >/dev/null || {
+        echo "SKIP: $tool is missing"
+        exit 77
+    }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+# Waits (bounded, so that a broken build cannot hang the test) until a command succeeds.
+wait_until() { # description, command...
+    local what=$1
+    shift
+    for _ in $(seq 1 100); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    fail "$what"
+    return 1
+}
+
+# ---- The display: Xvfb at 96 DPI (15 twips a pixel) and a window manager.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 1 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || {
+    echo "Xvfb did not start" >&2
+    exit 1
+}
+export DISPLAY=":$(head -n 1 "$work/display")"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+wait_until "the window manager did not start" eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' 
+
+# ---- A private user.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/tavimoro"
+chmod 700 "$XDG_RUNTIME_DIR"
+settings="$XDG_CONFIG_HOME/tavimoro/tavimoro.ini"
+menu="$XDG_DATA_HOME/applications"
+# Named "tavimoro", the program uses the settings file and title of the shipped one.
+mkdir -p "$work/bin"
+ln -s "$TAVIMORO_E2E" "$work/bin/tavimoro"
+
+# ---- The simulated machine: three CD-ROM drives sr0..sr2 (D:, E:, F:) and a hard disk.
+machine="$work/machine"
+export TAVIMORO_TEST_SYSFS="$machine/sys/class/block" TAVIMORO_TEST_UDEV="$machine/run/udev/data"
+export TAVIMORO_TEST_MOUNTINFO="$machine/proc/mountinfo" TAVIMORO_TEST_DEV="$machine/dev"
+mkdir -p "$TAVIMORO_TEST_UDEV" "$TAVIMORO_TEST_DEV" "$(dirname "$TAVIMORO_TEST_MOUNTINFO")"
+block() { # name, major:minor, SCSI type
+    mkdir -p "$TAVIMORO_TEST_SYSFS/$1/device"
+    echo "$2" >"$TAVIMORO_TEST_SYSFS/$1/dev"
+    echo "$3" >"$TAVIMORO_TEST_SYSFS/$1/device/type"
+}
+block sda 8:0 0
+for n in 0 1 2; do block "sr$n" "11:$n" 5; done
+root_mount="22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw"
+echo "$root_mount" >"$TAVIMORO_TEST_MOUNTINFO"
+
+# The mount table and the udev database change together, each file replaced whole, as the kernel and
+# udev present them.
+declare -A mounted=()
+write_mounts() {
+    {
+        echo "$root_mount"
+        for n in "${!mounted[@]}"; do
+            echo "$((40 + n)) 22 11:$n / ${mounted[$n]} ro,relatime - iso9660 /dev/sr$n ro"
+        done
+    } >"$TAVIMORO_TEST_MOUNTINFO.new"
+    mv "$TAVIMORO_TEST_MOUNTINFO.new" "$TAVIMORO_TEST_MOUNTINFO"
+}
+insert() { # drive number, disc folder, label (UTF-8; a blank is written as udev escapes it)
+    printf 'E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=%s\n' "${3// /\\x20}" >"$TAVIMORO_TEST_UDEV/b11:$1.new"
+    mv "$TAVIMORO_TEST_UDEV/b11:$1.new" "$TAVIMORO_TEST_UDEV/b11:$1"
+    mounted[$1]=$(printf '%s' "$2" | sed 's/ /\\040/g')
+    write_mounts
+}
+eject() { # drive number
+    unset "mounted[$1]"
+    write_mounts
+    printf 'E:ID_CDROM_MEDIA=0\n' >"$TAVIMORO_TEST_UDEV/b11:$1"
+}
+
+# ---- The discs. The program records its arguments and working folder, then signals the test.
+export RECORD_DIR="$work/record"
+mkdir -p "$RECORD_DIR"
+mkfifo "$RECORD_DIR/ran"
+recorder() { # path
+    mkdir -p "$(dirname "$1")"
+    cat >"$1" <<'SCRIPT'
+#!/bin/sh
+printf '%s\n' "$@" >"$RECORD_DIR/args"
+pwd >"$RECORD_DIR/cwd"
+echo run >>"$RECORD_DIR/runs"
+: >"$RECORD_DIR/ran"
+SCRIPT
+    chmod +x "$1"
+}
+# Disc one: a Japanese label, an .ico icon in a sub-folder, names in other letter case than its
+# AUTORUN.INF, a blank in its mount point.
+disc1="$work/discs/disc one"
+recorder "$disc1/Bin/Record.sh"
+mkdir -p "$disc1/Icons"
+convert -size 32x32 xc:none -fill '#2b6cd4' -draw 'circle 15.5,15.5 15.5,1' -fill '#e8eef8' \
+    -draw 'circle 15.5,15.5 15.5,11' -fill '#2b6cd4' -draw 'circle 15.5,15.5 15.5,13.5' "$disc1/Icons/disc.ico"
+printf '[AutoRun]\r\nopen=BIN\\RECORD.SH first "second arg"\r\nicon=icons\\DISC.ICO\r\n' >"$disc1/AUTORUN.INF"
+label1="ゲームディスク 第一巻"
+# Disc two: the icon inside a Windows program (built with mingw-w64 when it is there).
+disc2="$work/discs/disc2"
+recorder "$disc2/record.sh"
+printf '[AutoRun]\r\nopen=record.sh two\r\nicon=SETUP.EXE,0\r\n' >"$disc2/AUTORUN.INF"
+if command -v x86_64-w64-mingw32-windres >/dev/null && command -v x86_64-w64-mingw32-gcc >/dev/null; then
+    convert -size 32x32 xc:'#1d8f4e' -fill '#f5d90a' -draw 'polygon 16,4 28,27 4,27' "$work/setup.ico"
+    printf '1 ICON "%s"\n' "$work/setup.ico" >"$work/setup.rc"
+    printf 'int main(void) { return 0; }\n' >"$work/setup.c"
+    x86_64-w64-mingw32-windres "$work/setup.rc" -O coff -o "$work/setup.res.o" &&
+        x86_64-w64-mingw32-gcc -s -o "$disc2/SETUP.EXE" "$work/setup.c" "$work/setup.res.o" ||
+        fail "could not build the disc's Windows program"
+else
+    cp "$disc1/Icons/disc.ico" "$disc2/SETUP.ICO"
+    printf '[AutoRun]\r\nopen=record.sh two\r\nicon=SETUP.ICO\r\n' >"$disc2/AUTORUN.INF"
+fi
+label2="DISC 2"
+# Disc three: no AUTORUN.INF.
+disc3="$work/discs/data"
+mkdir -p "$disc3"
+echo data >"$disc3/readme.txt"
+
+# ---- Helpers over the running program.
+program_pid=""
+start() {
+    "$work/bin/tavimoro" >"$work/program.log" 2>&1 &
+    program_pid=$!
+    pids+=("$program_pid")
+}
+alive() { kill -0 "$program_pid" 2>/dev/null; }
+# The title is the program's name, or "TVM" without the labels.
+window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }
+visible_window() { xdotool search --onlyvisible --name '^tavimoro$' >/dev/null 2>&1 ||
+    xdotool search --onlyvisible --name '^TVM$' >/dev/null 2>&1; }
+client_size() { xwininfo -id "$(window_id)" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+client_height() { client_size | cut -dx -f2; }
+client_width() { client_size | cut -dx -f1; }
+ini_value() { # section, key
+    awk -v s="[$1]" -v k="$2" '
+        /^\[/ {inside = ($0 == s)}
+        inside && index($0, k "=") == 1 {print substr($0, length(k) + 2)}' "$settings"
+}
+expect_ini() { # section, key, value
+    local got
+    got=$(ini_value "$1" "$2")
+    [ "$got" = "$3" ] || fail "[$1] $2 is '$got', expected '$3'"
+}
+has_entry() { [ -f "$menu/($1) $2.desktop" ]; }
+no_entry() { ! ls "$menu"/"($1)"*.desktop >/dev/null 2>&1; }
+runs() { if [ -f "$RECORD_DIR/runs" ]; then wc -l <"$RECORD_DIR/runs"; else echo 0; fi; }
+press() { # keys...
+    xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
+    xdotool key --clearmodifiers "$@"
+}
+click_row() { # row number from 1
+    xdotool mousemove --window "$(window_id)" 24 $((49 * ($1 - 1) + 24)) click 1
+}
+
+# ================================================================================================
+# Run one: resident (standby) and started hidden, opening on a new disc, with Start-menu entries.
+printf '[Mode]\nstandby=True\nStartMode=True\nAutoOpen=True\nAutoShortcut=True\n' >"$settings"
+printf '[Status]\nRefreshTimer=100\nChangeTimer=150\n' >>"$settings"
+start
+wait_until "first run: drives were not registered" grep -q '^Drive_F=True' "$settings"
+for letter in D E F; do expect_ini CD "Drive_$letter" True; done
+[ -z "$(ini_value CD Drive_A)" ] || fail "a drive that is no CD-ROM drive was registered"
+sleep 0.5
+visible_window && fail "started resident, yet the window is shown"
+
+# A disc without AUTORUN.INF neither opens the window nor gets an entry. (While it is in a drive, it
+# counts as a change at every poll; being in the last drive, it has the last word on whether a poll
+# saw a new autorun disc, so it leaves before the next one comes.)
+insert 2 "$disc3" "DATA"
+sleep 1
+visible_window && fail "a disc without AUTORUN.INF opened the window"
+no_entry F || fail "a disc without AUTORUN.INF got a Start-menu entry"
+eject 2
+sleep 0.5
+
+# An autorun disc opens the window, gets its entry with the disc's icon as a PNG.
+insert 0 "$disc1" "$label1"
+wait_until "the autorun disc did not open the window" visible_window
+wait_until "no Start-menu entry for disc one" has_entry D "$label1"
+entry1="$menu/(D) $label1.desktop"
+icon=$(sed -n 's/^Icon=//p' "$entry1")
+case "$icon" in
+"$XDG_CACHE_HOME/tavimoro/"*.png) ;;
+*) fail "entry icon is '$icon', not a PNG in the cache folder" ;;
+esac
+[ "$(head -c 8 "$icon" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
+    fail "the entry's icon is not a PNG file"
+command -v desktop-file-validate >/dev/null && { desktop-file-validate "$entry1" || fail "entry does not validate"; }
+grep -qx "Path=$disc1/\\?" "$entry1" || fail "entry's working folder: $(grep ^Path= "$entry1")"
+# Three rows of 735 twips are 147 pixels; the long label widens the window past its 1995 twips.
+wait_until "three rows should be 147 px high, got $(client_size)" test "$(client_height)" = 147
+wait_until "the long label did not widen the window ($(client_size))" test "$(client_width)" -gt 133
+
+# Disc removed: the entry goes.
+eject 0
+wait_until "the entry stayed after the disc was removed" no_entry D
+# Two discs swapped between polls: the first disc's entry goes, the second's comes.
+insert 0 "$disc1" "$label1"
+wait_until "disc one again: no entry" has_entry D "$label1"
+insert 0 "$disc2" "$label2"
+wait_until "after the swap, disc two has no entry" has_entry D "$label2"
+[ ! -e "$entry1" ] || fail "after the swap, disc one's entry stayed"
+# For the picture of three rows: the data disc in D:, disc one in E:, disc two in F:. They arrive in one
+# poll, and the last drive's new autorun disc makes the window widen to the long label again.
+insert 0 "$disc3" "DATA"
+insert 1 "$disc1" "$label1"
+insert 2 "$disc2" "$label2"
+wait_until "disc one in E: has no entry" has_entry E "$label1"
+wait_until "disc two in F: has no entry" has_entry F "$label2"
+no_entry D || fail "the data disc in D: kept an entry"
+wait_until "the window did not widen to the long label ($(client_size))" test "$(client_width)" -gt 133
+sleep 0.3
+
+# The picture: the window with the window manager's frame.
+wid=$(window_id)
+read -r X Y WIDTH HEIGHT < <(xwininfo -id "$wid" |
+    awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$2} /Height:/ {h=$2}
+         END {print x, y, w, h}')
+read -r fl fr ft fb < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+fl=${fl:-0} fr=${fr:-0} ft=${ft:-0} fb=${fb:-0}
+import -window root -crop "$((WIDTH + fl + fr))x$((HEIGHT + ft + fb))+$((X - fl))+$((Y - ft))" +repage \
+    "$work/shot.png" || fail "no screenshot"
+out_dir=${TAVIMORO_SCREENSHOT_DIR:-$PWD}
+cp "$work/shot.png" "$out_dir/window-linux.png" 2>/dev/null || true
+if [ -n "${TAVIMORO_UPDATE_DOCS:-}" ] && [ -n "${TAVIMORO_SOURCE_DIR:-}" ]; then
+    cp "$work/shot.png" "$TAVIMORO_SOURCE_DIR/docs/screenshot-linux.png"
+fi
+
+# Letter keys, on the focused window: G is added (one press toggles once), Shift does not matter, a
+# digit changes no registration.
+press g
+wait_until "G did not register drive G" grep -q '^Drive_G=True' "$settings"
+wait_until "four rows should be 196 px high, got $(client_size)" test "$(client_height)" = 196
+press shift+g
+wait_until "Shift+G did not unregister drive G" grep -q '^Drive_G=False' "$settings"
+press 1
+sleep 0.3
+expect_ini CD Drive_G False
+for letter in D E F; do expect_ini CD "Drive_$letter" True; done
+# The rows were rebuilt: the records of the old rows removed their entries and the new ones wrote them.
+wait_until "after the rebuild disc one has no entry" has_entry E "$label1"
+
+# A click on E:'s button launches disc one's program and hides the window; resident, the program stays.
+click_row 2
+timeout 20 cat "$RECORD_DIR/ran" >/dev/null || fail "the click did not start the disc's program"
+printf 'first\nsecond arg\n' | cmp -s - "$RECORD_DIR/args" || fail "arguments: $(cat "$RECORD_DIR/args")"
+[ "$(cat "$RECORD_DIR/cwd")" = "$disc1" ] || fail "working folder: $(cat "$RECORD_DIR/cwd")"
+wait_until "the window stayed open after the click" eval '! visible_window'
+wait_until "the launch file was not removed" test ! -e "$XDG_CONFIG_HOME/tavimoro/autorun.desktop"
+sleep 0.5
+alive || fail "with standby on, the program ended after the launch"
+
+# Closing the resident window only hides it; the exit comes from outside here.
+eject 2
+wait_until "the entry of F: stayed after the disc was removed" no_entry F
+insert 2 "$disc2" "$label2"
+wait_until "the new disc did not open the window again" visible_window
+press alt+F4
+wait_until "closing did not hide the window" eval '! visible_window'
+sleep 0.3
+alive || fail "with standby on, closing the window ended the program"
+kill "$program_pid"
+wait "$program_pid" 2>/dev/null
+
+# ================================================================================================
+# Run two: not resident. A click launches, and one second later the program ends and saves its place;
+# the entries it wrote go with it.
+printf '[Mode]\nstandby=False\nAutoShortcut=True\n[Status]\nRefreshTimer=100\nChangeTimer=100\n' >"$settings"
+printf '[CD]\nDrive_D=True\n' >>"$settings"
+insert 0 "$disc2" "$label2"
+start
+wait_until "run two: the window is not shown" visible_window
+wait_until "run two: one row should be 49 px high, got $(client_size)" test "$(client_height)" = 49
+wait_until "run two: no entry for D:" has_entry D "$label2"
+before=$(runs)
+click_row 1
+timeout 20 cat "$RECORD_DIR/ran" >/dev/null || fail "run two: the click did not start the disc's program"
+[ "$(runs)" -eq $((before + 1)) ] || fail "run two: expected one more run"
+[ "$(cat "$RECORD_DIR/args")" = "two" ] || fail "run two: arguments $(cat "$RECORD_DIR/args")"
+wait_until "run two: the program did not end after the launch" eval '! alive'
+wait "$program_pid"
+status=$?
+[ "$status" -eq 0 ] || fail "run two: exit status $status"
+for key in frm_main_Top frm_main_Left frm_main_Width frm_main_Height; do
+    [ -n "$(ini_value Window "$key")" ] || fail "run two: [Window] $key was not saved"
+done
+# 49 px of client area and the window manager's frame, in twips.
+height=$(ini_value Window frm_main_Height)
+[ "${height%%.*}" -ge 735 ] 2>/dev/null || fail "run two: saved height $height is less than one row"
+no_entry D || fail "run two: the entry outlived the program"
+[ ! -e "$XDG_CONFIG_HOME/tavimoro/autorun.desktop" ] || fail "run two: the launch file stayed"
+
+if [ "$failures" -ne 0 ]; then
+    echo "--- program output" >&2
+    cat "$work/program.log" >&2
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+echo "window: all checks passed"

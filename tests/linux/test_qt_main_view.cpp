@@ -1,0 +1,450 @@
+// The Qt drive window with its presenter and the real Linux services over a simulated machine: fake
+// sysfs, udev database and mount table, and disc folders that the tests change between polls.
+#include "app/code_main.h"
+#include "drives_test_support.h"
+#include "linux/DiscPaths.h"
+#include "linux/DriveSource.h"
+#include "linux/LinuxCodec.h"
+#include "linux/LinuxFileSystem.h"
+#include "linux/LinuxProcess.h"
+#include "linux/LinuxScriptHost.h"
+#include "linux/LinuxScriptShell.h"
+#include "linux/LinuxSpecialFolders.h"
+#include "linux/LinuxVolumes.h"
+#include "port/MessageBox.h"
+#include "qt/QtIcons.h"
+#include "qt/QtMainView.h"
+#include "qt/QtProgram.h"
+#include "ui/frm_main.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QDropEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using drivetest::readFile;
+using drivetest::TempDir;
+using drivetest::writeFile;
+
+QApplication& application() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tavimoro-tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's objects must not be torn down among other statics at exit.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+class RecordingMessages : public port::IMessageBox {
+  public:
+    std::vector<std::string> shown;
+    void show(const std::string& text, const std::string&, port::MessageIcon) override {
+        shown.push_back(text);
+    }
+};
+
+// A 16x16 .ico file of one colour, written by Qt's own writer path (an ICO is a BMP with a header).
+std::string icoBytes() {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(QColor(200, 40, 40));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    // ICONDIR + one ICONDIRENTRY holding a PNG image, as Windows Vista and later write them.
+    std::string ico("\0\0\1\0\1\0", 6);
+    const auto put16 = [&](unsigned v) { ico += char(v & 0xFF), ico += char((v >> 8) & 0xFF); };
+    const auto put32 = [&](unsigned v) { put16(v & 0xFFFF), put16(v >> 16); };
+    ico += char(16), ico += char(16), ico += char(0), ico += char(0);
+    put16(1);
+    put16(32);
+    put32(static_cast<unsigned>(png.size()));
+    put32(22);
+    return ico + png.toStdString();
+}
+
+// One user on a simulated machine with CD-ROM drives sr0..srN (D:, E:, ...), running the window.
+class Machine {
+  public:
+    explicit Machine(int drives) {
+        application();
+        m_config.sysBlock = m_dir / "sys/class/block";
+        m_config.udevData = m_dir / "run/udev/data";
+        m_config.mountinfo = m_dir / "proc/mountinfo";
+        m_config.devDir = m_dir / "dev";
+        std::filesystem::create_directories(m_config.udevData);
+        std::filesystem::create_directories(m_config.devDir);
+        for (int n = 0; n < drives; ++n) {
+            writeFile(m_config.sysBlock + "/sr" + std::to_string(n) + "/dev",
+                      "11:" + std::to_string(n) + "\n");
+            writeFile(m_config.sysBlock + "/sr" + std::to_string(n) + "/device/type", "5\n");
+        }
+        writeMounts();
+        for (const char* variable :
+             {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+            if (const char* value = std::getenv(variable))
+                m_savedEnvironment[variable] = std::string(value);
+            else
+                m_savedEnvironment[variable] = std::nullopt;
+            const std::string folder = m_dir / (std::string("home/") + variable);
+            std::filesystem::create_directories(folder);
+            ::setenv(variable, folder.c_str(), 1);
+        }
+    }
+    ~Machine() {
+        m_form.reset();
+        m_view.reset();
+        for (const auto& [variable, value] : m_savedEnvironment) {
+            if (value)
+                ::setenv(variable.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(variable.c_str());
+        }
+    }
+
+    std::string settingsFile() const { return m_dir / "home/XDG_CONFIG_HOME/tavimoro/tavimoro.ini"; }
+    std::string startMenu() const { return m_dir / "home/XDG_DATA_HOME/applications/"; }
+    std::string disc(const std::string& name) const { return m_dir / ("discs/" + name); }
+    void settings(const std::string& text) { writeFile(settingsFile(), text); }
+
+    void insert(int drive, const std::string& folder, const std::string& label) {
+        writeFile(m_config.udevData + "/b11:" + std::to_string(drive), "E:ID_FS_LABEL_ENC=" + label + "\n");
+        m_mounted[drive] = folder;
+        writeMounts();
+    }
+    void eject(int drive) {
+        m_mounted.erase(drive);
+        writeMounts();
+    }
+
+    // Starts the program as the user would, up to the loaded window.
+    app::StartOutcome start() {
+        lnx::DriveSource drives(m_config);
+        m_paths = std::make_unique<lnx::DiscPaths>(drives);
+        const auto resolve = [this](std::string_view path) { return m_paths->resolve(path); };
+        m_process = std::make_unique<lnx::LinuxProcess>(m_dir / "bin/tavimoro", std::vector<std::string>{});
+        m_files = std::make_unique<lnx::LinuxFileSystem>(
+            [this](const std::string& p) { return m_paths->resolve(p); });
+        m_icons = std::make_unique<qtui::QtIcons>(resolve);
+        m_scriptHost =
+            std::make_unique<lnx::LinuxScriptHost>(drives, resolve, [this](const std::string& location) {
+                return m_icons->writePng(location, qtui::iconCacheFolder());
+            });
+        m_volumes = std::make_unique<lnx::LinuxVolumes>(drives);
+        m_services = std::make_unique<port::Services>(
+            port::Services{*m_process, *m_files, m_codec, *m_scriptHost, *m_volumes, m_folders, messages});
+        m_program = std::make_unique<app::Program>(*m_services);
+        const app::StartOutcome outcome = app::code_main::SubMain(*m_program);
+        m_view = std::make_unique<qtui::QtMainView>(qtui::programIcon());
+        m_form = std::make_unique<app::frm_main>(*m_program, *m_view, *m_icons);
+        m_view->setPresenter(m_form.get());
+        m_form->Form_Load();
+        if (outcome == app::StartOutcome::ShowMainWindow)
+            m_view->setVisible(true);
+        return outcome;
+    }
+
+    qtui::QtMainView& view() { return *m_view; }
+    app::frm_main& form() { return *m_form; }
+    // One tick of the poll timer, as the timer gives it.
+    void poll() { m_form->tim_Refresh_Timer(); }
+    // What a row shows.
+    std::string volumeText(int row) { return m_view->volumeLabel(row).text().toStdString(); }
+    std::string driveText(int row) { return m_view->driveLabel(row).text().toStdString(); }
+    bool buttonEnabled(int row) { return m_view->button(row).isEnabled(); }
+    bool buttonHasIcon(int row) { return !m_view->button(row).icon().isNull(); }
+    int clientWidth() { return m_view->window().width(); }
+    int clientHeight() { return m_view->window().height(); }
+    bool entryExists(const std::string& name) {
+        return std::filesystem::exists(startMenu() + name + ".desktop");
+    }
+
+    RecordingMessages messages;
+
+  private:
+    void writeMounts() {
+        std::string text = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
+        for (const auto& [n, folder] : m_mounted)
+            text += std::to_string(40 + n) + " 22 11:" + std::to_string(n) + " / " + folder +
+                    " ro,relatime - iso9660 /dev/sr" + std::to_string(n) + " ro\n";
+        writeFile(m_config.mountinfo, text);
+    }
+
+    TempDir m_dir;
+    lnx::DriveSourceConfig m_config;
+    std::map<int, std::string> m_mounted;
+    std::map<std::string, std::optional<std::string>> m_savedEnvironment;
+    std::unique_ptr<lnx::DiscPaths> m_paths;
+    std::unique_ptr<lnx::LinuxProcess> m_process;
+    std::unique_ptr<lnx::LinuxFileSystem> m_files;
+    lnx::LinuxCodec m_codec;
+    std::unique_ptr<qtui::QtIcons> m_icons;
+    std::unique_ptr<lnx::LinuxScriptHost> m_scriptHost;
+    std::unique_ptr<lnx::LinuxVolumes> m_volumes;
+    lnx::LinuxSpecialFolders m_folders;
+    std::unique_ptr<port::Services> m_services;
+    std::unique_ptr<app::Program> m_program;
+    // The presenter goes first: its records point at the view's controls.
+    std::unique_ptr<qtui::QtMainView> m_view;
+    std::unique_ptr<app::frm_main> m_form;
+};
+
+void makeAutorunDisc(const std::string& folder, const std::string& autorun) {
+    writeFile(folder + "/AUTORUN.INF", autorun);
+    writeFile(folder + "/setup.sh", "#!/bin/sh\n");
+    writeFile(folder + "/Disc.ico", icoBytes());
+}
+
+TEST(QtMainView, firstRunRegistersEveryDriveAndLaysOutRowsInPixels) {
+    Machine machine(2);
+    machine.settings("[Mode]\nVolumeName=True\n");
+    EXPECT_EQ(machine.start(), app::StartOutcome::ShowMainWindow);
+    const std::string ini = readFile(machine.settingsFile());
+    EXPECT_NE(ini.find("[CD]\nDrive_D=True\nDrive_E=True\n"), std::string::npos) << ini;
+
+    qtui::QtMainView& view = machine.view();
+    ASSERT_DOUBLE_EQ(view.twipsPerPixel(), 15.0);
+    EXPECT_EQ(view.rowCount(), 2);
+    EXPECT_TRUE(view.Visible());
+    // Two rows of 735 twips (49 px); 735 + 1200 + 60 twips wide (133 px).
+    EXPECT_EQ(machine.clientHeight(), 98);
+    EXPECT_EQ(machine.clientWidth(), 133);
+    EXPECT_EQ(view.window().minimumSize(), view.window().maximumSize()) << "the user must not resize it";
+    EXPECT_EQ(view.button(2).geometry(), QRect(0, 49, 49, 49));
+    // The volume label's 112.5 twips below the row's top round to 8 px; the drive label follows 255
+    // twips (17 px) lower; both start 795 twips (53 px) from the left.
+    EXPECT_EQ(view.volumeLabel(1).geometry().topLeft(), QPoint(53, 8));
+    EXPECT_EQ(view.driveLabel(2).geometry().topLeft(), QPoint(53, 49 + 25));
+    EXPECT_EQ(machine.driveText(2), "(E:)");
+    EXPECT_FALSE(machine.buttonEnabled(1));
+    EXPECT_TRUE(machine.buttonHasIcon(1)) << "an empty drive shows the program's icon, greyed";
+    EXPECT_FALSE(view.button(0).isVisible());
+    EXPECT_EQ(view.Caption(), "tavimoro");
+}
+
+TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
+    Machine machine(2);
+    machine.settings("[Mode]\nstandby=True\nStartMode=True\nAutoOpen=True\nAutoShortcut=True\n"
+                     "[Status]\nRefreshTimer=700\nChangeTimer=300\n");
+    EXPECT_EQ(machine.start(), app::StartOutcome::LoadMainWindow);
+    qtui::QtMainView& view = machine.view();
+    EXPECT_FALSE(view.Visible());
+    EXPECT_EQ(view.refreshTimer().interval(), 700);
+    EXPECT_TRUE(view.refreshTimer().isActive());
+
+    const std::string one = machine.disc("one");
+    makeAutorunDisc(one, "[AutoRun]\r\nopen=setup.sh\r\nicon=DISC.ICO\r\n");
+    const std::string label = "とても長いディスクの名前\\x20第一巻";
+    machine.insert(0, one, label);
+    machine.poll();
+    EXPECT_EQ(machine.volumeText(1), "とても長いディスクの名前 第一巻");
+    EXPECT_TRUE(machine.buttonEnabled(1));
+    EXPECT_TRUE(machine.buttonHasIcon(1));
+    EXPECT_TRUE(view.Visible()) << "AutoOpen shows the window for a new autorun disc";
+    EXPECT_GT(machine.clientWidth(), 133) << "the long label widens the window";
+    const int labelRight = view.volumeLabel(1).geometry().left() + view.volumeLabel(1).geometry().width();
+    EXPECT_GE(machine.clientWidth(), labelRight) << "the whole label fits in the window";
+    EXPECT_EQ(view.driveAction(1).text().toStdString(), "(D:) とても長いディスクの名前 第一巻");
+    EXPECT_TRUE(view.driveAction(1).isVisible());
+    EXPECT_EQ(view.refreshTimer().interval(), 300) << "after a change the next poll comes at ChangeTimer";
+    EXPECT_TRUE(machine.entryExists("(D) とても長いディスクの名前 第一巻"));
+    machine.poll();
+    EXPECT_EQ(view.refreshTimer().interval(), 700) << "a poll without change returns to RefreshTimer";
+
+    // Swapped for another autorun disc: the first poll empties the row, the second fills it.
+    const std::string two = machine.disc("two");
+    makeAutorunDisc(two, "[AutoRun]\r\nopen=setup.sh\r\n");
+    machine.insert(0, two, "TWO");
+    machine.poll();
+    EXPECT_EQ(machine.volumeText(1), "");
+    EXPECT_FALSE(machine.buttonEnabled(1));
+    EXPECT_FALSE(machine.entryExists("(D) とても長いディスクの名前 第一巻"));
+    machine.poll();
+    EXPECT_EQ(machine.volumeText(1), "TWO");
+    EXPECT_TRUE(machine.buttonEnabled(1));
+    EXPECT_TRUE(machine.entryExists("(D) TWO"));
+    EXPECT_EQ(view.refreshTimer().interval(), 300);
+
+    // A disc without AUTORUN.INF in E:, and D:'s disc removed.
+    const std::string data = machine.disc("data");
+    writeFile(data + "/readme.txt", "x");
+    machine.insert(1, data, "DATA");
+    machine.eject(0);
+    machine.poll();
+    EXPECT_FALSE(machine.buttonEnabled(1));
+    EXPECT_FALSE(machine.buttonEnabled(2));
+    EXPECT_EQ(machine.volumeText(2), "");
+    EXPECT_FALSE(view.driveAction(1).isVisible());
+    EXPECT_FALSE(machine.entryExists("(D) TWO"));
+    EXPECT_EQ(view.refreshTimer().interval(), 300);
+}
+
+TEST(QtMainView, letterKeysToggleOnceWhetherTheWindowOrAButtonHasTheFocus) {
+    Machine machine(1);
+    machine.start();
+    qtui::QtMainView& view = machine.view();
+    ASSERT_EQ(view.rowCount(), 1);
+    const auto registration = [&](char letter) {
+        const std::string ini = readFile(machine.settingsFile());
+        const std::string key = std::string("Drive_") + letter + "=";
+        const auto at = ini.find(key);
+        return at == std::string::npos ? std::string()
+                                       : ini.substr(at + key.size(), ini.find('\n', at) - at - key.size());
+    };
+    const auto press = [&](QWidget& target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(&target, &down);
+        QApplication::processEvents(); // unloaded rows are deleted once the event has returned
+    };
+
+    press(view.window(), Qt::Key_G);
+    EXPECT_EQ(registration('G'), "True");
+    EXPECT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(machine.clientHeight(), 98);
+    // The key reaches the focused button first; the window must not count it a second time.
+    press(view.button(1), Qt::Key_G, Qt::ShiftModifier);
+    EXPECT_EQ(registration('G'), "False");
+    EXPECT_EQ(view.rowCount(), 1);
+    EXPECT_EQ(machine.clientHeight(), 49) << "the rows were rebuilt: one row";
+    press(view.button(1), Qt::Key_5);
+    press(view.window(), Qt::Key_Left);
+    EXPECT_EQ(registration('G'), "False");
+    EXPECT_EQ(registration('D'), "True");
+    EXPECT_EQ(view.rowCount(), 1);
+
+    EXPECT_EQ(qtui::virtualKeyCode(Qt::Key_A), 'A');
+    EXPECT_EQ(qtui::virtualKeyCode(Qt::Key_Z), 'Z');
+    for (int key : {Qt::Key_Agrave, Qt::Key_Escape, Qt::Key_unknown, Qt::Key_yen, Qt::Key_F1})
+        EXPECT_TRUE(qtui::virtualKeyCode(key) < 'A' || qtui::virtualKeyCode(key) > 'Z') << key;
+}
+
+TEST(QtMainView, closingHidesWhenResidentAndEndsOtherwise) {
+    for (const bool standby : {true, false}) {
+        Machine machine(1);
+        machine.settings(standby ? "[Mode]\nstandby=True\n" : "[Mode]\nstandby=False\n");
+        machine.start();
+        qtui::QtMainView& view = machine.view();
+        ASSERT_TRUE(view.Visible());
+        view.window().close();
+        EXPECT_FALSE(view.Visible()) << standby;
+        EXPECT_EQ(view.unloaded(), !standby);
+        EXPECT_EQ(view.refreshTimer().isActive(), standby) << "an unloaded window polls no more";
+        const std::string ini = readFile(machine.settingsFile());
+        EXPECT_EQ(ini.find("[Window]") != std::string::npos, !standby) << ini;
+    }
+}
+
+TEST(QtMainView, dropsHandLocalFilesToThePresenter) {
+    qtui::QtDropData data({QUrl::fromLocalFile("/media/disc one/AUTORUN.INF"), QUrl("https://example.org/x"),
+                           QUrl::fromLocalFile("/tmp/ディスク")});
+    EXPECT_TRUE(data.hasFileList());
+    ASSERT_EQ(data.fileCount(), 2);
+    EXPECT_EQ(data.file(1), "/media/disc one/AUTORUN.INF");
+    EXPECT_EQ(data.file(2), "/tmp/ディスク");
+    EXPECT_EQ(data.file(0), "");
+    EXPECT_EQ(data.file(3), "");
+    EXPECT_FALSE(qtui::QtDropData({QUrl("https://example.org/")}).hasFileList());
+
+    // A dropped disc folder launches its program and arms the end timer.
+    Machine machine(1);
+    machine.start();
+    const std::string folder = machine.disc("dropped");
+    writeFile(folder + "/AUTORUN.INF", "[AutoRun]\r\nopen=missing-program\r\n");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder))});
+    // Over a label: the label passes the drag on to the window, which takes the drop.
+    QLabel& label = machine.view().driveLabel(1);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&label, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&label, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(machine.view().endTimer().isActive());
+    ASSERT_EQ(machine.messages.shown.size(), 1u) << "the missing program is reported";
+    EXPECT_NE(machine.messages.shown[0].find("missing-program"), std::string::npos)
+        << machine.messages.shown[0];
+}
+
+TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
+    application();
+    TempDir dir;
+    qtui::QtIcons icons([](std::string_view path) { return std::string(path); });
+    const std::string good = dir / "good.ico";
+    writeFile(good, icoBytes());
+    EXPECT_NE(icons.LoadIconFile(good), nullptr);
+    EXPECT_NE(icons.WindowIcon(), nullptr);
+    EXPECT_EQ(qtui::programIcon().availableSizes().size(), 2u);
+
+    std::string huge = icoBytes();
+    huge[6] = huge[7] = 0; // 256 x 256 declared for a 16 x 16 image
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"empty", ""},
+        {"header only", std::string("\0\0\1\0\1\0", 6)},
+        {"entry past the end", std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\xff\xff\0\0\x16\0\0\0", 22)},
+        {"thousands of images declared", std::string("\0\0\1\0\xff\xff", 6) + std::string(64, '\x01')},
+        {"not an icon", "hello world"},
+        {"wrong size in the entry", huge},
+    };
+    for (const auto& [name, bytes] : cases) {
+        writeFile(dir / "bad.ico", bytes);
+        auto picture = icons.LoadIconFile(dir / "bad.ico");
+        // Qt may still decode a mislabelled image; it must never crash or hang, nor give an empty icon.
+        if (picture) {
+            EXPECT_FALSE(dynamic_cast<qtui::QtPicture&>(*picture).icon().isNull()) << name;
+        }
+    }
+    EXPECT_EQ(icons.LoadIconFile(dir / "missing.ico"), nullptr);
+    EXPECT_EQ(icons.LoadIconFile(dir.str()), nullptr) << "a folder";
+    EXPECT_EQ(icons.ExtractIconPicture(good, 0, false), nullptr) << "an icon file is no program file";
+    EXPECT_EQ(icons.ExtractIconPicture(dir / "missing.exe", 0, false), nullptr);
+
+    // Start-menu entries get the icon as a PNG, shared by equal icons; no icon gives no file.
+    const std::string png = icons.writePng(good, dir / "cache");
+    ASSERT_FALSE(png.empty());
+    EXPECT_EQ(readFile(png).substr(0, 4), "\x89PNG");
+    EXPECT_EQ(icons.writePng(good + ",0", dir / "cache"), png);
+    EXPECT_EQ(icons.writePng(dir / "missing.ico", dir / "cache"), "");
+    EXPECT_EQ(icons.writePng(good + ",x", dir / "cache"), "") << "an index that is no number";
+}
+
+} // namespace
+
+namespace {
+
+TEST(ShortcutIcon, theConverterGivesTheEntryItsImageAndFallsBackToTheFile) {
+    TempDir dir;
+    writeFile(dir / "disc/DISC.ICO", "x");
+    const auto resolve = [&](std::string_view path) {
+        std::string p(path);
+        return p.rfind("E:\\", 0) == 0 ? dir / ("disc/" + p.substr(3)) : p;
+    };
+    std::vector<std::string> asked;
+    const lnx::IconConverter convert = [&](const std::string& location) {
+        asked.push_back(location);
+        return location.find("SETUP") != std::string::npos ? std::string("/cache/icon.png") : std::string();
+    };
+    EXPECT_EQ(lnx::shortcutEntry("n", "setup.sh", "", "E:\\", "E:\\SETUP.EXE,2", resolve, convert).icon,
+              "/cache/icon.png");
+    EXPECT_EQ(lnx::shortcutEntry("n", "setup.sh", "", "E:\\", "E:\\DISC.ICO", resolve, convert).icon,
+              dir / "disc/DISC.ICO")
+        << "without an image the icon file itself is named";
+    EXPECT_EQ(lnx::shortcutEntry("n", "setup.sh", "", "E:\\", "", resolve, convert).icon, "");
+    EXPECT_EQ(asked, (std::vector<std::string>{"E:\\SETUP.EXE,2", "E:\\DISC.ICO"})) << "no icon, no question";
+}
+
+} // namespace
