@@ -64,3 +64,7 @@ foreach(script ${E2E_WINE})
     set_tests_properties(e2e_wine_${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT
         "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endforeach()
+
+# Benchmarks: separate programs, never timed tests.
+add_executable(poll_bench bench/poll_bench.cpp)
+target_link_libraries(poll_bench PRIVATE tavimoro_qt)

@@ -132,6 +132,11 @@ std::vector<CdDrive> DriveSource::drives() const {
             candidates.emplace_back(*number, std::move(name));
     }
     std::sort(candidates.begin(), candidates.end());
+    std::vector<std::string> names;
+    for (const auto& candidate : candidates)
+        names.push_back(candidate.second);
+    if (m_known && m_known->names == names)
+        return m_known->drives;
 
     std::vector<CdDrive> result;
     char letter = 'D';
@@ -155,6 +160,7 @@ std::vector<CdDrive> DriveSource::drives() const {
         drive.kernelName = name;
         result.push_back(std::move(drive));
     }
+    m_known = std::make_shared<Known>(Known{std::move(names), result});
     return result;
 }
 

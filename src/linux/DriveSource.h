@@ -1,6 +1,7 @@
 #pragma once
 // The machine's CD-ROM drives as the program sees them on Linux: the sr* block devices of SCSI type 5
 // in kernel-name order, lettered D:, E:, F:, ... A drive's files are those of its mounted medium.
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,13 @@ class DriveSource {
     std::string deviceLabel(const CdDrive& drive) const;
 
     DriveSourceConfig m_config;
+    // What sysfs said of each sr* device, by kernel name: a device's type and number do not change
+    // while its name stays, so a poll that finds the same names reads no device file again.
+    struct Known {
+        std::vector<std::string> names;
+        std::vector<CdDrive> drives;
+    };
+    mutable std::shared_ptr<Known> m_known;
 };
 
 } // namespace lnx

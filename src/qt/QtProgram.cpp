@@ -27,6 +27,23 @@ std::string iconCacheFolder() {
     return cache.empty() ? std::string() : cache + "/tavimoro/";
 }
 
+LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> arguments,
+                             const lnx::DriveSourceConfig& driveConfig)
+    : process(std::move(argv0), std::move(arguments)), drives(driveConfig), discPaths(drives),
+      icons([this](std::string_view path) { return discPaths.resolve(path); }),
+      files([this](const std::string& path) { return discPaths.resolve(path); }),
+      // Start-menu entries show the disc's icon as a PNG: desktops cannot read icons inside programs.
+      scriptHost(
+          drives, [this](std::string_view path) { return discPaths.resolve(path); },
+          [this](const std::string& iconLocation) {
+              const std::string folder = iconCacheFolder();
+              return folder.empty() ? std::string() : icons.writePng(iconLocation, folder);
+          }),
+      volumes(drives) {
+    process.setActivator(
+        [this](const std::string& title) { return lnx::requestActivation(process.channelPath(), title); });
+}
+
 int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig) {
     // Without a display Qt would refuse to start; the command-line launch needs no screen.
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
@@ -34,29 +51,10 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
     // QApplication takes its own options (-platform, -style ...) out of argv; the rest is ours.
     QApplication application(argc, argv);
 
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    lnx::LinuxProcess process(argc > 0 ? argv[0] : "tavimoro", std::move(arguments));
-    process.setActivator([&process](const std::string& title) {
-        return lnx::requestActivation(process.channelPath(), title);
-    });
-
-    const lnx::DriveSource drives(driveConfig);
-    const lnx::DiscPaths discPaths(drives);
-    const auto resolve = [&discPaths](std::string_view path) { return discPaths.resolve(path); };
-    QtIcons icons(resolve);
-    lnx::LinuxFileSystem files([&discPaths](const std::string& path) { return discPaths.resolve(path); });
-    lnx::LinuxCodec codec;
-    // Start-menu entries show the disc's icon as a PNG: desktops cannot read icons inside programs.
-    lnx::LinuxScriptHost scriptHost(drives, resolve, [&icons](const std::string& iconLocation) {
-        const std::string folder = iconCacheFolder();
-        return folder.empty() ? std::string() : icons.writePng(iconLocation, folder);
-    });
-    lnx::LinuxVolumes volumes(drives);
-    lnx::LinuxSpecialFolders folders;
-    QtMessageBox messages;
-
-    port::Services services{process, files, codec, scriptHost, volumes, folders, messages};
-    app::Program program(services);
+    LinuxPlatform platform(argc > 0 ? argv[0] : "tavimoro", std::vector<std::string>(argv + 1, argv + argc),
+                           driveConfig);
+    lnx::LinuxProcess& process = platform.process;
+    app::Program program(platform.services);
 
     const app::StartOutcome outcome = app::code_main::SubMain(program);
     if (outcome == app::StartOutcome::Ended)
@@ -69,7 +67,7 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
 
     // The presenter goes before the view: its drive records point at the view's controls.
     QtMainView view(programIcon());
-    app::frm_main form(program, view, icons);
+    app::frm_main form(program, view, platform.icons);
     view.setPresenter(&form);
     form.Form_Load();
     if (outcome == app::StartOutcome::ShowMainWindow)

@@ -1,15 +1,46 @@
 #pragma once
 // The whole Linux program over a given view of the machine's drives: the shipped program reads the
 // real system; the end-to-end tests hand in a simulated one.
+#include "linux/DiscPaths.h"
 #include "linux/DriveSource.h"
+#include "linux/LinuxCodec.h"
+#include "linux/LinuxFileSystem.h"
+#include "linux/LinuxProcess.h"
+#include "linux/LinuxScriptHost.h"
+#include "linux/LinuxSpecialFolders.h"
+#include "linux/LinuxVolumes.h"
+#include "port/Services.h"
+#include "qt/QtIcons.h"
+#include "qt/QtMessageBox.h"
 
 #include <string>
+#include <vector>
 
 namespace qtui {
 
 // $XDG_CACHE_HOME/tavimoro/ (default ~/.cache/tavimoro/), where shortcut icons are written; empty
 // without a home folder.
 std::string iconCacheFolder();
+
+// The Linux services over a given view of the machine's drives, wired together. Needs a QApplication.
+struct LinuxPlatform {
+    LinuxPlatform(std::string argv0, std::vector<std::string> arguments,
+                  const lnx::DriveSourceConfig& driveConfig);
+    LinuxPlatform(const LinuxPlatform&) = delete;
+    LinuxPlatform& operator=(const LinuxPlatform&) = delete;
+
+    lnx::LinuxProcess process;
+    const lnx::DriveSource drives;
+    const lnx::DiscPaths discPaths;
+    QtIcons icons;
+    lnx::LinuxFileSystem files;
+    lnx::LinuxCodec codec;
+    lnx::LinuxScriptHost scriptHost;
+    lnx::LinuxVolumes volumes;
+    lnx::LinuxSpecialFolders folders;
+    QtMessageBox messages;
+    port::Services services{process, files, codec, scriptHost, volumes, folders, messages};
+};
 
 // Runs the program as started with argc/argv; gives its exit status.
 int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& drives);
