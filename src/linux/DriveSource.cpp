@@ -180,18 +180,25 @@ std::optional<std::string> DriveSource::mountPoint(char letter) const {
     const auto d = drive(letter);
     if (!d)
         return std::nullopt;
-    const auto text = readSmallFile(m_config.mountinfo);
+    return mountOf(*d);
+}
+
+std::optional<std::string> DriveSource::mountOf(const CdDrive& drive) const {
+    auto text = readSmallFile(m_config.mountinfo);
     if (!text)
         return std::nullopt;
-    return findMountPoint(parseMountinfo(*text), d->major, d->minor);
+    if (!m_mounts || m_mounts->text != *text) {
+        auto entries = parseMountinfo(*text);
+        m_mounts = std::make_shared<const Mounts>(Mounts{std::move(*text), std::move(entries)});
+    }
+    return findMountPoint(m_mounts->entries, drive.major, drive.minor);
 }
 
 std::string DriveSource::label(char letter) const {
     const auto d = drive(letter);
     if (!d)
         return {};
-    const auto text = readSmallFile(m_config.mountinfo);
-    if (!text || !findMountPoint(parseMountinfo(*text), d->major, d->minor))
+    if (!mountOf(*d))
         return {};
     if (auto fromUdev = udevLabel(*d))
         return *fromUdev;

@@ -1,6 +1,8 @@
 #pragma once
 // The machine's CD-ROM drives as the program sees them on Linux: the sr* block devices of SCSI type 5
 // in kernel-name order, lettered D:, E:, F:, ... A drive's files are those of its mounted medium.
+#include "linux/Mountinfo.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +59,13 @@ class DriveSource {
         std::vector<CdDrive> drives;
     };
     mutable std::shared_ptr<Known> m_known;
+    // The mount table as last parsed: it is read at every query, but parsed again only when it changed.
+    struct Mounts {
+        std::string text;
+        std::vector<MountEntry> entries;
+    };
+    mutable std::shared_ptr<const Mounts> m_mounts;
+    std::optional<std::string> mountOf(const CdDrive& drive) const;
 };
 
 } // namespace lnx
