@@ -14,6 +14,8 @@ std::string cutAtNul(std::string_view text);
 bool endsWithSeparator(std::string_view path);
 // The path with the platform's separator appended unless it already ends in one.
 std::string withSeparator(std::string path);
+// Appends one code point to UTF-8 text.
+void appendUtf8(std::string& out, char32_t codePoint);
 // Position of the last separator in a path, or npos.
 std::size_t lastSeparator(std::string_view path);
 

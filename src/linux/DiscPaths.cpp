@@ -1,4 +1,5 @@
 #include "linux/DiscPaths.h"
+#include "app/Text.h"
 
 #include <filesystem>
 #include <vector>
@@ -6,6 +7,8 @@
 namespace lnx {
 
 namespace {
+
+using app::appendUtf8;
 
 namespace fs = std::filesystem;
 
@@ -41,24 +44,6 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
         cp = (cp << 6) | (b & 0x3F);
     }
     return len;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
 }
 
 char32_t foldCodePoint(char32_t cp) {

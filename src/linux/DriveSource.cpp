@@ -3,6 +3,7 @@
 #include "linux/IsoLabel.h"
 #include "linux/LinuxCodec.h"
 #include "linux/Mountinfo.h"
+#include "linux/OwnedFd.h"
 
 #include <algorithm>
 #include <charconv>
@@ -74,21 +75,6 @@ int hexValue(char c) {
         return c - 'A' + 10;
     return -1;
 }
-
-class FdOwner {
-  public:
-    explicit FdOwner(int fd) : m_fd(fd) {}
-    ~FdOwner() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdOwner(const FdOwner&) = delete;
-    FdOwner& operator=(const FdOwner&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 void cutAtNulAndTrim(std::string& label) {
     const auto nul = label.find('\0');
@@ -227,7 +213,7 @@ std::optional<std::string> DriveSource::udevLabel(const CdDrive& d) const {
 std::string DriveSource::deviceLabel(const CdDrive& d) const {
     const std::string path = m_config.devDir + "/" + d.kernelName;
     // O_NONBLOCK: a plain open of a CD-ROM device can close an open tray.
-    const FdOwner fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
         return {};
     struct stat st {};

@@ -1,6 +1,8 @@
 #include "linux/IsoLabel.h"
 
+#include "app/Text.h"
 #include "linux/LinuxCodec.h"
+#include "linux/OwnedFd.h"
 
 #include <algorithm>
 #include <array>
@@ -15,6 +17,8 @@ namespace lnx {
 
 namespace {
 
+using app::appendUtf8;
+
 constexpr off_t kFirstDescriptor = 16 * 2048;
 constexpr std::size_t kSectorSize = 2048;
 constexpr std::size_t kLabelOffset = 40;
@@ -24,21 +28,6 @@ constexpr std::size_t kEscapeOffset = 88;
 enum : unsigned char { kTypePrimary = 1, kTypeSupplementary = 2, kTypeTerminator = 255 };
 
 using Sector = std::array<unsigned char, kSectorSize>;
-
-class FdOwner {
-  public:
-    explicit FdOwner(int fd) : m_fd(fd) {}
-    ~FdOwner() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FdOwner(const FdOwner&) = delete;
-    FdOwner& operator=(const FdOwner&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
 
 bool readSector(int fd, off_t offset, Sector& sector) {
     std::size_t done = 0;
@@ -56,24 +45,6 @@ bool readSector(int fd, off_t offset, Sector& sector) {
 void trimTrailingBlanks(std::string& text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
         text.pop_back();
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
 }
 
 // The 16 big-endian UCS-2 characters of a Joliet label, cut at the first NUL. Pairs of surrogates are
@@ -229,7 +200,7 @@ std::optional<std::string> readIsoLabel(int fd) {
 }
 
 std::optional<std::string> readIsoLabelFile(const std::string& path) {
-    const FdOwner fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     return readIsoLabel(fd.get());
 }
 
