@@ -9,13 +9,15 @@ namespace {
 
 // How the file's text is stored. Only the line structure is read from the raw bytes (line breaks, blanks,
 // "[", ";" and "=" are the same single units in every form); names and values are decoded line by line.
+// CR LF, a lone LF and a lone CR each end a line, as Windows reads a settings file: a file saved with
+// CR-only breaks must read the same as the others.
 enum class Form { Ansi, Utf8, Utf16Le };
 
 enum class Kind { Blank, Comment, Header, Other };
 
 struct Line {
     std::size_t begin = 0; // first byte of the line
-    std::size_t end = 0;   // end of its content, before CR LF or LF
+    std::size_t end = 0;   // end of its content, before its CR LF, LF or CR
     std::size_t next = 0;  // first byte after its line break
     bool hasBreak() const { return next != end; }
 };
@@ -107,22 +109,16 @@ class Document {
         line.begin = pos;
         std::size_t i = pos;
         if (m_unit == 1) {
-            std::size_t nl = m_bytes.find('\n', pos);
+            std::size_t nl = m_bytes.find_first_of("\r\n", pos);
             i = nl == std::string_view::npos ? m_bytes.size() : nl;
         } else {
-            while (i + 1 < m_bytes.size() && unitAt(i) != '\n')
+            while (i + 1 < m_bytes.size() && !isBreak(unitAt(i)))
                 i += 2;
             if (i + 1 >= m_bytes.size())
                 i = m_bytes.size();
         }
-        if (i >= m_bytes.size()) {
-            line.end = line.next = m_bytes.size();
-            return true;
-        }
-        line.next = i + m_unit;
         line.end = i;
-        if (line.end >= pos + m_unit && unitAt(line.end - m_unit) == '\r')
-            line.end -= m_unit;
+        line.next = i < m_bytes.size() ? i + breakUnits(i) * m_unit : i;
         return true;
     }
 
@@ -164,15 +160,16 @@ class Document {
 
     // The encoded line break for new lines: the style of the file's first line break, else the caller's.
     std::string newline(Newline fallback) const {
-        bool crlf = fallback == Newline::CrLf;
         Line line;
-        if (lineAt(m_body, line) && line.hasBreak())
-            crlf = line.end + m_unit < line.next;
-        return encode(crlf ? "\r\n" : "\n");
+        if (!lineAt(m_body, line) || !line.hasBreak())
+            return encode(fallback == Newline::CrLf ? "\r\n" : "\n");
+        if (line.end + m_unit < line.next)
+            return encode("\r\n");
+        return encode(unitAt(line.end) == '\r' ? "\r" : "\n");
     }
 
     // True when the file's last line has text but no line break.
-    bool endsWithoutBreak() const { return m_bytes.size() > m_body && unitAt(lastUnit()) != '\n'; }
+    bool endsWithoutBreak() const { return m_bytes.size() > m_body && !isBreak(unitAt(lastUnit())); }
 
     // The name of a header line: between its "[" and the first "]" (the rest of the line without one).
     std::string headerName(const Line& line) const {
@@ -223,6 +220,14 @@ class Document {
     }
 
   private:
+    static bool isBreak(char32_t c) { return c == '\r' || c == '\n'; }
+
+    // Length in units of the line break at `pos`: a CR right before an LF is part of the same break, so
+    // that a CR LF file gets no empty line between its lines.
+    std::size_t breakUnits(std::size_t pos) const {
+        return unitAt(pos) == '\r' && unitAt(pos + m_unit) == '\n' ? 2 : 1;
+    }
+
     std::size_t lastUnit() const { return m_bytes.size() - m_unit - (m_bytes.size() - m_body) % m_unit; }
 
     std::string_view m_bytes;

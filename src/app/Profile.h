@@ -5,11 +5,12 @@
 // The pure functions take the file's bytes and give the answer or the new bytes; the file functions
 // below them read and replace the file. Text inside is UTF-8. A file that starts with the UTF-16LE
 // byte-order mark is read and written as UTF-16LE, one with the UTF-8 mark as UTF-8 (the mark is kept);
-// any other file holds text in the ANSI code page and goes through the codec.
+// any other file holds text in the ANSI code page and goes through the codec. CR LF, a lone LF and a lone CR
+// each end a line, in every form.
 //
 // A write changes only the bytes it must: the value part of an existing entry, an inserted entry line,
-// an appended section, or the removed lines. Every other byte of the file stays as it was, even bytes
-// the codec could not convert.
+// an appended section, or the removed lines. New lines end with the file's first line break. Every other byte
+// of the file stays as it was, even bytes the codec could not convert.
 #include "port/FileSystem.h"
 #include "port/TextCodec.h"
 

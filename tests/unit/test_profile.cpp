@@ -72,7 +72,14 @@ TEST(Profile, GetString) {
         {"utf-8 mark skipped", "\xEF\xBB\xBF[A]\nk=v\n", "A", "k", "", "v"},
         {"utf-16", utf16File("[A]\r\nk=\xE3\x81\x82\r\n"), "A", "k", "", "\xE3\x81\x82"},
         {"utf-16 odd length", utf16File("[A]\nk=v") + "x", "A", "k", "", "v"},
-        {"lone cr is no line break", "[A]\rk=1\n", "A", "k", "d", "d"},
+        {"lone cr ends a line", "[A]\rk=1\n", "A", "k", "d", "1"},
+        {"cr only", "[Mode]\rWindowTop=True\r", "Mode", "WindowTop", "False", "True"},
+        {"cr ends a value", "[A]\nk=a\rb=2\n", "A", "k", "", "a"},
+        {"every break in one file", "[A]\r\na=1\rb=2\nc=3", "A", "b", "", "2"},
+        {"utf-16 cr only", utf16File("[A]\rk=\xE3\x81\x82\r"), "A", "k", "", "\xE3\x81\x82"},
+        // U+0D0A is the bytes 0A 0D: breaks are whole units, never bytes.
+        {"utf-16 unit holding cr and lf bytes", utf16File("[A]\rk=\xE0\xB4\x8A\r"), "A", "k", "",
+         "\xE0\xB4\x8A"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(getString(c.file, c.section, c.key, c.fallback, identity), c.expected) << c.name;
@@ -102,6 +109,7 @@ TEST(Profile, GetSection) {
         {"missing section", "[B]\nb=2\n", {}},
         {"empty section", "[A]\n[B]\nb=2\n", {}},
         {"first of duplicates", "[A]\na=1\n[A]\na=2\n", {"a=1"}},
+        {"cr only", "[A]\r  b = 2 \ra=1\r\r[B]\rc=3\r", {"b = 2", "a=1"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(getSection(c.file, "a", identity), c.expected) << c.name;
@@ -139,6 +147,11 @@ TEST(Profile, WriteString) {
         {"comment is not the key", "[A]\n;a=1\n", "A", "a", "2", "[A]\na=2\n;a=1\n"},
         {"text before sections untouched", "a=0\n[A]\n", "A", "a", "1", "a=0\n[A]\na=1\n"},
         {"utf-8 mark kept", "\xEF\xBB\xBF[A]\na=1\n", "A", "a", "2", "\xEF\xBB\xBF[A]\na=2\n"},
+        {"cr: value replaced in place", "[A]\ra = 1 \rb=2\r", "A", "a", "9", "[A]\ra =9\rb=2\r"},
+        {"cr: new key after the last entry", "[A]\ra=1\r\r[B]\r", "A", "c", "3", "[A]\ra=1\rc=3\r\r[B]\r"},
+        {"cr: new section", "[A]\ra=1\r", "B", "k", "v", "[A]\ra=1\r[B]\rk=v\r"},
+        {"cr: new section after text without break", "[A]\ra=1", "B", "k", "v", "[A]\ra=1\r[B]\rk=v\r"},
+        {"first break sets the style", "[A]\ra=1\n", "B", "k", "v", "[A]\ra=1\n[B]\rk=v\r"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(writeString(c.before, c.section, c.key, c.value, identity, Newline::CrLf), c.after)
@@ -162,6 +175,8 @@ TEST(Profile, Utf16FileStaysUtf16) {
     EXPECT_EQ(writeString(before, "A", "a", "x", identity, Newline::Lf), utf16File("[A]\r\na=x\r\n"));
     EXPECT_EQ(writeString(before, "B", "k", "v", identity, Newline::Lf),
               utf16File("[A]\r\na=\xE3\x81\x82\r\n[B]\r\nk=v\r\n"));
+    EXPECT_EQ(writeString(utf16File("[A]\ra=1\r"), "A", "b", "2", identity, Newline::Lf),
+              utf16File("[A]\ra=1\rb=2\r"));
     // Half a unit at the end is kept and padded, so that what follows stays aligned.
     const std::string odd = utf16File("[A]\na=1\n") + "Z";
     EXPECT_EQ(writeString(odd, "B", "k", "v", identity, Newline::Lf),
@@ -182,6 +197,7 @@ TEST(Profile, DeleteSectionAndKey) {
         {"every entry of the name", "[A]\na=1\nb=2\nB=3\nc=4\n", "", "[A]\na=1\nc=4\n"},
         {"first of duplicates", "[A]\nb=1\n[a]\nb=2\n", "[a]\nb=2\n", "[A]\n[a]\nb=2\n"},
         {"missing section", "[B]\nb=1\n", "[B]\nb=1\n", "[B]\nb=1\n"},
+        {"cr only", "[B]\rb=1\r[A]\ra=1\rb=2\r[C]\r", "[B]\rb=1\r[C]\r", "[B]\rb=1\r[A]\ra=1\r[C]\r"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(deleteSection(c.before, "A", identity), c.afterSection) << c.name;

@@ -63,6 +63,7 @@ expect_bytes "$work/new.ini" '[A]\nk=v\n'
 printf '[A]\nk=v' >"$work/nobreak.ini"
 "$tool" set "$work/nobreak.ini" B x 1 || fail "set after a last line without a break"
 expect_bytes "$work/nobreak.ini" '[A]\nk=v\n[B]\nx=1\n'
+printf '[Mode]\rstandby=True\r' >"$work/cr.ini" && expect_output True get "$work/cr.ini" Mode standby False
 
 # A file the tool cannot replace stays as it was.
 mkdir "$work/dir.ini"
