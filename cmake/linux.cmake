@@ -29,6 +29,11 @@ target_link_libraries(tavimoro-e2e PRIVATE tavimoro_qt)
 add_executable(tavimoro-ini tools/tavimoro-ini.cpp)
 target_link_libraries(tavimoro-ini PRIVATE tavimoro_linux)
 
+# An XDnD drag source for the end-to-end tests: xdotool cannot drag from one program to another.
+find_package(X11 REQUIRED)
+add_executable(xdnd_drop tests/tools/xdnd_drop.cpp)
+target_link_libraries(xdnd_drop PRIVATE X11::X11)
+
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -55,14 +60,14 @@ foreach(script ${E2E_LINUX})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME e2e_linux_${name} COMMAND bash ${script})
     set_tests_properties(e2e_linux_${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 ENVIRONMENT
-        "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_E2E=$<TARGET_FILE:tavimoro-e2e>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_E2E=$<TARGET_FILE:tavimoro-e2e>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>")
 endforeach()
 file(GLOB E2E_WINE CONFIGURE_DEPENDS tests/e2e/wine/*.sh)
 foreach(script ${E2E_WINE})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME e2e_wine_${name} COMMAND bash ${script})
     set_tests_properties(e2e_wine_${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT
-        "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>")
 endforeach()
 
 # Benchmarks: separate programs, never timed tests.

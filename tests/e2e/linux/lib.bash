@@ -1,0 +1,120 @@
+# Shared by the Linux end-to-end scripts (sourced, not run): a display with a window manager, a private
+# user, a simulated machine for the test build of the program, and disc programs that record how they
+# were started. Creates $work (removed at the end) and keeps the ids of what it starts in pids.
+#
+# Environment: TAVIMORO_E2E (the test build of the program).
+
+# e2e_require TOOL...: skips the script (status 77) when a tool is missing.
+e2e_require() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || {
+            echo "SKIP: $tool is missing"
+            exit 77
+        }
+    done
+}
+
+work=$(mktemp -d)
+pids=()
+e2e_cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap e2e_cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+# Waits (bounded, so that a broken build cannot hang the test) until a command succeeds.
+wait_until() { # description, command...
+    local what=$1
+    shift
+    for _ in $(seq 1 100); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    fail "$what"
+    return 1
+}
+
+# Xvfb at 96 DPI (15 twips a pixel) and a window manager; sets DISPLAY.
+e2e_start_display() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    pids+=($!)
+    for _ in $(seq 1 100); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || {
+        echo "Xvfb did not start" >&2
+        exit 1
+    }
+    DISPLAY=":$(head -n 1 "$work/display")"
+    export DISPLAY
+    unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+    wait_until "the window manager did not start" eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+}
+
+# A private user; sets settings (the program's settings file).
+e2e_private_user() {
+    export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+    export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/run"
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/tavimoro"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    # shellcheck disable=SC2034 # for the scripts
+    settings="$XDG_CONFIG_HOME/tavimoro/tavimoro.ini"
+}
+
+# The simulated machine: a hard disk and COUNT CD-ROM drives sr0.. (D:, E:, ...), all empty.
+e2e_machine() { # count
+    local machine="$work/machine" n
+    export TAVIMORO_TEST_SYSFS="$machine/sys/class/block" TAVIMORO_TEST_UDEV="$machine/run/udev/data"
+    export TAVIMORO_TEST_MOUNTINFO="$machine/proc/mountinfo" TAVIMORO_TEST_DEV="$machine/dev"
+    mkdir -p "$TAVIMORO_TEST_UDEV" "$TAVIMORO_TEST_DEV" "$(dirname "$TAVIMORO_TEST_MOUNTINFO")"
+    e2e_block sda 8:0 0
+    for ((n = 0; n < $1; n++)); do e2e_block "sr$n" "11:$n" 5; done
+    e2e_root_mount="22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw"
+    echo "$e2e_root_mount" >"$TAVIMORO_TEST_MOUNTINFO"
+}
+e2e_block() { # name, major:minor, SCSI type
+    mkdir -p "$TAVIMORO_TEST_SYSFS/$1/device"
+    echo "$2" >"$TAVIMORO_TEST_SYSFS/$1/dev"
+    echo "$3" >"$TAVIMORO_TEST_SYSFS/$1/device/type"
+}
+# A disc in drive sr0 (the only one the mount table then shows), as the kernel and udev present it.
+e2e_insert0() { # disc folder, label without blanks
+    printf 'E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=%s\n' "$2" >"$TAVIMORO_TEST_UDEV/b11:0"
+    {
+        echo "$e2e_root_mount"
+        echo "40 22 11:0 / $(printf '%s' "$1" | sed 's/ /\\040/g') ro,relatime - iso9660 /dev/sr0 ro"
+    } >"$TAVIMORO_TEST_MOUNTINFO"
+}
+
+# A disc's program that records, under its NAME, its arguments, working folder and each run.
+export RECORD_DIR="$work/record"
+mkdir -p "$RECORD_DIR"
+e2e_recorder() { # path, name
+    mkdir -p "$(dirname "$1")"
+    cat >"$1" <<SCRIPT
+#!/bin/sh
+printf '%s\n' "\$@" >"\$RECORD_DIR/$2.args"
+pwd >"\$RECORD_DIR/$2.cwd"
+echo $2 >>"\$RECORD_DIR/runs"
+SCRIPT
+    chmod +x "$1"
+}
+# The names of the programs that ran so far, one a line.
+e2e_runs() { cat "$RECORD_DIR/runs" 2>/dev/null; }
+
+# The program's window: its title is the program's name, or "TVM" without the labels.
+window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }
+visible_window() { [ -n "$(window_id)" ]; }
+client_size() { xwininfo -id "$(window_id)" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
