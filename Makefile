@@ -4,7 +4,8 @@ JOBS ?= 2
 
 DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
 	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
-	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic locales openbox util-linux libx11-dev
+	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
+	trayer libx11-dev
 
 .PHONY: run test deps build-linux build-windows clean
 

@@ -1,6 +1,10 @@
 #pragma once
-// The drive window as its presenter sees it: the window, its control arrays and its two timers.
-// Positions and sizes are twips; each front end converts with the screen's twips per pixel.
+// The drive window as its presenter sees it: the window, the controls of its rows and its two timers.
+// Positions and sizes are twips; each front end converts with the screen's twips per pixel. The
+// presenter owns the controls and decides every size; a front end creates, draws and forwards events.
+#include "port/DropData.h"
+#include "port/Window.h"
+
 #include <memory>
 #include <string>
 
@@ -35,6 +39,7 @@ class IControl {
     virtual void setTop(double twips) = 0;
     virtual void setLeft(double twips) = 0;
     virtual void setWidth(double twips) = 0;
+    virtual void setHeight(double twips) = 0;
     virtual bool Visible() = 0;
     virtual void setVisible(bool visible) = 0;
 };
@@ -54,6 +59,7 @@ class ILabel : public IControl {
     virtual void setCaption(const std::string& text) = 0;
 };
 
+// A drive item of the pop-up menu.
 class IMenuItem {
   public:
     virtual ~IMenuItem() = default;
@@ -63,25 +69,52 @@ class IMenuItem {
     virtual void setVisible(bool visible) = 0;
 };
 
-} // namespace port
+// A timer of the window. Each start begins a full interval anew; ticks come as events of the window.
+class ITimer {
+  public:
+    virtual ~ITimer() = default;
+    virtual void start(int milliseconds) = 0;
+    virtual void stop() = 0;
+};
 
-namespace port {
+// The controls of one row, made hidden at no size; whoever holds them owns them.
+struct RowControls {
+    std::unique_ptr<IButton> button;
+    std::unique_ptr<ILabel> volumeName;
+    std::unique_ptr<ILabel> drive;
+};
 
-// The drive window. Control arrays keep their element 0 as a hidden template that is never unloaded.
+// What the drive window tells its presenter. Every handler runs on the user-interface thread, one at a
+// time; a front end never lets an exception of its own through here.
+class IMainViewEvents {
+  public:
+    virtual ~IMainViewEvents() = default;
+    virtual void cmd_CD_Click(int index) = 0;
+    // A key pressed on the window or on a drive button, with its Windows key code; a held key's
+    // repeats are not reported.
+    virtual void Form_KeyDown(int keyCode) = 0;
+    // A mouse button pressed on the window: the button mask (1 left, 2 right, 4 middle), the shift
+    // mask and the point in twips of the client area.
+    virtual void Form_MouseDown(int button, int shift, double x, double y) = 0;
+    virtual void Form_Resize() = 0;
+    // Returns true when the unload is cancelled (the window only hides).
+    virtual bool Form_Unload() = 0;
+    virtual void tim_Refresh_Timer() = 0;
+    virtual void tim_end_Timer() = 0;
+    // Files dropped on the window, a drive button or a label.
+    virtual void DropFiles(IDropData& data) = 0;
+};
+
 class IMainView {
   public:
     virtual ~IMainView() = default;
 
-    // The highest index of the button array (0 when only the template exists).
-    virtual int rowCount() = 0;
-    // Loads cmd_CD(n), lbl_VolumeName(n), lbl_Drive(n) and Menu_Drive(n), copies of element 0, hidden.
-    virtual void loadRow(int n) = 0;
-    // Unloads Menu_Drive(n), lbl_VolumeName(n), lbl_Drive(n) and cmd_CD(n), in that order.
-    virtual void unloadRow(int n) = 0;
-    virtual IButton& cmd_CD(int index) = 0;
-    virtual ILabel& lbl_VolumeName(int index) = 0;
-    virtual ILabel& lbl_Drive(int index) = 0;
-    virtual IMenuItem& Menu_Drive(int index) = 0;
+    // Events go to `events` from here on; nothing goes anywhere before, or after a null.
+    virtual void setEvents(IMainViewEvents* events) = 0;
+    // The font of the window and of every control made after (the labels' font), in points.
+    virtual void setFont(const FontRecord& font) = 0;
+    // The controls of row `index` (0 is the hidden template), children of the window, hidden.
+    virtual RowControls createRow(int index) = 0;
 
     // The window's outer placement and its client area, in twips.
     virtual double Top() = 0;
@@ -96,19 +129,22 @@ class IMainView {
     virtual void setHeight(double twips) = 0;
     virtual double ScreenWidth() = 0;
     virtual double ScreenHeight() = 0;
+    virtual double TwipsPerPixelX() = 0;
+    virtual double TwipsPerPixelY() = 0;
     virtual std::string Caption() = 0;
     virtual void setCaption(const std::string& text) = 0;
     virtual bool Visible() = 0;
     virtual void setVisible(bool visible) = 0;
+    // Shows the window minimized: the way back to a window that has nowhere else to wait.
+    virtual void minimize() = 0;
     // The width of a text in the labels' font, in twips.
     virtual double TextWidth(const std::string& text) = 0;
 
-    // The poll timer and the one-shot end timer.
-    virtual void setRefreshInterval(int milliseconds) = 0;
-    virtual void setRefreshEnabled(bool enabled) = 0;
-    virtual void setEndEnabled(bool enabled) = 0;
+    virtual ITimer& tim_Refresh() = 0;
+    virtual ITimer& tim_end() = 0;
 
-    // Closes the window for good; the program ends once the event in progress returns.
+    // Closes the window for good: Form_Unload runs first and may cancel; otherwise the program ends once
+    // the event in progress returns.
     virtual void close() = 0;
 };
 

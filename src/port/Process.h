@@ -4,6 +4,11 @@
 
 namespace port {
 
+// The program's version numbers, as the build gives them.
+struct Version {
+    int major = 0, minor = 0, revision = 0;
+};
+
 class IProcess {
   public:
     virtual ~IProcess() = default;
@@ -21,6 +26,7 @@ class IProcess {
     virtual std::string shortcutExtension() = 0;
     // The program's title, the default caption of its message boxes.
     virtual std::string title() = 0;
+    virtual Version version() = 0;
     // True when another instance of the program already runs in this user session. The first call
     // claims the instance for this process.
     virtual bool anotherInstanceRunning() = 0;

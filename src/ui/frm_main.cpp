@@ -5,11 +5,27 @@
 #include "drives/code_DropSet.h"
 #include "drives/code_LoadFile.h"
 #include "shell/cls_FileSystemObject.h"
+#include "shell/code_SystemMenu.h"
+#include "shell/code_TaskIn.h"
+#include "shell/code_Window.h"
+#include "ui/Commands.h"
+#include "ui/frm_Config.h"
 
 #include <cmath>
 
 namespace app {
 namespace {
+
+// The window as designed, in twips, and the labels' font.
+constexpr double kDesignClientWidth = 2235;
+constexpr double kDesignClientHeight = 720;
+constexpr double kLabelGap = 60; // between the button and its labels, and after the widest label
+constexpr int kMinimumLabelWidth = 1200;
+const port::FontRecord kLabelFont{"ＭＳ Ｐゴシック", 11.25f};
+
+constexpr int kMiddleButton = 4;
+constexpr int kLeftDoubleClick = 0x203;
+constexpr int kRightButtonDown = 0x204;
 
 // The window as the placement helpers see it: stored under its name, in twips.
 class PlacedWindow : public port::IPlacedWindow {
@@ -29,13 +45,49 @@ class PlacedWindow : public port::IPlacedWindow {
     port::IMainView& m_view;
 };
 
+// The controls take the window's font as they are made: the labels' font comes first.
+port::IMainView& withLabelFont(port::IMainView& view) {
+    view.setFont(kLabelFont);
+    return view;
+}
+
 } // namespace
 
-frm_main::frm_main(Program& program, port::IMainView& view, port::IIcons& icons)
-    : m_program(program), m_view(view), m_icons(icons) {}
+// The last line: one blank, then 21 ideographic spaces before the closing word.
+const char* const frm_main::kHelpText = " Tavimoroの使い方\r\n"
+                                        "\r\n"
+                                        " アルファベットのキーでドライブの登録と削除行います。\r\n"
+                                        "\r\n"
+                                        " \u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000"
+                                        "\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000以上";
+
+frm_main::frm_main(Program& program, const port::WindowServices& window)
+    : m_program(program), m_window(window), m_view(window.view), m_controls(withLabelFont(m_view)),
+      tim_Refresh(m_view.tim_Refresh(), 1000, true), tim_end(m_view.tim_end(), 1000, false) {
+    m_view.setCaption("Tavimoro");
+    m_view.setWidth(m_view.Width() - m_view.ScaleWidth() + kDesignClientWidth);
+    m_view.setHeight(m_view.Height() - m_view.ScaleHeight() + kDesignClientHeight);
+    m_view.setEvents(this);
+}
+
+frm_main::~frm_main() {
+    m_view.setEvents(nullptr);
+    if (loc_SystemMenu)
+        loc_SystemMenu->setClickHandler(nullptr);
+    // The records go before the controls they point at.
+    m_driveList.clear();
+}
+
+void frm_main::Start(StartOutcome outcome) {
+    Form_Load();
+    if (outcome == StartOutcome::ShowMainWindow)
+        m_view.setVisible(true);
+    else if (!m_window.tray.available())
+        m_view.minimize();
+}
 
 void frm_main::Form_Load() {
-    m_view.setRefreshInterval(m_program.settings.RefreshTimer);
+    tim_Refresh.setInterval(m_program.settings.RefreshTimer);
     PlacedWindow placed(m_view);
     m_program.accessor.FormGetSetting(placed, "Window");
     DeleteLaunchFiles();
@@ -47,44 +99,62 @@ void frm_main::Form_Load() {
             m_program.accessor.T_SaveSetting("Drive_" + letter, "True", "CD");
         LoadDriveList();
     }
+    SetSystemMenu();
     ApplySettings();
-    m_view.setRefreshEnabled(true);
+}
+
+void frm_main::SetSystemMenu() {
+    if (m_program.testMode)
+        return;
+    loc_SystemMenu = std::make_shared<cls_SystemMenu>();
+    loc_SystemMenu->setClickHandler([this](std::int32_t index) { loc_SystemMenu_Click(index); });
+    code_SystemMenu::SetSystemMenuEvent(loc_SystemMenu);
+    for (const commands::Command& item : commands::kSystemMenu)
+        code_SystemMenu::AppendSystemMenu(m_window.systemMenu,
+                                          item.caption ? port::kMenuString : port::kMenuSeparator, item.id,
+                                          item.caption ? item.caption : "");
+    code_SystemMenu::HookSystemMenu(m_window.systemMenu);
 }
 
 void frm_main::ApplySettings() {
+    const Settings& settings = m_program.settings;
+    code_Window::SetWindowTop(m_view, m_window.windowTop, settings.WindowTop);
+    if (settings.standby)
+        code_TaskIn::AddTaskIcon(m_window.tray, m_program.services.process.exeName());
+    else
+        code_TaskIn::DeleteTaskIcon(m_window.tray);
     AdjustWidth();
     for (auto& record : m_driveList)
-        record->setShortcut(m_program.settings.AutoShortcut);
+        record->setShortcut(settings.AutoShortcut);
 }
 
 int frm_main::AddDriveRow() {
-    const int n = m_view.rowCount() + 1;
-    m_view.loadRow(n);
-    port::IButton& button = m_view.cmd_CD(n);
+    const int n = m_controls.Load();
+    port::IButton& button = m_controls.cmd_CD(n);
     button.setTop(button.Height() * (n - 1));
     button.setLeft(0);
     button.setVisible(true);
 
-    port::ILabel& volume = m_view.lbl_VolumeName(n);
+    port::ILabel& volume = m_controls.lbl_VolumeName(n);
     volume.setTop((button.Height() - 2 * volume.Height()) / 2 + button.Top());
     volume.setLeft(button.Width() + kLabelGap);
     volume.setVisible(true);
 
-    port::ILabel& drive = m_view.lbl_Drive(n);
+    port::ILabel& drive = m_controls.lbl_Drive(n);
     drive.setTop(volume.Top() + volume.Height());
     drive.setLeft(volume.Left());
     drive.setVisible(true);
 
-    m_view.setHeight(m_view.Height() - (m_view.ScaleHeight() - m_view.cmd_CD(0).Height() * n));
+    m_view.setHeight(m_view.Height() - (m_view.ScaleHeight() - m_controls.cmd_CD(0).Height() * n));
     return n;
 }
 
 void frm_main::AdjustWidth() {
-    const double button = m_view.cmd_CD(0).Width();
+    const double button = m_controls.cmd_CD(0).Width();
     if (m_program.settings.VolumeName) {
         int widest = kMinimumLabelWidth;
-        for (int i = 1; i <= m_view.rowCount(); ++i) {
-            for (port::ILabel* label : {&m_view.lbl_VolumeName(i), &m_view.lbl_Drive(i)})
+        for (int i = 1; i <= m_controls.UBound(); ++i) {
+            for (port::ILabel* label : {&m_controls.lbl_VolumeName(i), &m_controls.lbl_Drive(i)})
                 if (label->Width() > widest)
                     widest = static_cast<int>(std::lround(label->Width()));
         }
@@ -104,13 +174,25 @@ void frm_main::Form_Resize() {
         m_view.setLeft(m_view.ScreenWidth() - m_view.Width());
 }
 
+void frm_main::hideWindow() {
+    if (m_program.settings.standby && !m_window.tray.available())
+        m_view.minimize();
+    else
+        m_view.setVisible(false);
+}
+
 bool frm_main::Form_Unload() {
     if (m_program.settings.standby) {
-        m_view.setVisible(false);
+        hideWindow();
         return true;
     }
     PlacedWindow placed(m_view);
     m_program.accessor.FormSaveSetting(placed, "Window");
+    if (loc_SystemMenu)
+        code_SystemMenu::UnhookSystemMenu(m_window.systemMenu);
+    code_TaskIn::DeleteTaskIcon(m_window.tray);
+    tim_Refresh.setEnabled(false);
+    tim_end.setEnabled(false);
     // Releasing the records removes the Start-menu shortcuts they wrote.
     m_driveList.clear();
     return false;
@@ -123,27 +205,30 @@ void frm_main::cmd_CD_Click(int index) {
             break;
         }
     }
-    m_view.setVisible(false);
-    m_view.setEndEnabled(true);
+    hideWindow();
+    tim_end.setEnabled(true);
 }
 
 void frm_main::tim_Refresh_Timer() {
     // The poll switches its own timer off so that polls never overlap.
-    m_view.setRefreshEnabled(false);
+    tim_Refresh.setEnabled(false);
     bool changed = false;
     bool newDisc = false;
     for (auto& record : m_driveList)
         record->CheckData(changed, newDisc);
     if (newDisc) {
         AdjustWidth();
-        m_view.setVisible(m_program.settings.AutoOpen || m_view.Visible());
+        if (m_program.settings.AutoOpen)
+            m_view.setVisible(true);
     }
-    m_view.setRefreshInterval(changed ? m_program.settings.ChangeTimer : m_program.settings.RefreshTimer);
-    m_view.setRefreshEnabled(true);
+    tim_Refresh.setInterval(changed ? m_program.settings.ChangeTimer : m_program.settings.RefreshTimer);
+    tim_Refresh.setEnabled(true);
 }
 
 void frm_main::tim_end_Timer() {
-    m_view.setEndEnabled(false);
+    if (!tim_end.Enabled())
+        return;
+    tim_end.setEnabled(false);
     DeleteLaunchFiles();
     if (!m_program.settings.standby)
         m_view.close();
@@ -165,10 +250,11 @@ void frm_main::LoadDriveList() {
         if (!readBoolean(m_program.accessor.T_GetSetting(key, "False"), false))
             continue;
         auto record = std::make_unique<cls_CDData>(cls_CDData::Environment{
-            m_program, m_icons, [this](const std::string& text) { return m_view.TextWidth(text); }});
+            m_program, m_window.icons, [this](const std::string& text) { return m_view.TextWidth(text); }});
         record->setShortcut(m_program.settings.AutoShortcut);
         const int n = AddDriveRow();
-        record->SetObj(m_view.cmd_CD(n), m_view.lbl_VolumeName(n), m_view.lbl_Drive(n), m_view.Menu_Drive(n));
+        record->SetObj(m_controls.cmd_CD(n), m_controls.lbl_VolumeName(n), m_controls.lbl_Drive(n),
+                       m_controls.Menu_Drive(n));
         record->setPath(std::string(1, letter) + ":");
         bool changed = false;
         bool newDisc = false;
@@ -185,15 +271,84 @@ void frm_main::ToggleDrive(int keyCode) {
     }
     // The old records go before their rows do, so no record outlives the controls it points at.
     m_driveList.clear();
-    for (int i = m_view.rowCount(); i >= 1; i = m_view.rowCount())
-        m_view.unloadRow(i);
+    while (m_controls.UBound() >= 1)
+        m_controls.UnloadLast();
     LoadDriveList();
     AdjustWidth();
 }
 
 void frm_main::DropFiles(port::IDropData& data) {
     if (code_DropSet::LaunchDroppedFiles(m_program, data))
-        m_view.setEndEnabled(true);
+        tim_end.setEnabled(true);
+}
+
+void frm_main::Form_MouseDown(int button, int, double x, double) {
+    if ((button & kMiddleButton) == 0)
+        return;
+    // The notification area posts its mouse message as a middle press whose X, in pixels, is the
+    // message number.
+    const long twipsPerPixel = std::lround(m_view.TwipsPerPixelX());
+    if (twipsPerPixel > 0)
+        TaskIconMessage(static_cast<int>(std::lround(x) / twipsPerPixel));
+}
+
+void frm_main::TaskIconMessage(int message) {
+    if (message == kLeftDoubleClick) {
+        Menu_Open_Click();
+    } else if (message == kRightButtonDown) {
+        const int id = m_window.popup.track(popupMenuEntries());
+        if (id > commands::kDriveItemBase) {
+            cmd_CD_Click(id - commands::kDriveItemBase);
+        } else if (const commands::Command* command = commands::find(commands::kPopupMenu, id);
+                   command && command->run) {
+            (this->*command->run)();
+        }
+    }
+}
+
+std::vector<port::MenuEntry> frm_main::popupMenuEntries() {
+    std::vector<port::MenuEntry> entries;
+    for (int i = 1; i <= m_controls.UBound(); ++i) {
+        MenuItem& item = m_controls.Menu_Drive(i);
+        if (item.Visible())
+            entries.push_back({commands::kDriveItemBase + i, item.Caption(), false});
+    }
+    for (const commands::Command& command : commands::kPopupMenu)
+        entries.push_back({command.id, command.caption ? command.caption : "", command.caption == nullptr});
+    return entries;
+}
+
+void frm_main::loc_SystemMenu_Click(std::int32_t index) {
+    if (const commands::Command* command = commands::find(commands::kSystemMenu, index);
+        command && command->run)
+        (this->*command->run)();
+}
+
+void frm_main::Menu_Open_Click() {
+    m_view.setVisible(true);
+}
+
+void frm_main::Menu_Config_Click() {
+    frm_Config dialog(m_program, m_window.dialogs);
+    dialog.Show();
+    if (!dialog.Cancel())
+        ApplySettings();
+}
+
+void frm_main::Menu_Version_Click() {
+    if (!m_version)
+        m_version = std::make_unique<frm_Version>(m_program.services.process, m_window.dialogs);
+    m_version->Show();
+}
+
+void frm_main::Menu_Help_Click() {
+    m_program.services.messages.show(kHelpText, "使い方", port::MessageIcon::None);
+}
+
+void frm_main::Menu_Exit_Click() {
+    // Only the copy in memory: the next start is resident again if the file says so.
+    m_program.settings.standby = false;
+    m_view.close();
 }
 
 } // namespace app

@@ -1,8 +1,11 @@
 #pragma once
-// Fakes of the drive window's controls and of the icon source.
-#include "port/MainView.h"
+// Fakes of the drive window, its controls and the platform features around it (icons, the
+// notification area, menus, keep-on-top, dialogs).
+#include "port/Services.h"
 
-#include <stdexcept>
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,7 @@ class Button : public port::IButton, public Control {
     void setTop(double v) override { top = v; }
     void setLeft(double v) override { left = v; }
     void setWidth(double v) override { width = v; }
+    void setHeight(double v) override { height = v; }
     bool Visible() override { return visible; }
     void setVisible(bool v) override { visible = v; }
     void setPicture(std::unique_ptr<port::IPicture> p) override { picture = std::move(p); }
@@ -74,6 +78,7 @@ class Label : public port::ILabel, public Control {
     void setTop(double v) override { top = v; }
     void setLeft(double v) override { left = v; }
     void setWidth(double v) override { width = v; }
+    void setHeight(double v) override { height = v; }
     bool Visible() override { return visible; }
     void setVisible(bool v) override { visible = v; }
     std::string Caption() override { return caption; }
@@ -95,68 +100,50 @@ inline double textWidth(const std::string& text) {
     return 100.0 * static_cast<double>(text.size());
 }
 
-} // namespace fakes
+struct Timer : port::ITimer {
+    bool running = false;
+    int interval = 0; // of the last start
+    void start(int ms) override {
+        running = true;
+        interval = ms;
+    }
+    void stop() override { running = false; }
+};
 
-namespace fakes {
-
-// The drive window with a frame of fixed size around its client area.
+// The drive window with a frame of fixed size around its client area. It keeps track of the controls
+// the presenter holds, so that the tests can look at them by row.
 class MainView : public port::IMainView {
   public:
     static constexpr double kFrameWidth = 90, kFrameHeight = 330;
     struct Row {
-        Button button;
-        Label volume, drive;
-        MenuItem menu;
+        Button& button;
+        Label& volume;
+        Label& drive;
     };
-    std::vector<std::unique_ptr<Row>> rows;
-    double top = 1000, left = 1000, width = 2235 + kFrameWidth, height = 720 + kFrameHeight;
+
+    double top = 1000, left = 1000, width = 500, height = 400;
     double screenWidth = 15360, screenHeight = 11520;
-    std::string caption = "Tavimoro";
-    bool visible = false;
-    int refreshInterval = 1000;
-    bool refreshEnabled = true, endEnabled = false, closed = false;
-    std::vector<std::string> unloadOrder;
+    std::string caption;
+    bool visible = false, minimized = false, closed = false;
+    port::IMainViewEvents* events = nullptr;
+    port::FontRecord font;
+    Timer refresh, end;
 
-    MainView() {
-        auto row = std::make_unique<Row>();
-        row->button.width = row->button.height = 735;
-        row->volume = makeLabel(0);
-        row->drive = makeLabel(240);
-        rows.push_back(std::move(row));
-    }
-    static Label makeLabel(double top) {
-        Label l;
-        l.left = 960;
-        l.top = top;
-        l.width = 1215;
-        l.height = 255;
-        return l;
+    int rowCount() const { return m_rows.empty() ? 0 : m_rows.rbegin()->first; }
+    Row row(int i) {
+        auto& r = m_rows.at(i);
+        return {*r.button, *r.volume, *r.drive};
     }
 
-    int rowCount() override { return static_cast<int>(rows.size()) - 1; }
-    void loadRow(int n) override {
-        if (n != static_cast<int>(rows.size()))
-            throw std::logic_error("rows must be loaded in order");
-        auto row = std::make_unique<Row>();
-        row->button = Button();
-        row->button.width = rows[0]->button.width;
-        row->button.height = rows[0]->button.height;
-        row->volume = makeLabel(0);
-        row->drive = makeLabel(240);
-        row->button.index = row->volume.index = row->drive.index = n;
-        rows.push_back(std::move(row));
+    void setEvents(port::IMainViewEvents* e) override { events = e; }
+    void setFont(const port::FontRecord& f) override { font = f; }
+    port::RowControls createRow(int index) override {
+        auto button = std::make_unique<Tracked<Button>>(*this, index);
+        auto volume = std::make_unique<Tracked<Label>>(*this, index);
+        auto drive = std::make_unique<Tracked<Label>>(*this, index);
+        m_rows[index] = {button.get(), volume.get(), drive.get()};
+        return {std::move(button), std::move(volume), std::move(drive)};
     }
-    void unloadRow(int n) override {
-        if (n != rowCount() || n < 1)
-            throw std::logic_error("only the last row can be unloaded");
-        unloadOrder.push_back(std::to_string(n));
-        rows.pop_back();
-    }
-    port::IButton& cmd_CD(int i) override { return rows.at(static_cast<std::size_t>(i))->button; }
-    port::ILabel& lbl_VolumeName(int i) override { return rows.at(static_cast<std::size_t>(i))->volume; }
-    port::ILabel& lbl_Drive(int i) override { return rows.at(static_cast<std::size_t>(i))->drive; }
-    port::IMenuItem& Menu_Drive(int i) override { return rows.at(static_cast<std::size_t>(i))->menu; }
-    Row& row(int i) { return *rows.at(static_cast<std::size_t>(i)); }
 
     double Top() override { return top; }
     double Left() override { return left; }
@@ -170,15 +157,169 @@ class MainView : public port::IMainView {
     void setHeight(double v) override { height = v; }
     double ScreenWidth() override { return screenWidth; }
     double ScreenHeight() override { return screenHeight; }
+    double TwipsPerPixelX() override { return 15; }
+    double TwipsPerPixelY() override { return 15; }
     std::string Caption() override { return caption; }
     void setCaption(const std::string& v) override { caption = v; }
     bool Visible() override { return visible; }
-    void setVisible(bool v) override { visible = v; }
+    void setVisible(bool v) override {
+        visible = v;
+        minimized = false;
+    }
+    void minimize() override {
+        visible = true;
+        minimized = true;
+    }
     double TextWidth(const std::string& text) override { return textWidth(text); }
-    void setRefreshInterval(int ms) override { refreshInterval = ms; }
-    void setRefreshEnabled(bool v) override { refreshEnabled = v; }
-    void setEndEnabled(bool v) override { endEnabled = v; }
-    void close() override { closed = true; }
+    port::ITimer& tim_Refresh() override { return refresh; }
+    port::ITimer& tim_end() override { return end; }
+    void close() override {
+        if (events && events->Form_Unload())
+            return;
+        closed = true;
+    }
+
+  private:
+    struct Pointers {
+        Button* button = nullptr;
+        Label* volume = nullptr;
+        Label* drive = nullptr;
+    };
+    // A control that leaves the view's books when its holder lets it go.
+    template <class T> struct Tracked : T {
+        Tracked(MainView& view, int index) : m_view(view) { this->index = index; }
+        ~Tracked() override { m_view.m_rows.erase(this->index); }
+        MainView& m_view;
+    };
+    std::map<int, Pointers> m_rows; // by index, while the row's button lives
+};
+
+// The notification area as a shell keeps it: a second add of the same icon is refused.
+class TrayIcon : public port::ITrayIcon {
+  public:
+    bool isAvailable = true;
+    int icons = 0;
+    std::string tip;
+    std::vector<std::string> calls;
+    void add(const std::string& t) override {
+        calls.push_back("add " + t);
+        if (icons == 0) {
+            icons = 1;
+            tip = t;
+        }
+    }
+    void remove() override {
+        calls.push_back("remove");
+        icons = 0;
+    }
+    bool available() override { return isAvailable; }
+};
+
+class PopupMenu : public port::IPopupMenu {
+  public:
+    std::vector<std::vector<port::MenuEntry>> opened;
+    int choice = 0;
+    std::function<void()> whileOpen;
+    int track(const std::vector<port::MenuEntry>& items) override {
+        opened.push_back(items);
+        if (whileOpen)
+            whileOpen();
+        return choice;
+    }
+};
+
+class SystemMenu : public port::ISystemMenu {
+  public:
+    std::vector<std::string> items; // "id:text", "id:-" for a separator
+    std::function<void(std::int32_t)> procedure;
+    int hooks = 0, unhooks = 0;
+    void append(int flags, int id, const std::string& text) override {
+        items.push_back(std::to_string(id) + ":" + (flags == port::kMenuSeparator ? "-" : text));
+    }
+    void hook(std::function<void(std::int32_t)> p) override {
+        ++hooks;
+        procedure = std::move(p);
+    }
+    void unhook() override {
+        ++unhooks;
+        procedure = nullptr;
+    }
+    // A system command as the hooked window procedure sees it.
+    void command(std::int32_t wParam) {
+        if (procedure)
+            procedure(wParam);
+    }
+};
+
+class WindowTop : public port::IWindowTop {
+  public:
+    std::vector<std::pair<bool, port::PixelRect>> calls;
+    void setTopmost(bool topmost, const port::PixelRect& rect) override { calls.push_back({topmost, rect}); }
+};
+
+// A dialog that the test answers while it is "open".
+class Dialog : public port::IDialog {
+  public:
+    const port::DialogLayout& layout;
+    port::IDialogEvents& events;
+    std::map<int, bool> values, enabled;
+    std::map<int, std::string> captions;
+    bool unloaded = false;
+    std::function<void(Dialog&)> whileOpen;
+    Dialog(const port::DialogLayout& l, port::IDialogEvents& e) : layout(l), events(e) {}
+
+    bool Value(int c) override { return values[c]; }
+    void setValue(int c, bool v) override { values[c] = v; }
+    void setEnabled(int c, bool v) override { enabled[c] = v; }
+    void setCaption(int c, const std::string& t) override { captions[c] = t; }
+    void showModal() override {
+        if (whileOpen)
+            whileOpen(*this);
+    }
+    void unload() override { unloaded = true; }
+    // The user clicks a control: a check box changes its value first.
+    void click(int control) {
+        if (layout.controls[static_cast<std::size_t>(control)].kind == port::ControlKind::CheckBox)
+            values[control] = !values[control];
+        events.Click(control);
+    }
+};
+
+// Keeps every dialog it made, for the tests to look at after the presenter has let go of it.
+class Dialogs : public port::IDialogs {
+  public:
+    std::vector<std::unique_ptr<Dialog>> created;
+    std::function<void(Dialog&)> whileOpen;
+    std::unique_ptr<port::IDialog> create(const port::DialogLayout& layout,
+                                          port::IDialogEvents& events) override {
+        created.push_back(std::make_unique<Dialog>(layout, events));
+        created.back()->whileOpen = whileOpen;
+        return std::make_unique<Handle>(*created.back());
+    }
+
+  private:
+    struct Handle : port::IDialog {
+        explicit Handle(Dialog& d) : dialog(d) {}
+        Dialog& dialog;
+        bool Value(int c) override { return dialog.Value(c); }
+        void setValue(int c, bool v) override { dialog.setValue(c, v); }
+        void setEnabled(int c, bool v) override { dialog.setEnabled(c, v); }
+        void setCaption(int c, const std::string& t) override { dialog.setCaption(c, t); }
+        void showModal() override { dialog.showModal(); }
+        void unload() override { dialog.unload(); }
+    };
+};
+
+// Everything the main window is given, wired into one bundle.
+struct Window {
+    MainView view;
+    Icons icons;
+    TrayIcon tray;
+    PopupMenu popup;
+    SystemMenu systemMenu;
+    WindowTop windowTop;
+    Dialogs dialogs;
+    port::WindowServices services{view, icons, tray, popup, systemMenu, windowTop, dialogs};
 };
 
 } // namespace fakes

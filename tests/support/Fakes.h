@@ -172,6 +172,8 @@ class Process : public port::IProcess {
     std::string launchFolder() override { return launchFolder_; }
     std::string shortcutExtension() override { return ".lnk"; }
     std::string title() override { return "Tavimoro"; }
+    port::Version version_{1, 1, 0};
+    port::Version version() override { return version_; }
     bool anotherInstanceRunning() override { return another; }
     bool activateWindow(const std::string& title) override {
         activated.push_back(title);

@@ -1,46 +1,8 @@
-#include "support/FakeView.h"
-#include "support/Fakes.h"
-#include "ui/frm_main.h"
+#include "support/MainWindowFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-using Frame = fakes::MainView;
-
-class MainWindowTest : public ::testing::Test {
-  protected:
-    fakes::Platform p;
-    app::Program program{p.services};
-    fakes::Icons icons;
-    fakes::MainView view;
-    std::unique_ptr<app::frm_main> form;
-    const std::string ini = "C:\\Apps\\tavimoro.ini";
-
-    void SetUp() override {
-        p.fs.addFolder("C:\\Apps");
-        p.process.commandLine_ = "";
-        p.host.drives = {{2, "C"}, {4, "D"}, {4, "E"}};
-    }
-    void start(const std::string& settings = "") {
-        if (!settings.empty())
-            p.fs.files[ini] = settings;
-        ASSERT_NE(app::code_main::SubMain(program), app::StartOutcome::Ended);
-        form = std::make_unique<app::frm_main>(program, view, icons);
-        form->Form_Load();
-    }
-    void disc(const std::string& drive, const std::string& label, const std::string& open) {
-        p.volumes.labels[drive] = label;
-        p.fs.files.erase(drive + "\\AUTORUN.INF");
-        if (!open.empty())
-            p.fs.addFile(drive + "\\AUTORUN.INF", "[AutoRun]\r\nopen=" + open + "\r\n");
-    }
-    std::string setting(const std::string& section, const std::string& key) {
-        app::IniClass reader(p.fs, p.codec);
-        reader.SetFile(ini);
-        return reader.T_GetSetting(key, "<none>", section);
-    }
-};
 
 TEST_F(MainWindowTest, TheFirstStartRegistersEveryCdRomDrive) {
     start();
@@ -61,7 +23,7 @@ TEST_F(MainWindowTest, RowsFormAColumnOfButtonsWithTwoLinesBeside) {
     ASSERT_EQ(view.rowCount(), 3);
     EXPECT_EQ(view.ScaleHeight(), 2205);
     for (int n = 1; n <= 3; ++n) {
-        auto& row = view.row(n);
+        auto row = view.row(n);
         EXPECT_EQ(row.button.top, 735.0 * (n - 1));
         EXPECT_EQ(row.button.left, 0);
         EXPECT_EQ(row.volume.top, 112.5 + 735.0 * (n - 1));
@@ -98,6 +60,7 @@ TEST_F(MainWindowTest, TheWidthFollowsTheWidestLabelOrJustTheButtons) {
         fakes::Platform fresh;
         p.fs.files.clear();
         disc("D:", c.label, "setup.exe");
+        form.reset();
         view = fakes::MainView();
         start(std::string("[Mode]\r\nVolumeName=") + (c.volumeName ? "True" : "False") +
               "\r\n[CD]\r\nDrive_D=True\r\n");
@@ -123,7 +86,7 @@ TEST_F(MainWindowTest, ResizingKeepsTheWindowOnTheScreen) {
 TEST_F(MainWindowTest, PollingFollowsInsertRemoveAndSwap) {
     start("[Mode]\r\nAutoOpen=True\r\n[Status]\r\nRefreshTimer=900\r\nChangeTimer=300\r\n[CD]\r\nDrive_D="
           "True\r\n");
-    EXPECT_EQ(view.refreshInterval, 900);
+    EXPECT_EQ(view.refresh.interval, 900);
     struct Step {
         const char* label;
         const char* open;
@@ -144,14 +107,15 @@ TEST_F(MainWindowTest, PollingFollowsInsertRemoveAndSwap) {
         disc("D:", s.label, s.open);
         form->tim_Refresh_Timer();
         EXPECT_EQ(view.row(1).button.enabled, s.enabled) << s.label;
-        EXPECT_EQ(view.refreshInterval, s.interval) << s.label;
+        EXPECT_EQ(view.refresh.interval, s.interval) << s.label;
         EXPECT_EQ(view.visible, s.shown) << s.label;
-        EXPECT_TRUE(view.refreshEnabled);
+        EXPECT_TRUE(view.refresh.running);
     }
 }
 
 TEST_F(MainWindowTest, ANewDiscShowsTheWindowOnlyWithAutoOpen) {
     for (bool autoOpen : {false, true}) {
+        form.reset();
         view = fakes::MainView();
         p.volumes.labels.clear();
         p.fs.files.clear();
@@ -171,6 +135,7 @@ TEST_F(MainWindowTest, TheLastChangedDriveDecidesWhetherADiscIsNew) {
         bool shown;
     };
     for (const Case c : {Case{true, false}, Case{false, true}}) {
+        form.reset();
         view = fakes::MainView();
         p.volumes.labels.clear();
         p.fs.files.clear();
@@ -225,11 +190,11 @@ TEST_F(MainWindowTest, AClickLaunchesHidesAndEndsOneSecondLater) {
     EXPECT_EQ(p.host.saved.at("C:\\Apps\\autorun.lnk").TargetPath, "E:\\bin\\game.exe");
     EXPECT_EQ(p.host.saved.at("C:\\Apps\\autorun.lnk").Arguments, "-full");
     EXPECT_FALSE(view.visible);
-    EXPECT_TRUE(view.endEnabled);
+    EXPECT_TRUE(view.end.running);
 
     p.fs.addFile("C:\\Apps\\autorun.bat");
     form->tim_end_Timer();
-    EXPECT_FALSE(view.endEnabled);
+    EXPECT_FALSE(view.end.running);
     EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
     EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.bat"));
     EXPECT_TRUE(view.closed);
@@ -237,16 +202,20 @@ TEST_F(MainWindowTest, AClickLaunchesHidesAndEndsOneSecondLater) {
     view.closed = false;
     form->cmd_CD_Click(9); // no such row: nothing runs, the window still hides
     EXPECT_EQ(p.host.runs.size(), 1u);
-    EXPECT_TRUE(view.endEnabled);
+    EXPECT_TRUE(view.end.running);
 }
 
 TEST_F(MainWindowTest, ResidentProgramsStayAfterALaunchAndWhenClosed) {
     start("[Mode]\r\nstandby=True\r\n[CD]\r\nDrive_D=True\r\n");
     view.visible = true;
-    p.fs.addFile("C:\\Apps\\autorun.lnk");
+    form->cmd_CD_Click(1);
+    EXPECT_FALSE(view.visible) << "a click hides the resident window too";
+    EXPECT_TRUE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
     form->tim_end_Timer();
     EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
     EXPECT_FALSE(view.closed);
+    form->tim_end_Timer(); // a tick of a stopped timer that was already on its way does nothing
+    view.visible = true;
     EXPECT_TRUE(form->Form_Unload());
     EXPECT_FALSE(view.visible);
     EXPECT_EQ(setting("Window", "frm_main_Top"), "<none>");
@@ -260,11 +229,12 @@ TEST_F(MainWindowTest, UnloadingSavesThePlacementWhichTheNextLoadRestores) {
     EXPECT_EQ(setting("Window", "frm_main_Top"), "1234.5");
     EXPECT_EQ(setting("Window", "frm_main_Left"), "777");
 
-    fakes::MainView next;
-    app::frm_main again(program, next, icons);
+    form.reset();
+    fakes::Window next;
+    app::frm_main again(program, next.services);
     again.Form_Load();
-    EXPECT_EQ(next.top, 1234.5);
-    EXPECT_EQ(next.left, 777);
+    EXPECT_EQ(next.view.top, 1234.5);
+    EXPECT_EQ(next.view.left, 777);
 }
 
 TEST_F(MainWindowTest, LeftoverLaunchFilesGoWhenTheWindowLoads) {
