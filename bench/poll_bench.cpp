@@ -3,7 +3,6 @@
 // drive changed, and the time from start to the window being shown. It also checks that a poll with
 // nothing changed opens no file on any disc: only the label sources are read.
 #include "app/code_main.h"
-#include "qt/QtMainView.h"
 #include "qt/QtProgram.h"
 #include "ui/frm_main.h"
 
@@ -120,16 +119,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unexpected start-up outcome\n");
         return 1;
     }
-    qtui::QtMainView view(qtui::programIcon());
-    app::frm_main form(program, view, platform.icons);
-    view.setPresenter(&form);
-    form.Form_Load();
-    view.setVisible(true);
+    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed);
+    app::frm_main form(program, window.services);
+    form.Start(app::StartOutcome::ShowMainWindow);
     QApplication::processEvents();
     const double shownMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
     const double shownCpuMs = (cpuSeconds() - startedCpu) * 1000;
-    if (!view.window().isVisible() || view.rowCount() != 26) {
+    if (!window.view.window().isVisible() || form.controls().UBound() != 26) {
         std::fprintf(stderr, "the window is not showing 26 rows\n");
         return 1;
     }
@@ -163,7 +160,6 @@ int main(int argc, char** argv) {
     std::printf("one poll, every drive changed:     %.1f us CPU (mean of %d)\n", changedUs, kChangedPolls);
     std::printf("disc files opened by idle polls:   %d\n", discEvents);
 
-    view.setPresenter(nullptr);
     fs::remove_all(base);
     return discEvents == 0 ? 0 : 2;
 }

@@ -1,5 +1,7 @@
 # The Linux build: Qt 6 Widgets over the project's own Linux services.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
+# The window manager is asked for the frame of a window before its first show, over Qt's X11 connection.
+find_package(X11 REQUIRED)
 set(CMAKE_AUTOMOC ON)
 set(CMAKE_AUTORCC ON)
 
@@ -16,7 +18,7 @@ list(FILTER QT_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 # The program's icon, built into the binary.
 list(APPEND QT_SOURCES src/qt/tavimoro.qrc)
 add_library(tavimoro_qt STATIC ${QT_SOURCES})
-target_link_libraries(tavimoro_qt PUBLIC tavimoro_linux Qt6::Widgets)
+target_link_libraries(tavimoro_qt PUBLIC tavimoro_linux Qt6::Widgets Qt6::DBus X11::xcb)
 
 add_executable(tavimoro src/qt/main.cpp)
 target_link_libraries(tavimoro PRIVATE tavimoro_qt)
@@ -30,7 +32,6 @@ add_executable(tavimoro-ini tools/tavimoro-ini.cpp)
 target_link_libraries(tavimoro-ini PRIVATE tavimoro_linux)
 
 # An XDnD drag source for the end-to-end tests: xdotool cannot drag from one program to another.
-find_package(X11 REQUIRED)
 add_executable(xdnd_drop tests/tools/xdnd_drop.cpp)
 target_link_libraries(xdnd_drop PRIVATE X11::X11)
 

@@ -93,6 +93,10 @@ bool LinuxProcess::anotherInstanceRunning() {
     return *m_anotherInstance;
 }
 
+port::Version LinuxProcess::version() {
+    return {TAVIMORO_VERSION_MAJOR, TAVIMORO_VERSION_MINOR, TAVIMORO_VERSION_PATCH};
+}
+
 bool LinuxProcess::activateWindow(const std::string& title) {
     return m_activator && m_activator(title);
 }

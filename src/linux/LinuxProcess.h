@@ -28,6 +28,8 @@ class LinuxProcess : public port::IProcess {
     std::string launchFolder() override;
     std::string shortcutExtension() override { return ".desktop"; }
     std::string title() override { return "Tavimoro"; }
+    // The numbers the build was made with.
+    port::Version version() override;
     // Takes an exclusive lock on lockFilePath(); true when another process holds it. The answer of
     // the first call stands for the life of the process. A lock that cannot be taken for any other
     // reason (no writable folder) lets this instance run.

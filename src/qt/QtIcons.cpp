@@ -84,6 +84,14 @@ QIcon programIcon() {
     return iconFromIcoData(file.readAll());
 }
 
+QSize largestSize(const QIcon& icon) {
+    QSize largest;
+    for (const QSize& size : icon.availableSizes())
+        if (size.width() * size.height() > largest.width() * largest.height())
+            largest = size;
+    return largest;
+}
+
 QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
 
 std::unique_ptr<port::IPicture> QtIcons::ExtractIconPicture(const std::string& file, int index, bool small) {

@@ -28,6 +28,9 @@ QIcon iconFromIcoData(const QByteArray& data);
 // The program's own icon (32x32 and 16x16).
 QIcon programIcon();
 
+// The size of the largest picture an icon holds; an empty size for an icon of none.
+QSize largestSize(const QIcon& icon);
+
 class QtIcons : public port::IIcons {
   public:
     // `resolve` turns a disc path ("E:\SETUP.EXE") into a path on this machine.

@@ -1,55 +1,72 @@
 #include "qt/QtMainView.h"
 
+#include "qt/QtFonts.h"
+#include "qt/QtFrameExtents.h"
 #include "qt/QtIcons.h"
-#include "ui/frm_main.h"
+#include "qt/QtTwips.h"
 
-#include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFontMetricsF>
-#include <QGuiApplication>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPointer>
-#include <QScreen>
 #include <QToolButton>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace qtui {
 namespace {
 
-constexpr double kDefaultTwipsPerPixel = 15; // 96 DPI
-constexpr int kMaxInterval = 65535;          // the longest interval a timer of the window takes
-
-// Design values, in twips.
-constexpr double kDesignClientWidth = 2235;
-constexpr double kDesignClientHeight = 720;
-constexpr double kButtonSize = 735;
-constexpr double kLabelLeft = 960;
-constexpr double kLabelWidth = 1215;
-constexpr double kLabelHeight = 255;
-constexpr double kDriveLabelTop = 240;
-constexpr int kIconPixels = 32;
+// How long the window manager may take to tell the frame it will draw; it answers at once.
+constexpr std::chrono::milliseconds kFramePatience{500};
+// The longest time between the release and the press that make one repeat of a held key.
+constexpr quint64 kRepeatPairMilliseconds = 10;
 
 struct TwipsRect {
     double top = 0, left = 0, width = 0, height = 0;
 };
 
-QFont labelFont() {
-    QFont font;
-    // The design font first; where it is missing, a Japanese font that Debian ships (fonts-noto-cjk).
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSizeF(11.25);
-    font.setWeight(QFont::Normal);
-    return font;
+// A press of the keys that open the window's context menu from the keyboard.
+bool isContextMenuKey(const QKeyEvent& event) {
+    return event.key() == Qt::Key_Menu ||
+           (event.key() == Qt::Key_F10 && (event.modifiers() & Qt::ShiftModifier));
 }
+
+int buttonMask(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+int shiftMask(Qt::KeyboardModifiers modifiers) {
+    return ((modifiers & Qt::ShiftModifier) ? 1 : 0) | ((modifiers & Qt::ControlModifier) ? 2 : 0) |
+           ((modifiers & Qt::AltModifier) ? 4 : 0);
+}
+
+// What the view knows of each control it made: the widget that draws it.
+class QtControl {
+  public:
+    virtual ~QtControl() = default;
+    virtual QWidget* qtWidget() = 0;
+};
 
 } // namespace
 
@@ -62,6 +79,7 @@ int virtualKeyCode(int qtKey) {
     case Qt::Key_Backspace:
         return 0x08;
     case Qt::Key_Tab:
+    case Qt::Key_Backtab:
         return 0x09;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -72,6 +90,10 @@ int virtualKeyCode(int qtKey) {
         return 0x11;
     case Qt::Key_Alt:
         return 0x12;
+    case Qt::Key_Pause:
+        return 0x13;
+    case Qt::Key_CapsLock:
+        return 0x14;
     case Qt::Key_Escape:
         return 0x1B;
     case Qt::Key_Space:
@@ -92,10 +114,20 @@ int virtualKeyCode(int qtKey) {
         return 0x27;
     case Qt::Key_Down:
         return 0x28;
+    case Qt::Key_Print:
+        return 0x2C;
     case Qt::Key_Insert:
         return 0x2D;
     case Qt::Key_Delete:
         return 0x2E;
+    case Qt::Key_Meta:
+        return 0x5B;
+    case Qt::Key_Menu:
+        return 0x5D;
+    case Qt::Key_NumLock:
+        return 0x90;
+    case Qt::Key_ScrollLock:
+        return 0x91;
     default:
         return 0xFF;
     }
@@ -111,6 +143,15 @@ std::string QtDropData::file(int position) {
     if (position < 1 || position > fileCount())
         return {};
     return m_files[static_cast<std::size_t>(position - 1)];
+}
+
+QtTimer::QtTimer(std::function<void()> tick) {
+    QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
+}
+
+void QtTimer::start(int milliseconds) {
+    // QTimer::start restarts a running timer: the next tick comes a whole interval from now.
+    m_timer.start(milliseconds);
 }
 
 // The window widget: forwards its events to the view.
@@ -129,12 +170,21 @@ class QtMainView::Window : public QWidget {
             event->ignore();
     }
     void keyPressEvent(QKeyEvent* event) override {
-        // Keys that a focused drive button does not use arrive here too, so this is the one place
-        // that sees a key press. A held key repeats; the press counts once.
-        event->accept();
-        if (!event->isAutoRepeat())
-            m_view.keyPressed(virtualKeyCode(event->key()));
+        if (!m_view.keyPressed(*event))
+            QWidget::keyPressEvent(event);
     }
+    void keyReleaseEvent(QKeyEvent* event) override { m_view.keyReleased(*event); }
+    // A key released elsewhere is never seen here: whatever was held counts as let go.
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+            m_view.m_heldKeys.clear();
+        QWidget::changeEvent(event);
+    }
+    void hideEvent(QHideEvent* event) override {
+        m_view.m_heldKeys.clear();
+        QWidget::hideEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override { m_view.mousePressed(*event); }
     void dragEnterEvent(QDragEnterEvent* event) override {
         if (event->mimeData()->hasUrls())
             event->acceptProposedAction();
@@ -154,13 +204,49 @@ class QtMainView::Window : public QWidget {
     QtMainView& m_view;
 };
 
-// A control's place in twips, shown at the nearest whole pixels.
-template <class Base, class Widget> class Placed : public Base {
+// A drive button. It takes the focus, and Tab moves it on; every other key goes to the window's key
+// handler, Space included: the key belongs to the window's registration keys, not to the button.
+class QtMainView::DriveButton : public QToolButton {
   public:
-    Placed(QtMainView& view, int index, Widget* widget, TwipsRect rect)
-        : m_view(view), m_index(index), m_widget(widget), m_rect(rect) {
-        apply();
+    DriveButton(QtMainView& view, int index, QWidget* parent)
+        : QToolButton(parent), m_view(view), m_index(index) {
+        setToolButtonStyle(Qt::ToolButtonIconOnly);
+        setFocusPolicy(Qt::StrongFocus);
+        setAcceptDrops(true);
+        connect(this, &QToolButton::clicked, [this] { m_view.buttonClicked(m_index); });
+    }
+    int index() const { return m_index; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!m_view.keyPressed(*event))
+            QToolButton::keyPressEvent(event);
+    }
+    // With no press taken, a release has nothing for the button to finish.
+    void keyReleaseEvent(QKeyEvent* event) override { m_view.keyReleased(*event); }
+    // On the program's home platform a button is a window of its own: a press on it never reaches the
+    // drive window's mouse handler.
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton)
+            QToolButton::mousePressEvent(event);
+        else
+            event->accept();
+    }
+
+  private:
+    QtMainView& m_view;
+    int m_index;
+};
+
+namespace {
+
+// A control's place in twips, shown at the nearest whole pixels.
+template <class Base, class Widget> class Placed : public Base, public QtControl {
+  public:
+    Placed(int index, Widget* widget, double twipsPerPixel)
+        : m_index(index), m_widget(widget), m_twipsPerPixel(twipsPerPixel) {
         m_widget->setVisible(false);
+        apply();
     }
     ~Placed() override {
         if (m_widget) {
@@ -173,6 +259,7 @@ template <class Base, class Widget> class Placed : public Base {
     Placed(const Placed&) = delete;
     Placed& operator=(const Placed&) = delete;
 
+    QWidget* qtWidget() override { return m_widget; }
     int Index() override { return m_index; }
     double Top() override { return m_rect.top; }
     double Left() override { return m_rect.left; }
@@ -190,6 +277,10 @@ template <class Base, class Widget> class Placed : public Base {
         m_rect.width = twips;
         apply();
     }
+    void setHeight(double twips) override {
+        m_rect.height = twips;
+        apply();
+    }
     bool Visible() override { return m_visible; }
     void setVisible(bool visible) override {
         m_visible = visible;
@@ -197,60 +288,65 @@ template <class Base, class Widget> class Placed : public Base {
             m_widget->setVisible(visible);
     }
 
-    Widget& widget() { return *m_widget; }
-    const TwipsRect& rect() const { return m_rect; }
-
   protected:
     virtual QSize pixelSize(int width, int height) { return {width, height}; }
 
     void apply() {
         if (!m_widget)
             return;
-        const double tpp = m_view.twipsPerPixel();
-        const int left = static_cast<int>(std::lround(m_rect.left / tpp));
-        const int top = static_cast<int>(std::lround(m_rect.top / tpp));
-        const QSize size = pixelSize(std::max(0, static_cast<int>(std::lround(m_rect.width / tpp))),
-                                     std::max(0, static_cast<int>(std::lround(m_rect.height / tpp))));
-        m_widget->setGeometry(left, top, size.width(), size.height());
+        const QSize size = pixelSize(std::max(0, toPixels(m_rect.width, m_twipsPerPixel)),
+                                     std::max(0, toPixels(m_rect.height, m_twipsPerPixel)));
+        m_widget->setGeometry(toPixels(m_rect.left, m_twipsPerPixel), toPixels(m_rect.top, m_twipsPerPixel),
+                              size.width(), size.height());
     }
 
-    QtMainView& m_view;
     int m_index;
     QPointer<Widget> m_widget;
+    double m_twipsPerPixel;
     TwipsRect m_rect;
     bool m_visible = false;
 };
 
-class QtMainView::Button : public Placed<port::IButton, QToolButton> {
+class Button : public Placed<port::IButton, QToolButton> {
   public:
     using Placed::Placed;
 
     void setPicture(std::unique_ptr<port::IPicture> picture) override {
         auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
-        // A disabled button draws the icon's disabled mode: the picture greyed.
-        m_widget->setIcon(qtPicture ? qtPicture->icon() : QIcon());
+        const QIcon icon = qtPicture ? qtPicture->icon() : QIcon();
+        if (m_widget) {
+            // A disabled button draws the icon's disabled mode: the picture greyed. The icon is shown
+            // at its own largest size, as a picture on a button is.
+            m_widget->setIcon(icon);
+            if (const QSize size = largestSize(icon); !size.isEmpty())
+                m_widget->setIconSize(size);
+        }
         m_picture = std::move(picture);
     }
     bool hasPicture() override { return m_picture != nullptr; }
-    bool Enabled() override { return m_widget->isEnabled(); }
-    void setEnabled(bool enabled) override { m_widget->setEnabled(enabled); }
+    bool Enabled() override { return m_widget && m_widget->isEnabled(); }
+    void setEnabled(bool enabled) override {
+        if (m_widget)
+            m_widget->setEnabled(enabled);
+    }
 
   private:
     std::unique_ptr<port::IPicture> m_picture;
 };
 
-class QtMainView::Label : public Placed<port::ILabel, QLabel> {
+class Label : public Placed<port::ILabel, QLabel> {
   public:
     using Placed::Placed;
 
     std::string Caption() override { return m_caption; }
     void setCaption(const std::string& text) override {
         m_caption = text;
-        m_widget->setText(QString::fromStdString(text));
+        if (m_widget)
+            m_widget->setText(QString::fromStdString(text));
     }
 
   protected:
-    // The design line height (255 twips, 17 px) is less than a CJK font's line; the text may reach
+    // A label's line may be lower than the font's line (a CJK font's is tall); the text then reaches
     // into the space below instead of being cut. The labels draw no background.
     QSize pixelSize(int width, int height) override {
         const int line = static_cast<int>(std::ceil(QFontMetricsF(m_widget->font()).height()));
@@ -261,142 +357,63 @@ class QtMainView::Label : public Placed<port::ILabel, QLabel> {
     std::string m_caption;
 };
 
-class QtMainView::MenuItem : public port::IMenuItem {
-  public:
-    explicit MenuItem(QAction* action) : m_action(action) { setCaption("-"); }
-    ~MenuItem() override {
-        if (m_action)
-            m_action->deleteLater();
-    }
-    MenuItem(const MenuItem&) = delete;
-    MenuItem& operator=(const MenuItem&) = delete;
-
-    std::string Caption() override { return m_caption; }
-    void setCaption(const std::string& text) override {
-        m_caption = text;
-        // A caption of "-" makes the item a separator.
-        m_action->setSeparator(text == "-");
-        m_action->setText(QString::fromStdString(text));
-    }
-    bool Visible() override { return m_action->isVisible(); }
-    void setVisible(bool visible) override { m_action->setVisible(visible); }
-    QAction& action() { return *m_action; }
-
-  private:
-    QPointer<QAction> m_action;
-    std::string m_caption;
-};
-
-struct QtMainView::Row {
-    std::unique_ptr<Button> button;
-    std::unique_ptr<Label> volume;
-    std::unique_ptr<Label> drive;
-    std::unique_ptr<MenuItem> menu;
-};
+} // namespace
 
 QtMainView::QtMainView(const QIcon& windowIcon)
-    : m_font(labelFont()), m_window(std::make_unique<Window>(*this)) {
+    : m_window(std::make_unique<Window>(*this)), m_refresh([this] {
+          if (m_events && !m_unloaded)
+              m_events->tim_Refresh_Timer();
+      }),
+      m_end([this] {
+          if (m_events && !m_unloaded)
+              m_events->tim_end_Timer();
+      }) {
     // A tool window does not count as the last window; the program ends when this window unloads,
     // and a message box closing while the window is hidden must not end it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
-
-    m_window->setWindowTitle(QStringLiteral("Tavimoro"));
     m_window->setWindowIcon(windowIcon);
-    m_window->setFont(m_font);
     m_window->setAcceptDrops(true);
-    m_menu = new QMenu(QStringLiteral("メニュー"), m_window.get());
-    const double tpp = twipsPerPixel();
-    resizeClient(static_cast<int>(std::lround(kDesignClientWidth / tpp)),
-                 static_cast<int>(std::lround(kDesignClientHeight / tpp)));
-
-    m_refresh.setInterval(m_refreshInterval);
-    QObject::connect(&m_refresh, &QTimer::timeout, [this] {
-        if (m_presenter)
-            m_presenter->tim_Refresh_Timer();
-    });
-    m_end.setInterval(1000);
-    QObject::connect(&m_end, &QTimer::timeout, [this] {
-        if (m_presenter)
-            m_presenter->tim_end_Timer();
-    });
-
-    // The templates at index 0: never shown, never unloaded.
-    loadRow(0);
+    // The user cannot resize the window; only the program does. The window manager decides its frame
+    // by that, so the size is fixed before the frame is asked for.
+    m_window->setFixedSize(m_window->size());
+    m_expectedFrame = requestFrameExtents(*m_window, kFramePatience);
+    // Until the program places it, the window's frame sits in the screen's corner, whole.
+    placeClient({m_expectedFrame.left(), m_expectedFrame.top()});
 }
 
 QtMainView::~QtMainView() {
     m_refresh.stop();
     m_end.stop();
-    m_rows.clear();
 }
 
 QWidget& QtMainView::window() {
     return *m_window;
 }
 
-QMenu& QtMainView::popupMenu() {
-    return *m_menu;
+QWidget* QtMainView::widgetOf(port::IControl& control) {
+    auto* made = dynamic_cast<QtControl*>(&control);
+    return made ? made->qtWidget() : nullptr;
 }
 
-QAbstractButton& QtMainView::button(int index) {
-    return row(index).button->widget();
+QMargins QtMainView::frameMargins() const {
+    const QRect frame = m_window->frameGeometry();
+    const QRect client = m_window->geometry();
+    const QMargins known(client.left() - frame.left(), client.top() - frame.top(),
+                         frame.right() - client.right(), frame.bottom() - client.bottom());
+    // Qt counts the frame only once the window has been mapped and the window manager has framed it.
+    return known.isNull() ? m_expectedFrame : known;
 }
 
-QLabel& QtMainView::volumeLabel(int index) {
-    return row(index).volume->widget();
+void QtMainView::setFont(const port::FontRecord& font) {
+    m_font = designFont(font);
+    m_window->setFont(m_font);
 }
 
-QLabel& QtMainView::driveLabel(int index) {
-    return row(index).drive->widget();
-}
-
-QAction& QtMainView::driveAction(int index) {
-    return row(index).menu->action();
-}
-
-double QtMainView::twipsPerPixel() const {
-    const QScreen* screen = m_window ? m_window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return kDefaultTwipsPerPixel;
-    const double dpi = screen->logicalDotsPerInchY();
-    return dpi > 0 ? 1440.0 / dpi : kDefaultTwipsPerPixel;
-}
-
-QtMainView::Row& QtMainView::row(int index) {
-    if (index < 0 || index >= static_cast<int>(m_rows.size()))
-        throw std::out_of_range("no row " + std::to_string(index));
-    return *m_rows[static_cast<std::size_t>(index)];
-}
-
-int QtMainView::rowCount() {
-    return static_cast<int>(m_rows.size()) - 1;
-}
-
-void QtMainView::loadRow(int n) {
-    if (n != static_cast<int>(m_rows.size()))
-        throw std::logic_error("rows are loaded one after the other");
-    // New elements copy the template's design values.
-    TwipsRect buttonRect{0, 0, kButtonSize, kButtonSize};
-    TwipsRect volumeRect{0, kLabelLeft, kLabelWidth, kLabelHeight};
-    TwipsRect driveRect{kDriveLabelTop, kLabelLeft, kLabelWidth, kLabelHeight};
-    if (n > 0) {
-        buttonRect = m_rows[0]->button->rect();
-        volumeRect = m_rows[0]->volume->rect();
-        driveRect = m_rows[0]->drive->rect();
-    }
-
-    auto row = std::make_unique<Row>();
-    auto* button = new QToolButton(m_window.get());
-    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button->setIconSize(QSize(kIconPixels, kIconPixels));
-    button->setFocusPolicy(Qt::StrongFocus);
-    button->setAcceptDrops(true);
+port::RowControls QtMainView::createRow(int index) {
+    const double perPixel = twipsPerPixel(m_window.get());
+    auto* button = new DriveButton(*this, index, m_window.get());
     button->setFont(m_font);
-    row->button = std::make_unique<Button>(*this, n, button, buttonRect);
-    QObject::connect(button, &QToolButton::clicked, [this, n] {
-        if (m_presenter)
-            m_presenter->cmd_CD_Click(n);
-    });
+    m_buttons[index] = button;
 
     const auto makeLabel = [this]() {
         auto* label = new QLabel(m_window.get());
@@ -407,110 +424,99 @@ void QtMainView::loadRow(int n) {
         label->setAcceptDrops(true);
         return label;
     };
-    row->volume = std::make_unique<Label>(*this, n, makeLabel(), volumeRect);
-    row->drive = std::make_unique<Label>(*this, n, makeLabel(), driveRect);
-
-    auto* action = new QAction(m_menu);
-    QAction* before = nullptr;
-    const QList<QAction*> actions = m_menu->actions();
-    if (n < actions.size())
-        before = actions[n];
-    m_menu->insertAction(before, action);
-    row->menu = std::make_unique<MenuItem>(action);
-    if (n == 0)
-        row->menu->setVisible(false);
-    m_rows.push_back(std::move(row));
+    port::RowControls row;
+    row.button = std::make_unique<Button>(index, button, perPixel);
+    row.volumeName = std::make_unique<Label>(index, makeLabel(), perPixel);
+    row.drive = std::make_unique<Label>(index, makeLabel(), perPixel);
+    return row;
 }
 
-void QtMainView::unloadRow(int n) {
-    if (n < 1 || n != rowCount())
-        throw std::logic_error("only the last row can be unloaded");
-    Row& last = *m_rows.back();
-    last.menu.reset();
-    last.volume.reset();
-    last.drive.reset();
-    last.button.reset();
-    m_rows.pop_back();
-}
-
-port::IButton& QtMainView::cmd_CD(int index) {
-    return *row(index).button;
-}
-
-port::ILabel& QtMainView::lbl_VolumeName(int index) {
-    return *row(index).volume;
-}
-
-port::ILabel& QtMainView::lbl_Drive(int index) {
-    return *row(index).drive;
-}
-
-port::IMenuItem& QtMainView::Menu_Drive(int index) {
-    return *row(index).menu;
-}
-
+// Positions are those of the frame; Qt is told where the client area goes, since before the first
+// show it would take a frame position for the client's.
 double QtMainView::Top() {
-    return m_window->frameGeometry().top() * twipsPerPixel();
+    return (m_window->geometry().top() - frameMargins().top()) * TwipsPerPixelY();
 }
 
 double QtMainView::Left() {
-    return m_window->frameGeometry().left() * twipsPerPixel();
+    return (m_window->geometry().left() - frameMargins().left()) * TwipsPerPixelX();
 }
 
 double QtMainView::Width() {
-    return m_window->frameGeometry().width() * twipsPerPixel();
+    const QMargins frame = frameMargins();
+    return (m_window->width() + frame.left() + frame.right()) * TwipsPerPixelX();
 }
 
 double QtMainView::Height() {
-    return m_window->frameGeometry().height() * twipsPerPixel();
+    const QMargins frame = frameMargins();
+    return (m_window->height() + frame.top() + frame.bottom()) * TwipsPerPixelY();
 }
 
 double QtMainView::ScaleWidth() {
-    return m_window->width() * twipsPerPixel();
+    return m_window->width() * TwipsPerPixelX();
 }
 
 double QtMainView::ScaleHeight() {
-    return m_window->height() * twipsPerPixel();
+    return m_window->height() * TwipsPerPixelY();
 }
 
 void QtMainView::setTop(double twips) {
-    m_window->move(m_window->pos().x(), static_cast<int>(std::lround(twips / twipsPerPixel())));
+    placeClient({m_window->geometry().left(), toPixels(twips, TwipsPerPixelY()) + frameMargins().top()});
 }
 
 void QtMainView::setLeft(double twips) {
-    m_window->move(static_cast<int>(std::lround(twips / twipsPerPixel())), m_window->pos().y());
+    placeClient({toPixels(twips, TwipsPerPixelX()) + frameMargins().left(), m_window->geometry().top()});
+}
+
+void QtMainView::placeClient(QPoint topLeft) {
+    m_window->setGeometry(QRect(topLeft, m_window->size()));
+    syncHiddenWindow();
+}
+
+void QtMainView::syncHiddenWindow() {
+    // Qt leaves a hidden native window at the place and size it was made with; an event about it
+    // would then put those back into the widget. The native window follows the widget at once.
+    QWindow* native = m_window->windowHandle();
+    if (native && !m_window->isVisible() && native->geometry() != m_window->geometry())
+        native->setGeometry(m_window->geometry());
 }
 
 void QtMainView::setWidth(double twips) {
-    const int frame = m_window->frameGeometry().width() - m_window->width();
-    resizeClient(static_cast<int>(std::lround(twips / twipsPerPixel())) - frame, m_window->height());
+    const QMargins frame = frameMargins();
+    resizeClient(toPixels(twips, TwipsPerPixelX()) - frame.left() - frame.right(), m_window->height());
 }
 
 void QtMainView::setHeight(double twips) {
-    const int frame = m_window->frameGeometry().height() - m_window->height();
-    resizeClient(m_window->width(), static_cast<int>(std::lround(twips / twipsPerPixel())) - frame);
+    const QMargins frame = frameMargins();
+    resizeClient(m_window->width(), toPixels(twips, TwipsPerPixelY()) - frame.top() - frame.bottom());
 }
 
 void QtMainView::resizeClient(int width, int height) {
-    // The user cannot resize the window; only the program does.
     width = std::max(1, width);
     height = std::max(1, height);
-    if (width == m_window->width() && height == m_window->height() &&
-        m_window->minimumSize() == m_window->maximumSize())
+    if (width == m_window->width() && height == m_window->height())
         return;
     m_window->setFixedSize(width, height);
-    if (m_presenter)
-        m_presenter->Form_Resize();
+    syncHiddenWindow();
+    if (m_events && !m_unloaded)
+        m_events->Form_Resize();
 }
 
 double QtMainView::ScreenWidth() {
     const QScreen* screen = m_window->screen();
-    return screen ? screen->geometry().width() * twipsPerPixel() : 0;
+    return screen ? screen->geometry().width() * TwipsPerPixelX() : 0;
 }
 
 double QtMainView::ScreenHeight() {
     const QScreen* screen = m_window->screen();
-    return screen ? screen->geometry().height() * twipsPerPixel() : 0;
+    return screen ? screen->geometry().height() * TwipsPerPixelY() : 0;
+}
+
+double QtMainView::TwipsPerPixelX() {
+    return twipsPerPixel(m_window.get());
+}
+
+double QtMainView::TwipsPerPixelY() {
+    return twipsPerPixel(m_window.get());
 }
 
 std::string QtMainView::Caption() {
@@ -528,42 +534,34 @@ bool QtMainView::Visible() {
 void QtMainView::setVisible(bool visible) {
     if (m_unloaded)
         return;
-    m_window->setVisible(visible);
+    if (!visible) {
+        m_window->hide();
+        return;
+    }
+    // A window shown is shown as it was before it was minimized, and takes the focus.
+    if (m_window->isMinimized())
+        m_window->showNormal();
+    else
+        m_window->show();
+    m_window->activateWindow();
+}
+
+void QtMainView::minimize() {
+    if (m_unloaded)
+        return;
+    // Window managers neither minimize a tool window (it belongs to its program's group) nor list it in
+    // a taskbar. A window that waits minimized must be found again: it becomes an ordinary window.
+    if (m_window->windowType() == Qt::Tool) {
+        const QRect client = m_window->geometry();
+        m_window->setWindowFlags((m_window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+        placeClient(client.topLeft());
+    }
+    m_window->showMinimized();
 }
 
 double QtMainView::TextWidth(const std::string& text) {
     return QFontMetricsF(m_font, m_window.get()).horizontalAdvance(QString::fromStdString(text)) *
-           twipsPerPixel();
-}
-
-void QtMainView::setRefreshInterval(int milliseconds) {
-    m_refreshInterval = std::clamp(milliseconds, 0, kMaxInterval);
-    applyRefreshTimer();
-}
-
-void QtMainView::setRefreshEnabled(bool enabled) {
-    m_refreshEnabled = enabled;
-    applyRefreshTimer();
-}
-
-void QtMainView::applyRefreshTimer() {
-    // An interval of 0 gives no ticks (a QTimer would fire at every turn of the event loop).
-    if (!m_refreshEnabled || m_refreshInterval == 0 || m_unloaded) {
-        m_refresh.stop();
-        return;
-    }
-    if (m_refresh.isActive() && m_refresh.interval() == m_refreshInterval)
-        return;
-    m_refresh.start(m_refreshInterval);
-}
-
-void QtMainView::setEndEnabled(bool enabled) {
-    if (enabled && !m_unloaded) {
-        if (!m_end.isActive())
-            m_end.start();
-    } else {
-        m_end.stop();
-    }
+           TwipsPerPixelX();
 }
 
 void QtMainView::close() {
@@ -574,7 +572,7 @@ bool QtMainView::unloadRequested() {
     if (m_unloaded)
         return true;
     // The presenter hides the window itself when it stays resident.
-    if (m_presenter && m_presenter->Form_Unload())
+    if (m_events && m_events->Form_Unload())
         return false;
     m_unloaded = true;
     m_refresh.stop();
@@ -583,16 +581,80 @@ bool QtMainView::unloadRequested() {
     return true;
 }
 
-void QtMainView::keyPressed(int keyCode) {
-    if (m_presenter && !m_unloaded)
-        m_presenter->Form_KeyDown(keyCode);
+bool QtMainView::keyPressed(const QKeyEvent& event) {
+    // Tab and Shift+Tab belong to the focus chain of the drive buttons.
+    if (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab)
+        return false;
+    // A held key repeats; the press counts once.
+    if (isRepeat(event) || m_unloaded)
+        return true;
+    const auto* focused = dynamic_cast<const DriveButton*>(m_window->focusWidget());
+    const int focusRow = focused ? focused->index() : -1;
+    if (m_events)
+        m_events->Form_KeyDown(virtualKeyCode(event.key()));
+    // A key makes the rows anew; the focus stays on its row, so that Shift+Tab, say, goes on from there.
+    if (const auto row = m_buttons.find(focusRow); row != m_buttons.end() && row->second &&
+                                                   row->second != focused && row->second->isVisible() &&
+                                                   row->second->isEnabled())
+        row->second->setFocus(Qt::OtherFocusReason);
+    // The keyboard's way to the window's context menu, asked for once the key itself has been handled
+    // (the key may have rebuilt the rows under the focus).
+    if (isContextMenuKey(event) && m_window) {
+        const QPoint corner(0, 0);
+        QCoreApplication::postEvent(m_window.get(),
+                                    new QContextMenuEvent(QContextMenuEvent::Keyboard, corner,
+                                                          m_window->mapToGlobal(corner), event.modifiers()));
+        // The menu takes the key's release.
+        m_heldKeys.erase(heldKey(event));
+    }
+    return true;
+}
+
+void QtMainView::keyReleased(const QKeyEvent& event) {
+    if (event.isAutoRepeat())
+        return;
+    m_heldKeys.erase(heldKey(event));
+    m_lastRelease = {heldKey(event), event.timestamp()};
+}
+
+bool QtMainView::isRepeat(const QKeyEvent& event) {
+    const int key = heldKey(event);
+    // Qt marks a repeat the X server sends as a release and a press at the same time, but only when the
+    // press is already queued as the release is handled, which a slow key handler makes a matter of
+    // luck; such a pair is a repeat all the same. Where a server sends repeats as presses alone, a press
+    // of a key still down is one.
+    const bool repeat = event.isAutoRepeat() || m_heldKeys.count(key) != 0 ||
+                        (m_lastRelease.key == key && m_lastRelease.time != 0 &&
+                         event.timestamp() - m_lastRelease.time <= kRepeatPairMilliseconds);
+    m_heldKeys.insert(key);
+    m_lastRelease = {};
+    return repeat;
+}
+
+int QtMainView::heldKey(const QKeyEvent& event) {
+    // The key on the keyboard: Shift pressed or let go while it is held changes Qt's key code.
+    return event.nativeScanCode() != 0 ? static_cast<int>(event.nativeScanCode()) : -event.key();
+}
+
+void QtMainView::mousePressed(const QMouseEvent& event) {
+    const int button = buttonMask(event.button());
+    if (!m_events || m_unloaded || button == 0)
+        return;
+    const QPointF at = event.position();
+    m_events->Form_MouseDown(button, shiftMask(event.modifiers()), at.x() * TwipsPerPixelX(),
+                             at.y() * TwipsPerPixelY());
 }
 
 void QtMainView::filesDropped(const QList<QUrl>& urls) {
-    if (!m_presenter || m_unloaded)
+    if (!m_events || m_unloaded)
         return;
     QtDropData data(urls);
-    m_presenter->DropFiles(data);
+    m_events->DropFiles(data);
+}
+
+void QtMainView::buttonClicked(int index) {
+    if (m_events && !m_unloaded)
+        m_events->cmd_CD_Click(index);
 }
 
 } // namespace qtui

@@ -1,28 +1,28 @@
 #pragma once
-// The drive window on Qt: a fixed-size tool window with the rows of drive buttons and labels, the
-// pop-up menu's drive items and the two timers. It draws what the presenter tells it and forwards
-// the window's events to it.
+// The drive window on Qt: a fixed-size tool window holding the rows of drive buttons and labels that
+// the presenter makes, and its two timers. It draws what the presenter tells it and forwards the
+// window's events (keys, mouse presses, drops, the close request, timer ticks) to it.
 #include "port/DropData.h"
 #include "port/MainView.h"
 
 #include <QFont>
 #include <QIcon>
 #include <QList>
+#include <QMargins>
+#include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
-class QAbstractButton;
-class QAction;
-class QLabel;
-class QMenu;
+class QKeyEvent;
+class QMouseEvent;
 class QWidget;
-
-namespace app {
-class frm_main;
-}
 
 namespace qtui {
 
@@ -42,6 +42,18 @@ class QtDropData : public port::IDropData {
     std::vector<std::string> m_files;
 };
 
+// A timer of the window: each start begins a full interval; its ticks go to a handler.
+class QtTimer : public port::ITimer {
+  public:
+    explicit QtTimer(std::function<void()> tick);
+    void start(int milliseconds) override;
+    void stop() override { m_timer.stop(); }
+    const QTimer& timer() const { return m_timer; }
+
+  private:
+    QTimer m_timer;
+};
+
 class QtMainView : public port::IMainView {
   public:
     explicit QtMainView(const QIcon& windowIcon);
@@ -49,31 +61,19 @@ class QtMainView : public port::IMainView {
     QtMainView(const QtMainView&) = delete;
     QtMainView& operator=(const QtMainView&) = delete;
 
-    // Events go to the presenter from here on. The presenter must not outlive the view's controls:
-    // destroy it first.
-    void setPresenter(app::frm_main* presenter) { m_presenter = presenter; }
-
     QWidget& window();
-    QMenu& popupMenu();
-    // The row's widgets, for the pop-up menu's owner and for tests; index 0 is the template.
-    QAbstractButton& button(int index);
-    QLabel& volumeLabel(int index);
-    QLabel& driveLabel(int index);
-    QAction& driveAction(int index);
-    const QTimer& refreshTimer() const { return m_refresh; }
-    const QTimer& endTimer() const { return m_end; }
-    // 1440 / the screen's logical DPI.
-    double twipsPerPixel() const;
+    // The widget that draws a control the presenter holds; null for a control of another view.
+    static QWidget* widgetOf(port::IControl& control);
+    const QTimer& refreshTimer() const { return m_refresh.timer(); }
+    const QTimer& endTimer() const { return m_end.timer(); }
     // True once the window has unloaded for good.
     bool unloaded() const { return m_unloaded; }
+    // The window manager's frame around the client area, as it is known now.
+    QMargins frameMargins() const;
 
-    int rowCount() override;
-    void loadRow(int n) override;
-    void unloadRow(int n) override;
-    port::IButton& cmd_CD(int index) override;
-    port::ILabel& lbl_VolumeName(int index) override;
-    port::ILabel& lbl_Drive(int index) override;
-    port::IMenuItem& Menu_Drive(int index) override;
+    void setEvents(port::IMainViewEvents* events) override { m_events = events; }
+    void setFont(const port::FontRecord& font) override;
+    port::RowControls createRow(int index) override;
 
     double Top() override;
     double Left() override;
@@ -87,43 +87,52 @@ class QtMainView : public port::IMainView {
     void setHeight(double twips) override;
     double ScreenWidth() override;
     double ScreenHeight() override;
+    double TwipsPerPixelX() override;
+    double TwipsPerPixelY() override;
     std::string Caption() override;
     void setCaption(const std::string& text) override;
     bool Visible() override;
     void setVisible(bool visible) override;
+    void minimize() override;
     double TextWidth(const std::string& text) override;
-
-    void setRefreshInterval(int milliseconds) override;
-    void setRefreshEnabled(bool enabled) override;
-    void setEndEnabled(bool enabled) override;
+    port::ITimer& tim_Refresh() override { return m_refresh; }
+    port::ITimer& tim_end() override { return m_end; }
     void close() override;
 
     class Window;
-    class Button;
-    class Label;
-    class MenuItem;
+    class DriveButton;
 
   private:
     friend class Window;
-    struct Row;
+    friend class DriveButton;
 
-    Row& row(int index);
     void resizeClient(int width, int height);
-    void applyRefreshTimer();
-    // Window events, from the window widget.
+    void placeClient(QPoint topLeft);
+    void syncHiddenWindow();
+    // Window events, from the window and its buttons.
     bool unloadRequested(); // true when the window may close
-    void keyPressed(int keyCode);
+    // A key press on the window or a button; true when it was the window's to take.
+    bool keyPressed(const QKeyEvent& event);
+    void keyReleased(const QKeyEvent& event);
+    bool isRepeat(const QKeyEvent& event);
+    static int heldKey(const QKeyEvent& event);
+    void mousePressed(const QMouseEvent& event);
     void filesDropped(const QList<QUrl>& urls);
+    void buttonClicked(int index);
 
-    app::frm_main* m_presenter = nullptr;
+    port::IMainViewEvents* m_events = nullptr;
     QFont m_font;
     std::unique_ptr<Window> m_window;
-    QMenu* m_menu = nullptr; // owned by the window
-    std::vector<std::unique_ptr<Row>> m_rows;
-    QTimer m_refresh;
-    QTimer m_end;
-    int m_refreshInterval = 1000;
-    bool m_refreshEnabled = true;
+    // The frame the window manager said it will draw, asked before the window was first shown.
+    QMargins m_expectedFrame;
+    std::map<int, QPointer<DriveButton>> m_buttons; // the newest button of each row
+    std::set<int> m_heldKeys;                       // keys pressed and not yet released
+    struct Release {
+        int key = 0;
+        quint64 time = 0;
+    } m_lastRelease; // the last key released, when nothing was pressed since
+    QtTimer m_refresh;
+    QtTimer m_end;
     bool m_unloaded = false;
 };
 

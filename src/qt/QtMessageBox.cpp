@@ -1,5 +1,7 @@
 #include "qt/QtMessageBox.h"
 
+#include "qt/QtFonts.h"
+
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -37,6 +39,8 @@ void QtMessageBox::show(const std::string& text, const std::string& caption, por
         break;
     }
     QMessageBox box(shown, QString::fromStdString(caption), messageText(text), QMessageBox::Ok);
+    // The texts are Japanese: the box takes the Japanese face of the program's windows.
+    box.setFont(standardFont());
     box.exec();
 }
 

@@ -16,6 +16,7 @@
 #include "ui/frm_main.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
         [this](const std::string& title) { return lnx::requestActivation(process.channelPath(), title); });
 }
 
+QtWindow::QtWindow(port::IIcons& icons, TrayHost host)
+    : view(programIcon()), tray(programIcon(), host), systemMenu(view.window()), windowTop(view.window()),
+      dialogs(programIcon()), services{view, icons, tray, popup, systemMenu, windowTop, dialogs} {}
+
 int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig) {
     // Without a display Qt would refuse to start; the command-line launch needs no screen.
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
@@ -65,15 +70,13 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
     InstanceChannel channel;
     channel.listen(process.channelPath());
 
-    // The presenter goes before the view: its drive records point at the view's controls.
-    QtMainView view(programIcon());
-    app::frm_main form(program, view, platform.icons);
-    view.setPresenter(&form);
-    form.Form_Load();
-    if (outcome == app::StartOutcome::ShowMainWindow)
-        view.setVisible(true);
+    // The presenter goes first: its drive records point at the window's controls.
+    QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()));
+    app::frm_main form(program, window.services);
+    window.tray.setHandler([&form](int message) { form.TaskIconMessage(message); });
+    form.Start(outcome);
     const int status = QApplication::exec();
-    view.setPresenter(nullptr);
+    window.tray.setHandler(nullptr);
     return status;
 }
 

@@ -10,8 +10,13 @@
 #include "linux/LinuxSpecialFolders.h"
 #include "linux/LinuxVolumes.h"
 #include "port/Services.h"
+#include "qt/QtDialogs.h"
 #include "qt/QtIcons.h"
+#include "qt/QtMainView.h"
+#include "qt/QtMenus.h"
 #include "qt/QtMessageBox.h"
+#include "qt/QtTrayIcon.h"
+#include "qt/QtWindowTop.h"
 
 #include <string>
 #include <vector>
@@ -40,6 +45,23 @@ struct LinuxPlatform {
     lnx::LinuxSpecialFolders folders;
     QtMessageBox messages;
     port::Services services{process, files, codec, scriptHost, volumes, folders, messages};
+};
+
+// The drive window and the features around it, wired together. Needs a QApplication. Whoever drives it
+// (the presenter) must be destroyed first.
+struct QtWindow {
+    // `tray` is the kind of notification area the icon goes to.
+    QtWindow(port::IIcons& icons, TrayHost tray);
+    QtWindow(const QtWindow&) = delete;
+    QtWindow& operator=(const QtWindow&) = delete;
+
+    QtMainView view;
+    QtTrayIcon tray;
+    QtPopupMenu popup;
+    QtSystemMenu systemMenu;
+    QtWindowTop windowTop;
+    QtDialogs dialogs;
+    port::WindowServices services;
 };
 
 // Runs the program as started with argc/argv; gives its exit status.

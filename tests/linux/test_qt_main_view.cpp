@@ -15,6 +15,7 @@
 #include "qt/QtIcons.h"
 #include "qt/QtMainView.h"
 #include "qt/QtProgram.h"
+#include "qt_test_support.h"
 #include "ui/frm_main.h"
 
 #include <QAbstractButton>
@@ -22,10 +23,12 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDropEvent>
+#include <QFontInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include <map>
@@ -38,16 +41,7 @@ using drivetest::readFile;
 using drivetest::TempDir;
 using drivetest::writeFile;
 
-QApplication& application() {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tavimoro-tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's objects must not be torn down among other statics at exit.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using qttest::application;
 
 class RecordingMessages : public port::IMessageBox {
   public:
@@ -107,7 +101,7 @@ class Machine {
     }
     ~Machine() {
         m_form.reset();
-        m_view.reset();
+        m_window.reset();
         for (const auto& [variable, value] : m_savedEnvironment) {
             if (value)
                 ::setenv(variable.c_str(), value->c_str(), 1);
@@ -149,26 +143,39 @@ class Machine {
             port::Services{*m_process, *m_files, m_codec, *m_scriptHost, *m_volumes, m_folders, messages});
         m_program = std::make_unique<app::Program>(*m_services);
         const app::StartOutcome outcome = app::code_main::SubMain(*m_program);
-        m_view = std::make_unique<qtui::QtMainView>(qtui::programIcon());
-        m_form = std::make_unique<app::frm_main>(*m_program, *m_view, *m_icons);
-        m_view->setPresenter(m_form.get());
-        m_form->Form_Load();
-        if (outcome == app::StartOutcome::ShowMainWindow)
-            m_view->setVisible(true);
+        m_window = std::make_unique<qtui::QtWindow>(*m_icons, qtui::TrayHost::XEmbed);
+        m_form = std::make_unique<app::frm_main>(*m_program, m_window->services);
+        m_window->tray.setHandler([this](int message) { m_form->TaskIconMessage(message); });
+        m_form->Start(outcome);
         return outcome;
     }
 
-    qtui::QtMainView& view() { return *m_view; }
+    qtui::QtWindow& window() { return *m_window; }
+    qtui::QtMainView& view() { return m_window->view; }
     app::frm_main& form() { return *m_form; }
+    // The widgets of a row (0 is the template) and its pop-up menu item, as the presenter holds them.
+    int rowCount() { return m_form->controls().UBound(); }
+    QAbstractButton& button(int row) { return widget<QAbstractButton>(m_form->controls().cmd_CD(row)); }
+    QLabel& volumeLabel(int row) { return widget<QLabel>(m_form->controls().lbl_VolumeName(row)); }
+    QLabel& driveLabel(int row) { return widget<QLabel>(m_form->controls().lbl_Drive(row)); }
+    app::MenuItem& menuItem(int row) { return m_form->controls().Menu_Drive(row); }
     // One tick of the poll timer, as the timer gives it.
     void poll() { m_form->tim_Refresh_Timer(); }
     // What a row shows.
-    std::string volumeText(int row) { return m_view->volumeLabel(row).text().toStdString(); }
-    std::string driveText(int row) { return m_view->driveLabel(row).text().toStdString(); }
-    bool buttonEnabled(int row) { return m_view->button(row).isEnabled(); }
-    bool buttonHasIcon(int row) { return !m_view->button(row).icon().isNull(); }
-    int clientWidth() { return m_view->window().width(); }
-    int clientHeight() { return m_view->window().height(); }
+    std::string volumeText(int row) { return volumeLabel(row).text().toStdString(); }
+    std::string driveText(int row) { return driveLabel(row).text().toStdString(); }
+    bool buttonEnabled(int row) { return button(row).isEnabled(); }
+    bool buttonHasIcon(int row) { return !button(row).icon().isNull(); }
+    int clientWidth() { return view().window().width(); }
+    int clientHeight() { return view().window().height(); }
+    // The value of Drive_<letter> in the settings file, empty when the key is missing.
+    std::string registration(char letter) {
+        const std::string ini = readFile(settingsFile());
+        const std::string key = std::string("Drive_") + letter + "=";
+        const auto at = ini.find(key);
+        return at == std::string::npos ? std::string()
+                                       : ini.substr(at + key.size(), ini.find('\n', at) - at - key.size());
+    }
     bool entryExists(const std::string& name) {
         return std::filesystem::exists(startMenu() + name + ".desktop");
     }
@@ -176,6 +183,11 @@ class Machine {
     RecordingMessages messages;
 
   private:
+    template <class Widget> static Widget& widget(port::IControl& control) {
+        auto* widget = qobject_cast<Widget*>(qtui::QtMainView::widgetOf(control));
+        EXPECT_NE(widget, nullptr);
+        return *widget;
+    }
     void writeMounts() {
         std::string text = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
         for (const auto& [n, folder] : m_mounted)
@@ -198,8 +210,8 @@ class Machine {
     lnx::LinuxSpecialFolders m_folders;
     std::unique_ptr<port::Services> m_services;
     std::unique_ptr<app::Program> m_program;
-    // The presenter goes first: its records point at the view's controls.
-    std::unique_ptr<qtui::QtMainView> m_view;
+    // The presenter goes first: its records point at the window's controls.
+    std::unique_ptr<qtui::QtWindow> m_window;
     std::unique_ptr<app::frm_main> m_form;
 };
 
@@ -217,22 +229,27 @@ TEST(QtMainView, firstRunRegistersEveryDriveAndLaysOutRowsInPixels) {
     EXPECT_NE(ini.find("[CD]\nDrive_D=True\nDrive_E=True\n"), std::string::npos) << ini;
 
     qtui::QtMainView& view = machine.view();
-    ASSERT_DOUBLE_EQ(view.twipsPerPixel(), 15.0);
-    EXPECT_EQ(view.rowCount(), 2);
+    ASSERT_DOUBLE_EQ(view.TwipsPerPixelX(), 15.0);
+    EXPECT_EQ(machine.rowCount(), 2);
     EXPECT_TRUE(view.Visible());
     // Two rows of 735 twips (49 px); 735 + 1200 + 60 twips wide (133 px).
     EXPECT_EQ(machine.clientHeight(), 98);
     EXPECT_EQ(machine.clientWidth(), 133);
     EXPECT_EQ(view.window().minimumSize(), view.window().maximumSize()) << "the user must not resize it";
-    EXPECT_EQ(view.button(2).geometry(), QRect(0, 49, 49, 49));
+    EXPECT_EQ(machine.button(2).geometry(), QRect(0, 49, 49, 49));
     // The volume label's 112.5 twips below the row's top round to 8 px; the drive label follows 255
     // twips (17 px) lower; both start 795 twips (53 px) from the left.
-    EXPECT_EQ(view.volumeLabel(1).geometry().topLeft(), QPoint(53, 8));
-    EXPECT_EQ(view.driveLabel(2).geometry().topLeft(), QPoint(53, 49 + 25));
+    EXPECT_EQ(machine.volumeLabel(1).geometry().topLeft(), QPoint(53, 8));
+    EXPECT_EQ(machine.driveLabel(2).geometry().topLeft(), QPoint(53, 49 + 25));
     EXPECT_EQ(machine.driveText(2), "(E:)");
+    // The design's face is a Windows one; a Japanese face of the same kind stands in for it.
+    const QFont labels = machine.driveLabel(2).font();
+    EXPECT_EQ(labels.families().value(0).toStdString(), "ＭＳ Ｐゴシック");
+    EXPECT_DOUBLE_EQ(labels.pointSizeF(), 11.25);
+    EXPECT_EQ(QFontInfo(labels).family().toStdString(), "IPAPGothic");
     EXPECT_FALSE(machine.buttonEnabled(1));
     EXPECT_TRUE(machine.buttonHasIcon(1)) << "an empty drive shows the program's icon, greyed";
-    EXPECT_FALSE(view.button(0).isVisible());
+    EXPECT_FALSE(machine.button(0).isVisible());
     EXPECT_EQ(view.Caption(), "tavimoro");
 }
 
@@ -242,7 +259,8 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
                      "[Status]\nRefreshTimer=700\nChangeTimer=300\n");
     EXPECT_EQ(machine.start(), app::StartOutcome::LoadMainWindow);
     qtui::QtMainView& view = machine.view();
-    EXPECT_FALSE(view.Visible());
+    // The offscreen platform has no notification area: the resident window waits minimized.
+    EXPECT_TRUE(view.window().isMinimized());
     EXPECT_EQ(view.refreshTimer().interval(), 700);
     EXPECT_TRUE(view.refreshTimer().isActive());
 
@@ -256,10 +274,11 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     EXPECT_TRUE(machine.buttonHasIcon(1));
     EXPECT_TRUE(view.Visible()) << "AutoOpen shows the window for a new autorun disc";
     EXPECT_GT(machine.clientWidth(), 133) << "the long label widens the window";
-    const int labelRight = view.volumeLabel(1).geometry().left() + view.volumeLabel(1).geometry().width();
+    const int labelRight =
+        machine.volumeLabel(1).geometry().left() + machine.volumeLabel(1).geometry().width();
     EXPECT_GE(machine.clientWidth(), labelRight) << "the whole label fits in the window";
-    EXPECT_EQ(view.driveAction(1).text().toStdString(), "(D:) とても長いディスクの名前 第一巻");
-    EXPECT_TRUE(view.driveAction(1).isVisible());
+    EXPECT_EQ(machine.menuItem(1).Caption(), "(D:) とても長いディスクの名前 第一巻");
+    EXPECT_TRUE(machine.menuItem(1).Visible());
     EXPECT_EQ(view.refreshTimer().interval(), 300) << "after a change the next poll comes at ChangeTimer";
     EXPECT_TRUE(machine.entryExists("(D) とても長いディスクの名前 第一巻"));
     machine.poll();
@@ -288,7 +307,7 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     EXPECT_FALSE(machine.buttonEnabled(1));
     EXPECT_FALSE(machine.buttonEnabled(2));
     EXPECT_EQ(machine.volumeText(2), "");
-    EXPECT_FALSE(view.driveAction(1).isVisible());
+    EXPECT_FALSE(machine.menuItem(1).Visible());
     EXPECT_FALSE(machine.entryExists("(D) TWO"));
     EXPECT_EQ(view.refreshTimer().interval(), 300);
 }
@@ -297,39 +316,86 @@ TEST(QtMainView, letterKeysToggleOnceWhetherTheWindowOrAButtonHasTheFocus) {
     Machine machine(1);
     machine.start();
     qtui::QtMainView& view = machine.view();
-    ASSERT_EQ(view.rowCount(), 1);
-    const auto registration = [&](char letter) {
-        const std::string ini = readFile(machine.settingsFile());
-        const std::string key = std::string("Drive_") + letter + "=";
-        const auto at = ini.find(key);
-        return at == std::string::npos ? std::string()
-                                       : ini.substr(at + key.size(), ini.find('\n', at) - at - key.size());
-    };
+    ASSERT_EQ(machine.rowCount(), 1);
+    const auto registration = [&](char letter) { return machine.registration(letter); };
     const auto press = [&](QWidget& target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QKeyEvent down(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(&target, &down);
+        // The release goes where the focus is now (the key may have made the rows anew); a key never
+        // released would make the next press of it a repeat.
+        QWidget* focus = view.window().focusWidget();
+        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(focus ? focus : &view.window(), &up);
         QApplication::processEvents(); // unloaded rows are deleted once the event has returned
     };
 
     press(view.window(), Qt::Key_G);
     EXPECT_EQ(registration('G'), "True");
-    EXPECT_EQ(view.rowCount(), 2);
+    EXPECT_EQ(machine.rowCount(), 2);
     EXPECT_EQ(machine.clientHeight(), 98);
     // The key reaches the focused button first; the window must not count it a second time.
-    press(view.button(1), Qt::Key_G, Qt::ShiftModifier);
+    press(machine.button(1), Qt::Key_G, Qt::ShiftModifier);
     EXPECT_EQ(registration('G'), "False");
-    EXPECT_EQ(view.rowCount(), 1);
+    EXPECT_EQ(machine.rowCount(), 1);
     EXPECT_EQ(machine.clientHeight(), 49) << "the rows were rebuilt: one row";
-    press(view.button(1), Qt::Key_5);
+    press(machine.button(1), Qt::Key_5);
     press(view.window(), Qt::Key_Left);
     EXPECT_EQ(registration('G'), "False");
     EXPECT_EQ(registration('D'), "True");
-    EXPECT_EQ(view.rowCount(), 1);
+    EXPECT_EQ(machine.rowCount(), 1);
 
     EXPECT_EQ(qtui::virtualKeyCode(Qt::Key_A), 'A');
     EXPECT_EQ(qtui::virtualKeyCode(Qt::Key_Z), 'Z');
     for (int key : {Qt::Key_Agrave, Qt::Key_Escape, Qt::Key_unknown, Qt::Key_yen, Qt::Key_F1})
         EXPECT_TRUE(qtui::virtualKeyCode(key) < 'A' || qtui::virtualKeyCode(key) > 'Z') << key;
+}
+
+// A key event as the window gets it.
+struct KeyStep {
+    QEvent::Type type;
+    bool autoRepeat;
+    quint64 time; // the X server's, in milliseconds
+};
+
+TEST(QtMainView, aHeldKeyCountsOnceHoweverItsRepeatsArrive) {
+    constexpr auto P = QEvent::KeyPress;
+    constexpr auto R = QEvent::KeyRelease;
+    struct Case {
+        const char* name;
+        std::vector<KeyStep> steps;
+        const char* registered;
+    };
+    const Case cases[] = {
+        {"one press", {{P, false, 100}}, "True"},
+        {"repeats Qt marked", {{P, false, 100}, {R, true, 760}, {P, true, 760}, {R, false, 800}}, "True"},
+        {"a release and a press at one time", {{P, false, 100}, {R, false, 760}, {P, false, 760}}, "True"},
+        {"presses alone while the key is down", {{P, false, 100}, {P, false, 140}, {P, false, 180}}, "True"},
+        {"pressed again after a release", {{P, false, 100}, {R, false, 200}, {P, false, 400}}, "False"},
+        {"events with no time", {{P, false, 0}, {R, false, 0}, {P, false, 0}}, "False"},
+    };
+    for (const Case& c : cases) {
+        Machine machine(1);
+        machine.start();
+        for (const KeyStep& step : c.steps) {
+            QKeyEvent event(step.type, Qt::Key_G, Qt::NoModifier, QStringLiteral("g"), step.autoRepeat);
+            event.setTimestamp(step.time);
+            QApplication::sendEvent(&machine.view().window(), &event);
+            QApplication::processEvents();
+        }
+        EXPECT_EQ(machine.registration('G'), c.registered) << c.name;
+    }
+}
+
+TEST(QtMainView, aMiddlePressAtTheIconsMessageColumnActsAsTheIcon) {
+    Machine machine(1);
+    machine.start();
+    qtui::QtMainView& view = machine.view();
+    view.setVisible(false);
+    // The notification area of the home platform posts its double click as a middle press at x = 0x203.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(0x203, 3), QPointF(0x203, 3), Qt::MiddleButton,
+                      Qt::MiddleButton, Qt::NoModifier);
+    QApplication::sendEvent(&view.window(), &press);
+    EXPECT_TRUE(view.Visible());
 }
 
 TEST(QtMainView, closingHidesWhenResidentAndEndsOtherwise) {
@@ -340,7 +406,9 @@ TEST(QtMainView, closingHidesWhenResidentAndEndsOtherwise) {
         qtui::QtMainView& view = machine.view();
         ASSERT_TRUE(view.Visible());
         view.window().close();
-        EXPECT_FALSE(view.Visible()) << standby;
+        // Resident without a notification area (offscreen has none), the window waits minimized.
+        EXPECT_EQ(view.Visible(), standby) << standby;
+        EXPECT_EQ(view.window().isMinimized(), standby) << standby;
         EXPECT_EQ(view.unloaded(), !standby);
         EXPECT_EQ(view.refreshTimer().isActive(), standby) << "an unloaded window polls no more";
         const std::string ini = readFile(machine.settingsFile());
@@ -367,7 +435,7 @@ TEST(QtMainView, dropsHandLocalFilesToThePresenter) {
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder))});
     // Over a label: the label passes the drag on to the window, which takes the drop.
-    QLabel& label = machine.view().driveLabel(1);
+    QLabel& label = machine.driveLabel(1);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&label, &enter);
     EXPECT_TRUE(enter.isAccepted());

@@ -117,4 +117,13 @@ e2e_runs() { cat "$RECORD_DIR/runs" 2>/dev/null; }
 # The program's window: its title is the program's name, or "TVM" without the labels.
 window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }
 visible_window() { [ -n "$(window_id)" ]; }
-client_size() { xwininfo -id "$(window_id)" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
+# The client size "WxH" of the shown window; "none" without one (xwininfo without an id waits for a click).
+client_size() {
+    local id
+    id=$(window_id)
+    [ -n "$id" ] || {
+        echo none
+        return
+    }
+    xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
+}

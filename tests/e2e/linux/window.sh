@@ -7,82 +7,19 @@
 set -u
 
 : "${TAVIMORO_E2E:?TAVIMORO_E2E must name the test build of the program}"
-for tool in Xvfb openbox xdotool xwininfo xprop import convert; do
-    command -v "$tool" >/dev/null || {
-        echo "SKIP: $tool is missing"
-        exit 77
-    }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-# Waits (bounded, so that a broken build cannot hang the test) until a command succeeds.
-wait_until() { # description, command...
-    local what=$1
-    shift
-    for _ in $(seq 1 100); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    fail "$what"
-    return 1
-}
-
-# ---- The display: Xvfb at 96 DPI (15 twips a pixel) and a window manager.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || {
-    echo "Xvfb did not start" >&2
-    exit 1
-}
-export DISPLAY=":$(head -n 1 "$work/display")"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-wait_until "the window manager did not start" eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' 
-
-# ---- A private user.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/run"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/tavimoro"
-chmod 700 "$XDG_RUNTIME_DIR"
-settings="$XDG_CONFIG_HOME/tavimoro/tavimoro.ini"
+# shellcheck source=lib.bash
+source "$(dirname "$0")/lib.bash"
+e2e_require Xvfb openbox xdotool xwininfo xprop import convert
+e2e_start_display
+e2e_private_user
 menu="$XDG_DATA_HOME/applications"
 # Named "tavimoro", the program uses the settings file and title of the shipped one.
 mkdir -p "$work/bin"
 ln -s "$TAVIMORO_E2E" "$work/bin/tavimoro"
 
 # ---- The simulated machine: three CD-ROM drives sr0..sr2 (D:, E:, F:) and a hard disk.
-machine="$work/machine"
-export TAVIMORO_TEST_SYSFS="$machine/sys/class/block" TAVIMORO_TEST_UDEV="$machine/run/udev/data"
-export TAVIMORO_TEST_MOUNTINFO="$machine/proc/mountinfo" TAVIMORO_TEST_DEV="$machine/dev"
-mkdir -p "$TAVIMORO_TEST_UDEV" "$TAVIMORO_TEST_DEV" "$(dirname "$TAVIMORO_TEST_MOUNTINFO")"
-block() { # name, major:minor, SCSI type
-    mkdir -p "$TAVIMORO_TEST_SYSFS/$1/device"
-    echo "$2" >"$TAVIMORO_TEST_SYSFS/$1/dev"
-    echo "$3" >"$TAVIMORO_TEST_SYSFS/$1/device/type"
-}
-block sda 8:0 0
-for n in 0 1 2; do block "sr$n" "11:$n" 5; done
-root_mount="22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw"
-echo "$root_mount" >"$TAVIMORO_TEST_MOUNTINFO"
+e2e_machine 3
+root_mount=$e2e_root_mount
 
 # The mount table and the udev database change together, each file replaced whole, as the kernel and
 # udev present them.
@@ -109,8 +46,6 @@ eject() { # drive number
 }
 
 # ---- The discs. The program records its arguments and working folder, then signals the test.
-export RECORD_DIR="$work/record"
-mkdir -p "$RECORD_DIR"
 mkfifo "$RECORD_DIR/ran"
 recorder() { # path
     mkdir -p "$(dirname "$1")"
@@ -161,11 +96,6 @@ start() {
     pids+=("$program_pid")
 }
 alive() { kill -0 "$program_pid" 2>/dev/null; }
-# The title is the program's name, or "TVM" without the labels.
-window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }
-visible_window() { xdotool search --onlyvisible --name '^tavimoro$' >/dev/null 2>&1 ||
-    xdotool search --onlyvisible --name '^TVM$' >/dev/null 2>&1; }
-client_size() { xwininfo -id "$(window_id)" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 client_height() { client_size | cut -dx -f2; }
 client_width() { client_size | cut -dx -f1; }
 ini_value() { # section, key

@@ -1,0 +1,77 @@
+#include "qt/QtTrayIcon.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <cstdio>
+
+namespace qtui {
+namespace {
+
+const char* const kWatcherService = "org.kde.StatusNotifierWatcher";
+const char* const kWatcherPath = "/StatusNotifierWatcher";
+
+} // namespace
+
+TrayHost trayHostOn(const QDBusConnection& bus) {
+    if (!bus.isConnected())
+        return TrayHost::XEmbed;
+    const QDBusConnectionInterface* daemon = bus.interface();
+    const QString service = QString::fromLatin1(kWatcherService);
+    if (!daemon || !daemon->isServiceRegistered(service).value())
+        return TrayHost::XEmbed;
+    QDBusInterface watcher(service, QString::fromLatin1(kWatcherPath), service, bus);
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()
+               ? TrayHost::StatusNotifier
+               : TrayHost::XEmbed;
+}
+
+int trayMessage(QSystemTrayIcon::ActivationReason reason, TrayHost host) {
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        return kTrayDoubleClick;
+    case QSystemTrayIcon::Context:
+        return kTrayRightButtonDown;
+    case QSystemTrayIcon::Trigger:
+        // A StatusNotifierItem host has no double click: its single activation is the way in.
+        return host == TrayHost::StatusNotifier ? kTrayDoubleClick : 0;
+    default:
+        return 0;
+    }
+}
+
+QtTrayIcon::QtTrayIcon(const QIcon& icon, TrayHost host) : m_icon(icon), m_host(host) {
+    // What an activation starts may take the icon away (Exit, resident mode turned off), and with it the
+    // icon's window whose mouse event is still being handled: it runs once that event has returned.
+    QObject::connect(
+        &m_icon, &QSystemTrayIcon::activated, &m_icon,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            const int message = trayMessage(reason, m_host);
+            if (message != 0 && m_handler)
+                m_handler(message);
+        },
+        Qt::QueuedConnection);
+}
+
+void QtTrayIcon::add(const std::string& tip) {
+    if (!available() && !m_told) {
+        m_told = true;
+        std::fprintf(stderr, "通知領域が見つからないため、ウィンドウは隠さずに最小化します。\n");
+        std::fflush(stderr);
+    }
+    if (m_icon.isVisible())
+        return;
+    m_icon.setToolTip(QString::fromStdString(tip));
+    // Shown even without a notification area: Qt docks the icon once one appears.
+    m_icon.show();
+}
+
+void QtTrayIcon::remove() {
+    m_icon.hide();
+}
+
+bool QtTrayIcon::available() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+} // namespace qtui

@@ -1,0 +1,471 @@
+// The Qt features around the drive window: the notification-area icon and how its host is told apart,
+// the window's context menu of system commands, keep-on-top, and the dialogs drawn from their layouts
+// (the settings dialog and the about box with the build's version), on the offscreen platform.
+#include "linux/LinuxProcess.h"
+#include "qt/QtDialogs.h"
+#include "qt/QtIcons.h"
+#include "qt/QtMenus.h"
+#include "qt/QtTrayIcon.h"
+#include "qt/QtWindowTop.h"
+#include "qt_test_support.h"
+#include "ui/frm_Config.h"
+#include "ui/frm_Version.h"
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDBusConnection>
+#include <QDialog>
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QThread>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qttest::application;
+
+// ---- The notification-area icon.
+
+TEST(QtTrayIcon, eachActivationStandsForTheMouseMessageOfItsKindOfHost) {
+    using R = QSystemTrayIcon;
+    struct Case {
+        R::ActivationReason reason;
+        int xembed, statusNotifier;
+    };
+    const Case cases[] = {
+        // An XEmbed tray reports the double click itself; its single click comes first and is no command.
+        {R::Trigger, 0, 0x203},     {R::DoubleClick, 0x203, 0x203},
+        {R::Context, 0x204, 0x204}, {R::MiddleClick, 0, 0},
+        {R::Unknown, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(qtui::trayMessage(c.reason, qtui::TrayHost::XEmbed), c.xembed) << c.reason;
+        EXPECT_EQ(qtui::trayMessage(c.reason, qtui::TrayHost::StatusNotifier), c.statusNotifier) << c.reason;
+    }
+}
+
+// The watcher of a StatusNotifierItem host, as a desktop's panel registers it on the session bus.
+class Watcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+  public:
+    bool host = false;
+    bool hostRegistered() const { return host; }
+};
+
+// A session bus of its own, with a connection that serves the watcher from a thread of its own (the
+// question is asked, blocking, from the test's thread).
+class PrivateBus {
+  public:
+    PrivateBus() {
+        m_daemon.start(
+            QStringLiteral("dbus-daemon"),
+            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        if (!m_daemon.waitForStarted(5000) || !m_daemon.waitForReadyRead(5000))
+            return;
+        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        m_thread.start();
+    }
+    ~PrivateBus() {
+        QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("asker"));
+        m_thread.quit();
+        m_thread.wait();
+        m_daemon.kill();
+        m_daemon.waitForFinished(5000);
+    }
+    bool running() const { return !m_address.isEmpty(); }
+    QDBusConnection asker() { return QDBusConnection::connectToBus(m_address, QStringLiteral("asker")); }
+    // Registers the watcher service, saying a host is registered with it or not.
+    bool registerWatcher(bool host) {
+        auto* watcher = new Watcher;
+        watcher->host = host;
+        watcher->moveToThread(&m_thread);
+        QObject::connect(&m_thread, &QThread::finished, watcher, &QObject::deleteLater);
+        QDBusConnection bus = QDBusConnection::connectToBus(m_address, QStringLiteral("watcher"));
+        return bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), watcher,
+                                  QDBusConnection::ExportAllProperties) &&
+               bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    }
+
+  private:
+    QProcess m_daemon;
+    QString m_address;
+    QThread m_thread;
+};
+
+TEST(QtTrayIcon, aStatusNotifierHostCountsOnlyWhenItsWatcherSaysOneIsRegistered) {
+    application();
+    if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        GTEST_SKIP() << "dbus-daemon is missing";
+    EXPECT_EQ(qtui::trayHostOn(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"),
+                                                             QStringLiteral("nowhere"))),
+              qtui::TrayHost::XEmbed)
+        << "no session bus";
+    QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
+
+    for (const bool registered : {false, true}) {
+        PrivateBus bus;
+        ASSERT_TRUE(bus.running());
+        EXPECT_EQ(qtui::trayHostOn(bus.asker()), qtui::TrayHost::XEmbed) << "no watcher on the bus";
+        ASSERT_TRUE(bus.registerWatcher(registered));
+        EXPECT_EQ(qtui::trayHostOn(bus.asker()),
+                  registered ? qtui::TrayHost::StatusNotifier : qtui::TrayHost::XEmbed)
+            << registered;
+    }
+}
+
+TEST(QtTrayIcon, aSecondAddLeavesTheIconAsItIs) {
+    application();
+    qtui::QtTrayIcon tray(qtui::programIcon(), qtui::TrayHost::XEmbed);
+    tray.add("tavimoro");
+    tray.add("another tip");
+    EXPECT_EQ(tray.icon().toolTip().toStdString(), "tavimoro");
+    EXPECT_TRUE(tray.icon().isVisible());
+    tray.remove();
+    EXPECT_FALSE(tray.icon().isVisible());
+    tray.add("TVM");
+    EXPECT_EQ(tray.icon().toolTip().toStdString(), "TVM");
+}
+
+// ---- The system menu's commands as the window's context menu.
+
+const std::vector<std::pair<int, const char*>> kItems{
+    {1, nullptr},   {4, "バージョン情報(&A)"}, {5, "使い方(&H)"}, {6, nullptr}, {7, "設定(&S)"}, {8, nullptr},
+    {9, "終了(&X)"}};
+
+void appendItems(qtui::QtSystemMenu& menu) {
+    for (const auto& [id, text] : kItems)
+        menu.append(text ? port::kMenuString : port::kMenuSeparator, id, text ? text : "");
+}
+
+std::vector<std::string> shown(const std::vector<port::MenuEntry>& entries) {
+    std::vector<std::string> out;
+    for (const auto& e : entries)
+        out.push_back(e.separator ? "-" : std::to_string(e.id) + " " + e.caption);
+    return out;
+}
+
+// Presses a key on the pop-up menu open now; false when none is open.
+bool pressOnPopup(int key) {
+    QWidget* popup = QApplication::activePopupWidget();
+    if (!popup)
+        return false;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(key).toLower()));
+    QApplication::sendEvent(popup, &press);
+    return true;
+}
+
+void closePopups() {
+    while (QWidget* popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+TEST(QtSystemMenu, theHookedCommandsOpenOnTheRightButtonUntilUnhookedEvenFromInsideOne) {
+    application();
+    QWidget window;
+    auto* label = new QLabel(QStringLiteral("E:"), &window);
+    qtui::QtSystemMenu menu(window);
+    appendItems(menu);
+    EXPECT_TRUE(menu.entries().empty()) << "nothing opens before the hook";
+    std::vector<std::int32_t> commands;
+    menu.hook([&](std::int32_t id) { commands.push_back(id); });
+    // Below no standard items, the leading separator would separate nothing.
+    EXPECT_EQ(shown(menu.entries()), (std::vector<std::string>{"4 バージョン情報(&A)", "5 使い方(&H)", "-",
+                                                               "7 設定(&S)", "-", "9 終了(&X)"}));
+
+    // The right button on a control of the window opens the menu there; a choice runs its command.
+    qttest::whileOpen(
+        [&] {
+            QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
+            QApplication::sendEvent(label, &request);
+        },
+        [] { return pressOnPopup(Qt::Key_S); }, closePopups);
+    EXPECT_EQ(commands, (std::vector<std::int32_t>{7}));
+
+    // The exit command unhooks the menu from inside the call.
+    menu.hook([&](std::int32_t id) {
+        commands.push_back(id);
+        menu.unhook();
+    });
+    commands.clear();
+    qttest::whileOpen([&] { menu.open(QPoint(5, 5)); }, [] { return pressOnPopup(Qt::Key_X); }, closePopups);
+    EXPECT_EQ(commands, (std::vector<std::int32_t>{9}));
+    EXPECT_TRUE(menu.entries().empty());
+    // Unhooked (and never hooked, in test mode), there is nothing to open.
+    EXPECT_FALSE(menu.open(QPoint(5, 5)));
+    menu.unhook();
+}
+
+// ---- Keep-on-top.
+
+TEST(QtWindowTop, theKeepAboveStateChangesWithoutShowingHidingOrMovingTheWindow) {
+    application();
+    struct Case {
+        bool shown, topmost;
+    };
+    for (const Case& c : {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
+        QWidget window(nullptr, Qt::Tool);
+        window.setGeometry(120, 90, 133, 48);
+        window.setVisible(c.shown);
+        (void)window.winId(); // a hidden window with a native window too
+        qtui::QtWindowTop top(window);
+        top.setTopmost(!c.topmost, {});
+        top.setTopmost(c.topmost, {8, 6, 135, 69});
+        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.topmost) << c.shown;
+        EXPECT_EQ(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), c.topmost) << c.shown;
+        EXPECT_EQ(window.windowType(), Qt::Tool);
+        EXPECT_EQ(window.isVisible(), c.shown);
+        EXPECT_EQ(window.geometry(), QRect(120, 90, 133, 48)) << c.shown;
+    }
+}
+
+// ---- Dialogs drawn from their layouts.
+
+// Records each click with the value of the control at that moment; a click on a button unloads.
+class Recorder : public port::IDialogEvents {
+  public:
+    qtui::QtDialog* dialog = nullptr;
+    std::vector<std::pair<int, bool>> clicks;
+    void Click(int control) override {
+        clicks.emplace_back(control, dialog->Value(control));
+        if (qobject_cast<QPushButton*>(dialog->control(control)))
+            dialog->unload();
+    }
+};
+
+struct OpenDialog {
+    Recorder events;
+    std::unique_ptr<qtui::QtDialog> dialog;
+    explicit OpenDialog(const port::DialogLayout& layout)
+        : dialog(std::make_unique<qtui::QtDialog>(layout, events, qtui::programIcon())) {
+        events.dialog = dialog.get();
+    }
+    // Shows it modally and acts once it is open; true when showModal returned.
+    bool show(const std::function<void(QDialog&)>& act) {
+        bool returned = false;
+        qttest::whileOpen(
+            [&] {
+                dialog->showModal();
+                returned = true;
+            },
+            [&] {
+                act(dialog->dialog());
+                return true;
+            },
+            [&] { dialog->dialog().done(0); });
+        return returned;
+    }
+    QWidget& at(int index) { return *dialog->control(index); }
+};
+
+void key(QWidget& target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&target, &press);
+}
+
+TEST(QtDialog, theLayoutsGiveTheSizesTitlesAndPlacesInPixels) {
+    application();
+    struct Case {
+        const port::DialogLayout& layout;
+        QSize client;
+        const char* title;
+    };
+    for (const Case& c : {Case{app::frm_Config::kLayout, {369, 282}, "設定"},
+                          Case{app::frm_Version::kLayout, {362, 143}, "ﾊﾞｰｼﾞｮﾝ情報"}}) {
+        OpenDialog open(c.layout);
+        QDialog& dialog = open.dialog->dialog();
+        EXPECT_EQ(dialog.size(), c.client) << c.title;
+        EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << c.title << ": fixed size";
+        EXPECT_EQ(dialog.windowTitle().toStdString(), c.title);
+        EXPECT_FALSE(dialog.windowIcon().isNull());
+        EXPECT_FALSE(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint))
+            << c.title;
+        EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint) << c.title;
+    }
+
+    // Check boxes lie in their frames, at places relative to them; the rest on the dialog.
+    OpenDialog open(app::frm_Config::kLayout);
+    using C = app::frm_Config;
+    struct Place {
+        int control;
+        QRect rect; // in the dialog's pixels
+        int parent; // -1 for the dialog
+    };
+    const Place places[] = {
+        {C::Frame1, {8, 8, 353, 73}, -1},
+        {C::chk_WindowTop, {24, 24, 321, 25}, C::Frame1},
+        {C::chk_VolumeName, {24, 48, 321, 25}, C::Frame1},
+        {C::Frame2, {8, 88, 353, 73}, -1},
+        {C::chk_AutoShortcut, {24, 128, 321, 25}, C::Frame2},
+        {C::chk_StartMode, {24, 208, 321, 25}, C::Frame3},
+        {C::cmd_OK, {192, 248, 81, 25}, -1},
+        {C::Command1, {280, 248, 81, 25}, -1},
+    };
+    for (const Place& p : places) {
+        QWidget& widget = open.at(p.control);
+        EXPECT_EQ(QRect(widget.mapTo(&open.dialog->dialog(), QPoint(0, 0)), widget.size()), p.rect)
+            << p.control;
+        EXPECT_EQ(widget.parentWidget(), p.parent < 0 ? &open.dialog->dialog() : &open.at(p.parent))
+            << p.control;
+    }
+    EXPECT_EQ(open.at(C::chk_AutoOpen).toolTip().toStdString(),
+              "ＣＤの挿入を検出したらドライブ一覧ウィンドウを自動的に開きます");
+    EXPECT_EQ(static_cast<QCheckBox&>(open.at(C::chk_AutoShortcut)).text().toStdString(),
+              "自動実行可能なドライブをスタートメニューに自動登録する");
+}
+
+TEST(QtDialog, focusGoesByTabIndexAndFramesTakeNone) {
+    application();
+    using C = app::frm_Config;
+    OpenDialog open(C::kLayout);
+    std::vector<int> order;
+    QWidget* widget = &open.at(C::cmd_OK);
+    for (int i = 0; i < 40 && order.size() < 12; ++i, widget = widget->nextInFocusChain()) {
+        for (int c = 0; c < static_cast<int>(C::kLayout.controls.size()); ++c)
+            if (widget == &open.at(c) && (widget->focusPolicy() & Qt::TabFocus))
+                order.push_back(c);
+        if (!order.empty() && widget->nextInFocusChain() == &open.at(C::cmd_OK))
+            break;
+    }
+    EXPECT_EQ(order,
+              (std::vector<int>{C::cmd_OK, C::Command1, C::chk_VolumeName, C::chk_WindowTop, C::chk_AutoOpen,
+                                C::chk_AutoShortcut, C::chk_standbyMode, C::chk_StartMode}));
+    for (int frame : {C::Frame1, C::Frame2, C::Frame3})
+        EXPECT_EQ(open.at(frame).focusPolicy(), Qt::NoFocus) << frame;
+}
+
+TEST(QtDialog, enterPressesTheFocusedButtonOnlyAndEscDoesNothing) {
+    application();
+    using C = app::frm_Config;
+    struct Case {
+        const char* name;
+        std::vector<int> keys; // pressed on the focused control, one after the other
+        std::vector<std::pair<int, bool>> clicks;
+    };
+    const Case cases[] = {
+        {"Enter right after opening is OK", {Qt::Key_Return}, {{C::cmd_OK, false}}},
+        {"the keypad's Enter too", {Qt::Key_Enter}, {{C::cmd_OK, false}}},
+        {"Tab, Enter is キャンセル", {Qt::Key_Tab, Qt::Key_Return}, {{C::Command1, false}}},
+        {"Esc does nothing", {Qt::Key_Escape}, {}},
+        {"Enter on a check box does nothing", {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}, {}},
+        {"Space on a check box clicks it",
+         {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space},
+         {{C::chk_VolumeName, true}}},
+    };
+    for (const Case& c : cases) {
+        OpenDialog open(C::kLayout);
+        bool stillOpen = false;
+        const bool returned = open.show([&](QDialog& dialog) {
+            for (int k : c.keys) {
+                QWidget* focused = dialog.focusWidget();
+                ASSERT_NE(focused, nullptr) << c.name;
+                key(*focused, k);
+                if (k == Qt::Key_Space) {
+                    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
+                    QApplication::sendEvent(focused, &release);
+                }
+            }
+            stillOpen = dialog.isVisible();
+            open.dialog->unload();
+        });
+        EXPECT_TRUE(returned) << c.name;
+        EXPECT_EQ(open.events.clicks, c.clicks) << c.name;
+        EXPECT_EQ(stillOpen, c.clicks.empty() || c.clicks[0].first == C::chk_VolumeName) << c.name;
+    }
+}
+
+TEST(QtDialog, clicksReportNewValuesAndTheCloseBoxEndsWithoutAClick) {
+    application();
+    using C = app::frm_Config;
+    OpenDialog open(C::kLayout);
+    open.dialog->setValue(C::chk_StartMode, true);
+    open.dialog->setEnabled(C::chk_StartMode, false);
+    EXPECT_TRUE(open.dialog->Value(C::chk_StartMode)) << "a disabled box keeps its value";
+    EXPECT_FALSE(open.at(C::chk_StartMode).isEnabled());
+    EXPECT_FALSE(open.dialog->Value(C::cmd_OK)) << "a button has no value";
+    EXPECT_FALSE(open.dialog->Value(99)) << "nor a control the layout does not have";
+    open.dialog->setValue(99, true);
+    open.dialog->setEnabled(-1, false);
+
+    bool closedByBox = open.show([&](QDialog& dialog) {
+        static_cast<QCheckBox&>(open.at(C::chk_standbyMode)).click();
+        static_cast<QCheckBox&>(open.at(C::chk_standbyMode)).click();
+        dialog.close();
+    });
+    EXPECT_TRUE(closedByBox);
+    EXPECT_EQ(open.events.clicks,
+              (std::vector<std::pair<int, bool>>{{C::chk_standbyMode, true}, {C::chk_standbyMode, false}}));
+
+    // Unloaded before it is shown, it does not show.
+    OpenDialog early(C::kLayout);
+    early.dialog->unload();
+    bool shownAtAll = false;
+    EXPECT_TRUE(early.show([&](QDialog& dialog) { shownAtAll = dialog.isVisible(); }));
+    EXPECT_FALSE(shownAtAll);
+}
+
+// Keeps the dialog the about box makes, to look at it while it is open.
+class Inspected : public port::IDialogs {
+  public:
+    qtui::QtDialogs real{qtui::programIcon()};
+    qtui::QtDialog* last = nullptr;
+    std::unique_ptr<port::IDialog> create(const port::DialogLayout& layout,
+                                          port::IDialogEvents& events) override {
+        auto dialog = real.create(layout, events);
+        last = dynamic_cast<qtui::QtDialog*>(dialog.get());
+        return dialog;
+    }
+};
+
+TEST(QtDialog, theAboutBoxShowsTheBuildsVersionInItsFontsAndTheIconStretched) {
+    application();
+    lnx::LinuxProcess process("/usr/bin/tavimoro", {});
+    Inspected dialogs;
+    app::frm_Version about(process, dialogs);
+    using V = app::frm_Version;
+    QString version, title;
+    QFont nameFont, versionFont;
+    Qt::Alignment versionAlign;
+    QSize image;
+    qttest::whileOpen([&] { about.Show(); },
+                      [&] {
+                          auto* name = qobject_cast<QLabel*>(dialogs.last->control(V::Label_Version0));
+                          auto* number = qobject_cast<QLabel*>(dialogs.last->control(V::Label_Version1));
+                          auto* icon = qobject_cast<QLabel*>(dialogs.last->control(V::Image_Icon));
+                          title = name->text();
+                          nameFont = name->font();
+                          version = number->text();
+                          versionFont = number->font();
+                          versionAlign = number->alignment();
+                          image = icon->pixmap().size();
+                          dialogs.last->dialog().close();
+                          return true;
+                      },
+                      [&] { dialogs.last->dialog().done(0); });
+    EXPECT_EQ(version.toStdString(), "Version 1.01");
+    EXPECT_EQ(title.toStdString(), "Tavimoro");
+    EXPECT_TRUE(versionAlign & Qt::AlignRight);
+    EXPECT_EQ(image, QSize(96, 96));
+    for (const QFont& font : {nameFont, versionFont}) {
+        EXPECT_EQ(font.families().value(0).toStdString(), "ＭＳ Ｐ明朝");
+        EXPECT_TRUE(font.bold());
+        const QString face = QFontInfo(font).family();
+        EXPECT_TRUE(face == QStringLiteral("Noto Serif CJK JP") || face == QStringLiteral("IPAPMincho"))
+            << face.toStdString() << ": a Japanese serif face stands in for the design's";
+    }
+    EXPECT_DOUBLE_EQ(nameFont.pointSizeF(), 18);
+    EXPECT_DOUBLE_EQ(versionFont.pointSizeF(), 12);
+}
+
+} // namespace
+
+#include "test_qt_features.moc"
