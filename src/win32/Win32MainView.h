@@ -1,18 +1,14 @@
 #pragma once
-// The drive window on Win32: a fixed-size tool window with the rows of icon buttons and labels, the
-// pop-up menu's drive items and the two timers. It draws what the presenter tells it and forwards the
-// window's events to it.
-#include "port/DropData.h"
+// The drive window on Win32: a tool window whose rows of icon buttons and labels the presenter creates
+// and places, and its two timers. It draws what the presenter tells it and forwards the window's events.
 #include "port/MainView.h"
 #include "win32/GuiHandles.h"
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace app {
-class frm_main;
-}
 
 namespace win {
 
@@ -22,48 +18,27 @@ inline constexpr wchar_t kMainWindowClass[] = L"TavimoroDriveWindow";
 inline constexpr int kButtonIdBase = 1000;
 inline constexpr int kVolumeLabelIdBase = 2000;
 inline constexpr int kDriveLabelIdBase = 3000;
-inline constexpr int kDriveMenuIdBase = 4000;
+inline constexpr int kRowIdEnd = 4000;
 inline constexpr UINT_PTR kRefreshTimerId = 1; // tim_Refresh
 inline constexpr UINT_PTR kEndTimerId = 2;     // tim_end
 
-// The files of a WM_DROPFILES drop; the handle stays the caller's.
-class Win32DropData : public port::IDropData {
-  public:
-    explicit Win32DropData(HDROP drop) : m_drop(drop) {}
-    bool hasFileList() override { return true; }
-    int fileCount() override;
-    std::string file(int position) override;
-
-  private:
-    HDROP m_drop;
-};
-
 class Win32MainView : public port::IMainView {
   public:
-    // Creates the window hidden, at its design size, with the templates of the control arrays.
+    // Creates the window hidden; the presenter gives it its size, its font and its rows.
     explicit Win32MainView(HINSTANCE instance);
     ~Win32MainView() override;
     Win32MainView(const Win32MainView&) = delete;
     Win32MainView& operator=(const Win32MainView&) = delete;
 
-    // Events go to the presenter from here on. The presenter must go before the view does.
-    void setPresenter(app::frm_main* presenter) { m_presenter = presenter; }
-    // Runs the message loop until the window is closed for good; gives the exit code.
-    int runMessageLoop();
-
+    // Null once the window is gone.
     HWND hwnd() const { return m_window.get(); }
-    // 1440 / the screen's pixels per logical inch.
-    double twipsPerPixel() const { return m_twipsPerPixel; }
-    // A new pop-up menu with the visible drive items (ids kDriveMenuIdBase + row), in row order.
-    UniqueMenu buildDriveMenu();
+    // Runs `handler` whenever the window receives `message`: for the registered messages that the
+    // platform features around the window watch for, which would otherwise end in DefWindowProc.
+    void listen(UINT message, std::function<void()> handler);
 
-    int rowCount() override;
-    void loadRow(int n) override;
-    void unloadRow(int n) override;
-    port::IButton& cmd_CD(int index) override;
-    port::ILabel& lbl_VolumeName(int index) override;
-    port::ILabel& lbl_Drive(int index) override;
-    port::IMenuItem& Menu_Drive(int index) override;
+    void setEvents(port::IMainViewEvents* events) override { m_events = events; }
+    void setFont(const port::FontRecord& font) override;
+    port::RowControls createRow(int index) override;
 
     double Top() override;
     double Left() override;
@@ -77,51 +52,50 @@ class Win32MainView : public port::IMainView {
     void setHeight(double twips) override;
     double ScreenWidth() override;
     double ScreenHeight() override;
+    double TwipsPerPixelX() override { return m_twipsPerPixel; }
+    double TwipsPerPixelY() override { return m_twipsPerPixel; }
     std::string Caption() override;
     void setCaption(const std::string& text) override;
     bool Visible() override;
     void setVisible(bool visible) override;
+    void minimize() override;
     double TextWidth(const std::string& text) override;
-
-    void setRefreshInterval(int milliseconds) override;
-    void setRefreshEnabled(bool enabled) override;
-    void setEndEnabled(bool enabled) override;
-    // Unloads the window (the presenter's Form_Unload runs first and may cancel); once it is gone the
-    // message loop ends.
+    port::ITimer& tim_Refresh() override;
+    port::ITimer& tim_end() override;
     void close() override;
 
     class Control;
     class Button;
     class Label;
-    class MenuItem;
+    class Timer;
 
   private:
-    struct Row;
-
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR subclassId, DWORD_PTR view);
+    static LRESULT CALLBACK childProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR subclassId, DWORD_PTR view);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void keyDown(int keyCode);
-    Row* findRow(int index);
-    Row& row(int index);
-    std::unique_ptr<Row> makeRow(int index);
+    void keyDown(UINT message, WPARAM wParam, LPARAM lParam);
+    void mouseDown(WPARAM wParam, LPARAM lParam);
+    void dropFiles(HDROP drop);
+    void moveFocus(bool backwards);
+    HWND makeChild(const wchar_t* className, DWORD style, int id);
     int toPixels(double twips) const;
-    RECT windowRect();
-    void applyRefreshTimer();
+    RECT windowRect() const;
 
     HINSTANCE m_instance;
     double m_twipsPerPixel = 15.0;
-    app::frm_main* m_presenter = nullptr;
-    // Declared before the window so that they outlive it.
-    UniqueFont m_font;
+    port::IMainViewEvents* m_events = nullptr;
+    // Declared before the window so that they outlive it and its controls.
+    std::vector<UniqueFont> m_fonts; // the last one is the current font
     UniqueIcon m_bigIcon;
     UniqueIcon m_smallIcon;
     UniqueWindow m_window;
-    std::vector<std::unique_ptr<Row>> m_rows; // index = row; element 0 is the template
-    int m_refreshInterval = 1000;
-    bool m_refreshEnabled = true;
-    bool m_endEnabled = false;
+    std::unique_ptr<Timer> m_refresh;
+    std::unique_ptr<Timer> m_end;
+    std::vector<Control*> m_controls; // every live control; the presenter owns them
+    std::map<UINT, std::function<void()>> m_listeners;
+    int m_focusRow = 0;         // the row whose focused button a rebuild destroyed
+    HWND m_lastFocus = nullptr; // the focused control when the window was last deactivated
     bool m_unloading = false;
 };
 

@@ -2,6 +2,10 @@
 
 #include "win32/WideText.h"
 
+#include <winver.h>
+
+#include <vector>
+
 namespace win {
 
 namespace {
@@ -93,6 +97,23 @@ std::string Win32Process::settingsFilePath() {
 
 std::string Win32Process::launchFolder() {
     return toUtf8(folderOf(modulePath()) + L"\\");
+}
+
+port::Version Win32Process::version() {
+    const std::wstring exe = modulePath();
+    DWORD ignored = 0;
+    const DWORD size = exe.empty() ? 0 : GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+    if (size == 0)
+        return {};
+    std::vector<unsigned char> block(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoW(exe.c_str(), 0, size, block.data()) ||
+        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
+        length < sizeof(VS_FIXEDFILEINFO) || info->dwSignature != VS_FFI_SIGNATURE)
+        return {};
+    return {static_cast<int>(HIWORD(info->dwFileVersionMS)), static_cast<int>(LOWORD(info->dwFileVersionMS)),
+            static_cast<int>(HIWORD(info->dwFileVersionLS))};
 }
 
 bool Win32Process::anotherInstanceRunning() {

@@ -17,6 +17,8 @@ class Win32Process : public port::IProcess {
     std::string launchFolder() override;
     std::string shortcutExtension() override { return ".lnk"; }
     std::string title() override { return "Tavimoro"; }
+    // The file version in the executable's own version resource (major, minor, build).
+    port::Version version() override;
     bool anotherInstanceRunning() override;
     bool activateWindow(const std::string& title) override;
 

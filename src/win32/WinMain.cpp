@@ -1,20 +1,39 @@
-// The Windows program's entry: the platform services, then the portable start-up.
+// The Windows program's entry: the platform services, then the portable start-up, then the drive window
+// with the features around it until it is closed for good.
 #include "app/code_main.h"
 #include "ui/frm_main.h"
 #include "win32/Handles.h"
 #include "win32/Win32Codec.h"
+#include "win32/Win32Dialogs.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Icons.h"
 #include "win32/Win32MainView.h"
+#include "win32/Win32Menus.h"
 #include "win32/Win32MessageBox.h"
 #include "win32/Win32Process.h"
 #include "win32/Win32ScriptHost.h"
 #include "win32/Win32SpecialFolders.h"
+#include "win32/Win32TrayIcon.h"
 #include "win32/Win32Volumes.h"
+#include "win32/Win32WindowTop.h"
+
+namespace {
+
+// Runs until the quit message; gives its exit code.
+int runMessageLoop() {
+    MSG message{};
+    BOOL got = 0;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return got == 0 ? static_cast<int>(message.wParam) : 1;
+}
+
+} // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // The scripting objects and the shell's shortcut objects want a single-threaded apartment; OLE on
-    // top of it serves the main window's drag-and-drop.
+    // The scripting objects and the shell's shortcut objects want a single-threaded apartment.
     win::OleScope ole;
 
     win::Win32Process process;
@@ -35,13 +54,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win::Win32MainView view(instance);
     if (!view.hwnd())
         return 1;
-    // The presenter goes before the view: its drive records point at the view's controls.
-    app::frm_main form(program, view, icons);
-    view.setPresenter(&form);
-    form.Form_Load();
-    if (outcome == app::StartOutcome::ShowMainWindow)
-        view.setVisible(true);
-    const int exitCode = view.runMessageLoop();
-    view.setPresenter(nullptr);
-    return exitCode;
+    win::Win32TrayIcon tray(view.hwnd());
+    view.listen(tray.taskbarCreatedMessage(), [&tray] { tray.taskbarCreated(); });
+    win::Win32PopupMenu popup(view.hwnd());
+    win::Win32SystemMenu systemMenu(view.hwnd());
+    win::Win32WindowTop windowTop(view.hwnd());
+    win::Win32Dialogs dialogs(instance);
+    const port::WindowServices window{view, icons, tray, popup, systemMenu, windowTop, dialogs};
+
+    // The presenter goes before the view and the features: its drive records point at the view's controls.
+    app::frm_main form(program, window);
+    form.Start(outcome);
+    return runMessageLoop();
 }

@@ -1,18 +1,45 @@
-// Drives the program's drive window from outside, as a user would, and reports what it shows.
-//   driver dump                      the window and its controls, one line each (see below)
+// Drives the program's windows from outside, as a user would, and reports what they show.
+//   driver dump                      the drive window and its controls, one line each (see below)
 //   driver wait TEXT SECONDS         dumps until a line contains TEXT (status 1 when it never does)
 //   driver gone SECONDS              waits until no drive window exists (status 1 when one stays)
 //   driver click ROW                 a real mouse click (SendInput) on the button of a row
 //   driver key VK [ROW]              posts a key press to the button of a row, or to the window (ROW 0
 //                                    or none)
-// Lines, UTF-8, coordinates in pixels of the window's client area:
-//   window visible=1 title=T client=W,H
-//   button ROW visible=1 enabled=1 icon=1 rect=X,Y,W,H
+//   driver input TARGET KEY...       real key presses (SendInput) after bringing TARGET to the front:
+//                                    "window" (the drive window), "dialog" (the open dialog) or "none"
+//                                    (whatever has the keyboard, e.g. an open menu). A KEY is a letter or
+//                                    a name (space tab return escape home end up down left right alt),
+//                                    with "alt+" / "shift+" in front to hold those; "hold5:p" holds P
+//                                    down for five key-down messages.
+//   driver close                     the drive window's close box (WM_SYSCOMMAND SC_CLOSE)
+//   driver menu SECONDS              waits for an open pop-up menu: "menu rect=X,Y,W,H" (status 1: none)
+//   driver nomenu SECONDS            waits until no pop-up menu is open (status 1 when one stays)
+//   driver dialog CAPTION SECONDS    waits for the program's dialog with that caption and dumps it
+//   driver nodialog SECONDS          waits until no dialog of the program is shown
+//   driver press ID                  a real mouse click on the open dialog's control ID
+//   driver hover ID                  moves the mouse (SendInput) onto the open dialog's control ID
+//   driver tooltip SECONDS           waits for a shown tooltip: "tooltip text=T" (status 1: none)
+//   driver closedialog               the open dialog's close box
+//   driver msgbox TITLE SECONDS      waits for a message box with that title: "msgbox text=T" (lines
+//                                    joined by "|"); status 1 when none comes
+//   driver msgboxok TITLE            presses OK in that message box
+//   driver untray                    takes the program's icon out of the notification area behind its
+//                                    back, as a restarting shell loses it
+//   driver taskbarcreated            broadcasts the message of a newly made taskbar
+// Drive window lines, UTF-8, coordinates in pixels of the window's client area:
+//   window visible=1 client=W,H title=T
+//   placement rect=X,Y,W,H topmost=0 enabled=1 foreground=0    (screen pixels)
+//   button ROW visible=1 enabled=1 icon=1 rect=X,Y,W,H focus=0 handle=H
 //   volume ROW visible=1 rect=X,Y,W,H text=T        (lbl_VolumeName)
 //   drive ROW visible=1 rect=X,Y,W,H text=T         (lbl_Drive)
-// Element 0 of each control array (the hidden template) is left out.
+// Element 0 of each control array (the hidden template) is left out. Dialog lines:
+//   dialog caption=T client=W,H enabled=1
+//   control ID kind=frame|checkbox|button|label|image rect=X,Y,W,H checked=0 enabled=1 focus=0 text=T
 #include "win32/WideText.h"
+#include "win32/Win32Dialogs.h"
 #include "win32/Win32MainView.h"
+
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,10 +53,41 @@ HWND findWindow() {
     return FindWindowW(win::kMainWindowClass, nullptr);
 }
 
+HWND findDialog() {
+    HWND dialog = FindWindowW(win::kDialogClass, nullptr);
+    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+// The program's open pop-up menu (the system's menu window class).
+HWND findMenu() {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
 std::string windowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return win::toUtf8(text);
+}
+
+std::string rectText(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) +
+           "," + std::to_string(r.bottom - r.top);
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT childRect(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// The keyboard focus of the thread that runs a window (GetFocus only sees the caller's own thread).
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 struct Line {
@@ -37,8 +95,13 @@ struct Line {
     std::string text;
 };
 
+struct Collected {
+    HWND focus;
+    std::vector<Line> lines;
+};
+
 BOOL CALLBACK collect(HWND child, LPARAM param) {
-    auto& lines = *reinterpret_cast<std::vector<Line>*>(param);
+    auto& collected = *reinterpret_cast<Collected*>(param);
     const int id = GetDlgCtrlID(child);
     const char* kind = nullptr;
     int row = 0;
@@ -48,31 +111,27 @@ BOOL CALLBACK collect(HWND child, LPARAM param) {
     } else if (id > win::kVolumeLabelIdBase && id < win::kDriveLabelIdBase) {
         kind = "volume";
         row = id - win::kVolumeLabelIdBase;
-    } else if (id > win::kDriveLabelIdBase && id < win::kDriveMenuIdBase) {
+    } else if (id > win::kDriveLabelIdBase && id < win::kRowIdEnd) {
         kind = "drive";
         row = id - win::kDriveLabelIdBase;
     }
     if (!kind)
         return TRUE;
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    char head[200];
-    std::snprintf(head, sizeof head, "%s %d visible=%d", kind, row,
-                  (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) ? 1 : 0);
-    char rect[100];
-    std::snprintf(rect, sizeof rect, "rect=%ld,%ld,%ld,%ld", r.left, r.top, r.right - r.left,
-                  r.bottom - r.top);
-    std::string line = head;
+    std::string line = std::string(kind) + " " + std::to_string(row) +
+                       " visible=" + ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) ? "1" : "0");
+    const std::string rect = "rect=" + rectText(childRect(child));
     if (kind[0] == 'b') {
         const bool icon = SendMessageW(child, BM_GETIMAGE, IMAGE_ICON, 0) != 0;
+        char handle[40];
+        std::snprintf(handle, sizeof handle, "%p", static_cast<void*>(child));
         line += std::string(" enabled=") + (IsWindowEnabled(child) ? "1" : "0") +
-                " icon=" + (icon ? "1" : "0") + " " + rect;
+                " icon=" + (icon ? "1" : "0") + " " + rect +
+                " focus=" + (collected.focus == child ? "1" : "0") + " handle=" + handle;
     } else {
-        line += std::string(" ") + rect + " text=" + windowText(child);
+        line += " " + rect + " text=" + windowText(child);
     }
     const int kindOrder = kind[0] == 'b' ? 0 : kind[0] == 'v' ? 1 : 2;
-    lines.push_back({row * 3 + kindOrder, line});
+    collected.lines.push_back({row * 3 + kindOrder, line});
     return TRUE;
 }
 
@@ -83,18 +142,58 @@ std::vector<std::string> dump() {
         return result;
     RECT client{};
     GetClientRect(window, &client);
-    char head[100];
-    std::snprintf(head, sizeof head,
-                  "window visible=%d client=%ld,%ld title=", IsWindowVisible(window) ? 1 : 0, client.right,
-                  client.bottom);
-    result.push_back(head + windowText(window));
-    std::vector<Line> lines;
-    EnumChildWindows(window, collect, reinterpret_cast<LPARAM>(&lines));
-    std::stable_sort(lines.begin(), lines.end(),
+    result.push_back("window visible=" + std::string(IsWindowVisible(window) ? "1" : "0") +
+                     " client=" + std::to_string(client.right) + "," + std::to_string(client.bottom) +
+                     " title=" + windowText(window));
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    const bool topmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    result.push_back("placement rect=" + rectText(outer) + " topmost=" + (topmost ? "1" : "0") +
+                     " enabled=" + (IsWindowEnabled(window) ? "1" : "0") +
+                     " foreground=" + (GetForegroundWindow() == window ? "1" : "0"));
+    Collected collected{focusOf(window), {}};
+    EnumChildWindows(window, collect, reinterpret_cast<LPARAM>(&collected));
+    std::stable_sort(collected.lines.begin(), collected.lines.end(),
                      [](const Line& a, const Line& b) { return a.order < b.order; });
-    for (const Line& line : lines)
+    for (const Line& line : collected.lines)
         result.push_back(line.text);
     return result;
+}
+
+const char* dialogKind(HWND control) {
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    if (_wcsicmp(className, L"Static") == 0)
+        return (style & SS_TYPEMASK) == SS_OWNERDRAW ? "image" : "label";
+    switch (style & BS_TYPEMASK) {
+    case BS_GROUPBOX:
+        return "frame";
+    case BS_AUTOCHECKBOX:
+    case BS_CHECKBOX:
+        return "checkbox";
+    default:
+        return "button";
+    }
+}
+
+std::vector<std::string> dumpDialog(HWND dialog) {
+    std::vector<std::string> lines;
+    RECT client{};
+    GetClientRect(dialog, &client);
+    lines.push_back("dialog caption=" + windowText(dialog) + " client=" + std::to_string(client.right) + "," +
+                    std::to_string(client.bottom) + " enabled=" + (IsWindowEnabled(dialog) ? "1" : "0"));
+    const HWND focus = focusOf(dialog);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const char* kind = dialogKind(c);
+        const bool checked =
+            std::string(kind) == "checkbox" && SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        lines.push_back("control " + std::to_string(GetDlgCtrlID(c)) + " kind=" + kind +
+                        " rect=" + rectText(childRect(c)) + " checked=" + (checked ? "1" : "0") +
+                        " enabled=" + (IsWindowEnabled(c) ? "1" : "0") +
+                        " focus=" + (focus == c ? "1" : "0") + " text=" + windowText(c));
+    }
+    return lines;
 }
 
 void print(const std::vector<std::string>& lines) {
@@ -103,20 +202,30 @@ void print(const std::vector<std::string>& lines) {
     std::fflush(stdout);
 }
 
-HWND rowButton(HWND window, int row) {
-    return GetDlgItem(window, win::kButtonIdBase + row);
+// Polls `found` every 100 ms for up to `seconds`; true once it holds.
+template <class Found> bool waitFor(double seconds, Found found) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        if (found())
+            return true;
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(100);
+    }
 }
 
-int click(int row) {
-    HWND window = findWindow();
-    HWND button = window ? rowButton(window, row) : nullptr;
-    if (!button) {
-        std::fprintf(stderr, "driver: no button in row %d\n", row);
-        return 1;
-    }
-    SetForegroundWindow(window);
+// The system's tooltip control, while one shows.
+HWND findTooltip() {
+    HWND tip = FindWindowW(L"tooltips_class32", nullptr);
+    while (tip && !IsWindowVisible(tip))
+        tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr);
+    return tip;
+}
+
+// A real left click at the centre of a window, or only the mouse moved there.
+int clickAt(HWND target, bool click = true) {
     RECT r{};
-    GetWindowRect(button, &r);
+    GetWindowRect(target, &r);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     INPUT inputs[3]{};
@@ -129,12 +238,24 @@ int click(int row) {
     }
     inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
     inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    return SendInput(3, inputs, sizeof(INPUT)) == 3 ? 0 : 1;
+    const UINT count = click ? 3 : 1;
+    return SendInput(count, inputs, sizeof(INPUT)) == count ? 0 : 1;
+}
+
+int click(int row) {
+    HWND window = findWindow();
+    HWND button = window ? GetDlgItem(window, win::kButtonIdBase + row) : nullptr;
+    if (!button) {
+        std::fprintf(stderr, "driver: no button in row %d\n", row);
+        return 1;
+    }
+    SetForegroundWindow(window);
+    return clickAt(button);
 }
 
 int key(int virtualKey, int row) {
     HWND window = findWindow();
-    HWND target = window && row > 0 ? rowButton(window, row) : window;
+    HWND target = window && row > 0 ? GetDlgItem(window, win::kButtonIdBase + row) : window;
     if (!target) {
         std::fprintf(stderr, "driver: no window for the key\n");
         return 1;
@@ -147,10 +268,122 @@ int key(int virtualKey, int row) {
 }
 
 // A key given as one letter or digit ("D"), or as a number ("0x20", "32").
-int virtualKeyOf(const wchar_t* text) {
-    if (text[0] && !text[1] && iswalnum(text[0]))
+int virtualKeyOf(const std::wstring& text) {
+    if (text.size() == 1 && iswalnum(text[0]))
         return static_cast<int>(towupper(text[0]));
-    return static_cast<int>(std::wcstol(text, nullptr, 0));
+    struct Named {
+        const wchar_t* name;
+        int key;
+    };
+    static const Named names[] = {{L"space", VK_SPACE},   {L"tab", VK_TAB},   {L"return", VK_RETURN},
+                                  {L"escape", VK_ESCAPE}, {L"home", VK_HOME}, {L"end", VK_END},
+                                  {L"up", VK_UP},         {L"down", VK_DOWN}, {L"left", VK_LEFT},
+                                  {L"right", VK_RIGHT},   {L"alt", VK_MENU},  {L"shift", VK_SHIFT}};
+    for (const Named& n : names)
+        if (text == n.name)
+            return n.key;
+    return static_cast<int>(std::wcstol(text.c_str(), nullptr, 0));
+}
+
+INPUT keyInput(int virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(virtualKey);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC));
+    switch (virtualKey) {
+    case VK_HOME:
+    case VK_END:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_LEFT:
+    case VK_RIGHT:
+        input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+        break;
+    default:
+        break;
+    }
+    if (up)
+        input.ki.dwFlags |= KEYEVENTF_KEYUP;
+    return input;
+}
+
+// One KEY of the input command: modifiers held around a key, or a held key.
+bool sendKey(std::wstring keyText) {
+    int downs = 1;
+    if (keyText.rfind(L"hold", 0) == 0 && keyText.find(L':') != std::wstring::npos) {
+        downs = static_cast<int>(std::wcstol(keyText.c_str() + 4, nullptr, 10));
+        keyText = keyText.substr(keyText.find(L':') + 1);
+    }
+    std::vector<int> modifiers;
+    for (std::size_t plus; (plus = keyText.find(L'+')) != std::wstring::npos && plus + 1 < keyText.size();) {
+        modifiers.push_back(virtualKeyOf(keyText.substr(0, plus)));
+        keyText = keyText.substr(plus + 1);
+    }
+    const int key = virtualKeyOf(keyText);
+    if (key <= 0 || downs < 1)
+        return false;
+    std::vector<INPUT> inputs;
+    for (int m : modifiers)
+        inputs.push_back(keyInput(m, false));
+    for (int i = 0; i < downs; ++i)
+        inputs.push_back(keyInput(key, false)); // the system marks each later one as a repeat
+    inputs.push_back(keyInput(key, true));
+    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m)
+        inputs.push_back(keyInput(*m, true));
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Sleep(50); // lets the program take the keys before the next ones
+    return sent == inputs.size();
+}
+
+int input(const std::wstring& target, int count, wchar_t** keys) {
+    HWND front = target == L"window" ? findWindow() : target == L"dialog" ? findDialog() : nullptr;
+    if (target != L"none") {
+        if (!front) {
+            std::fprintf(stderr, "driver: no %ls to type into\n", target.c_str());
+            return 1;
+        }
+        SetForegroundWindow(front);
+        Sleep(100);
+    }
+    for (int i = 0; i < count; ++i)
+        if (!sendKey(keys[i])) {
+            std::fprintf(stderr, "driver: cannot send key [%ls]\n", keys[i]);
+            return 1;
+        }
+    return 0;
+}
+
+HWND findMessageBox(const std::wstring& title) {
+    HWND box = FindWindowW(L"#32770", title.c_str());
+    return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+std::string messageBoxText(HWND box) {
+    std::string text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(c, className, 16);
+        if (_wcsicmp(className, L"Static") != 0 || GetWindowTextLengthW(c) == 0)
+            continue;
+        std::string part = windowText(c);
+        for (std::size_t at; (at = part.find("\r\n")) != std::string::npos;)
+            part.replace(at, 2, "|");
+        text += part;
+    }
+    return text;
+}
+
+// The notification-area icon of the drive window, as the program adds it (uID 1).
+NOTIFYICONDATAW trayRecord() {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = findWindow();
+    data.uID = 1;
+    return data;
+}
+
+double seconds(const wchar_t* text) {
+    return std::wcstod(text, nullptr);
 }
 
 } // namespace
@@ -164,40 +397,101 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"wait" && argc == 4) {
         const std::string wanted = win::toUtf8(argv[2]);
-        const ULONGLONG deadline =
-            GetTickCount64() + static_cast<ULONGLONG>(std::wcstod(argv[3], nullptr) * 1000);
         std::vector<std::string> lines;
-        for (;;) {
+        const bool found = waitFor(seconds(argv[3]), [&] {
             lines = dump();
-            if (std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-                    return line.find(wanted) != std::string::npos;
-                })) {
-                print(lines);
-                return 0;
-            }
-            if (GetTickCount64() > deadline)
-                break;
-            Sleep(100);
-        }
+            return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                return line.find(wanted) != std::string::npos;
+            });
+        });
         print(lines);
-        std::fprintf(stderr, "driver: no line with [%s]\n", wanted.c_str());
-        return 1;
+        if (!found)
+            std::fprintf(stderr, "driver: no line with [%s]\n", wanted.c_str());
+        return found ? 0 : 1;
     }
-    if (command == L"gone" && argc == 3) {
-        const ULONGLONG deadline =
-            GetTickCount64() + static_cast<ULONGLONG>(std::wcstod(argv[2], nullptr) * 1000);
-        while (findWindow()) {
-            if (GetTickCount64() > deadline)
-                return 1;
-            Sleep(100);
-        }
-        return 0;
-    }
+    if (command == L"gone" && argc == 3)
+        return waitFor(seconds(argv[2]), [] { return findWindow() == nullptr; }) ? 0 : 1;
     if (command == L"click" && argc == 3)
         return click(static_cast<int>(std::wcstol(argv[2], nullptr, 10)));
     if (command == L"key" && (argc == 3 || argc == 4))
         return key(virtualKeyOf(argv[2]),
                    argc == 4 ? static_cast<int>(std::wcstol(argv[3], nullptr, 10)) : 0);
-    std::fputs("usage: driver dump | wait TEXT SECONDS | gone SECONDS | click ROW | key VK [ROW]\n", stderr);
+    if (command == L"input" && argc >= 4)
+        return input(argv[2], argc - 3, argv + 3);
+    if (command == L"close" && argc == 2) {
+        HWND window = findWindow();
+        return window && PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+    }
+    if (command == L"menu" && argc == 3) {
+        if (!waitFor(seconds(argv[2]), [] { return findMenu() != nullptr; }))
+            return 1;
+        RECT r{};
+        GetWindowRect(findMenu(), &r);
+        print({"menu rect=" + rectText(r)});
+        return 0;
+    }
+    if (command == L"nomenu" && argc == 3)
+        return waitFor(seconds(argv[2]), [] { return findMenu() == nullptr; }) ? 0 : 1;
+    if (command == L"dialog" && argc == 4) {
+        const std::wstring caption = argv[2];
+        HWND dialog = nullptr;
+        const bool found = waitFor(seconds(argv[3]), [&] {
+            dialog = findDialog();
+            return dialog && win::toWide(windowText(dialog)) == caption;
+        });
+        if (dialog)
+            print(dumpDialog(dialog));
+        return found ? 0 : 1;
+    }
+    if (command == L"nodialog" && argc == 3)
+        return waitFor(seconds(argv[2]), [] { return findDialog() == nullptr; }) ? 0 : 1;
+    if ((command == L"press" || command == L"hover") && argc == 3) {
+        HWND dialog = findDialog();
+        HWND control =
+            dialog ? GetDlgItem(dialog, static_cast<int>(std::wcstol(argv[2], nullptr, 10))) : nullptr;
+        if (!control)
+            return 1;
+        SetForegroundWindow(dialog);
+        return clickAt(control, command == L"press");
+    }
+    if (command == L"tooltip" && argc == 3) {
+        if (!waitFor(seconds(argv[2]), [] { return findTooltip() != nullptr; }))
+            return 1;
+        // A tooltip answers WM_GETTEXT with the tip it shows, but not WM_GETTEXTLENGTH.
+        wchar_t text[512] = {};
+        SendMessageW(findTooltip(), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+        print({"tooltip text=" + win::toUtf8(text)});
+        return 0;
+    }
+    if (command == L"closedialog" && argc == 2) {
+        HWND dialog = findDialog();
+        return dialog && PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+    }
+    if (command == L"msgbox" && argc == 4) {
+        HWND box = nullptr;
+        if (!waitFor(seconds(argv[3]), [&] { return (box = findMessageBox(argv[2])) != nullptr; }))
+            return 1;
+        print({"msgbox text=" + messageBoxText(box)});
+        return 0;
+    }
+    if (command == L"msgboxok" && argc == 3) {
+        HWND box = findMessageBox(argv[2]);
+        return box && PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)))
+                   ? 0
+                   : 1;
+    }
+    if (command == L"untray" && argc == 2) {
+        NOTIFYICONDATAW data = trayRecord();
+        return data.hWnd && Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+    }
+    if (command == L"taskbarcreated" && argc == 2)
+        return SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
+    std::fputs(
+        "usage: driver dump | wait TEXT SECONDS | gone SECONDS | click ROW | key VK [ROW] |\n"
+        "       input TARGET KEY... | close | menu SECONDS | nomenu SECONDS | dialog CAPTION SECONDS |\n"
+        "       nodialog SECONDS | press ID | hover ID | tooltip SECONDS | closedialog |\n"
+        "       msgbox TITLE SECONDS | msgboxok TITLE | untray | taskbarcreated\n",
+        stderr);
     return 2;
 }

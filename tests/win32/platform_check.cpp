@@ -252,6 +252,9 @@ void checkProcess() {
     std::string folder = exe.substr(0, exe.rfind('\\') + 1);
     checkEqual(process.launchFolder(), folder, "launchFolder");
     checkEqual(process.settingsFilePath(), folder + "platform_check.ini", "settingsFilePath");
+    const port::Version version = process.version();
+    check(version.major == 0 && version.minor == 0 && version.revision == 0,
+          "a program without a version resource has no version numbers");
     check(!process.anotherInstanceRunning(), "the first instance");
     check(!process.anotherInstanceRunning(), "the first instance, asked again");
     win::Win32Process second;

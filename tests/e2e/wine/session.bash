@@ -1,6 +1,7 @@
 # Shared by the Wine end-to-end scripts (sourced, not run): a display and a throwaway Wine prefix of their
-# own, removed again when the script ends. Sets SOURCE_DIR, WIN_BUILD, ARTIFACT_DIR, WORK, DISPLAY,
-# WINEPREFIX and C (the prefix's drive C:).
+# own, removed again when the script ends, and the helpers the scripts share (fonts, a system tray, the
+# test driver). Sets SOURCE_DIR, WIN_BUILD, ARTIFACT_DIR, WORK, DISPLAY, WINEPREFIX and C (the prefix's
+# drive C:).
 #
 # Environment: TAVIMORO_WIN_BUILD (the Windows build folder), TAVIMORO_SOURCE_DIR (the source tree),
 # TAVIMORO_ARTIFACT_DIR (where screenshots go; default: the Windows build folder's "artifacts").
@@ -32,6 +33,7 @@ wine_session_start() {
     done
     WORK=$(mktemp -d /tmp/tavimoro-wine.XXXXXX)
     XVFB_PID=""
+    TRAYER_PID=""
     trap wine_session_end EXIT
 
     # Xvfb picks a free display number and writes it to fd 3.
@@ -66,6 +68,7 @@ wine_session_start() {
 wine_session_end() {
     local status=$?
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+    if [ -n "${TRAYER_PID:-}" ]; then kill "$TRAYER_PID" 2>/dev/null || true; fi
     if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
     if [ $status -eq 0 ]; then
         rm -rf "$WORK"
@@ -73,3 +76,97 @@ wine_session_end() {
         echo "the Wine prefix and logs are kept in $WORK" >&2
     fi
 }
+
+# wine_japanese_fonts: fonts as a Japanese system has them. IPA's P Gothic is metric-compatible with the
+# labels' font (other Japanese fonts are taller and clip the descenders), IPA's P Mincho stands in for the
+# about box's serif face; under a Japanese locale Wine knows them by their Japanese family names. The
+# caption's close box needs Wine's own Marlett, which this packaging of Wine does not register in a new
+# prefix.
+wine_japanese_fonts() {
+    local gothic='IPAPGothic' mincho='IPAPMincho' face marlett
+    if [[ ${LANG:-} == ja_JP* ]]; then
+        gothic='IPA Pゴシック'
+        mincho='IPA P明朝'
+    fi
+    if fc-list 2>/dev/null | grep 'IPAPGothic' >/dev/null; then
+        for face in 'ＭＳ Ｐゴシック' 'MS UI Gothic'; do
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$gothic" /f >>"$WORK/reg.log" 2>&1 ||
+                fail "could not set a font replacement (see $WORK/reg.log)"
+        done
+    else
+        echo "note: fonts-ipafont-gothic is missing; the labels' descenders may be clipped" >&2
+    fi
+    if fc-list 2>/dev/null | grep 'IPAPMincho' >/dev/null; then
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐ明朝' /d "$mincho" /f >>"$WORK/reg.log" 2>&1 ||
+            fail "could not set a font replacement (see $WORK/reg.log)"
+    else
+        echo "note: fonts-ipafont-mincho is missing; the about box falls back to another face" >&2
+    fi
+    for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
+        [ -f "$marlett" ] && cp "$marlett" "$C/windows/Fonts/" && break
+    done
+    return 0
+}
+
+# wine_unmanaged: Wine draws every window's frame itself and never waits for a window manager that is not
+# there (each hidden window would otherwise cost a second's wait).
+wine_unmanaged() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WORK/reg.log" 2>&1 ||
+        fail "could not make Wine's windows unmanaged (see $WORK/reg.log)"
+}
+
+# tray_start: an XEmbed system tray (trayer) at the top right of the screen, then a restart of Wine so that
+# its tray side docks into it. Sets PANEL, the tray's X window.
+tray_start() {
+    command -v trayer >/dev/null || fail "trayer is not installed"
+    trayer --edge top --align right --widthtype pixel --width 200 --heighttype pixel --height 24 \
+        >"$WORK/trayer.log" 2>&1 &
+    TRAYER_PID=$!
+    PANEL=""
+    for _ in $(seq 1 50); do
+        PANEL=$(xwininfo -root -tree 2>/dev/null | awk '/"panel"/ {print $1; exit}')
+        [ -n "$PANEL" ] && break
+        sleep 0.1
+    done
+    [ -n "$PANEL" ] || fail "trayer did not start (see $WORK/trayer.log)"
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+}
+
+# tray_icons: how many of Wine's icons are docked in the tray (Wine's tray side runs in explorer.exe).
+tray_icons() {
+    xwininfo -id "$PANEL" -tree 2>/dev/null | grep -c '"explorer.exe"' || true
+}
+
+# tray_wait COUNT: waits up to 20 s for that many docked icons.
+tray_wait() {
+    for _ in $(seq 1 100); do
+        [ "$(tray_icons)" = "$1" ] && return 0
+        sleep 0.2
+    done
+    fail "the tray holds $(tray_icons) icons, not $1"
+}
+
+# tray_icon_centre: "X Y" of the first docked icon's centre on the screen.
+tray_icon_centre() {
+    xwininfo -id "$PANEL" -tree 2>/dev/null | grep -m1 '"explorer.exe"' |
+        sed -E 's/.* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+).*/\1 \2 \3 \4/' |
+        awk '{print $3 + int($1 / 2), $4 + int($2 / 2)}'
+}
+
+# drv ARGS...: the test driver (tests/win32/driver.exe, copied to C:\tools), its output without CRs.
+drv() { wine 'C:\tools\driver.exe' "$@" 2>>"$WORK/driver.log" | tr -d '\r'; }
+
+# expect TEXT...: waits up to 10 s for a driver dump in which each TEXT is part of a line.
+expect() {
+    local text
+    for text in "$@"; do
+        drv wait "$text" 10 >"$WORK/dump.txt" || {
+            cat "$WORK/dump.txt" >&2
+            fail "the window never showed [$text]"
+        }
+    done
+}
+
+# field LINE NAME: a key=value field of a driver line.
+field() { sed -nE "s/.*[ ^]$2=([^ ]*).*/\1/p" <<<"$1"; }

@@ -22,23 +22,7 @@ cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
 cp "$DRIVER_EXE" "$MOUNT_EXE" "$C/tools/"
 INI=$C/tavi/tavimoro.ini
 
-# Fonts as a Japanese system has them. IPA's P Gothic is metric-compatible with the labels' font (other
-# Japanese fonts are taller and clip the descenders); under a Japanese locale Wine knows it by its
-# Japanese family name. The caption's close box needs Wine's own Marlett, which this packaging of Wine
-# does not register in a new prefix.
-if fc-list 2>/dev/null | grep 'IPAPGothic' >/dev/null; then
-    ipa='IPAPGothic'
-    [[ ${LANG:-} == ja_JP* ]] && ipa='IPA Pゴシック'
-    for face in 'ＭＳ Ｐゴシック' 'MS UI Gothic'; do
-        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$ipa" /f >>"$WORK/reg.log" 2>&1 ||
-            fail "could not set a font replacement (see $WORK/reg.log)"
-    done
-else
-    echo "note: fonts-ipafont-gothic is missing; the labels' descenders may be clipped" >&2
-fi
-for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
-    [ -f "$marlett" ] && cp "$marlett" "$C/windows/Fonts/" && break
-done
+wine_japanese_fonts
 
 step "three empty CD-ROM drives M:, N:, O:"
 for letter in m n o; do
@@ -66,17 +50,6 @@ convert -size 32x32 xc:none -fill '#c83232' -draw 'circle 16,16 16,2' -fill none
     -draw 'circle 16,16 16,11' -fill white -draw 'circle 16,16 16,12' "$WORK/discs/two/disc.ico"
 make_disc plain 'データ'
 
-drv() { wine 'C:\tools\driver.exe' "$@" 2>>"$WORK/driver.log" | tr -d '\r'; }
-# expect TEXT...: waits up to 10 s for a dump in which each TEXT is part of a line.
-expect() {
-    local text
-    for text in "$@"; do
-        drv wait "$text" 10 >"$WORK/dump.txt" || {
-            cat "$WORK/dump.txt" >&2
-            fail "the window never showed [$text]"
-        }
-    done
-}
 # mount LETTER DISC: puts a disc into a drive (DISC "empty": takes it out).
 mount() {
     local folder=$WORK/discs/$2
@@ -85,8 +58,6 @@ mount() {
 }
 # line KIND ROW: the driver's line for one control.
 line() { drv dump | grep -m1 "^$1 $2 " || true; }
-# field LINE NAME: a key=value field of a line.
-field() { sed -nE "s/.*[ ^]$2=([^ ]*).*/\1/p" <<<"$1"; }
 ini_value() { sed -n "s/^$1=//p" "$INI" | tr -d '\r'; }
 
 step "first run: every CD-ROM drive is registered, one row each"

@@ -1,0 +1,414 @@
+#include "win32/Win32Dialogs.h"
+
+#include "win32/GuiHandles.h"
+#include "win32/WideText.h"
+#include "win32/Win32Icons.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace win {
+namespace {
+
+constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kDialogExStyle = 0;
+// The standard font of the program's windows, where a control names none of its own.
+constexpr wchar_t kStandardFontName[] = L"ＭＳ Ｐゴシック";
+constexpr double kStandardFontPoints = 9;
+
+using port::ControlKind;
+
+bool takesFocus(const port::ControlLayout& control) {
+    return control.tabIndex >= 0 &&
+           (control.kind == ControlKind::CheckBox || control.kind == ControlKind::Button);
+}
+
+class Win32Dialog : public port::IDialog {
+  public:
+    Win32Dialog(HINSTANCE instance, const port::DialogLayout& layout, port::IDialogEvents& events);
+    ~Win32Dialog() override = default;
+    Win32Dialog(const Win32Dialog&) = delete;
+    Win32Dialog& operator=(const Win32Dialog&) = delete;
+
+    bool Value(int control) override;
+    void setValue(int control, bool checked) override;
+    void setEnabled(int control, bool enabled) override;
+    void setCaption(int control, const std::string& text) override;
+    void showModal() override;
+    void unload() override;
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  private:
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND control(int index) const;
+    int toPixels(double twips) const { return static_cast<int>(std::lround(twips / m_twipsPerPixel)); }
+    HFONT makeFont(const wchar_t* name, double points, bool bold);
+    void createControls(HINSTANCE instance);
+    void addTooltips();
+    // The keys the dialog handles itself; true when the message is used up.
+    bool handleKey(const MSG& message);
+    void moveFocus(bool backwards);
+    void focusFirst();
+    void drawImage(const DRAWITEMSTRUCT& item);
+    void centre();
+
+    const port::DialogLayout& m_layout;
+    port::IDialogEvents& m_events;
+    double m_twipsPerPixel = 15;
+    // Declared before the window so that they outlive it.
+    std::vector<UniqueFont> m_fonts;
+    UniqueIcon m_bigIcon;
+    UniqueIcon m_smallIcon;
+    UniqueWindow m_window;
+    UniqueWindow m_tooltips;      // owned by the dialog window, so it goes first
+    std::vector<HWND> m_controls; // by layout index; children that go with the window
+    std::vector<int> m_tabOrder;  // layout indexes of the controls that take focus, in tab order
+    HWND m_lastFocus = nullptr;
+    bool m_done = false;
+};
+
+Win32Dialog::Win32Dialog(HINSTANCE instance, const port::DialogLayout& layout, port::IDialogEvents& events)
+    : m_layout(layout), m_events(events) {
+    {
+        WindowDC screen(nullptr, nullptr);
+        const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+        m_twipsPerPixel = 1440.0 / (dpi > 0 ? dpi : 96);
+    }
+    m_bigIcon = loadProgramIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+    m_smallIcon = loadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+
+    RECT outer{0, 0, toPixels(layout.clientWidth), toPixels(layout.clientHeight)};
+    AdjustWindowRectEx(&outer, kDialogStyle, FALSE, kDialogExStyle);
+    m_window.reset(CreateWindowExW(kDialogExStyle, kDialogClass, toWide(layout.caption).c_str(), kDialogStyle,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                                   outer.bottom - outer.top, nullptr, nullptr, instance, this));
+    if (!m_window)
+        return;
+    SendMessageW(m_window.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
+    SendMessageW(m_window.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
+    createControls(instance);
+    addTooltips();
+}
+
+HFONT Win32Dialog::makeFont(const wchar_t* name, double points, bool bold) {
+    const double pixelsPerPoint = 20.0 / m_twipsPerPixel; // 1 point = 20 twips
+    m_fonts.emplace_back(CreateFontW(-static_cast<int>(std::lround(points * pixelsPerPoint)), 0, 0, 0,
+                                     bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     DEFAULT_PITCH | FF_DONTCARE, name));
+    return m_fonts.back().get();
+}
+
+void Win32Dialog::createControls(HINSTANCE instance) {
+    const HFONT standard = makeFont(kStandardFontName, kStandardFontPoints, false);
+    SendMessageW(m_window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(standard), FALSE);
+    // Created in layout order, each frame before the boxes inside it, so that the boxes lie above it.
+    for (std::size_t i = 0; i < m_layout.controls.size(); ++i) {
+        const port::ControlLayout& c = m_layout.controls[i];
+        double left = c.left;
+        double top = c.top;
+        if (c.container >= 0 && static_cast<std::size_t>(c.container) < m_layout.controls.size()) {
+            left += m_layout.controls[static_cast<std::size_t>(c.container)].left;
+            top += m_layout.controls[static_cast<std::size_t>(c.container)].top;
+        }
+        const wchar_t* className = L"BUTTON";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        switch (c.kind) {
+        case ControlKind::Frame:
+            style |= BS_GROUPBOX;
+            break;
+        case ControlKind::CheckBox:
+            // A text too long for its line wraps rather than being cut.
+            style |= BS_AUTOCHECKBOX | BS_MULTILINE | WS_TABSTOP;
+            break;
+        case ControlKind::Button:
+            style |= BS_PUSHBUTTON | WS_TABSTOP;
+            break;
+        case ControlKind::Label:
+            className = L"STATIC";
+            style |= SS_NOPREFIX | (c.align == port::TextAlign::Right ? SS_RIGHT : SS_LEFT);
+            break;
+        case ControlKind::Image:
+            className = L"STATIC";
+            style |= SS_OWNERDRAW;
+            break;
+        }
+        const int id = kDialogControlIdBase + static_cast<int>(i);
+        HWND child = CreateWindowExW(0, className, toWide(c.caption).c_str(), style, toPixels(left),
+                                     toPixels(top), toPixels(c.width), toPixels(c.height), m_window.get(),
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        const HFONT font = c.fontName ? makeFont(toWide(c.fontName).c_str(), c.fontPoints, c.bold) : standard;
+        if (child)
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        m_controls.push_back(child);
+        if (takesFocus(c))
+            m_tabOrder.push_back(static_cast<int>(i));
+    }
+    std::stable_sort(m_tabOrder.begin(), m_tabOrder.end(), [this](int a, int b) {
+        return m_layout.controls[static_cast<std::size_t>(a)].tabIndex <
+               m_layout.controls[static_cast<std::size_t>(b)].tabIndex;
+    });
+}
+
+void Win32Dialog::addTooltips() {
+    m_tooltips.reset(CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window.get(), nullptr, nullptr, nullptr));
+    if (!m_tooltips)
+        return;
+    for (std::size_t i = 0; i < m_layout.controls.size(); ++i) {
+        const port::ControlLayout& c = m_layout.controls[i];
+        if (!c.tooltip || !*c.tooltip || !m_controls[i])
+            continue;
+        std::wstring text = toWide(c.tooltip);
+        TTTOOLINFOW tool{};
+        // The size the first common controls understand; later versions take it as well.
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_window.get();
+        tool.uId = reinterpret_cast<UINT_PTR>(m_controls[i]);
+        tool.lpszText = text.data(); // copied by the control
+        SendMessageW(m_tooltips.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+HWND Win32Dialog::control(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= m_controls.size())
+        return nullptr;
+    return m_controls[static_cast<std::size_t>(index)];
+}
+
+bool Win32Dialog::Value(int index) {
+    HWND box = control(index);
+    return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32Dialog::setValue(int index, bool checked) {
+    if (HWND box = control(index))
+        SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32Dialog::setEnabled(int index, bool enabled) {
+    if (HWND c = control(index))
+        EnableWindow(c, enabled);
+}
+
+void Win32Dialog::setCaption(int index, const std::string& text) {
+    if (HWND c = control(index))
+        SetWindowTextW(c, toWide(text).c_str());
+}
+
+void Win32Dialog::unload() {
+    m_done = true;
+    // Wakes the modal loop should it be waiting.
+    if (m_window)
+        PostMessageW(m_window.get(), WM_NULL, 0, 0);
+}
+
+void Win32Dialog::centre() {
+    RECT area{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
+        area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT r{};
+    GetWindowRect(m_window.get(), &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    SetWindowPos(m_window.get(), nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Dialog::focusFirst() {
+    for (int index : m_tabOrder) {
+        HWND c = control(index);
+        if (c && IsWindowEnabled(c)) {
+            SetFocus(c);
+            return;
+        }
+    }
+    SetFocus(m_window.get());
+}
+
+void Win32Dialog::moveFocus(bool backwards) {
+    std::vector<HWND> order;
+    for (int index : m_tabOrder)
+        if (HWND c = control(index); c && IsWindowEnabled(c) && IsWindowVisible(c))
+            order.push_back(c);
+    if (order.empty())
+        return;
+    const auto count = static_cast<std::ptrdiff_t>(order.size());
+    const auto at = std::find(order.begin(), order.end(), GetFocus());
+    std::ptrdiff_t next = backwards ? count - 1 : 0;
+    if (at != order.end())
+        next = ((at - order.begin()) + (backwards ? count - 1 : 1)) % count;
+    SetFocus(order[static_cast<std::size_t>(next)]);
+}
+
+bool Win32Dialog::handleKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN ||
+        (message.hwnd != m_window.get() && !IsChild(m_window.get(), message.hwnd)))
+        return false;
+    switch (message.wParam) {
+    case VK_TAB:
+        moveFocus(GetKeyState(VK_SHIFT) < 0);
+        return true;
+    case VK_RETURN: {
+        // Enter presses the focused button, and only a button: neither is the dialog's default.
+        HWND focus = GetFocus();
+        for (std::size_t i = 0; i < m_controls.size(); ++i)
+            if (m_controls[i] == focus && m_layout.controls[i].kind == ControlKind::Button)
+                m_events.Click(static_cast<int>(i));
+        return true;
+    }
+    case VK_ESCAPE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Win32Dialog::showModal() {
+    if (!m_window)
+        return;
+    m_done = false;
+    // The program's other windows take no input meanwhile; their timers go on in the loop below.
+    struct Others {
+        HWND dialog;
+        std::vector<HWND> disabled;
+    } others{m_window.get(), {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& o = *reinterpret_cast<Others*>(data);
+            wchar_t className[8] = {};
+            GetClassNameW(window, className, 8);
+            // The system's input-method windows of the thread are no windows of the program.
+            if (window != o.dialog && GetWindow(window, GW_OWNER) != o.dialog && IsWindowEnabled(window) &&
+                std::wstring(className) != L"IME") {
+                EnableWindow(window, FALSE);
+                o.disabled.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&others));
+
+    centre();
+    ShowWindow(m_window.get(), SW_SHOW);
+    SetForegroundWindow(m_window.get());
+    focusFirst();
+
+    MSG message{};
+    while (!m_done) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: the outer loop must see the quit message as well.
+            if (got == 0)
+                PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (handleKey(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+
+    // The others first, so that the activation goes back to them and not to another program.
+    for (auto it = others.disabled.rbegin(); it != others.disabled.rend(); ++it)
+        if (IsWindow(*it))
+            EnableWindow(*it, TRUE);
+    if (m_window)
+        ShowWindow(m_window.get(), SW_HIDE);
+}
+
+void Win32Dialog::drawImage(const DRAWITEMSTRUCT& item) {
+    // The image control always shows the program's icon, stretched to the control's size.
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, m_bigIcon.get(),
+               item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top, 0, nullptr,
+               DI_NORMAL);
+}
+
+LRESULT CALLBACK Win32Dialog::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* dialog = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!dialog || !dialog->m_window)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return dialog->handle(message, wParam, lParam);
+}
+
+LRESULT Win32Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = m_window.get();
+    switch (message) {
+    case WM_COMMAND: {
+        const int index = LOWORD(wParam) - kDialogControlIdBase;
+        if (HIWORD(wParam) == BN_CLICKED && lParam != 0 && control(index) == reinterpret_cast<HWND>(lParam)) {
+            const ControlKind kind = m_layout.controls[static_cast<std::size_t>(index)].kind;
+            if (kind == ControlKind::CheckBox || kind == ControlKind::Button)
+                m_events.Click(index);
+            return 0;
+        }
+        break;
+    }
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        const int index = static_cast<int>(wParam) - kDialogControlIdBase;
+        if (control(index) && m_layout.controls[static_cast<std::size_t>(index)].kind == ControlKind::Image) {
+            drawImage(item);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_ACTIVATE:
+        // The focus comes back to the control that had it, as in the system's own dialogs.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window, focus))
+                m_lastFocus = focus;
+        } else if (m_lastFocus && IsWindow(m_lastFocus)) {
+            SetFocus(m_lastFocus);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // The close box ends the showing without any click.
+        m_done = true;
+        return 0;
+    case WM_NCDESTROY:
+        m_window.release();
+        m_tooltips.release(); // destroyed with its owner
+        return DefWindowProcW(window, message, wParam, lParam);
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+Win32Dialogs::Win32Dialogs(HINSTANCE instance) : m_instance(instance) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &Win32Dialog::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kDialogClass;
+    RegisterClassExW(&windowClass);
+}
+
+std::unique_ptr<port::IDialog> Win32Dialogs::create(const port::DialogLayout& layout,
+                                                    port::IDialogEvents& events) {
+    return std::make_unique<Win32Dialog>(m_instance, layout, events);
+}
+
+} // namespace win

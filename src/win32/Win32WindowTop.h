@@ -1,0 +1,18 @@
+#pragma once
+// Keeps the main window in, or takes it out of, the topmost band with SetWindowPos.
+#include "port/WindowTop.h"
+
+#include <windows.h>
+
+namespace win {
+
+class Win32WindowTop : public port::IWindowTop {
+  public:
+    explicit Win32WindowTop(HWND window) : m_window(window) {}
+    void setTopmost(bool topmost, const port::PixelRect& rect) override;
+
+  private:
+    HWND m_window;
+};
+
+} // namespace win
