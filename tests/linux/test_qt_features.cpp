@@ -1,24 +1,20 @@
 // The Qt features around the drive window: the notification-area icon and how its host is told apart,
-// the window's context menu of system commands, keep-on-top, and the dialogs drawn from their layouts
-// (the settings dialog and the about box with the build's version), on the offscreen platform.
+// and the dialogs drawn from their layouts (the settings dialog and the about box with the build's
+// version), on the offscreen platform. The menus and keep-above are shown end to end.
 #include "linux/LinuxProcess.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtIcons.h"
-#include "qt/QtMenus.h"
 #include "qt/QtTrayIcon.h"
-#include "qt/QtWindowTop.h"
 #include "qt_test_support.h"
 #include "ui/frm_Config.h"
 #include "ui/frm_Version.h"
 
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QDBusConnection>
 #include <QDialog>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -120,111 +116,6 @@ TEST(QtTrayIcon, aStatusNotifierHostCountsOnlyWhenItsWatcherSaysOneIsRegistered)
         EXPECT_EQ(qtui::trayHostOn(bus.asker()),
                   registered ? qtui::TrayHost::StatusNotifier : qtui::TrayHost::XEmbed)
             << registered;
-    }
-}
-
-TEST(QtTrayIcon, aSecondAddLeavesTheIconAsItIs) {
-    application();
-    qtui::QtTrayIcon tray(qtui::programIcon(), qtui::TrayHost::XEmbed);
-    tray.add("tavimoro");
-    tray.add("another tip");
-    EXPECT_EQ(tray.icon().toolTip().toStdString(), "tavimoro");
-    EXPECT_TRUE(tray.icon().isVisible());
-    tray.remove();
-    EXPECT_FALSE(tray.icon().isVisible());
-    tray.add("TVM");
-    EXPECT_EQ(tray.icon().toolTip().toStdString(), "TVM");
-}
-
-// ---- The system menu's commands as the window's context menu.
-
-const std::vector<std::pair<int, const char*>> kItems{
-    {1, nullptr},   {4, "バージョン情報(&A)"}, {5, "使い方(&H)"}, {6, nullptr}, {7, "設定(&S)"}, {8, nullptr},
-    {9, "終了(&X)"}};
-
-void appendItems(qtui::QtSystemMenu& menu) {
-    for (const auto& [id, text] : kItems)
-        menu.append(text ? port::kMenuString : port::kMenuSeparator, id, text ? text : "");
-}
-
-std::vector<std::string> shown(const std::vector<port::MenuEntry>& entries) {
-    std::vector<std::string> out;
-    for (const auto& e : entries)
-        out.push_back(e.separator ? "-" : std::to_string(e.id) + " " + e.caption);
-    return out;
-}
-
-// Presses a key on the pop-up menu open now; false when none is open.
-bool pressOnPopup(int key) {
-    QWidget* popup = QApplication::activePopupWidget();
-    if (!popup)
-        return false;
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(key).toLower()));
-    QApplication::sendEvent(popup, &press);
-    return true;
-}
-
-void closePopups() {
-    while (QWidget* popup = QApplication::activePopupWidget())
-        popup->close();
-}
-
-TEST(QtSystemMenu, theHookedCommandsOpenOnTheRightButtonUntilUnhookedEvenFromInsideOne) {
-    application();
-    QWidget window;
-    auto* label = new QLabel(QStringLiteral("E:"), &window);
-    qtui::QtSystemMenu menu(window);
-    appendItems(menu);
-    EXPECT_TRUE(menu.entries().empty()) << "nothing opens before the hook";
-    std::vector<std::int32_t> commands;
-    menu.hook([&](std::int32_t id) { commands.push_back(id); });
-    // Below no standard items, the leading separator would separate nothing.
-    EXPECT_EQ(shown(menu.entries()), (std::vector<std::string>{"4 バージョン情報(&A)", "5 使い方(&H)", "-",
-                                                               "7 設定(&S)", "-", "9 終了(&X)"}));
-
-    // The right button on a control of the window opens the menu there; a choice runs its command.
-    qttest::whileOpen(
-        [&] {
-            QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
-            QApplication::sendEvent(label, &request);
-        },
-        [] { return pressOnPopup(Qt::Key_S); }, closePopups);
-    EXPECT_EQ(commands, (std::vector<std::int32_t>{7}));
-
-    // The exit command unhooks the menu from inside the call.
-    menu.hook([&](std::int32_t id) {
-        commands.push_back(id);
-        menu.unhook();
-    });
-    commands.clear();
-    qttest::whileOpen([&] { menu.open(QPoint(5, 5)); }, [] { return pressOnPopup(Qt::Key_X); }, closePopups);
-    EXPECT_EQ(commands, (std::vector<std::int32_t>{9}));
-    EXPECT_TRUE(menu.entries().empty());
-    // Unhooked (and never hooked, in test mode), there is nothing to open.
-    EXPECT_FALSE(menu.open(QPoint(5, 5)));
-    menu.unhook();
-}
-
-// ---- Keep-on-top.
-
-TEST(QtWindowTop, theKeepAboveStateChangesWithoutShowingHidingOrMovingTheWindow) {
-    application();
-    struct Case {
-        bool shown, topmost;
-    };
-    for (const Case& c : {Case{true, true}, Case{true, false}, Case{false, true}, Case{false, false}}) {
-        QWidget window(nullptr, Qt::Tool);
-        window.setGeometry(120, 90, 133, 48);
-        window.setVisible(c.shown);
-        (void)window.winId(); // a hidden window with a native window too
-        qtui::QtWindowTop top(window);
-        top.setTopmost(!c.topmost, {});
-        top.setTopmost(c.topmost, {8, 6, 135, 69});
-        EXPECT_EQ(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.topmost) << c.shown;
-        EXPECT_EQ(window.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), c.topmost) << c.shown;
-        EXPECT_EQ(window.windowType(), Qt::Tool);
-        EXPECT_EQ(window.isVisible(), c.shown);
-        EXPECT_EQ(window.geometry(), QRect(120, 90, 133, 48)) << c.shown;
     }
 }
 
