@@ -41,11 +41,29 @@ std::string_view trim(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-std::string_view trimRight(std::string_view s) {
+// Section and key arguments, defaults and values reach the Windows profile functions as C strings, which
+// end at their first NUL. From a section or key argument those functions trim only the space character,
+// and from a default only its trailing spaces: a tab, VT or CR there is part of the text. So a name is
+// written exactly as given apart from its outer spaces ("key.\t" stays "key.\t", "sec) " becomes
+// "sec)"), while the file's own lines lose every blank when read; a name with another blank at an end
+// therefore never finds a line of the file.
+std::string_view argumentText(std::string_view s) {
+    return s.substr(0, s.find('\0'));
+}
+
+std::string_view trimRightSpaces(std::string_view s) {
     std::size_t e = s.size();
-    while (e > 0 && isBlank(static_cast<unsigned char>(s[e - 1])))
+    while (e > 0 && s[e - 1] == ' ')
         --e;
     return s.substr(0, e);
+}
+
+std::string_view nameArgument(std::string_view s) {
+    s = trimRightSpaces(argumentText(s));
+    std::size_t b = 0;
+    while (b < s.size() && s[b] == ' ')
+        ++b;
+    return s.substr(b);
 }
 
 char lowerAscii(char c) {
@@ -122,11 +140,21 @@ class Document {
         return true;
     }
 
+    // The end of the line's text: its first NUL, else its end. What follows a NUL on the same line is
+    // never read, by any reader; a write that rewrites the line's value replaces it.
+    std::size_t textEnd(const Line& line) const {
+        for (std::size_t i = line.begin; i + m_unit <= line.end; i += m_unit)
+            if (unitAt(i) == 0)
+                return i;
+        return line.end;
+    }
+
     Kind kind(const Line& line) const {
+        const std::size_t end = textEnd(line);
         std::size_t i = line.begin;
-        while (i + m_unit <= line.end && isBlank(unitAt(i)))
+        while (i + m_unit <= end && isBlank(unitAt(i)))
             i += m_unit;
-        if (i + m_unit > line.end)
+        if (i + m_unit > end)
             return Kind::Blank;
         char32_t c = unitAt(i);
         return c == '[' ? Kind::Header : c == ';' ? Kind::Comment : Kind::Other;
@@ -144,7 +172,7 @@ class Document {
         }
         return m_codec.ansiToUtf8(raw);
     }
-    std::string text(const Line& line) const { return decode(line.begin, line.end); }
+    std::string text(const Line& line) const { return decode(line.begin, textEnd(line)); }
 
     std::string encode(std::string_view text) const {
         switch (m_form) {
@@ -171,6 +199,9 @@ class Document {
     // True when the file's last line has text but no line break.
     bool endsWithoutBreak() const { return m_bytes.size() > m_body && !isBreak(unitAt(lastUnit())); }
 
+    // True when the file holds a byte-order mark and nothing else.
+    bool onlyMark() const { return m_body > 0 && m_bytes.size() == m_body; }
+
     // The name of a header line: between its "[" and the first "]" (the rest of the line without one).
     std::string headerName(const Line& line) const {
         std::string t = text(line);
@@ -181,8 +212,8 @@ class Document {
         return std::string(trim(s));
     }
 
+    // `name` is a prepared argument (see nameArgument).
     std::optional<SectionRange> findSection(std::string_view name) const {
-        name = trim(name);
         Line line;
         std::size_t pos = m_body;
         std::optional<SectionRange> found;
@@ -200,9 +231,10 @@ class Document {
         return found;
     }
 
-    // Position of the first "=" unit of the line, or npos.
+    // Position of the first "=" unit of the line's text, or npos.
     std::size_t equalsSign(const Line& line) const {
-        for (std::size_t i = line.begin; i + m_unit <= line.end; i += m_unit)
+        const std::size_t end = textEnd(line);
+        for (std::size_t i = line.begin; i + m_unit <= end; i += m_unit)
             if (unitAt(i) == '=')
                 return i;
         return std::string_view::npos;
@@ -270,10 +302,10 @@ template <typename Visit> void forEachLine(const Document& doc, const SectionRan
 std::optional<std::string> findValue(std::string_view bytes, std::string_view section, std::string_view key,
                                      port::ITextCodec& codec) {
     Document doc(bytes, codec);
-    auto range = doc.findSection(section);
+    auto range = doc.findSection(nameArgument(section));
     if (!range)
         return std::nullopt;
-    key = trim(key);
+    key = nameArgument(key);
     std::optional<std::string> value;
     forEachLine(doc, *range, [&](const Line& line) {
         auto entry = parseEntry(doc, line);
@@ -293,15 +325,15 @@ std::string getString(std::string_view bytes, std::string_view section, std::str
     if (bufferSize == 0)
         return "";
     auto value = findValue(bytes, section, key, codec);
-    std::string_view text = value ? std::string_view(*value) : trimRight(defaultValue);
-    return cutUtf8(text.substr(0, text.find('\0')), bufferSize - 1);
+    std::string_view text = value ? std::string_view(*value) : trimRightSpaces(argumentText(defaultValue));
+    return cutUtf8(text, bufferSize - 1);
 }
 
 std::vector<std::string> getSection(std::string_view bytes, std::string_view section,
                                     port::ITextCodec& codec) {
     Document doc(bytes, codec);
     std::vector<std::string> lines;
-    if (auto range = doc.findSection(section))
+    if (auto range = doc.findSection(nameArgument(section)))
         forEachLine(doc, *range, [&](const Line& line) {
             if (doc.kind(line) == Kind::Other)
                 lines.emplace_back(trim(doc.text(line)));
@@ -314,16 +346,19 @@ std::string writeString(std::string_view bytes, std::string_view section, std::s
                         std::string_view value, port::ITextCodec& codec, Newline newFileStyle) {
     Document doc(bytes, codec);
     const std::string nl = doc.newline(newFileStyle);
-    key = trim(key);
+    section = nameArgument(section);
+    key = nameArgument(key);
+    value = argumentText(value);
     const std::string entryLine = doc.encode(std::string(key) + "=" + std::string(value)) + nl;
 
     auto range = doc.findSection(section);
     if (!range) {
         std::string out(bytes);
-        bool needBreak = doc.endsWithoutBreak();
+        // A file holding only a byte-order mark gets a line break after it, as Windows writes it.
+        bool needBreak = doc.endsWithoutBreak() || doc.onlyMark();
         if (doc.padToUnit(out) || needBreak)
             out += nl;
-        out += doc.encode("[" + std::string(trim(section)) + "]") + nl + entryLine;
+        out += doc.encode("[" + std::string(section) + "]") + nl + entryLine;
         return out;
     }
 
@@ -346,7 +381,8 @@ std::string writeString(std::string_view bytes, std::string_view section, std::s
         std::size_t valueBegin = doc.equalsSign(*existing) + doc.unit();
         std::string out(bytes.substr(0, valueBegin));
         out += doc.encode(value);
-        out += bytes.substr(existing->end);
+        // The rewritten entry always ends in a line break, even on a last line that had none.
+        out += existing->hasBreak() ? bytes.substr(existing->end) : std::string_view(nl);
         return out;
     }
 
@@ -361,10 +397,17 @@ std::string writeString(std::string_view bytes, std::string_view section, std::s
 
 std::string deleteSection(std::string_view bytes, std::string_view section, port::ITextCodec& codec) {
     Document doc(bytes, codec);
-    auto range = doc.findSection(section);
+    auto range = doc.findSection(nameArgument(section));
     if (!range)
         return std::string(bytes);
+    // The header, the entries and the blank lines go; comment lines are the user's notes and stay where
+    // they stood (those before the header are outside the range and stay anyway).
     std::string out(bytes.substr(0, range->header.begin));
+    forEachLine(doc, *range, [&](const Line& line) {
+        if (doc.kind(line) == Kind::Comment)
+            out += bytes.substr(line.begin, line.next - line.begin);
+        return false;
+    });
     out += bytes.substr(range->bodyEnd);
     return out;
 }
@@ -372,10 +415,10 @@ std::string deleteSection(std::string_view bytes, std::string_view section, port
 std::string deleteKey(std::string_view bytes, std::string_view section, std::string_view key,
                       port::ITextCodec& codec) {
     Document doc(bytes, codec);
-    auto range = doc.findSection(section);
+    auto range = doc.findSection(nameArgument(section));
     if (!range)
         return std::string(bytes);
-    key = trim(key);
+    key = nameArgument(key);
     std::string out;
     std::size_t kept = 0; // bytes before this position are decided
     forEachLine(doc, *range, [&](const Line& line) {

@@ -6,7 +6,11 @@
 // below them read and replace the file. Text inside is UTF-8. A file that starts with the UTF-16LE
 // byte-order mark is read and written as UTF-16LE, one with the UTF-8 mark as UTF-8 (the mark is kept);
 // any other file holds text in the ANSI code page and goes through the codec. CR LF, a lone LF and a lone CR
-// each end a line, in every form.
+// each end a line, in every form; a NUL ends the text of its line (what follows it up to the line break is
+// never read).
+//
+// Section and key arguments end at a NUL and lose only their outer spaces (U+0020), never a tab, VT or
+// CR; lines of the file lose every blank around their names and values.
 //
 // A write changes only the bytes it must: the value part of an existing entry, an inserted entry line,
 // an appended section, or the removed lines. New lines end with the file's first line break. Every other byte
@@ -33,8 +37,8 @@ inline constexpr std::size_t kDefaultBufferSize = 4096;
 std::optional<std::string> findValue(std::string_view bytes, std::string_view section, std::string_view key,
                                      port::ITextCodec& codec);
 
-// What a buffer of `bufferSize` bytes receives: the value, or `defaultValue` without its trailing blanks;
-// ended at a NUL and cut to bufferSize - 1 bytes (never inside a UTF-8 character).
+// What a buffer of `bufferSize` bytes receives: the value, or `defaultValue` up to a NUL without its
+// trailing spaces; cut to bufferSize - 1 bytes (never inside a UTF-8 character).
 std::string getString(std::string_view bytes, std::string_view section, std::string_view key,
                       std::string_view defaultValue, port::ITextCodec& codec,
                       std::size_t bufferSize = kDefaultBufferSize);
@@ -44,11 +48,13 @@ std::string getString(std::string_view bytes, std::string_view section, std::str
 std::vector<std::string> getSection(std::string_view bytes, std::string_view section,
                                     port::ITextCodec& codec);
 
-// The file with `key` set to `value` in `section`.
+// The file with `key` set to `value` in `section`. New names are written as given but for their outer
+// spaces; a rewritten entry on a last line without a line break gets one.
 std::string writeString(std::string_view bytes, std::string_view section, std::string_view key,
                         std::string_view value, port::ITextCodec& codec, Newline newFileStyle);
 
-// The file without the first section named `section` (its header and every line up to the next header).
+// The file without the first section named `section`: its header and every line up to the next header go,
+// except the comment lines, which stay where they stood.
 std::string deleteSection(std::string_view bytes, std::string_view section, port::ITextCodec& codec);
 
 // The file without the entries named `key` in the first section named `section`.

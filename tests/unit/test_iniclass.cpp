@@ -86,6 +86,12 @@ TEST_F(IniFixture, GetAllSettings) {
     EXPECT_EQ(ini.T_GetAllSettings()->size(), 2u);
 }
 
+TEST_F(IniFixture, GetAllSettingsStopsEachLineAtANul) {
+    // What follows a NUL on a line must not come back as an entry of its own.
+    file() = std::string("[A]\r\nx=1\0y=2\r\nz=3\r\n", 19);
+    EXPECT_EQ(ini.T_GetAllSettings("A"), (Table{{"x", "1"}, {"z", "3"}}));
+}
+
 TEST_F(IniFixture, GetAllSettingsSeesOnlyTheBuffer) {
     // 300 entries of 18 characters (19 with the NUL): the 4096-byte buffer, which ends in two NULs, holds
     // 215 of them whole and the first 9 characters of the next.
@@ -107,11 +113,12 @@ TEST_F(IniFixture, DeleteSettingRemovesEveryEntryOfTheKey) {
     ini.T_DeleteSetting("b", "S");
     EXPECT_EQ(file(), "[X]\r\nb=0\r\n[S]\r\na=1\r\n; note\r\nc=4\r\n[Y]\r\n");
     EXPECT_EQ(ini.T_GetAllSettings("S"), (Table{{"a", "1"}, {"c", "4"}}));
+    // The section goes; its comment stays, and then stands in the section before it.
     ini.T_DeleteSetting("", "S");
-    EXPECT_EQ(file(), "[X]\r\nb=0\r\n[Y]\r\n");
+    EXPECT_EQ(file(), "[X]\r\nb=0\r\n; note\r\n[Y]\r\n");
     ini.SetSection("X");
     ini.T_DeleteSetting("");
-    EXPECT_EQ(file(), "[Y]\r\n");
+    EXPECT_EQ(file(), "; note\r\n[Y]\r\n");
 }
 
 TEST_F(IniFixture, FormGetSetting) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace app::profile;
+using namespace std::literals;
 
 namespace {
 
@@ -33,9 +34,9 @@ std::string utf16File(std::string_view utf8) {
 struct ReadCase {
     const char* name;
     std::string file;
-    const char* section;
-    const char* key;
-    const char* fallback;
+    std::string_view section;
+    std::string_view key;
+    std::string_view fallback;
     std::string expected;
 };
 
@@ -55,7 +56,7 @@ TEST(Profile, GetString) {
         {"missing key", "[A]\nk=1\n", "A", "x", "d", "d"},
         {"missing section", "[A]\nk=1\n", "B", "k", "d", "d"},
         {"empty file", "", "A", "k", "d", "d"},
-        {"default loses trailing blanks only", "", "A", "k", " d \t ", " d"},
+        {"default loses trailing spaces only", "", "A", "k", " d \t ", " d \t"},
         {"first section of a name", "[A]\nk=1\n[a]\nk=2\nz=3\n", "A", "k", "", "1"},
         {"later duplicate section not searched", "[A]\nk=1\n[a]\nz=3\n", "A", "z", "d", "d"},
         {"first key of a name", "[A]\nk=1\nK=2\n", "A", "k", "", "1"},
@@ -80,6 +81,21 @@ TEST(Profile, GetString) {
         // U+0D0A is the bytes 0A 0D: breaks are whole units, never bytes.
         {"utf-16 unit holding cr and lf bytes", utf16File("[A]\rk=\xE0\xB4\x8A\r"), "A", "k", "",
          "\xE0\xB4\x8A"},
+        // Arguments lose spaces only; tab, VT and CR are part of the name or the default.
+        {"default keeps its tabs", "", "A", "k", "\tx\t", "\tx\t"},
+        {"default keeps vt and cr", "", "A", "k", "x\v\r ", "x\v\r"},
+        {"key ending in tab finds nothing", "[A]\nk=1\n", "A", "k\t", "d", "d"},
+        {"section ending in tab finds nothing", "[A]\nk=1\n", "A\t", "k", "d", "d"},
+        {"tab in the file is trimmed", "[A]\n\tk\t=1\n", "A", "k", "d", "1"},
+        {"key after punctuation loses its space", "[A]\nk.=1\n", "A", "k. ", "d", "1"},
+        // A NUL ends a line's text for names and values alike.
+        {"nul ends a section name", "[A\0B]\nk=1\n"s, "A", "k", "d", "1"},
+        {"nul ends a key before its =", "[A]\nk\0=1\n"s, "A", "k", "d", "d"},
+        {"nul after the closing quote", "[A]\nk=\"x\"\0y\n"s, "A", "k", "", "x"},
+        {"utf-16 nul ends a section name", utf16File("[A\0B]\nk=1\n"s), "A", "k", "d", "1"},
+        // Arguments are C strings at the Windows API: they end at a NUL too.
+        {"key argument ends at a nul", "[A]\nk=1\n", "A", "k\0x"sv, "d", "1"},
+        {"default ends at a nul before its spaces go", "", "A", "k", "d \0x"sv, "d"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(getString(c.file, c.section, c.key, c.fallback, identity), c.expected) << c.name;
@@ -110,6 +126,9 @@ TEST(Profile, GetSection) {
         {"empty section", "[A]\n[B]\nb=2\n", {}},
         {"first of duplicates", "[A]\na=1\n[A]\na=2\n", {"a=1"}},
         {"cr only", "[A]\r  b = 2 \ra=1\r\r[B]\rc=3\r", {"b = 2", "a=1"}},
+        {"nul ends an entry's text", "[A]\nk=1\0x=2\ny=3 \0 \n"s, {"k=1", "y=3"}},
+        {"line starting with nul is blank", "[A]\n\0[B]\n \0k=1\nz=4\n"s, {"z=4"}},
+        {"nul ends a header's name", "[A\0]\na=1\n"s, {"a=1"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(getSection(c.file, "a", identity), c.expected) << c.name;
@@ -118,9 +137,9 @@ TEST(Profile, GetSection) {
 struct WriteCase {
     const char* name;
     std::string before;
-    const char* section;
-    const char* key;
-    const char* value;
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
     std::string after;
 };
 
@@ -140,7 +159,17 @@ TEST(Profile, WriteString) {
         {"new section, file's lf", "[A]\na=1\n", "B", "k", "v", "[A]\na=1\n[B]\nk=v\n"},
         {"new section after text without break", "[A]\na=1", "B", "k", "v", "[A]\na=1\n[B]\nk=v\n"},
         {"new key after last line without break", "[A]\na=1", "A", "k", "v", "[A]\na=1\nk=v\n"},
-        {"replace on last line without break", "[A]\na=1", "A", "a", "9", "[A]\na=9"},
+        {"replace on last line without break ends the file", "[A]\na=1", "A", "a", "9", "[A]\na=9\n"},
+        {"crlf: replace on last line without break", "[A]\r\na=1 ", "A", "a", "9", "[A]\r\na=9\r\n"},
+        {"replace in an earlier line leaves the last as it is", "[A]\na=1\nb=2", "A", "a", "9",
+         "[A]\na=9\nb=2"},
+        {"utf-8 mark only: break before the section", "\xEF\xBB\xBF", "A", "k", "v",
+         "\xEF\xBB\xBF\r\n[A]\r\nk=v\r\n"},
+        {"utf-16 mark only: break before the section", utf16File(""), "A", "k", "v",
+         utf16File("\r\n[A]\r\nk=v\r\n")},
+        {"section found past a nul in its header", "[A\0x]\nk=1\n"s, "A", "k", "2", "[A\0x]\nk=2\n"s},
+        {"value after a nul replaced whole", "[A]\nk=1\0x\n"s, "A", "k", "2", "[A]\nk=2\n"},
+        {"value written up to its nul", "[A]\n", "A", "k", "v\0x"sv, "[A]\nk=v\n"},
         {"header only, no break", "[A]", "A", "k", "v", "[A]\r\nk=v\r\n"},
         {"duplicate sections: the first one", "[A]\na=1\n[A]\na=2\n", "a", "A", "3", "[A]\na=3\n[A]\na=2\n"},
         {"empty value", "[A]\na=1\n", "A", "a", "", "[A]\na=\n"},
@@ -157,6 +186,28 @@ TEST(Profile, WriteString) {
         EXPECT_EQ(writeString(c.before, c.section, c.key, c.value, identity, Newline::CrLf), c.after)
             << c.name;
     EXPECT_EQ(writeString("", "A", "k", "v", identity, Newline::Lf), "[A]\nk=v\n");
+}
+
+// A name is written as given, without the spaces (U+0020 only) at either end of the argument; any other
+// blank and any punctuation before it stay.
+TEST(Profile, NamesAreWrittenAsGiven) {
+    struct Case {
+        std::string_view section;
+        std::string_view key;
+        std::string after;
+    } cases[] = {
+        {"A", "key. ", "[A]\r\nkey.=v\r\n"},      {"A", "key.\t", "[A]\r\nkey.\t=v\r\n"},
+        {"A", "key. \t", "[A]\r\nkey. \t=v\r\n"}, {"A", "key.\t ", "[A]\r\nkey.\t=v\r\n"},
+        {"sec) ", "k", "[sec)]\r\nk=v\r\n"},      {"sec)\t", "k", "[sec)\t]\r\nk=v\r\n"},
+        {" \vsec, ", "k", "[\vsec,]\r\nk=v\r\n"}, {"sec\0x"sv, "k\0y"sv, "[sec]\r\nk=v\r\n"},
+        {"A", "\tkey\t", "[A]\r\n\tkey\t=v\r\n"}, {"A", "k;) ", "[A]\r\nk;)=v\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(writeString("", c.section, c.key, "v", identity, Newline::CrLf), c.after)
+            << c.section << "/" << c.key;
+    // The file's own lines are trimmed of every blank, so a key with a tab at its end is another key.
+    EXPECT_EQ(writeString("[A]\nk=1\n", "A", "k\t", "2", identity, Newline::Lf), "[A]\nk=1\nk\t=2\n");
+    EXPECT_EQ(writeString("[A]\nk=1\n", "A", " k ", "2", identity, Newline::Lf), "[A]\nk=2\n");
 }
 
 TEST(Profile, WriteKeepsBytesTheCodecCannotRead) {
@@ -191,7 +242,7 @@ TEST(Profile, DeleteSectionAndKey) {
         std::string afterSection; // deleteSection(before, "A")
         std::string afterKey;     // deleteKey(before, "A", "b")
     } cases[] = {
-        {"middle section", "x=0\n[A]\na=1\nb=2\n; c\n[B]\nb=3\n", "x=0\n[B]\nb=3\n",
+        {"middle section", "x=0\n[A]\na=1\nb=2\n; c\n[B]\nb=3\n", "x=0\n; c\n[B]\nb=3\n",
          "x=0\n[A]\na=1\n; c\n[B]\nb=3\n"},
         {"last section, no break", "[B]\n[A]\r\nb=2", "[B]\n", "[B]\n[A]\r\n"},
         {"every entry of the name", "[A]\na=1\nb=2\nB=3\nc=4\n", "", "[A]\na=1\nc=4\n"},
@@ -203,6 +254,30 @@ TEST(Profile, DeleteSectionAndKey) {
         EXPECT_EQ(deleteSection(c.before, "A", identity), c.afterSection) << c.name;
         EXPECT_EQ(deleteKey(c.before, "A", "b", identity), c.afterKey) << c.name;
     }
+}
+
+// Deleting a section takes its header and its entries; the comments in and before it are the user's notes
+// and stay where they stood.
+TEST(Profile, DeleteSectionKeepsComments) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;
+    } cases[] = {
+        {"comments before, inside and at the end",
+         "[Z]\nz=1\n; about A\n[A]\n ; inside\na=1\nloose\n\n;before B\n[B]\nb=1\n",
+         "[Z]\nz=1\n; about A\n ; inside\n;before B\n[B]\nb=1\n"},
+        {"blank lines go with the entries", "[A]\n\na=1\n\n; x\n\n[B]\n", "; x\n[B]\n"},
+        {"last line without break", "[B]\n[A]\na=1\n;end", "[B]\n;end"},
+        {"crlf", "[A]\r\n;c\r\na=1\r\n[B]\r\n", ";c\r\n[B]\r\n"},
+        {"cr only", "[A]\r;c\ra=1\r[B]\r", ";c\r[B]\r"},
+        {"hash is an entry, not a comment", "[A]\n# a=1\n#x\n[B]\n", "[B]\n"},
+        {"utf-16", utf16File("[A]\r\n;\xE3\x81\x82\r\na=1\r\n"), utf16File(";\xE3\x81\x82\r\n")},
+        {"header ending at a nul", "[A\0]\n;c\na=1\n"s, ";c\n"},
+        {"comment line hidden by a nul is blank", "[A]\n\0;c\n"s, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(deleteSection(c.before, "A", identity), c.after) << c.name;
 }
 
 TEST(Profile, FileOperations) {

@@ -65,6 +65,25 @@ printf '[A]\nk=v' >"$work/nobreak.ini"
 expect_bytes "$work/nobreak.ini" '[A]\nk=v\n[B]\nx=1\n'
 printf '[Mode]\rstandby=True\r' >"$work/cr.ini" && expect_output True get "$work/cr.ini" Mode standby False
 
+# Names keep every character but their outer spaces; a rewritten last line ends in a break; a file holding
+# only a byte-order mark gets a break before the first section; a section's comments outlive it; a NUL ends a
+# line's text.
+names=$work/names.ini
+"$tool" set "$names" 'sec) ' $'\tkey\t' 1 && "$tool" set "$names" 'sec) ' 'key. ' 2 || fail "set odd names"
+expect_bytes "$names" '[sec)]\n\tkey\t=1\nkey.=2\n'
+expect_output dflt get "$names" 'sec)' $'key.\t' dflt
+expect_output $'\tx\t' get "$names" 'sec)' missing $'\tx\t'
+printf '[A]\nk=1' >"$work/last.ini" && "$tool" set "$work/last.ini" A k 2 || fail "rewrite the last line"
+expect_bytes "$work/last.ini" '[A]\nk=2\n'
+printf '\xEF\xBB\xBF' >"$work/mark.ini" && "$tool" set "$work/mark.ini" A k v || fail "set after a lone mark"
+expect_bytes "$work/mark.ini" '\xEF\xBB\xBF\n[A]\nk=v\n'
+printf '; about A\n[A]\n; inside\nk=1\n[B]\n' >"$work/notes.ini"
+"$tool" delete-section "$work/notes.ini" A || fail "delete-section with comments"
+expect_bytes "$work/notes.ini" '; about A\n; inside\n[B]\n'
+printf '[A\0x]\nk=1\0y=2\n' >"$work/nul.ini"
+expect_output 1 get "$work/nul.ini" A k d
+expect_output k=1 section "$work/nul.ini" A
+
 # A file the tool cannot replace stays as it was.
 mkdir "$work/dir.ini"
 expect_status 1 set "$work/dir.ini" A k v
