@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -70,6 +72,44 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
+// A replacement writes ".NAME.PID.XXXXXX" beside the target. A writer killed before its rename leaves
+// that file behind, and the PID in its name tells a later writer whether its owner is gone.
+std::string temporaryPrefix(const fs::path& target) {
+    return "." + target.filename().string() + ".";
+}
+
+// The PID in a temporary file's name (after the prefix: "PID.XXXXXX"), or 0 when the name is not one.
+pid_t temporaryOwner(std::string_view rest) {
+    const std::size_t dot = rest.find('.');
+    if (dot == std::string_view::npos || rest.size() - dot - 1 != 6 ||
+        rest.find('.', dot + 1) != std::string_view::npos)
+        return 0;
+    pid_t pid = 0;
+    auto [end, ec] = std::from_chars(rest.data(), rest.data() + dot, pid);
+    return ec == std::errc() && end == rest.data() + dot && pid > 0 ? pid : 0;
+}
+
+// Removes the temporary files that writers of the same target, since killed, left behind. Those of live
+// processes are writes in progress and stay.
+void removeAbandonedTemporaries(const fs::path& folder, const std::string& prefix) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir)
+        return;
+    const pid_t self = ::getpid();
+    while (dirent* entry = ::readdir(dir.get())) {
+        std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix))
+            continue;
+        const pid_t owner = temporaryOwner(name.substr(prefix.size()));
+        if (owner == 0 || owner == self || ::kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
+}
+
 } // namespace
 
 LinuxFileSystem::LinuxFileSystem(Resolver resolve) : m_resolve(std::move(resolve)) {}
@@ -125,14 +165,17 @@ bool LinuxFileSystem::replaceFile(const std::string& path, std::string_view byte
     fs::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const std::string prefix = temporaryPrefix(target);
+    removeAbandonedTemporaries(folder, prefix);
+    std::string pattern = (folder / (prefix + std::to_string(::getpid()) + ".XXXXXX")).string();
     OwnedFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (!fd)
         return false;
     TempFile temp(pattern);
 
+    // The content and the mode reach the disk before the rename makes them the file.
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~currentUmask());
-    if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || ::fchmod(fd.get(), mode) != 0)
+    if (!writeAll(fd.get(), bytes) || ::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0)
         return false;
     if (::close(fd.release()) != 0)
         return false;
