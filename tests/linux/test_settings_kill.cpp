@@ -8,16 +8,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -65,7 +69,8 @@ Write nthWrite(int n) {
     return {"S" + std::to_string(n % 3), "k" + std::to_string(n % kKeys), "value " + std::to_string(n)};
 }
 
-// What a writer sends after each write that returned: its number and when it returned.
+// What a writer sends once running (the number of the write before its first) and after each write that
+// returned: the number of the last write it saw return, and when.
 struct Report {
     int number = 0;
     Clock::time_point at;
@@ -74,8 +79,8 @@ struct Report {
 // A writer process, killed and reaped when it goes out of scope.
 class Writer {
   public:
-    // Writes from the n-th write on, forever, reporting each write that returned over a pipe.
-    Writer(const std::string& path, int first) : m_started(Clock::now()) {
+    // Writes from the n-th write on, forever, reporting over a pipe.
+    Writer(const std::string& path, int first) {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return;
@@ -85,14 +90,18 @@ class Writer {
         if (m_pid == 0) {
             lnx::LinuxFileSystem files;
             lnx::LinuxCodec codec;
+            auto report = [&](int n) {
+                const Report r{n, Clock::now()};
+                if (::write(sender.get(), &r, sizeof r) != sizeof r)
+                    ::_exit(2);
+            };
+            report(first - 1);
             for (int n = first;; ++n) {
                 const Write w = nthWrite(n);
                 if (!app::profile::writeProfileString(files, codec, path, w.section, w.key, w.value,
                                                       Newline::Lf))
                     ::_exit(1);
-                const Report report{n, Clock::now()};
-                if (::write(sender.get(), &report, sizeof report) != sizeof report)
-                    ::_exit(2);
+                report(n);
             }
         }
     }
@@ -101,7 +110,6 @@ class Writer {
     ~Writer() { kill(); }
 
     bool started() const { return m_pid > 0; }
-    Clock::time_point startedAt() const { return m_started; }
 
     // Kills the writer; true when it died of the kill (and not of a failed write).
     bool kill() {
@@ -124,7 +132,6 @@ class Writer {
     }
 
   private:
-    Clock::time_point m_started;
     pid_t m_pid = -1;
     lnx::OwnedFd m_reports;
 };
@@ -150,22 +157,20 @@ TEST(SettingsKill, KilledWritersNeitherDamageNorLitter) {
         return file;
     };
 
-    // Kill moments spread over a writer's start and its first writes, whatever the speed of this machine:
+    // Kill moments spread over a running writer's first few writes, whatever the speed of this machine:
     // the quickest of a few writers of a file of their own sets the scale.
-    auto startUp = Clock::duration::max(), perWrite = Clock::duration::max();
+    auto perWrite = Clock::duration::max();
     TempDir probeDir;
     const std::string probe = (probeDir.path / "probe.ini").string();
     ASSERT_TRUE(files.replaceFile(probe, initial));
     for (int i = 0; i < 5; ++i) {
         Writer writer(probe, 1);
-        auto first = writer.nextReport(), second = writer.nextReport(), third = writer.nextReport();
-        ASSERT_TRUE(first && second && third);
-        startUp = std::min(startUp, first->at - writer.startedAt());
-        perWrite = std::min(perWrite, (third->at - first->at) / 2);
+        auto ready = writer.nextReport(), first = writer.nextReport(), second = writer.nextReport();
+        ASSERT_TRUE(ready && first && second);
+        perWrite = std::min(perWrite, (second->at - ready->at) / 2);
     }
-    const auto longest =
-        std::clamp(std::chrono::duration_cast<std::chrono::microseconds>(startUp + 4 * perWrite),
-                   std::chrono::microseconds(200), std::chrono::microseconds(5000));
+    const auto longest = std::clamp(std::chrono::duration_cast<std::chrono::microseconds>(4 * perWrite),
+                                    std::chrono::microseconds(100), std::chrono::microseconds(2000));
 
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed) + ", kills within " + std::to_string(longest.count()) +
@@ -179,7 +184,7 @@ TEST(SettingsKill, KilledWritersNeitherDamageNorLitter) {
     std::string stray;          // the temporary file a killed writer left, if any
     for (int trial = 0; trial < kTrials; ++trial) {
         Writer writer(path, done + 1);
-        ASSERT_TRUE(writer.started());
+        ASSERT_TRUE(writer.started() && writer.nextReport()) << "no writer in trial " << trial;
         std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
         ASSERT_TRUE(writer.kill()) << "a write failed in trial " << trial;
         int reported = done;
