@@ -71,8 +71,6 @@ printf '[Mode]\rstandby=True\r' >"$work/cr.ini" && expect_output True get "$work
 names=$work/names.ini
 "$tool" set "$names" 'sec) ' $'\tkey\t' 1 && "$tool" set "$names" 'sec) ' 'key. ' 2 || fail "set odd names"
 expect_bytes "$names" '[sec)]\n\tkey\t=1\nkey.=2\n'
-expect_output dflt get "$names" 'sec)' $'key.\t' dflt
-expect_output $'\tx\t' get "$names" 'sec)' missing $'\tx\t'
 printf '[A]\nk=1' >"$work/last.ini" && "$tool" set "$work/last.ini" A k 2 || fail "rewrite the last line"
 expect_bytes "$work/last.ini" '[A]\nk=2\n'
 printf '\xEF\xBB\xBF' >"$work/mark.ini" && "$tool" set "$work/mark.ini" A k v || fail "set after a lone mark"
