@@ -1,5 +1,6 @@
 #include "linux/LinuxScriptShell.h"
 
+#include "linux/LinuxFileSystem.h"
 #include "linux/Spawn.h"
 #include "linux/WindowsCommandLine.h"
 
@@ -107,16 +108,7 @@ bool writeFileAtomically(const std::string& path, const std::string& text) {
 }
 
 std::optional<std::string> readSmallFile(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxEntrySize || ec)
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return text;
+    return readRegularFile(path, kMaxEntrySize);
 }
 
 } // namespace
