@@ -26,6 +26,10 @@ std::string unescapeValue(std::string_view value);
 // True when the text can be stored in a value: no NUL and no control character other than
 // tab, line feed and carriage return (which have escapes).
 bool storableInValue(std::string_view text);
+// True for well-formed UTF-8: desktops refuse a file whose values are anything else.
+bool isUtf8(std::string_view text);
+// The text with every byte that is not part of well-formed UTF-8 replaced by U+FFFD.
+std::string toUtf8Lossy(std::string_view text);
 
 struct DesktopEntry {
     std::string name;

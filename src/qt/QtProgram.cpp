@@ -39,6 +39,10 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
           [this](const std::string& iconLocation) {
               const std::string folder = iconCacheFolder();
               return folder.empty() ? std::string() : icons.writePng(iconLocation, folder);
+          },
+          [](const std::string& target) {
+              const std::string folder = iconCacheFolder();
+              return folder.empty() ? std::string() : lnx::utf8Link(target, folder + "links");
           }),
       volumes(drives) {
     process.setActivator(
