@@ -275,6 +275,7 @@ std::string writeDesktopEntry(const DesktopEntry& entry) {
         text += "Path=" + escapeValue(entry.path) + "\n";
     if (!entry.icon.empty())
         text += "Icon=" + escapeValue(entry.icon) + "\n";
+    text += std::string(kOwnEntryKey) + "=true\n";
     return text;
 }
 
@@ -318,6 +319,8 @@ std::optional<DesktopEntry> readDesktopEntry(std::string_view text) {
             entry.icon = unescapeValue(raw);
         } else if (key == "Name" && entry.name.empty()) {
             entry.name = unescapeValue(raw);
+        } else if (key == kOwnEntryKey) {
+            entry.ours = raw == "true";
         }
     }
     if (!exec)

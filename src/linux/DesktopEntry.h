@@ -36,9 +36,14 @@ struct DesktopEntry {
     std::vector<std::string> exec; // the program, then its arguments
     std::string path;              // the working folder; empty for none
     std::string icon;              // empty for none
+    bool ours = false;             // carries the mark of the entries this program writes
 };
 
-// The file's text: group [Desktop Entry], Type=Application, Name, Exec, Path and Icon when given.
+// The key that marks the entries this program writes, so that it can tell them from a user's own.
+inline constexpr const char* kOwnEntryKey = "X-Tavimoro-Shortcut";
+
+// The file's text: group [Desktop Entry], Type=Application, Name, Exec, Path and Icon when given, and the
+// mark of this program's entries.
 std::string writeDesktopEntry(const DesktopEntry& entry);
 // Reads the [Desktop Entry] group back. Nothing when the group or its Exec key is missing or the Exec
 // line does not split. Localised keys (Name[ja]) and other groups are ignored.

@@ -1,5 +1,7 @@
 #include "linux/LinuxScriptShell.h"
 
+#include "drives/cls_CDData.h"
+
 #include "linux/LinuxFileSystem.h"
 #include "linux/Spawn.h"
 #include "linux/WindowsCommandLine.h"
@@ -181,6 +183,25 @@ std::string utf8Link(const std::string& target, const std::string& folder) {
         return {};
     }
     return link.string();
+}
+
+void removeStaleEntries(const std::string& folder,
+                        const std::function<std::string(const std::string&)>& labelOf) {
+    std::error_code ec;
+    for (const auto& item : fs::directory_iterator(folder, ec)) {
+        const std::string name = item.path().filename().string();
+        // "(E) " and at least the extension after it.
+        if (name.size() < 4 + kExtension.size() || name[0] != '(' || name[2] != ')' || name[3] != ' ' ||
+            name[1] < 'A' || name[1] > 'Z' || !endsWithNoCase(name, kExtension))
+            continue;
+        const auto text = readSmallFile(item.path().string());
+        const auto entry = text ? readDesktopEntry(*text) : std::nullopt;
+        if (!entry || !entry->ours)
+            continue;
+        const std::string drive = std::string(1, name[1]) + ":";
+        if (app::shortcutNameFor(folder, name[1], labelOf(drive), std::string(kExtension)) != name)
+            fs::remove(item.path(), ec);
+    }
 }
 
 LinuxShortcut::LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon,

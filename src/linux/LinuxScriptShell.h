@@ -46,6 +46,12 @@ DesktopEntry shortcutEntry(const std::string& name, const std::string& targetPat
                            const std::string& iconLocation, const PathResolver& resolve,
                            const IconConverter& convertIcon = {});
 
+// Removes from `folder` the entries this program wrote for discs ("(E) LABEL.desktop", marked as its
+// own) whose disc is no longer in its drive: what a run that ended without cleaning up left behind.
+// `labelOf` gives the volume label of a drive ("E:") now.
+void removeStaleEntries(const std::string& folder,
+                        const std::function<std::string(const std::string&)>& labelOf);
+
 class LinuxShortcut : public port::IShortcut {
   public:
     LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon = {},

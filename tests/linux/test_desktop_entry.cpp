@@ -225,4 +225,28 @@ TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) 
     EXPECT_EQ(plain->Save(), lnx::kShortcutUnstorable);
 }
 
+TEST(DesktopEntryShortcut, EntriesLeftForDiscsThatWentAreRemovedAtStart) {
+    TempFolder temp;
+    const std::string menu = temp / "applications/";
+    const auto entry = [&](const std::string& name, bool ours) {
+        lnx::DesktopEntry e{"x", {"/bin/true"}, "", "", false};
+        std::string text = lnx::writeDesktopEntry(e);
+        if (!ours)
+            text = text.substr(0, text.find(lnx::kOwnEntryKey));
+        shelltest::writeFile(menu + name, text);
+    };
+    const std::pair<const char*, bool> cases[] = {
+        // name, kept: E: holds the disc NEW now, F: is empty
+        {"(E) NEW.desktop", true}, {"(E) OLD.desktop", false}, {"(F) GONE.desktop", false},
+        {"(G) x.desktop", false},  {"other.desktop", true},    {"(e) lower.desktop", true},
+    };
+    for (const auto& [name, kept] : cases)
+        entry(name, true);
+    entry("(E) USER.desktop", false); // a user's own entry of that form
+    lnx::removeStaleEntries(menu, [](const std::string& drive) { return drive == "E:" ? "NEW" : ""; });
+    for (const auto& [name, kept] : cases)
+        EXPECT_EQ(std::filesystem::exists(menu + name), kept) << name;
+    EXPECT_TRUE(std::filesystem::exists(menu + "(E) USER.desktop"));
+}
+
 } // namespace
