@@ -39,8 +39,10 @@ enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# Unit tests of the portable code against fakes of the platform.
+# Unit tests of the portable code against fakes of the platform, with the Windows path conventions of the
+# program's home platform (plain C++, so they build here too).
 file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS tests/unit/*.cpp tests/support/*.cpp)
+list(APPEND UNIT_SOURCES src/win32/Paths.cpp)
 add_executable(tavimoro_unit_tests ${UNIT_SOURCES})
 target_include_directories(tavimoro_unit_tests PRIVATE tests)
 target_link_libraries(tavimoro_unit_tests PRIVATE tavimoro_core GTest::gtest_main)

@@ -30,12 +30,22 @@ std::optional<int> iconIndex(std::string_view text) {
 
 } // namespace
 
-std::string shortcutNameFor(char driveLetter, const std::string& label, const std::string& extension) {
+std::string shortcutNameFor(const std::string& folder, char driveLetter, const std::string& label,
+                            const std::string& extension) {
     std::string safe = label;
     for (char& c : safe)
         if (port::isForbiddenInFileName(c))
             c = '_';
-    return std::string("(") + driveLetter + ") " + safe + extension;
+    const auto nameOf = [&] { return std::string("(") + driveLetter + ") " + safe + extension; };
+    // A UDF label holds 126 characters, far more than a file name may in a folder of some depth.
+    while (!safe.empty() && !port::fileNameFits(folder, nameOf())) {
+        // A whole character at a time: its continuation bytes, then the byte that starts it.
+        while (!safe.empty() && (static_cast<unsigned char>(safe.back()) & 0xC0) == 0x80)
+            safe.pop_back();
+        if (!safe.empty())
+            safe.pop_back();
+    }
+    return nameOf();
 }
 
 cls_CDData::cls_CDData(Environment environment) : m_env(std::move(environment)) {}
@@ -137,8 +147,8 @@ void cls_CDData::AddShortcut() {
     if (!m_HasAutorun || m_Path.empty())
         return;
     Program& program = m_env.program;
-    const std::string name =
-        shortcutNameFor(m_Path[0], m_VolumeLabel, program.services.process.shortcutExtension());
+    const std::string name = shortcutNameFor(program.StartMenuFolder, m_Path[0], m_VolumeLabel,
+                                             program.services.process.shortcutExtension());
     // Only a shortcut that was really written is recorded: a failed write has nothing to remove.
     if (code_LoadFile::WriteShortcut(program, m_ExeName, m_DirPath, program.StartMenuFolder, name,
                                      m_IconSpec))

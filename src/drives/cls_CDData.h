@@ -65,8 +65,10 @@ class cls_CDData {
     std::vector<std::string> m_CreatedShortcuts;
 };
 
-// A volume label made fit to stand in a file name: every character the platform refuses there
-// becomes "_", so no label can place a file outside its folder.
-std::string shortcutNameFor(char driveLetter, const std::string& label, const std::string& extension);
+// The name of a drive's shortcut in `folder`: "(E) LABEL" and the extension. Every character the
+// platform refuses in a file name becomes "_", so no label can place a file outside its folder; a label
+// too long for the folder loses characters from its end until the name fits.
+std::string shortcutNameFor(const std::string& folder, char driveLetter, const std::string& label,
+                            const std::string& extension);
 
 } // namespace app

@@ -214,6 +214,59 @@ bool storableInValue(std::string_view text) {
     return true;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 character at the start of `text`, or 0.
+std::size_t utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF; // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+} // namespace
+
+bool isUtf8(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t length = utf8Length(text);
+        if (length == 0)
+            return false;
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+std::string toUtf8Lossy(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const std::size_t length = utf8Length(text);
+        out += length ? text.substr(0, length) : std::string_view("\xEF\xBF\xBD");
+        text.remove_prefix(length ? length : 1);
+    }
+    return out;
+}
+
 std::string writeDesktopEntry(const DesktopEntry& entry) {
     std::string text = "[Desktop Entry]\nType=Application\n";
     text += "Name=" + escapeValue(entry.name) + "\n";
@@ -222,6 +275,7 @@ std::string writeDesktopEntry(const DesktopEntry& entry) {
         text += "Path=" + escapeValue(entry.path) + "\n";
     if (!entry.icon.empty())
         text += "Icon=" + escapeValue(entry.icon) + "\n";
+    text += std::string(kOwnEntryKey) + "=true\n";
     return text;
 }
 
@@ -265,6 +319,8 @@ std::optional<DesktopEntry> readDesktopEntry(std::string_view text) {
             entry.icon = unescapeValue(raw);
         } else if (key == "Name" && entry.name.empty()) {
             entry.name = unescapeValue(raw);
+        } else if (key == kOwnEntryKey) {
+            entry.ours = raw == "true";
         }
     }
     if (!exec)

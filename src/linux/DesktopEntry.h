@@ -26,15 +26,24 @@ std::string unescapeValue(std::string_view value);
 // True when the text can be stored in a value: no NUL and no control character other than
 // tab, line feed and carriage return (which have escapes).
 bool storableInValue(std::string_view text);
+// True for well-formed UTF-8: desktops refuse a file whose values are anything else.
+bool isUtf8(std::string_view text);
+// The text with every byte that is not part of well-formed UTF-8 replaced by U+FFFD.
+std::string toUtf8Lossy(std::string_view text);
 
 struct DesktopEntry {
     std::string name;
     std::vector<std::string> exec; // the program, then its arguments
     std::string path;              // the working folder; empty for none
     std::string icon;              // empty for none
+    bool ours = false;             // carries the mark of the entries this program writes
 };
 
-// The file's text: group [Desktop Entry], Type=Application, Name, Exec, Path and Icon when given.
+// The key that marks the entries this program writes, so that it can tell them from a user's own.
+inline constexpr const char* kOwnEntryKey = "X-Tavimoro-Shortcut";
+
+// The file's text: group [Desktop Entry], Type=Application, Name, Exec, Path and Icon when given, and the
+// mark of this program's entries.
 std::string writeDesktopEntry(const DesktopEntry& entry);
 // Reads the [Desktop Entry] group back. Nothing when the group or its Exec key is missing or the Exec
 // line does not split. Localised keys (Name[ja]) and other groups are ignored.

@@ -118,15 +118,13 @@ std::string LinuxFileSystem::resolve(const std::string& path) const {
     return m_resolve ? m_resolve(path) : path;
 }
 
-std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
-    const std::string real = resolve(path);
-    // O_NONBLOCK: a FIFO or device under the name must not hang the program; only regular files are read.
-    OwnedFd fd(::open(real.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit) {
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer, for good.
+    OwnedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd)
         return std::nullopt;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > kMaxFileSize)
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > limit)
         return std::nullopt;
     std::string data;
     data.reserve(static_cast<std::size_t>(st.st_size));
@@ -140,10 +138,15 @@ std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
         if (n == 0)
             break;
         data.append(buf, static_cast<std::size_t>(n));
-        if (data.size() > kMaxFileSize)
+        // The file may grow while it is read.
+        if (data.size() > limit)
             return std::nullopt;
     }
     return data;
+}
+
+std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
+    return readRegularFile(resolve(path), kMaxFileSize);
 }
 
 bool LinuxFileSystem::replaceFile(const std::string& path, std::string_view bytes) {

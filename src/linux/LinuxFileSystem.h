@@ -7,6 +7,10 @@
 
 namespace lnx {
 
+// The whole content of a regular file of at most `limit` bytes; nothing for anything else. A FIFO, a
+// device or a socket under the name (a disc may carry them) is refused without ever blocking.
+std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit);
+
 class LinuxFileSystem : public port::IFileSystem {
   public:
     // Maps a path as the program names it (a disc path such as "E:\Bin", say) to a path of this system;

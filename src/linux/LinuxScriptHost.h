@@ -9,8 +9,10 @@ namespace lnx {
 class LinuxScriptHost : public port::IScriptHost {
   public:
     // `resolve` turns disc paths into paths on this machine (DiscPaths::resolve over the same drives).
-    // `convertIcon` gives shortcuts an image for their icon location (see IconConverter).
-    LinuxScriptHost(DriveSource drives, PathResolver resolve, IconConverter convertIcon = {});
+    // `convertIcon` gives shortcuts an image for their icon location (see IconConverter), `link` their
+    // paths in UTF-8 (see LinkMaker).
+    LinuxScriptHost(DriveSource drives, PathResolver resolve, IconConverter convertIcon = {},
+                    LinkMaker link = {});
 
     std::unique_ptr<port::IScriptFileSystem> createFileSystemObject() override;
     std::unique_ptr<port::IScriptShell> createShell() override;
@@ -19,6 +21,7 @@ class LinuxScriptHost : public port::IScriptHost {
     DriveSource m_drives;
     PathResolver m_resolve;
     IconConverter m_convertIcon;
+    LinkMaker m_link;
 };
 
 } // namespace lnx

@@ -1,5 +1,8 @@
 #include "linux/LinuxScriptShell.h"
 
+#include "drives/cls_CDData.h"
+
+#include "linux/LinuxFileSystem.h"
 #include "linux/Spawn.h"
 #include "linux/WindowsCommandLine.h"
 
@@ -107,16 +110,7 @@ bool writeFileAtomically(const std::string& path, const std::string& text) {
 }
 
 std::optional<std::string> readSmallFile(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxEntrySize || ec)
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return text;
+    return readRegularFile(path, kMaxEntrySize);
 }
 
 } // namespace
@@ -167,18 +161,76 @@ DesktopEntry shortcutEntry(const std::string& name, const std::string& targetPat
     return entry;
 }
 
-LinuxShortcut::LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon)
-    : m_file(std::move(file)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)) {}
+std::string utf8Link(const std::string& target, const std::string& folder) {
+    // FNV-1a: the same target gives the same name in every run.
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const unsigned char c : target)
+        hash = (hash ^ c) * 0x100000001b3ULL;
+    char name[24];
+    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
+    const fs::path link = fs::path(folder) / name;
+    std::error_code ec;
+    if (fs::is_symlink(link, ec) && fs::read_symlink(link, ec) == target)
+        return link.string();
+    fs::create_directories(folder, ec);
+    // Made beside, then moved into place: a link of an earlier target is replaced whole.
+    const fs::path fresh = fs::path(folder) / ("." + std::string(name) + ".new");
+    fs::remove(fresh, ec);
+    if (::symlink(target.c_str(), fresh.c_str()) != 0)
+        return {};
+    if (::rename(fresh.c_str(), link.c_str()) != 0) {
+        fs::remove(fresh, ec);
+        return {};
+    }
+    return link.string();
+}
+
+void removeStaleEntries(const std::string& folder,
+                        const std::function<std::string(const std::string&)>& labelOf) {
+    std::error_code ec;
+    for (const auto& item : fs::directory_iterator(folder, ec)) {
+        const std::string name = item.path().filename().string();
+        // "(E) " and at least the extension after it.
+        if (name.size() < 4 + kExtension.size() || name[0] != '(' || name[2] != ')' || name[3] != ' ' ||
+            name[1] < 'A' || name[1] > 'Z' || !endsWithNoCase(name, kExtension))
+            continue;
+        const auto text = readSmallFile(item.path().string());
+        const auto entry = text ? readDesktopEntry(*text) : std::nullopt;
+        if (!entry || !entry->ours)
+            continue;
+        const std::string drive = std::string(1, name[1]) + ":";
+        if (app::shortcutNameFor(folder, name[1], labelOf(drive), std::string(kExtension)) != name)
+            fs::remove(item.path(), ec);
+    }
+}
+
+LinuxShortcut::LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon,
+                             LinkMaker link)
+    : m_file(std::move(file)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)),
+      m_link(std::move(link)) {}
 
 std::string LinuxShortcut::Save() {
     std::string name = baseName(m_file);
     name.resize(name.size() - kExtension.size());
-    const DesktopEntry entry =
+    DesktopEntry entry =
         shortcutEntry(name, m_target, m_arguments, m_workingDirectory, m_icon, m_resolve, m_convertIcon);
 
-    bool storable = storableInValue(entry.name) && storableInValue(entry.path) && storableInValue(entry.icon);
+    // Desktops drop an entry whose values are not UTF-8 (a disc's file names may be in another
+    // encoding): its paths go through links with UTF-8 names, and its name shows U+FFFD in their place.
+    entry.name = toUtf8Lossy(entry.name);
+    const std::size_t program = !entry.exec.empty() && entry.exec.front() == "wine" ? 1 : 0;
+    for (std::string* value :
+         {program < entry.exec.size() ? &entry.exec[program] : nullptr, &entry.path, &entry.icon}) {
+        if (value && !isUtf8(*value) && m_link) {
+            if (std::string link = m_link(*value); !link.empty())
+                *value = std::move(link);
+        }
+    }
+
+    bool storable = storableInValue(entry.name) && storableInValue(entry.path) &&
+                    storableInValue(entry.icon) && isUtf8(entry.path) && isUtf8(entry.icon);
     for (const auto& arg : entry.exec)
-        storable = storable && storableInValue(arg);
+        storable = storable && storableInValue(arg) && isUtf8(arg);
     if (!storable)
         return kShortcutUnstorable;
     if (!writeFileAtomically(m_file, writeDesktopEntry(entry)))
@@ -186,14 +238,14 @@ std::string LinuxShortcut::Save() {
     return {};
 }
 
-LinuxScriptShell::LinuxScriptShell(PathResolver resolve, IconConverter convertIcon)
-    : m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)) {}
+LinuxScriptShell::LinuxScriptShell(PathResolver resolve, IconConverter convertIcon, LinkMaker link)
+    : m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)), m_link(std::move(link)) {}
 
 std::unique_ptr<port::IShortcut> LinuxScriptShell::CreateShortcut(const std::string& path) {
     const std::string name = baseName(path);
     if (name.size() <= kExtension.size() || !endsWithNoCase(name, kExtension))
         return nullptr;
-    return std::make_unique<LinuxShortcut>(path, m_resolve, m_convertIcon);
+    return std::make_unique<LinuxShortcut>(path, m_resolve, m_convertIcon, m_link);
 }
 
 std::string LinuxScriptShell::Run(const std::string& command) {

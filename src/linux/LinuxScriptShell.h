@@ -20,6 +20,14 @@ using PathResolver = std::function<std::string(std::string_view)>;
 // can show (the windowing layer writes a PNG); empty when it has none.
 using IconConverter = std::function<std::string(const std::string& iconLocation)>;
 
+// Gives a path in well-formed UTF-8 that leads to `target` (a path on a disc whose names are in another
+// encoding), or empty when there is none.
+using LinkMaker = std::function<std::string(const std::string& target)>;
+
+// A symbolic link to `target` in `folder` (made when missing), named after the target so that the same
+// target always gets the same link; its path, or empty when it cannot be made.
+std::string utf8Link(const std::string& target, const std::string& folder);
+
 inline constexpr const char* kWineRequired =
     "Windows のプログラムを実行するには Wine が必要です。\r\nWine をインストールしてください。\r\n";
 inline constexpr const char* kProgramNotFound = "プログラムが見つかりません: ";
@@ -27,7 +35,7 @@ inline constexpr const char* kProgramNotExecutable = "プログラムを実行�
 inline constexpr const char* kFolderNotFound = "作業フォルダが見つかりません: ";
 inline constexpr const char* kShortcutUnreadable = "ショートカットを開けません: ";
 inline constexpr const char* kShortcutUnwritable = "ファイルに書き込めません。";
-inline constexpr const char* kShortcutUnstorable = "ショートカットに書けない制御文字が含まれています。";
+inline constexpr const char* kShortcutUnstorable = "ショートカットに書けない文字が含まれています。";
 
 // True for a file name ending in .exe, .com or .bat in any letter case: a program for Wine.
 bool isWindowsProgram(std::string_view path);
@@ -38,9 +46,16 @@ DesktopEntry shortcutEntry(const std::string& name, const std::string& targetPat
                            const std::string& iconLocation, const PathResolver& resolve,
                            const IconConverter& convertIcon = {});
 
+// Removes from `folder` the entries this program wrote for discs ("(E) LABEL.desktop", marked as its
+// own) whose disc is no longer in its drive: what a run that ended without cleaning up left behind.
+// `labelOf` gives the volume label of a drive ("E:") now.
+void removeStaleEntries(const std::string& folder,
+                        const std::function<std::string(const std::string&)>& labelOf);
+
 class LinuxShortcut : public port::IShortcut {
   public:
-    LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon = {});
+    LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon = {},
+                  LinkMaker link = {});
 
     void setTargetPath(const std::string& v) override { m_target = v; }
     void setArguments(const std::string& v) override { m_arguments = v; }
@@ -56,6 +71,7 @@ class LinuxShortcut : public port::IShortcut {
     std::string m_file;
     PathResolver m_resolve;
     IconConverter m_convertIcon;
+    LinkMaker m_link;
     std::string m_target;
     std::string m_arguments;
     std::string m_workingDirectory;
@@ -64,7 +80,7 @@ class LinuxShortcut : public port::IShortcut {
 
 class LinuxScriptShell : public port::IScriptShell {
   public:
-    explicit LinuxScriptShell(PathResolver resolve, IconConverter convertIcon = {});
+    explicit LinuxScriptShell(PathResolver resolve, IconConverter convertIcon = {}, LinkMaker link = {});
 
     // Any path whose file name ends in ".desktop" (any letter case) and has a name before it.
     std::unique_ptr<port::IShortcut> CreateShortcut(const std::string& path) override;
@@ -74,6 +90,7 @@ class LinuxScriptShell : public port::IScriptShell {
   private:
     PathResolver m_resolve;
     IconConverter m_convertIcon;
+    LinkMaker m_link;
 };
 
 } // namespace lnx

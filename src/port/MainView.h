@@ -103,6 +103,8 @@ class IMainViewEvents {
     virtual void tim_end_Timer() = 0;
     // Files dropped on the window, a drive button or a label.
     virtual void DropFiles(IDropData& data) = 0;
+    // The user's session ends, or the program is asked to end: it ends as by its Exit command.
+    virtual void EndSession() = 0;
 };
 
 class IMainView {

@@ -18,5 +18,8 @@ namespace port {
 
 // True for a byte that cannot stand in a file name on the platform.
 bool isForbiddenInFileName(char c);
+// True when the platform takes `name` (UTF-8) as the name of a file in `folder`: not longer than a name
+// may be there, nor making a path longer than a path may be.
+bool fileNameFits(std::string_view folder, std::string_view name);
 
 } // namespace port

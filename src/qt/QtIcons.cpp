@@ -1,5 +1,6 @@
 #include "qt/QtIcons.h"
 
+#include "linux/LinuxFileSystem.h"
 #include "linux/PeIcons.h"
 
 #include <QBuffer>
@@ -22,19 +23,13 @@ namespace qtui {
 namespace {
 
 // Real icon files are far smaller; a hostile size must not make the reader take it all in.
-constexpr qint64 kMaxIconFileBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxIconFileBytes = 4 * 1024 * 1024;
 // An .ico file holds at most 65535 images; real ones hold a handful.
 constexpr int kMaxImagesRead = 64;
 
 QByteArray readSmallFile(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    // The size of a device or a FIFO says nothing; read at most the limit and refuse anything larger.
-    QByteArray data = file.read(kMaxIconFileBytes + 1);
-    if (data.size() > kMaxIconFileBytes)
-        return {};
-    return data;
+    const std::optional<std::string> bytes = lnx::readRegularFile(path, kMaxIconFileBytes);
+    return bytes ? QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size())) : QByteArray();
 }
 
 std::string upperExtension(const std::string& file) {

@@ -13,6 +13,7 @@
 #include "qt/QtIcons.h"
 #include "qt/QtMainView.h"
 #include "qt/QtMessageBox.h"
+#include "qt/QtSessionEnd.h"
 #include "ui/frm_main.h"
 
 #include <QApplication>
@@ -39,6 +40,10 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
           [this](const std::string& iconLocation) {
               const std::string folder = iconCacheFolder();
               return folder.empty() ? std::string() : icons.writePng(iconLocation, folder);
+          },
+          [](const std::string& target) {
+              const std::string folder = iconCacheFolder();
+              return folder.empty() ? std::string() : lnx::utf8Link(target, folder + "links");
           }),
       volumes(drives) {
     process.setActivator(
@@ -70,10 +75,15 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
     InstanceChannel channel;
     channel.listen(process.channelPath());
 
+    // Entries for discs that a run ended without cleaning up (killed, say) left in the Start menu.
+    lnx::removeStaleEntries(program.StartMenuFolder,
+                            [&](const std::string& drive) { return platform.volumes.volumeLabel(drive); });
+
     // The presenter goes first: its drive records point at the window's controls.
     QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()));
     app::frm_main form(program, window.services);
     window.tray.setHandler([&form](int message) { form.TaskIconMessage(message); });
+    const QtSessionEnd sessionEnd([&form] { form.EndSession(); });
     form.Start(outcome);
     const int status = QApplication::exec();
     window.tray.setHandler(nullptr);

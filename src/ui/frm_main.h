@@ -35,6 +35,9 @@ class frm_main : public port::IMainViewEvents {
     void Form_KeyDown(int keyCode) override { ToggleDrive(keyCode); }
     void Form_MouseDown(int button, int shift, double x, double y) override;
     void DropFiles(port::IDropData& data) override;
+    // Whatever the settings, the program goes the whole way of an unload: placement saved, Start-menu
+    // shortcuts removed, the icon taken out of the notification area.
+    void EndSession() override { Menu_Exit_Click(); }
     void ApplySettings();
 
     // A mouse message of the notification-area icon (0x203 shows the window, 0x204 opens the menu).

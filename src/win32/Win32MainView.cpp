@@ -540,6 +540,13 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         close();
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The process may be ended as soon as this returns: the whole unload happens before.
+        if (wParam && m_events)
+            m_events->EndSession();
+        return 0;
     case WM_DESTROY:
         KillTimer(window, kRefreshTimerId);
         KillTimer(window, kEndTimerId);

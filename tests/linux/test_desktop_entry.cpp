@@ -188,4 +188,65 @@ TEST(DesktopEntryShortcut, RefusesWhatCannotBeStored) {
     EXPECT_EQ(blocked->Save(), lnx::kShortcutUnwritable);
 }
 
+TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) {
+    const std::pair<const char*, bool> utf8[] = {
+        {"abc", true},       {"\xE6\xBC\xA2", true},  {"\x83\x66", false}, // Shift-JIS
+        {"\xC0\xAF", false}, {"\xED\xA0\x80", false}, {"\xF4\x90\x80\x80", false}, {"\xE6\xBC", false},
+    };
+    for (const auto& [text, valid] : utf8)
+        EXPECT_EQ(lnx::isUtf8(text), valid) << text;
+    EXPECT_EQ(lnx::toUtf8Lossy("a\x83z"), "a\xEF\xBF\xBDz");
+
+    TempFolder temp;
+    const std::string disc = temp / "disc\x83\x66"; // a folder named in Shift-JIS
+    shelltest::writeFile(disc + "/prog.sh", shelltest::recordingScript(temp / "ran"), 0755);
+    lnx::LinuxScriptShell shell(identity, {},
+                                [&](const std::string& t) { return lnx::utf8Link(t, temp / "links"); });
+
+    auto shortcut = shell.CreateShortcut(temp / "(E) \x83\x66.desktop");
+    shortcut->setTargetPath(disc + "/prog.sh");
+    shortcut->setArguments("one");
+    shortcut->setWorkingDirectory(disc + "/");
+    ASSERT_EQ(shortcut->Save(), "");
+    EXPECT_EQ(validate(temp / "(E) \x83\x66.desktop"), "");
+    const auto entry = lnx::readDesktopEntry(shelltest::readFile(temp / "(E) \x83\x66.desktop"));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, "(E) \xEF\xBF\xBD\x66");
+    EXPECT_EQ(std::filesystem::canonical(entry->exec.at(0)), std::filesystem::canonical(disc + "/prog.sh"));
+    EXPECT_EQ(std::filesystem::canonical(entry->path), std::filesystem::canonical(disc));
+    EXPECT_EQ(shell.Run(temp / "(E) \x83\x66.desktop"), "");
+
+    // An argument that is not UTF-8 has no link to stand for it; neither has a path without a link maker.
+    shortcut->setArguments("\x83\x66");
+    EXPECT_EQ(shortcut->Save(), lnx::kShortcutUnstorable);
+    lnx::LinuxScriptShell noLinks(identity);
+    auto plain = noLinks.CreateShortcut(temp / "plain.desktop");
+    plain->setTargetPath(disc + "/prog.sh");
+    EXPECT_EQ(plain->Save(), lnx::kShortcutUnstorable);
+}
+
+TEST(DesktopEntryShortcut, EntriesLeftForDiscsThatWentAreRemovedAtStart) {
+    TempFolder temp;
+    const std::string menu = temp / "applications/";
+    const auto entry = [&](const std::string& name, bool ours) {
+        lnx::DesktopEntry e{"x", {"/bin/true"}, "", "", false};
+        std::string text = lnx::writeDesktopEntry(e);
+        if (!ours)
+            text = text.substr(0, text.find(lnx::kOwnEntryKey));
+        shelltest::writeFile(menu + name, text);
+    };
+    const std::pair<const char*, bool> cases[] = {
+        // name, kept: E: holds the disc NEW now, F: is empty
+        {"(E) NEW.desktop", true}, {"(E) OLD.desktop", false}, {"(F) GONE.desktop", false},
+        {"(G) x.desktop", false},  {"other.desktop", true},    {"(e) lower.desktop", true},
+    };
+    for (const auto& [name, kept] : cases)
+        entry(name, true);
+    entry("(E) USER.desktop", false); // a user's own entry of that form
+    lnx::removeStaleEntries(menu, [](const std::string& drive) { return drive == "E:" ? "NEW" : ""; });
+    for (const auto& [name, kept] : cases)
+        EXPECT_EQ(std::filesystem::exists(menu + name), kept) << name;
+    EXPECT_TRUE(std::filesystem::exists(menu + "(E) USER.desktop"));
+}
+
 } // namespace

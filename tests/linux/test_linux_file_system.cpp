@@ -1,4 +1,6 @@
+#include "drives/cls_CDData.h"
 #include "linux/LinuxFileSystem.h"
+#include "port/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -135,6 +137,24 @@ TEST(LinuxFileSystem, ResolverAppliesToEveryPath) {
     EXPECT_EQ(files.scanDirectory("E:\\Bin")->size(), 3u);
     EXPECT_EQ(files.deleteFile("E:\\Bin\\a.txt"), "");
     EXPECT_EQ(asked.size(), 6u);
+}
+
+TEST(LinuxPaths, aShortcutNameIsCutToWhatTheFolderTakes) {
+    TempDir dir;
+    const std::string folder = dir.path.string() + "/";
+    for (const std::size_t length : {std::size_t{255}, std::size_t{256}}) {
+        const std::string name(length, 'a');
+        EXPECT_EQ(port::fileNameFits(folder, name), length == 255);
+        EXPECT_EQ(std::ofstream(folder + name).good(), length == 255) << "the file system agrees";
+    }
+    // 90 Japanese characters (270 bytes) fit in a UDF label, not in a file name.
+    std::string label;
+    for (int i = 0; i < 90; ++i)
+        label += "巻";
+    const std::string name = app::shortcutNameFor(folder, 'E', label, ".desktop");
+    EXPECT_LE(name.size(), 255u);
+    EXPECT_EQ(name.substr(0, 7), "(E) 巻");
+    EXPECT_TRUE(std::ofstream(folder + name).good());
 }
 
 } // namespace

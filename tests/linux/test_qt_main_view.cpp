@@ -34,6 +34,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -478,6 +479,10 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     }
     EXPECT_EQ(icons.LoadIconFile(dir / "missing.ico"), nullptr);
     EXPECT_EQ(icons.LoadIconFile(dir.str()), nullptr) << "a folder";
+    // A disc may carry a named pipe under an icon's name: no writer ever comes, and nothing may wait.
+    ASSERT_EQ(::mkfifo((dir / "pipe.ico").c_str(), 0600), 0);
+    EXPECT_EQ(icons.LoadIconFile(dir / "pipe.ico"), nullptr);
+    EXPECT_EQ(icons.writePng(dir / "pipe.ico", dir / "cache"), "");
     EXPECT_EQ(icons.ExtractIconPicture(good, 0, false), nullptr) << "an icon file is no program file";
     EXPECT_EQ(icons.ExtractIconPicture(dir / "missing.exe", 0, false), nullptr);
 

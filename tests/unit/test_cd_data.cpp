@@ -180,16 +180,24 @@ TEST_F(CDDataTest, NoShortcutIsRecordedWithoutAutorunOrWhenWritingFails) {
     EXPECT_EQ(p.messages.shown.size(), 1u);
 }
 
-TEST(ShortcutName, ALabelCannotLeaveTheFolder) {
-    const std::tuple<char, const char*, const char*> cases[] = {
-        {'E', "MYDISC", "(E) MYDISC.lnk"},
-        {'E', "..\\..\\evil", "(E) .._.._evil.lnk"},
-        {'F', "a/b:c*d?e\"f<g>h|i", "(F) a_b_c_d_e_f_g_h_i.lnk"},
-        {'G', "tab\there", "(G) tab_here.lnk"},
-        {'H', "ディスク", "(H) ディスク.lnk"},
+TEST(ShortcutName, ALabelCannotLeaveTheFolderAndIsCutToWhatTheFolderTakes) {
+    std::string kanji126; // a UDF label's worth of Japanese characters
+    for (int i = 0; i < 126; ++i)
+        kanji126 += "漢";
+    const std::string deep = "C:\\" + std::string(190, 'x') + "\\";
+    const std::tuple<std::string, char, std::string, std::string> cases[] = {
+        {"C:\\Menu\\", 'E', "MYDISC", "(E) MYDISC.lnk"},
+        {"C:\\Menu\\", 'E', "..\\..\\evil", "(E) .._.._evil.lnk"},
+        {"C:\\Menu\\", 'F', "a/b:c*d?e\"f<g>h|i", "(F) a_b_c_d_e_f_g_h_i.lnk"},
+        {"C:\\Menu\\", 'G', "tab\there", "(G) tab_here.lnk"},
+        {"C:\\Menu\\", 'H', "ディスク", "(H) ディスク.lnk"},
+        // 126 characters fit in a name of 255; a folder of 194 characters leaves 65 for the name.
+        {"C:\\Menu\\", 'J', kanji126, "(J) " + kanji126 + ".lnk"},
+        {deep, 'K', kanji126, "(K) " + kanji126.substr(0, 57 * 3) + ".lnk"},
+        {deep, 'L', std::string(300, 'a'), "(L) " + std::string(57, 'a') + ".lnk"},
     };
-    for (const auto& [letter, label, expected] : cases)
-        EXPECT_EQ(app::shortcutNameFor(letter, label, ".lnk"), expected) << label;
+    for (const auto& [folder, letter, label, expected] : cases)
+        EXPECT_EQ(app::shortcutNameFor(folder, letter, label, ".lnk"), expected) << label;
 }
 
 } // namespace

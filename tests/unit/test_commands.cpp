@@ -113,6 +113,18 @@ TEST_F(CommandsTest, TheSystemMenuCarriesFourCommandsAndPassesStandardOnesBy) {
     EXPECT_EQ(w.systemMenu.unhooks, 1) << "the real unload puts the window procedure back";
 }
 
+TEST_F(CommandsTest, TheSessionsEndUnloadsAResidentProgramWithoutTouchingItsSettings) {
+    disc("D:", "GAME", "game.exe");
+    start("[Mode]\r\nstandby=True\r\nAutoShortcut=True\r\n[CD]\r\nDrive_D=True\r\n");
+    ASSERT_TRUE(p.fs.files.count("C:\\Users\\u\\Start Menu\\(D) GAME.lnk"));
+    form->EndSession();
+    EXPECT_TRUE(view.closed);
+    EXPECT_EQ(w.tray.icons, 0);
+    EXPECT_FALSE(p.fs.files.count("C:\\Users\\u\\Start Menu\\(D) GAME.lnk"));
+    EXPECT_NE(setting("Window", "frm_main_Top"), "<none>");
+    EXPECT_EQ(setting("Mode", "standby"), "True");
+}
+
 TEST_F(CommandsTest, TestModeLeavesTheSystemMenuAlone) {
     p.process.commandLine_ = "/TestMode";
     start();

@@ -313,6 +313,23 @@ system_menu end return
 ended "終了(&X) from the system menu"
 tray_wait 0
 
+step "the end of the session ends the resident program through its unload: its shortcuts go with it"
+sed -i 's/^AutoShortcut=False/AutoShortcut=True/' "$INI"
+start
+for _ in $(seq 1 100); do
+    lnk=$(find "$C/users" -path '*Start Menu/(M) DISC_ONE.lnk' 2>/dev/null | head -n 1)
+    [ -n "$lnk" ] && break
+    sleep 0.1
+done
+[ -n "$lnk" ] || fail "no Start-menu shortcut for the disc in M:"
+sed -i '/^frm_main_Top=/d' "$INI"
+wineboot --end-session >>"$WORK/wineboot.log" 2>&1 || true
+ended "the end of the session"
+[ ! -e "$lnk" ] || fail "the disc's Start-menu shortcut outlived the session"
+grep -q '^frm_main_Top=' "$INI" || fail "the session's end did not save the placement: $(cat "$INI")"
+[ "$(ini_value standby)" = True ] || fail "the session's end changed standby in the file: $(mode_section)"
+sed -i 's/^AutoShortcut=True/AutoShortcut=False/' "$INI"
+
 step "resident mode off in the settings dialog takes the icon away at once; the close box then ends"
 # Every letter registered: 26 rows, a window taller than the screen.
 awk '{print} $0 == "[CD]\r" {for (c = 65; c <= 90; c++) printf "Drive_%c=True\r\n", c}' "$INI" >"$WORK/ini"
