@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unexpected start-up outcome\n");
         return 1;
     }
-    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed);
+    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed, platform.drives);
     app::frm_main form(program, window.services);
     form.Start(app::StartOutcome::ShowMainWindow);
     QApplication::processEvents();
