@@ -6,8 +6,9 @@
 //   idle_poll_us, changed_poll_us   median CPU time of one poll (user and system) with nothing changed,
 //                                   and with every drive changed (half of those polls read AUTORUN.INF and
 //                                   the icon: a swapped disc takes two polls)
-//   row_bytes_icons, row_bytes_empty  heap bytes per row: rows showing their discs' icons, and empty rows
-//                                   showing the program's icon, each less the window without rows
+//   row_bytes_icons, row_bytes_empty  heap bytes per drive row: rows showing their discs' icons, and empty
+//                                   rows showing the program's icon, less the window with one row of its
+//                                   own (drive A:) and less the window's pixels (row_window_pixels_bytes)
 //   wake_ms_median, wake_ms_max     wall time from a disc being mounted (the mount table and the udev
 //                                   file replaced) to its row showing the label, with RefreshTimer=1000
 //   disc_files_opened               files on the discs that the idle polls opened: must be 0
@@ -18,6 +19,7 @@
 #include "ui/frm_main.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <QWidget>
 
 #include <malloc.h>
@@ -35,7 +37,10 @@ namespace {
 
 using bench::cpuSeconds;
 
+// Heap in use, Qt's pixmap cache emptied first: what the cache keeps is bounded and evicted at will,
+// not held by any row.
 std::size_t heapBytes() {
+    QPixmapCache::clear();
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }
