@@ -39,6 +39,9 @@ struct SimulatedMachine {
         devDir = (root / "dev").string();
         fs::create_directories(udevData);
         fs::create_directories(devDir);
+        // A hard disk: the block-device folder is there even without CD-ROM drives.
+        writeFile(root / "sys" / "sda" / "dev", "8:0\n");
+        writeFile(root / "sys" / "sda" / "device" / "type", "0\n");
         for (int n = 0; n < drives; ++n) {
             const std::string name = "sr" + std::to_string(n);
             writeFile(root / "sys" / name / "dev", "11:" + std::to_string(n) + "\n");

@@ -23,31 +23,41 @@ namespace {
 // Files of sysfs, udev and procfs are small; a cap keeps a hostile fake from filling memory.
 constexpr std::size_t kMaxSmallFile = 1 << 20;
 
-// The whole of a small file in `out`, whose storage is reused from read to read; false when the file
-// cannot be read or is larger than the cap. O_NONBLOCK: a fifo in place of a file must not hang a poll.
-bool readSmallFile(const char* path, std::string& out) {
-    const OwnedFd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!fd)
+// The whole of a small file, read into storage kept from read to read (it only grows: no zero-filling
+// of a fresh buffer at every read).
+class FileBuffer {
+  public:
+    // False when the file cannot be read or is larger than the cap. O_NONBLOCK: a fifo in place of a
+    // file must not hang a poll.
+    bool read(const char* path) {
+        m_size = 0;
+        const OwnedFd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        if (!fd)
+            return false;
+        constexpr std::size_t kChunk = 4096;
+        for (;;) {
+            if (m_bytes.size() < m_size + kChunk)
+                m_bytes.resize(m_size + kChunk);
+            const ssize_t got = ::read(fd.get(), m_bytes.data() + m_size, m_bytes.size() - m_size);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                break;
+            if (got == 0)
+                return true;
+            m_size += static_cast<std::size_t>(got);
+            if (m_size > kMaxSmallFile)
+                break;
+        }
+        m_size = 0;
         return false;
-    constexpr std::size_t kChunk = 4096;
-    std::size_t size = 0;
-    for (;;) {
-        if (out.size() < size + kChunk)
-            out.resize(size + kChunk);
-        const ssize_t got = ::read(fd.get(), out.data() + size, out.size() - size);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        size += static_cast<std::size_t>(got);
-        if (size > kMaxSmallFile)
-            return false;
     }
-    out.resize(size);
-    return true;
-}
+    std::string_view text() const { return std::string_view(m_bytes.data(), m_size); }
+
+  private:
+    std::string m_bytes;
+    std::size_t m_size = 0;
+};
 
 // The sr* entries of a folder, ordered by number; false when the folder cannot be listed. A failure
 // half-way keeps what was listed so far.
@@ -140,7 +150,7 @@ struct DriveSource::State {
     std::vector<MountEntry> mounts;
     bool mountsRead = false;
     std::vector<const MountEntry*> driveMounts; // by drive, null when not mounted
-    std::string buffer;
+    FileBuffer buffer;
     int pollDepth = 0;
 
     void refresh();
@@ -161,9 +171,9 @@ void DriveSource::State::refresh() {
     if (drivesChanged)
         takeListing();
     bool mountsChanged = false;
-    if (readSmallFile(config.mountinfo.c_str(), buffer)) {
-        if (!mountsRead || buffer != mountText) {
-            mountText.swap(buffer);
+    if (buffer.read(config.mountinfo.c_str())) {
+        if (!mountsRead || buffer.text() != mountText) {
+            mountText.assign(buffer.text());
             mounts = parseMountinfo(mountText);
             mountsChanged = true;
         }
@@ -189,17 +199,16 @@ void DriveSource::State::refresh() {
 void DriveSource::State::takeListing() {
     drives.clear();
     udevFiles.clear();
-    std::string text;
     char letter = 'D';
     for (const auto& [number, name] : listing) {
         if (letter > 'Z')
             break;
         const std::string base = config.sysBlock + "/" + name;
-        if (!readSmallFile((base + "/device/type").c_str(), text) || trim(text) != "5")
+        if (!buffer.read((base + "/device/type").c_str()) || trim(buffer.text()) != "5")
             continue;
-        if (!readSmallFile((base + "/dev").c_str(), text))
+        if (!buffer.read((base + "/dev").c_str()))
             continue;
-        const std::string_view devText = trim(text);
+        const std::string_view devText = trim(buffer.text());
         const auto colon = devText.find(':');
         CdDrive drive;
         if (colon == std::string_view::npos || !parseUnsigned(devText.substr(0, colon), drive.major) ||
@@ -290,10 +299,10 @@ std::string DriveSource::label(char letter) const {
 }
 
 std::optional<std::string> DriveSource::State::udevLabel(std::size_t index) {
-    if (!readSmallFile(udevFiles[index].c_str(), buffer))
+    if (!buffer.read(udevFiles[index].c_str()))
         return std::nullopt;
     constexpr std::string_view kKey = "E:ID_FS_LABEL_ENC=";
-    std::string_view rest(buffer);
+    std::string_view rest = buffer.text();
     while (!rest.empty()) {
         const auto end = rest.find('\n');
         const std::string_view line = rest.substr(0, end);
