@@ -1,5 +1,6 @@
 #include "linux/DeviceWatch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -38,20 +39,22 @@ DeviceWatch::DeviceWatch(DriveSource drives) : m_drives(std::move(drives)) {
         m_inotify.reset();
 }
 
-bool DeviceWatch::isDriveUdevFile(std::string_view name) const {
+bool DeviceWatch::isDriveUdevFile(std::string_view name, std::vector<std::string>& driveFiles) const {
     // "b11:0": a block device's file, named by its device number.
     if (name.size() < 4 || name.front() != 'b')
         return false;
-    for (const CdDrive& drive : m_drives.drives())
-        if (name == "b" + std::to_string(drive.major) + ":" + std::to_string(drive.minor))
-            return true;
-    return false;
+    // The drives are listed once for all the notices taken together.
+    if (driveFiles.empty())
+        for (const CdDrive& drive : m_drives.drives())
+            driveFiles.push_back("b" + std::to_string(drive.major) + ":" + std::to_string(drive.minor));
+    return std::find(driveFiles.begin(), driveFiles.end(), name) != driveFiles.end();
 }
 
 bool DeviceWatch::takeNotices() {
     if (!m_inotify)
         return false;
     bool relevant = false;
+    std::vector<std::string> driveFiles;
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
     for (;;) {
         const ssize_t got = ::read(m_inotify.get(), buffer, sizeof buffer);
@@ -68,7 +71,7 @@ bool DeviceWatch::takeNotices() {
                 relevant = true;
             else if (event->wd == m_mountFolderWatch && name == m_mountTableName)
                 relevant = true;
-            else if (!relevant && event->wd == m_udevWatch && isDriveUdevFile(name))
+            else if (!relevant && event->wd == m_udevWatch && isDriveUdevFile(name, driveFiles))
                 relevant = true;
         }
     }

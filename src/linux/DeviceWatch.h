@@ -7,6 +7,8 @@
 #include "linux/OwnedFd.h"
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace lnx {
 
@@ -24,7 +26,7 @@ class DeviceWatch {
     bool takeNotices();
 
   private:
-    bool isDriveUdevFile(std::string_view name) const;
+    bool isDriveUdevFile(std::string_view name, std::vector<std::string>& driveFiles) const;
 
     DriveSource m_drives;
     OwnedFd m_mountTable;
