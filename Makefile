@@ -5,15 +5,19 @@ JOBS ?= 2
 DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
 	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
 	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
-	trayer libx11-dev
+	trayer libx11-dev strace
 
-.PHONY: run test deps build-linux build-windows clean
+.PHONY: run test bench deps build-linux build-windows clean
 
 run: build-linux
 	./build/linux/tavimoro $(ARGS)
 
 test: build-linux build-windows
 	cd build/linux && ctest --output-on-failure -j$(JOBS)
+
+# The README's speed table: the benchmarks against their floor programs, in one run (not part of test).
+bench: build-linux build-windows
+	bash bench/run.sh
 
 deps:
 	@missing=""; for p in $(DEBIAN_PACKAGES); do \

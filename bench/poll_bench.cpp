@@ -1,84 +1,62 @@
-// Measures the drive window on the Linux build over a simulated machine with 23 CD-ROM drives (D: to
-// Z:) and all 26 letters registered: the CPU time of one poll when nothing changed and when every
-// drive changed, and the time from start to the window being shown. It also checks that a poll with
-// nothing changed opens no file on any disc: only the label sources are read.
+// The drive window of the Linux build over a simulated machine (see SimulatedMachine.h), offscreen: the
+// real window, presenter and Linux services, with every drive registered and holding a mounted autorun
+// disc whose icon is inside a program file.
+//   poll_bench DRIVES [POLLS]
+// Prints "key value" lines:
+//   idle_poll_us, changed_poll_us   median CPU time of one poll (user and system) with nothing changed,
+//                                   and with every drive changed (half of those polls read AUTORUN.INF and
+//                                   the icon: a swapped disc takes two polls)
+//   row_bytes_icons, row_bytes_empty  heap bytes per drive row: rows showing their discs' icons, and empty
+//                                   rows showing the program's icon, less the window with one row of its
+//                                   own (drive A:) and less the window's pixels (row_window_pixels_bytes)
+//   wake_ms_median, wake_ms_max     wall time from a disc being mounted (the mount table and the udev
+//                                   file replaced) to its row showing the label, with RefreshTimer=1000
+//   disc_files_opened               files on the discs that the idle polls opened: must be 0
+// The exit status is 2 when an idle poll opened a disc file.
+#include "SimulatedMachine.h"
 #include "app/code_main.h"
 #include "qt/QtProgram.h"
 #include "ui/frm_main.h"
 
 #include <QApplication>
+#include <QPixmapCache>
 #include <QWidget>
 
+#include <malloc.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
+using bench::cpuSeconds;
 
-constexpr int kDrives = 23; // sr0..sr22 are lettered D: to Z:
-// More polls give steadier means; TAVIMORO_BENCH_POLLS lowers them for a run under a profiler.
-const int kIdlePolls =
-    std::getenv("TAVIMORO_BENCH_POLLS") ? std::atoi(std::getenv("TAVIMORO_BENCH_POLLS")) : 500;
-const int kChangedPolls = kIdlePolls / 5 > 0 ? kIdlePolls / 5 : 1;
-const char* const kSampleProgram = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/notepad.exe";
-
-void write(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
+// Heap in use, Qt's pixmap cache emptied first: what the cache keeps is bounded and evicted at will,
+// not held by any row.
+std::size_t heapBytes() {
+    QPixmapCache::clear();
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 }
 
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
-struct Machine {
-    fs::path root;
-    lnx::DriveSourceConfig config;
-
-    explicit Machine(const fs::path& base) : root(base) {
-        config.sysBlock = (root / "sys").string();
-        config.udevData = (root / "udev").string();
-        config.mountinfo = (root / "mountinfo").string();
-        config.devDir = (root / "dev").string();
-        std::string mountinfo = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-        for (int n = 0; n < kDrives; ++n) {
-            const std::string name = "sr" + std::to_string(n);
-            write(root / "sys" / name / "dev", "11:" + std::to_string(n) + "\n");
-            write(root / "sys" / name / "device" / "type", "5\n");
-            const fs::path disc = root / "discs" / name;
-            write(disc / "AUTORUN.INF", "[AutoRun]\r\nopen=setup.exe /auto\r\nicon=setup.exe,0\r\n");
-            if (fs::exists(kSampleProgram))
-                fs::copy_file(kSampleProgram, disc / "setup.exe", fs::copy_options::overwrite_existing);
-            mountinfo += std::to_string(100 + n) + " 1 11:" + std::to_string(n) + " / " + disc.string() +
-                         " ro - iso9660 /dev/" + name + " ro\n";
-            label(n, "DISC_" + std::to_string(n));
-        }
-        write(root / "mountinfo", mountinfo);
-    }
-    void label(int n, const std::string& text) const {
-        write(root / "udev" / ("b11:" + std::to_string(n)),
-              "E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=" + text + "\n");
-    }
-    // Watches every disc folder for files being opened or read.
-    int watchDiscs() const {
-        const int fd = inotify_init1(IN_NONBLOCK);
-        for (int n = 0; n < kDrives; ++n)
-            inotify_add_watch(fd, (root / "discs" / ("sr" + std::to_string(n))).c_str(), IN_OPEN | IN_ACCESS);
-        return fd;
-    }
-};
+// Watches every disc folder for files being opened or read.
+int watchDiscs(const bench::SimulatedMachine& machine) {
+    const int fd = inotify_init1(IN_NONBLOCK);
+    for (int n = 0; n < machine.drives; ++n)
+        inotify_add_watch(fd, machine.discFolder(n).c_str(), IN_OPEN | IN_ACCESS);
+    return fd;
+}
 
 int drainEvents(int fd) {
     alignas(inotify_event) char buffer[4096];
@@ -93,73 +71,158 @@ int drainEvents(int fd) {
     return events;
 }
 
+// Runs the event loop until `done` holds, for at most two seconds; the wall time it took, in ms.
+template <class Done> double eventsUntil(Done done) {
+    const auto start = std::chrono::steady_clock::now();
+    while (!done() && std::chrono::steady_clock::now() - start < std::chrono::seconds(2))
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Lets the window paint and the rows that went be deleted.
+void settle() {
+    for (int i = 0; i < 3; ++i) {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const fs::path base = fs::temp_directory_path() / ("tavimoro-bench-" + std::to_string(getpid()));
-    fs::remove_all(base);
-    const Machine machine(base);
+    const int drives = argc > 1 ? std::atoi(argv[1]) : 23;
+    const int idlePolls = argc > 2 ? std::atoi(argv[2]) : 300;
+    if (drives < 0 || drives > 23 || idlePolls <= 0) {
+        std::fputs("usage: poll_bench DRIVES(0-23) [POLLS]\n", stderr);
+        return 2;
+    }
+    const bench::fs::path base =
+        bench::fs::temp_directory_path() / ("tavimoro-bench-" + std::to_string(getpid()));
+    const bench::SimulatedMachine machine(base / "machine", drives);
     for (const char* variable :
          {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
         setenv(variable, (base / "home" / variable).c_str(), 1);
-    fs::create_directories(base / "home" / "XDG_RUNTIME_DIR");
-    std::string registrations = "[CD]\n";
-    for (char letter = 'A'; letter <= 'Z'; ++letter)
-        registrations += std::string("Drive_") + letter + "=True\n";
-    write(base / "home" / "XDG_CONFIG_HOME" / "tavimoro" / "tavimoro.ini", registrations);
+    bench::fs::create_directories(base / "home" / "XDG_RUNTIME_DIR");
+    bench::fs::permissions(base / "home" / "XDG_RUNTIME_DIR", bench::fs::perms::owner_all);
+    // A: is no CD-ROM drive: the window starts with one empty row, and the drives' rows come with
+    // their letter keys, so that what the rows cost stands apart from what the window costs.
+    const std::string settings = "[Status]\nRefreshTimer=1000\nChangeTimer=1000\n[CD]\nDrive_A=True\n";
+    bench::writeFile(base / "home" / "XDG_CONFIG_HOME" / "tavimoro" / "tavimoro.ini", settings);
     if (!getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     QApplication application(argc, argv);
-    const auto started = std::chrono::steady_clock::now();
-    const double startedCpu = cpuSeconds();
-    qtui::LinuxPlatform platform("tavimoro", {}, machine.config);
+    lnx::DriveSourceConfig config;
+    config.sysBlock = machine.sysBlock;
+    config.udevData = machine.udevData;
+    config.mountinfo = machine.mountinfo;
+    config.devDir = machine.devDir;
+    qtui::LinuxPlatform platform("tavimoro", {}, config);
     app::Program program(platform.services);
     if (app::code_main::SubMain(program) != app::StartOutcome::ShowMainWindow) {
         std::fprintf(stderr, "unexpected start-up outcome\n");
         return 1;
     }
-    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed);
+    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed, platform.drives);
     app::frm_main form(program, window.services);
     form.Start(app::StartOutcome::ShowMainWindow);
-    QApplication::processEvents();
-    const double shownMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-    const double shownCpuMs = (cpuSeconds() - startedCpu) * 1000;
-    if (!window.view.window().isVisible() || form.controls().UBound() != 26) {
-        std::fprintf(stderr, "the window is not showing 26 rows\n");
+    settle();
+    const std::size_t heapOneRow = heapBytes();
+    const QSize sizeOneRow = window.view.window().size();
+    // The event loop turns between two key presses, as it does for the user's.
+    for (int n = 0; n < drives; ++n) {
+        form.Form_KeyDown('D' + n);
+        settle();
+    }
+    if (!window.view.window().isVisible() || form.controls().UBound() != drives + 1) {
+        std::fprintf(stderr, "the window is not showing %d rows\n", drives + 1);
         return 1;
     }
+    const std::size_t heapWithIcons = heapBytes();
+    const QSize sizeWithIcons = window.view.window().size();
 
-    const int watch = machine.watchDiscs();
-    double cpu = cpuSeconds();
-    for (int i = 0; i < kIdlePolls; ++i)
-        form.tim_Refresh_Timer();
-    const double idleUs = (cpuSeconds() - cpu) / kIdlePolls * 1e6;
+    // Nothing changed.
+    const int watch = watchDiscs(machine);
+    std::vector<double> batches;
+    for (int batch = 0; batch < 9; ++batch) {
+        const double start = cpuSeconds();
+        for (int i = 0; i < idlePolls; ++i)
+            form.tim_Refresh_Timer();
+        batches.push_back((cpuSeconds() - start) / idlePolls * 1e6);
+    }
+    const double idleUs = median(batches);
     const int discEvents = drainEvents(watch);
     close(watch);
 
-    // Every drive changes at every poll: the discs alternate between two labels, so the records go
-    // from their loaded state to the cleared one and back, reading AUTORUN.INF and the icon each time
-    // they load.
-    double changedCpu = 0;
-    for (int i = 0; i < kChangedPolls; ++i) {
-        for (int n = 0; n < kDrives; ++n)
-            machine.label(n, (i % 2 ? "DISC_" : "OTHER_") + std::to_string(n));
-        cpu = cpuSeconds();
-        form.tim_Refresh_Timer();
-        changedCpu += cpuSeconds() - cpu;
+    // Every drive changes at every poll: the discs alternate between two labels, so the records go from
+    // their loaded state to the cleared one and back, both kinds counting alike.
+    // Pairs of polls, at least 800 drive changes a batch, so that few drives still make a steady figure.
+    const int changedPolls = std::max(idlePolls / 15, 400 / std::max(drives, 1)) * 2;
+    batches.clear();
+    for (int batch = 0; batch < 5; ++batch) {
+        double cpu = 0;
+        for (int i = 0; i < changedPolls; ++i) {
+            for (int n = 0; n < drives; ++n)
+                machine.label(n, (i % 2 ? "DISC_" : "OTHER_") + std::to_string(n));
+            const double start = cpuSeconds();
+            form.tim_Refresh_Timer();
+            cpu += cpuSeconds() - start;
+        }
+        batches.push_back(cpu / changedPolls * 1e6);
     }
-    const double changedUs = changedCpu / kChangedPolls * 1e6;
+    const double changedUs = median(batches);
+    for (int n = 0; n < drives; ++n)
+        machine.label(n, "DISC_" + std::to_string(n));
+    form.tim_Refresh_Timer();
+    form.tim_Refresh_Timer();
 
-    std::printf("drives registered:                 26 (23 CD-ROM drives, D: to Z:)\n");
-    std::printf("icons from a PE file:              %s\n",
-                fs::exists(kSampleProgram) ? "yes" : "no (wine missing)");
-    std::printf("start to window shown:             %.1f ms (%.1f ms CPU)\n", shownMs, shownCpuMs);
-    std::printf("one poll, nothing changed:         %.1f us CPU (mean of %d)\n", idleUs, kIdlePolls);
-    std::printf("one poll, every drive changed:     %.1f us CPU (mean of %d)\n", changedUs, kChangedPolls);
-    std::printf("disc files opened by idle polls:   %d\n", discEvents);
+    // A disc mounted between two ticks: the row shows it without waiting for the timer.
+    std::vector<double> wakes;
+    for (int i = 0; drives > 0 && i < 10; ++i) {
+        auto& caption = form.controls().lbl_VolumeName(2);
+        machine.mountAll(true, 0);
+        eventsUntil([&] { return caption.Caption().empty(); });
+        const std::string label = "DISC_0_" + std::to_string(i);
+        machine.label(0, label);
+        const auto start = std::chrono::steady_clock::now();
+        machine.mountAll(true);
+        eventsUntil([&] { return caption.Caption() == label; });
+        wakes.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
 
-    fs::remove_all(base);
+    // Empty rows, then no rows at all.
+    machine.mountAll(false);
+    form.tim_Refresh_Timer();
+    form.tim_Refresh_Timer();
+    settle();
+    const std::size_t heapEmpty = heapBytes();
+    const QSize sizeEmpty = window.view.window().size();
+    // The rows' own memory: the heap the window with them holds more than with its one empty row,
+    // less the pixels of the taller window (a 4-byte backing store the size of the window).
+    const auto perRow = [&](std::size_t heap, QSize size) {
+        const double pixels = 4.0 * (size.width() * size.height() - sizeOneRow.width() * sizeOneRow.height());
+        return drives > 0 ? (static_cast<double>(heap) - static_cast<double>(heapOneRow) - pixels) / drives
+                          : 0.0;
+    };
+    const auto windowPixelsPerRow = [&](QSize size) {
+        return drives > 0
+                   ? 4.0 * (size.width() * size.height() - sizeOneRow.width() * sizeOneRow.height()) / drives
+                   : 0.0;
+    };
+
+    std::printf("drives %d\n", drives);
+    std::printf("icons_from_pe_file %d\n", bench::fs::exists(bench::kSampleProgram) ? 1 : 0);
+    std::printf("idle_poll_us %.2f\n", idleUs);
+    std::printf("changed_poll_us %.2f\n", changedUs);
+    std::printf("row_bytes_icons %.0f\n", perRow(heapWithIcons, sizeWithIcons));
+    std::printf("row_bytes_empty %.0f\n", perRow(heapEmpty, sizeEmpty));
+    std::printf("row_window_pixels_bytes %.0f\n", windowPixelsPerRow(sizeWithIcons));
+    if (!wakes.empty()) {
+        std::printf("wake_ms_median %.2f\n", median(wakes));
+        std::printf("wake_ms_max %.2f\n", *std::max_element(wakes.begin(), wakes.end()));
+    }
+    std::printf("disc_files_opened %d\n", discEvents);
+    bench::fs::remove_all(base);
     return discEvents == 0 ? 0 : 2;
 }

@@ -76,3 +76,5 @@ endforeach()
 # Benchmarks: separate programs, never timed tests.
 add_executable(poll_bench bench/poll_bench.cpp)
 target_link_libraries(poll_bench PRIVATE tavimoro_qt)
+# The floor poll_bench is held against: the raw reads alone.
+add_executable(poll_floor bench/poll_floor.cpp)

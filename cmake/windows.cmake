@@ -29,3 +29,6 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win32/CMakeLists.txt)
     add_subdirectory(tests/win32)
 endif()
+
+# The floor of the idle poll under Wine: a bare window reading the same labels once a second.
+add_executable(bare_labels WIN32 bench/win32/bare_labels.cpp)

@@ -72,14 +72,15 @@ void cls_CDData::clear() {
 
 void cls_CDData::CheckData(bool& changed, bool& newDisc) {
     port::Services& services = m_env.program.services;
-    cls_FileSystemObject fso(services);
-    if (code_CDRom::GetVolumeName(services.volumes, m_Path) == m_VolumeLabel)
+    // The label is read once: an unchanged drive costs one label read and nothing else.
+    std::string label = code_CDRom::GetVolumeName(services.volumes, m_Path);
+    if (label == m_VolumeLabel)
         return;
     changed = true;
     RemoveShortcuts();
     const bool hadAutorun = m_HasAutorun;
-    m_HasAutorun = fso.File(m_Path, "AUTORUN.INF");
-    m_VolumeLabel = code_CDRom::GetVolumeName(services.volumes, m_Path);
+    m_HasAutorun = cls_FileSystemObject(services).File(m_Path, "AUTORUN.INF");
+    m_VolumeLabel = std::move(label);
     // A record that held autorun data is cleared first: the new disc is read at the next check.
     if (!m_HasAutorun || hadAutorun) {
         clear();

@@ -6,13 +6,12 @@
 #include "linux/OwnedFd.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits> // linux/cdrom.h uses INT_MAX without including it
+#include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <linux/cdrom.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,24 +20,48 @@ namespace lnx {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // Files of sysfs, udev and procfs are small; a cap keeps a hostile fake from filling memory.
 constexpr std::size_t kMaxSmallFile = 1 << 20;
 
-std::optional<std::string> readSmallFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string data;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        data.append(buffer, std::size_t(in.gcount()));
-        if (data.size() > kMaxSmallFile)
-            return std::nullopt;
+// The whole of a small file, read into storage kept from read to read (it only grows: no zero-filling
+// of a fresh buffer at every read).
+class FileBuffer {
+  public:
+    // False when the file cannot be read or is larger than the cap. O_NONBLOCK: a fifo in place of a
+    // file must not hang a poll.
+    bool read(const char* path) {
+        m_size = 0;
+        const OwnedFd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        if (!fd)
+            return false;
+        constexpr std::size_t kChunk = 4096;
+        for (;;) {
+            if (m_bytes.size() < m_size + kChunk)
+                m_bytes.resize(m_size + kChunk);
+            const ssize_t got = ::read(fd.get(), m_bytes.data() + m_size, m_bytes.size() - m_size);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                break;
+            if (got == 0)
+                return true;
+            m_size += static_cast<std::size_t>(got);
+            if (m_size > kMaxSmallFile)
+                break;
+        }
+        m_size = 0;
+        return false;
     }
-    return data;
-}
+    std::string_view text() const { return std::string_view(m_bytes.data(), m_size); }
+
+  private:
+    std::string m_bytes;
+    std::size_t m_size = 0;
+};
+
+// The sr* entries of a folder, ordered by number; false when the folder cannot be listed. A failure
+// half-way keeps what was listed so far.
+bool listSrNames(const std::string& folder, std::vector<std::pair<unsigned, std::string>>& out);
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\t'))
@@ -84,7 +107,130 @@ void cutAtNulAndTrim(std::string& label) {
         label.pop_back();
 }
 
+bool listSrNames(const std::string& folder, std::vector<std::pair<unsigned, std::string>>& out) {
+    out.clear();
+    const OwnedFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
+        return false;
+    alignas(dirent64) char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::getdents64(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const std::string_view name(entry->d_name);
+            if (auto number = srNumber(name))
+                out.emplace_back(*number, std::string(name));
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return true;
+}
+
 } // namespace
+
+// What the copies of one DriveSource share.
+struct DriveSource::State {
+    explicit State(DriveSourceConfig c) : config(std::move(c)) {}
+
+    DriveSourceConfig config;
+    // What sysfs said of each sr* device, by kernel name: a device's type and number do not change
+    // while its name stays, so a listing that finds the same names reads no device file again.
+    std::vector<std::pair<unsigned, std::string>> knownNames;
+    std::vector<CdDrive> drives; // drives[i] has the letter 'D' + i
+    std::vector<std::string> udevFiles;
+    bool listed = false; // the last listing worked
+    std::vector<std::pair<unsigned, std::string>> listing;
+    // The mount table as last read, parsed again only when its text changed.
+    std::string mountText;
+    std::vector<MountEntry> mounts;
+    bool mountsRead = false;
+    std::vector<const MountEntry*> driveMounts; // by drive, null when not mounted
+    FileBuffer buffer;
+    int pollDepth = 0;
+
+    void refresh();
+    void refreshOutsidePoll() {
+        if (pollDepth == 0)
+            refresh();
+    }
+    void takeListing();
+    // The index of the drive with that letter, or -1.
+    int find(char letter) const;
+    std::optional<std::string> udevLabel(std::size_t index);
+    std::string deviceLabel(const CdDrive& drive) const;
+};
+
+void DriveSource::State::refresh() {
+    listed = listSrNames(config.sysBlock, listing);
+    const bool drivesChanged = listed && listing != knownNames;
+    if (drivesChanged)
+        takeListing();
+    bool mountsChanged = false;
+    if (buffer.read(config.mountinfo.c_str())) {
+        if (!mountsRead || buffer.text() != mountText) {
+            mountText.assign(buffer.text());
+            mounts = parseMountinfo(mountText);
+            mountsChanged = true;
+        }
+        mountsRead = true;
+    } else if (mountsRead) {
+        mountsRead = false;
+        mounts.clear();
+        mountText.clear();
+        mountsChanged = true;
+    }
+    if (drivesChanged || mountsChanged) {
+        driveMounts.assign(drives.size(), nullptr);
+        for (std::size_t i = 0; i < drives.size(); ++i)
+            for (const MountEntry& entry : mounts)
+                if (entry.major == drives[i].major && entry.minor == drives[i].minor && entry.root == "/" &&
+                    !entry.mountPoint.empty()) {
+                    driveMounts[i] = &entry;
+                    break;
+                }
+    }
+}
+
+void DriveSource::State::takeListing() {
+    drives.clear();
+    udevFiles.clear();
+    char letter = 'D';
+    for (const auto& [number, name] : listing) {
+        if (letter > 'Z')
+            break;
+        const std::string base = config.sysBlock + "/" + name;
+        if (!buffer.read((base + "/device/type").c_str()) || trim(buffer.text()) != "5")
+            continue;
+        if (!buffer.read((base + "/dev").c_str()))
+            continue;
+        const std::string_view devText = trim(buffer.text());
+        const auto colon = devText.find(':');
+        CdDrive drive;
+        if (colon == std::string_view::npos || !parseUnsigned(devText.substr(0, colon), drive.major) ||
+            !parseUnsigned(devText.substr(colon + 1), drive.minor))
+            continue;
+        drive.letter = letter++;
+        drive.kernelName = name;
+        udevFiles.push_back(config.udevData + "/b" + std::to_string(drive.major) + ":" +
+                            std::to_string(drive.minor));
+        drives.push_back(std::move(drive));
+    }
+    knownNames = listing;
+}
+
+int DriveSource::State::find(char letter) const {
+    if (letter >= 'a' && letter <= 'z')
+        letter = char(letter - 'a' + 'A');
+    const int index = letter - 'D';
+    if (!listed || letter < 'D' || letter > 'Z' || index >= static_cast<int>(drives.size()))
+        return -1;
+    return index;
+}
 
 std::string decodeUdevEscapes(std::string_view value) {
     std::string out;
@@ -104,114 +250,74 @@ std::string decodeUdevEscapes(std::string_view value) {
     return out;
 }
 
-std::vector<CdDrive> DriveSource::drives() const {
-    std::vector<std::pair<unsigned, std::string>> candidates;
-    std::error_code ec;
-    fs::directory_iterator it(m_config.sysBlock, ec);
-    if (ec)
-        return {};
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec)
-            break;
-        std::string name = it->path().filename().string();
-        if (auto number = srNumber(name))
-            candidates.emplace_back(*number, std::move(name));
-    }
-    std::sort(candidates.begin(), candidates.end());
-    std::vector<std::string> names;
-    for (const auto& candidate : candidates)
-        names.push_back(candidate.second);
-    if (m_known && m_known->names == names)
-        return m_known->drives;
+DriveSource::DriveSource(DriveSourceConfig config) : m_state(std::make_shared<State>(std::move(config))) {}
 
-    std::vector<CdDrive> result;
-    char letter = 'D';
-    for (const auto& [number, name] : candidates) {
-        if (letter > 'Z')
-            break;
-        const std::string base = m_config.sysBlock + "/" + name;
-        const auto type = readSmallFile(base + "/device/type");
-        if (!type || trim(*type) != "5")
-            continue;
-        const auto dev = readSmallFile(base + "/dev");
-        if (!dev)
-            continue;
-        const std::string_view devText = trim(*dev);
-        const auto colon = devText.find(':');
-        CdDrive drive;
-        if (colon == std::string_view::npos || !parseUnsigned(devText.substr(0, colon), drive.major) ||
-            !parseUnsigned(devText.substr(colon + 1), drive.minor))
-            continue;
-        drive.letter = letter++;
-        drive.kernelName = name;
-        result.push_back(std::move(drive));
-    }
-    m_known = std::make_shared<Known>(Known{std::move(names), result});
-    return result;
+const DriveSourceConfig& DriveSource::config() const {
+    return m_state->config;
+}
+
+void DriveSource::beginPoll() const {
+    if (m_state->pollDepth++ == 0)
+        m_state->refresh();
+}
+
+void DriveSource::endPoll() const {
+    if (m_state->pollDepth > 0)
+        --m_state->pollDepth;
+}
+
+std::vector<CdDrive> DriveSource::drives() const {
+    m_state->refreshOutsidePoll();
+    return m_state->listed ? m_state->drives : std::vector<CdDrive>{};
 }
 
 std::optional<CdDrive> DriveSource::drive(char letter) const {
-    if (letter >= 'a' && letter <= 'z')
-        letter = char(letter - 'a' + 'A');
-    if (letter < 'D' || letter > 'Z')
+    m_state->refreshOutsidePoll();
+    const int index = m_state->find(letter);
+    if (index < 0)
         return std::nullopt;
-    for (auto& d : drives()) {
-        if (d.letter == letter)
-            return d;
-    }
-    return std::nullopt;
+    return m_state->drives[std::size_t(index)];
 }
 
 std::optional<std::string> DriveSource::mountPoint(char letter) const {
-    const auto d = drive(letter);
-    if (!d)
+    m_state->refreshOutsidePoll();
+    const int index = m_state->find(letter);
+    if (index < 0 || !m_state->driveMounts[std::size_t(index)])
         return std::nullopt;
-    return mountOf(*d);
-}
-
-std::optional<std::string> DriveSource::mountOf(const CdDrive& drive) const {
-    auto text = readSmallFile(m_config.mountinfo);
-    if (!text)
-        return std::nullopt;
-    if (!m_mounts || m_mounts->text != *text) {
-        auto entries = parseMountinfo(*text);
-        m_mounts = std::make_shared<const Mounts>(Mounts{std::move(*text), std::move(entries)});
-    }
-    return findMountPoint(m_mounts->entries, drive.major, drive.minor);
+    return m_state->driveMounts[std::size_t(index)]->mountPoint;
 }
 
 std::string DriveSource::label(char letter) const {
-    const auto d = drive(letter);
-    if (!d)
+    State& state = *m_state;
+    state.refreshOutsidePoll();
+    const int index = state.find(letter);
+    if (index < 0 || !state.driveMounts[std::size_t(index)])
         return {};
-    if (!mountOf(*d))
-        return {};
-    if (auto fromUdev = udevLabel(*d))
+    if (auto fromUdev = state.udevLabel(std::size_t(index)))
         return *fromUdev;
-    return deviceLabel(*d);
+    return state.deviceLabel(state.drives[std::size_t(index)]);
 }
 
-std::optional<std::string> DriveSource::udevLabel(const CdDrive& d) const {
-    const auto data =
-        readSmallFile(m_config.udevData + "/b" + std::to_string(d.major) + ":" + std::to_string(d.minor));
-    if (!data)
+std::optional<std::string> DriveSource::State::udevLabel(std::size_t index) {
+    if (!buffer.read(udevFiles[index].c_str()))
         return std::nullopt;
     constexpr std::string_view kKey = "E:ID_FS_LABEL_ENC=";
-    std::istringstream lines(*data);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.compare(0, kKey.size(), kKey) != 0)
+    std::string_view rest = buffer.text();
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (line.substr(0, kKey.size()) != kKey)
             continue;
-        std::string label =
-            utf8OrCp932ToUtf8(decodeUdevEscapes(trim(std::string_view(line).substr(kKey.size()))));
+        std::string label = utf8OrCp932ToUtf8(decodeUdevEscapes(trim(line.substr(kKey.size()))));
         cutAtNulAndTrim(label);
         return label;
     }
     return std::nullopt;
 }
 
-std::string DriveSource::deviceLabel(const CdDrive& d) const {
-    const std::string path = m_config.devDir + "/" + d.kernelName;
+std::string DriveSource::State::deviceLabel(const CdDrive& d) const {
+    const std::string path = config.devDir + "/" + d.kernelName;
     // O_NONBLOCK: a plain open of a CD-ROM device can close an open tray.
     const OwnedFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)

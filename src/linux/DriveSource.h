@@ -29,10 +29,12 @@ struct CdDrive {
 // Undoes udev's "\xHH" escapes of a property value (ID_FS_LABEL_ENC); other text is kept as written.
 std::string decodeUdevEscapes(std::string_view value);
 
+// A view of the machine's CD-ROM drives. Copies share one view: what it read last, and the poll in
+// progress (see beginPoll).
 class DriveSource {
   public:
-    DriveSource() = default;
-    explicit DriveSource(DriveSourceConfig config) : m_config(std::move(config)) {}
+    DriveSource() : DriveSource(DriveSourceConfig{}) {}
+    explicit DriveSource(DriveSourceConfig config);
 
     // Every CD-ROM drive, lettered in kernel-name order (sr0, sr1, ..., sr10), at most up to Z:.
     std::vector<CdDrive> drives() const;
@@ -45,27 +47,17 @@ class DriveSource {
     // so an idle poll does not spin a drive up.
     std::string label(char letter) const;
 
-    const DriveSourceConfig& config() const { return m_config; }
+    // Between beginPoll and endPoll (nested pairs count once) the sysfs listing and the mount table
+    // are read once, at the outermost beginPoll, and serve every question; outside a poll each
+    // question reads them anew.
+    void beginPoll() const;
+    void endPoll() const;
+
+    const DriveSourceConfig& config() const;
 
   private:
-    std::optional<std::string> udevLabel(const CdDrive& drive) const;
-    std::string deviceLabel(const CdDrive& drive) const;
-
-    DriveSourceConfig m_config;
-    // What sysfs said of each sr* device, by kernel name: a device's type and number do not change
-    // while its name stays, so a poll that finds the same names reads no device file again.
-    struct Known {
-        std::vector<std::string> names;
-        std::vector<CdDrive> drives;
-    };
-    mutable std::shared_ptr<Known> m_known;
-    // The mount table as last parsed: it is read at every query, but parsed again only when it changed.
-    struct Mounts {
-        std::string text;
-        std::vector<MountEntry> entries;
-    };
-    mutable std::shared_ptr<const Mounts> m_mounts;
-    std::optional<std::string> mountOf(const CdDrive& drive) const;
+    struct State;
+    std::shared_ptr<State> m_state;
 };
 
 } // namespace lnx

@@ -1,5 +1,6 @@
 #pragma once
 // Everything the portable code asks of a platform, handed around as one bundle.
+#include "port/DeviceEvents.h"
 #include "port/Dialogs.h"
 #include "port/FileSystem.h"
 #include "port/MainView.h"
@@ -34,6 +35,7 @@ struct WindowServices {
     ISystemMenu& systemMenu;
     IWindowTop& windowTop;
     IDialogs& dialogs;
+    IDeviceEvents& deviceEvents;
 };
 
 } // namespace port

@@ -102,7 +102,9 @@ std::unique_ptr<port::IPicture> QtIcons::LoadIconFile(const std::string& file) {
 }
 
 std::unique_ptr<port::IPicture> QtIcons::WindowIcon() {
-    return pictureOf(programIcon());
+    if (m_windowIcon.isNull())
+        m_windowIcon = programIcon();
+    return pictureOf(m_windowIcon);
 }
 
 QIcon QtIcons::iconAt(const std::string& iconLocation) {

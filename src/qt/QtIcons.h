@@ -40,6 +40,7 @@ class QtIcons : public port::IIcons {
     std::unique_ptr<port::IPicture> ExtractIconPicture(const std::string& file, int index,
                                                        bool small) override;
     std::unique_ptr<port::IPicture> LoadIconFile(const std::string& file) override;
+    // Decoded once; every picture of it shares the one copy of its pixels.
     std::unique_ptr<port::IPicture> WindowIcon() override;
 
     // The icon an icon location names ("E:\SETUP.EXE,2", "E:\DISC.ICO", "E:\SETUP.EXE"): a PE file's
@@ -52,6 +53,7 @@ class QtIcons : public port::IIcons {
 
   private:
     Resolver m_resolve;
+    QIcon m_windowIcon;
 };
 
 } // namespace qtui

@@ -50,9 +50,11 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
         [this](const std::string& title) { return lnx::requestActivation(process.channelPath(), title); });
 }
 
-QtWindow::QtWindow(port::IIcons& icons, TrayHost host)
+QtWindow::QtWindow(port::IIcons& icons, TrayHost host, const lnx::DriveSource& drives)
     : view(programIcon()), tray(programIcon(), host), systemMenu(view.window()), windowTop(view.window()),
-      dialogs(programIcon()), services{view, icons, tray, popup, systemMenu, windowTop, dialogs} {}
+      dialogs(programIcon()),
+      deviceEvents(drives), services{view, icons, tray, popup, systemMenu, windowTop, dialogs, deviceEvents} {
+}
 
 int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig) {
     // Without a display Qt would refuse to start; the command-line launch needs no screen.
@@ -80,7 +82,7 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
                             [&](const std::string& drive) { return platform.volumes.volumeLabel(drive); });
 
     // The presenter goes first: its drive records point at the window's controls.
-    QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()));
+    QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()), platform.drives);
     app::frm_main form(program, window.services);
     window.tray.setHandler([&form](int message) { form.TaskIconMessage(message); });
     const QtSessionEnd sessionEnd([&form] { form.EndSession(); });

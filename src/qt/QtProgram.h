@@ -10,6 +10,7 @@
 #include "linux/LinuxSpecialFolders.h"
 #include "linux/LinuxVolumes.h"
 #include "port/Services.h"
+#include "qt/QtDeviceEvents.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtIcons.h"
 #include "qt/QtMainView.h"
@@ -50,8 +51,9 @@ struct LinuxPlatform {
 // The drive window and the features around it, wired together. Needs a QApplication. Whoever drives it
 // (the presenter) must be destroyed first.
 struct QtWindow {
-    // `tray` is the kind of notification area the icon goes to.
-    QtWindow(port::IIcons& icons, TrayHost tray);
+    // `tray` is the kind of notification area the icon goes to; `drives` the drives whose discs are
+    // watched.
+    QtWindow(port::IIcons& icons, TrayHost tray, const lnx::DriveSource& drives);
     QtWindow(const QtWindow&) = delete;
     QtWindow& operator=(const QtWindow&) = delete;
 
@@ -61,6 +63,7 @@ struct QtWindow {
     QtSystemMenu systemMenu;
     QtWindowTop windowTop;
     QtDialogs dialogs;
+    QtDeviceEvents deviceEvents;
     port::WindowServices services;
 };
 

@@ -68,9 +68,11 @@ frm_main::frm_main(Program& program, const port::WindowServices& window)
     m_view.setWidth(m_view.Width() - m_view.ScaleWidth() + kDesignClientWidth);
     m_view.setHeight(m_view.Height() - m_view.ScaleHeight() + kDesignClientHeight);
     m_view.setEvents(this);
+    m_window.deviceEvents.setHandler([this] { DeviceChanged(); });
 }
 
 frm_main::~frm_main() {
+    m_window.deviceEvents.setHandler(nullptr);
     m_view.setEvents(nullptr);
     if (loc_SystemMenu)
         loc_SystemMenu->setClickHandler(nullptr);
@@ -214,8 +216,11 @@ void frm_main::tim_Refresh_Timer() {
     tim_Refresh.setEnabled(false);
     bool changed = false;
     bool newDisc = false;
-    for (auto& record : m_driveList)
-        record->CheckData(changed, newDisc);
+    {
+        code_CDRom::PollScope poll(m_program.services.volumes);
+        for (auto& record : m_driveList)
+            record->CheckData(changed, newDisc);
+    }
     if (newDisc) {
         AdjustWidth();
         if (m_program.settings.AutoOpen)
@@ -223,6 +228,11 @@ void frm_main::tim_Refresh_Timer() {
     }
     tim_Refresh.setInterval(changed ? m_program.settings.ChangeTimer : m_program.settings.RefreshTimer);
     tim_Refresh.setEnabled(true);
+}
+
+void frm_main::DeviceChanged() {
+    if (tim_Refresh.Enabled() && tim_Refresh.Interval() > 0)
+        tim_Refresh_Timer();
 }
 
 void frm_main::tim_end_Timer() {
@@ -245,6 +255,8 @@ void frm_main::DeleteLaunchFiles() {
 void frm_main::LoadDriveList() {
     m_driveList.clear();
     m_program.accessor.SetSection("CD");
+    // Loading the rows reads every drive once, like a poll.
+    code_CDRom::PollScope poll(m_program.services.volumes);
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const std::string key = std::string("Drive_") + letter;
         if (!readBoolean(m_program.accessor.T_GetSetting(key, "False"), false))

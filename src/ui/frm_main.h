@@ -39,6 +39,9 @@ class frm_main : public port::IMainViewEvents {
     // shortcuts removed, the icon taken out of the notification area.
     void EndSession() override { Menu_Exit_Click(); }
     void ApplySettings();
+    // A disc came or went: the next tick of tim_Refresh comes now. Only a running timer is brought
+    // forward, so nothing polls while a poll is in progress or after the window unloaded.
+    void DeviceChanged();
 
     // A mouse message of the notification-area icon (0x203 shows the window, 0x204 opens the menu).
     void TaskIconMessage(int message);

@@ -45,7 +45,13 @@ std::unique_ptr<port::IPicture> Win32Icons::LoadIconFile(const std::string& file
 }
 
 std::unique_ptr<port::IPicture> Win32Icons::WindowIcon() {
-    return pictureOf(loadProgramIcon(m_instance, 0, 0));
+    if (!m_windowIcon || !*m_windowIcon) {
+        UniqueIcon icon = loadProgramIcon(m_instance, 0, 0);
+        if (!icon)
+            return nullptr;
+        m_windowIcon = std::make_shared<const UniqueIcon>(std::move(icon));
+    }
+    return std::make_unique<Win32Picture>(m_windowIcon);
 }
 
 } // namespace win

@@ -8,14 +8,15 @@
 
 namespace win {
 
-// A picture that owns one icon handle and destroys it once, when it goes.
+// A picture of one icon handle, destroyed once, when the last picture showing it goes.
 class Win32Picture : public port::IPicture {
   public:
-    explicit Win32Picture(UniqueIcon icon) : m_icon(std::move(icon)) {}
-    HICON icon() const { return m_icon.get(); }
+    explicit Win32Picture(UniqueIcon icon) : m_icon(std::make_shared<const UniqueIcon>(std::move(icon))) {}
+    explicit Win32Picture(std::shared_ptr<const UniqueIcon> icon) : m_icon(std::move(icon)) {}
+    HICON icon() const { return m_icon ? m_icon->get() : nullptr; }
 
   private:
-    UniqueIcon m_icon;
+    std::shared_ptr<const UniqueIcon> m_icon;
 };
 
 class Win32Icons : public port::IIcons {
@@ -26,10 +27,12 @@ class Win32Icons : public port::IIcons {
     std::unique_ptr<port::IPicture> ExtractIconPicture(const std::string& file, int index,
                                                        bool small) override;
     std::unique_ptr<port::IPicture> LoadIconFile(const std::string& file) override;
+    // Loaded once; every picture of it shows the same handle.
     std::unique_ptr<port::IPicture> WindowIcon() override;
 
   private:
     HINSTANCE m_instance;
+    std::shared_ptr<const UniqueIcon> m_windowIcon;
 };
 
 // The program's icon at a pixel size, as a handle of its own (0 x 0: the system's large icon size).

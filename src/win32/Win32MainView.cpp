@@ -208,6 +208,10 @@ Win32MainView::~Win32MainView() {
 }
 
 void Win32MainView::listen(UINT message, std::function<void()> handler) {
+    listen(message, [handler = std::move(handler)](WPARAM, LPARAM) { handler(); });
+}
+
+void Win32MainView::listen(UINT message, std::function<void(WPARAM, LPARAM)> handler) {
     m_listeners[message] = std::move(handler);
 }
 
@@ -559,10 +563,8 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         m_window.release();
         return DefWindowProcW(window, message, wParam, lParam);
     default:
-        if (const auto listener = m_listeners.find(message); listener != m_listeners.end()) {
-            listener->second();
-            return 0;
-        }
+        if (const auto listener = m_listeners.find(message); listener != m_listeners.end())
+            listener->second(wParam, lParam);
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);

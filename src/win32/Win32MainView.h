@@ -32,9 +32,10 @@ class Win32MainView : public port::IMainView {
 
     // Null once the window is gone.
     HWND hwnd() const { return m_window.get(); }
-    // Runs `handler` whenever the window receives `message`: for the registered messages that the
-    // platform features around the window watch for, which would otherwise end in DefWindowProc.
+    // Runs `handler` whenever the window receives `message`, before DefWindowProc gives the message's
+    // result: for the messages that the platform features around the window watch for.
     void listen(UINT message, std::function<void()> handler);
+    void listen(UINT message, std::function<void(WPARAM, LPARAM)> handler);
 
     void setEvents(port::IMainViewEvents* events) override { m_events = events; }
     void setFont(const port::FontRecord& font) override;
@@ -93,7 +94,7 @@ class Win32MainView : public port::IMainView {
     std::unique_ptr<Timer> m_refresh;
     std::unique_ptr<Timer> m_end;
     std::vector<Control*> m_controls; // every live control; the presenter owns them
-    std::map<UINT, std::function<void()>> m_listeners;
+    std::map<UINT, std::function<void(WPARAM, LPARAM)>> m_listeners;
     int m_focusRow = 0;         // the row whose focused button a rebuild destroyed
     HWND m_lastFocus = nullptr; // the focused control when the window was last deactivated
     bool m_unloading = false;

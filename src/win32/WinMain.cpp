@@ -4,6 +4,7 @@
 #include "ui/frm_main.h"
 #include "win32/Handles.h"
 #include "win32/Win32Codec.h"
+#include "win32/Win32DeviceEvents.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Icons.h"
@@ -60,7 +61,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win::Win32SystemMenu systemMenu(view.hwnd());
     win::Win32WindowTop windowTop(view.hwnd());
     win::Win32Dialogs dialogs(instance);
-    const port::WindowServices window{view, icons, tray, popup, systemMenu, windowTop, dialogs};
+    win::Win32DeviceEvents deviceEvents(view);
+    const port::WindowServices window{view, icons, tray, popup, systemMenu, windowTop, dialogs, deviceEvents};
 
     // The presenter goes before the view and the features: its drive records point at the view's controls.
     app::frm_main form(program, window);

@@ -4,6 +4,8 @@
 #include "linux/LinuxVolumes.h"
 #include "linux/Mountinfo.h"
 
+#include <functional>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -156,6 +158,52 @@ TEST(DriveSource, unmountedMediumReadsAsEmptyDrive) {
 
     machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
     EXPECT_EQ(source.label('D'), "INSERTED"); // asked anew on every call
+}
+
+TEST(DriveSource, aPollReadsTheDrivesOnceAndCopiesShareIt) {
+    FakeMachine machine;
+    machine.addCdrom(0);
+    machine.udev("11:0", "E:ID_FS_LABEL_ENC=ONE\n");
+    const auto source = machine.source();
+    const lnx::DriveSource copy = source; // as the disc paths and the scripting objects hold it
+    const std::string unmounted = drivetest::readFile(machine.config().mountinfo);
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* label; // of D: as the copy sees it afterwards
+    };
+    const Step steps[] = {
+        {"outside a poll every call reads anew",
+         [&] { machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro"); }, "ONE"},
+        {"a poll begins with the disc mounted", [&] { source.beginPoll(); }, "ONE"},
+        {"an unmount within the poll waits for the next",
+         [&] { writeFile(machine.config().mountinfo, unmounted); }, "ONE"},
+        {"a nested poll reads nothing anew", [&] { copy.beginPoll(); }, "ONE"},
+        {"so does the end of the nested one", [&] { copy.endPoll(); }, "ONE"},
+        {"the end of the poll", [&] { source.endPoll(); }, ""},
+        {"a second drive outside a poll", [&] { machine.addCdrom(1); }, ""},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(copy.label('D'), step.label) << step.what;
+    }
+    EXPECT_EQ(copy.drives().size(), 2u);
+}
+
+TEST(DriveSource, aFifoInPlaceOfAFileDoesNotHangTheRead) {
+    for (const char* fifo : {"udev", "mountinfo"}) {
+        FakeMachine machine;
+        machine.addCdrom(0);
+        machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
+        const std::string path =
+            std::string(fifo) == "udev" ? machine.config().udevData + "/b11:0" : machine.config().mountinfo;
+        std::filesystem::remove(path);
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0) << fifo;
+        EXPECT_EQ(machine.source().label('D'), "") << fifo;
+        EXPECT_EQ(machine.source().mountPoint('D'),
+                  std::string(fifo) == "udev" ? "/media/cd" : std::optional<std::string>())
+            << fifo;
+    }
 }
 
 TEST(DriveSource, withoutUdevTheDescriptorsOfTheDeviceGiveTheLabel) {

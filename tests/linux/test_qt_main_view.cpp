@@ -31,6 +31,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -144,7 +146,7 @@ class Machine {
             port::Services{*m_process, *m_files, m_codec, *m_scriptHost, *m_volumes, m_folders, messages});
         m_program = std::make_unique<app::Program>(*m_services);
         const app::StartOutcome outcome = app::code_main::SubMain(*m_program);
-        m_window = std::make_unique<qtui::QtWindow>(*m_icons, qtui::TrayHost::XEmbed);
+        m_window = std::make_unique<qtui::QtWindow>(*m_icons, qtui::TrayHost::XEmbed, drives);
         m_form = std::make_unique<app::frm_main>(*m_program, m_window->services);
         m_window->tray.setHandler([this](int message) { m_form->TaskIconMessage(message); });
         m_form->Start(outcome);
@@ -311,6 +313,28 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     EXPECT_FALSE(machine.menuItem(1).Visible());
     EXPECT_FALSE(machine.entryExists("(D) TWO"));
     EXPECT_EQ(view.refreshTimer().interval(), 300);
+}
+
+// Runs the event loop until `done` holds, for at most five seconds (a bound, not a measure of speed).
+bool eventsUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < deadline)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return done();
+}
+
+TEST(QtMainView, aDiscMountedOrUnmountedShowsWithoutWaitingForTheTimer) {
+    Machine machine(2);
+    machine.settings("[Status]\nRefreshTimer=60000\nChangeTimer=60000\n");
+    machine.start();
+    const std::string one = machine.disc("one");
+    makeAutorunDisc(one, "[AutoRun]\r\nopen=setup.sh\r\n");
+    machine.insert(1, one, "ONE");
+    EXPECT_TRUE(eventsUntil([&] { return machine.volumeText(2) == "ONE"; })) << "mounted";
+    EXPECT_TRUE(machine.buttonEnabled(2));
+    machine.eject(1);
+    EXPECT_TRUE(eventsUntil([&] { return !machine.buttonEnabled(2); })) << "unmounted";
+    EXPECT_EQ(machine.view().refreshTimer().interval(), 60000);
 }
 
 TEST(QtMainView, letterKeysToggleOnceWhetherTheWindowOrAButtonHasTheFocus) {

@@ -310,6 +310,17 @@ class Dialogs : public port::IDialogs {
     };
 };
 
+class DeviceEvents : public port::IDeviceEvents {
+  public:
+    std::function<void()> handler;
+    void setHandler(std::function<void()> changed) override { handler = std::move(changed); }
+    // The platform noticed a disc come or go.
+    void fire() {
+        if (handler)
+            handler();
+    }
+};
+
 // Everything the main window is given, wired into one bundle.
 struct Window {
     MainView view;
@@ -319,7 +330,8 @@ struct Window {
     SystemMenu systemMenu;
     WindowTop windowTop;
     Dialogs dialogs;
-    port::WindowServices services{view, icons, tray, popup, systemMenu, windowTop, dialogs};
+    DeviceEvents deviceEvents;
+    port::WindowServices services{view, icons, tray, popup, systemMenu, windowTop, dialogs, deviceEvents};
 };
 
 } // namespace fakes

@@ -144,11 +144,23 @@ class Volumes : public port::IVolumes {
   public:
     std::map<std::string, std::string> labels; // "E:" -> label
     std::vector<std::string> asked;
+    int polls = 0, depth = 0;
+    int askedOutsidePoll = 0;
+    std::function<void()> onAsk; // runs at every label read
     std::string volumeLabel(const std::string& drivePath) override {
         asked.push_back(drivePath);
+        if (depth == 0)
+            ++askedOutsidePoll;
+        if (onAsk)
+            onAsk();
         auto it = labels.find(drivePath);
         return it == labels.end() ? "" : it->second;
     }
+    void beginPoll() override {
+        if (depth++ == 0)
+            ++polls;
+    }
+    void endPoll() override { --depth; }
 };
 
 class SpecialFolders : public port::ISpecialFolders {

@@ -1,0 +1,60 @@
+// The floor of the Windows build's idle poll: a bare window that reads the volume labels of the same
+// drives once a second, as the poll must, and does nothing else.
+//   bare_labels LETTERS      e.g. "bare_labels MNOP"
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring g_letters;
+
+void readLabels() {
+    for (const wchar_t letter : g_letters) {
+        const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+        wchar_t name[MAX_PATH + 1] = {};
+        wchar_t fileSystem[MAX_PATH + 1] = {};
+        DWORD serial = 0, maxComponent = 0, flags = 0;
+        // An empty drive must not bring up the system's "insert a disk" box, as in the program.
+        DWORD previousMode = 0;
+        SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
+        GetVolumeInformationW(root, name, MAX_PATH + 1, &serial, &maxComponent, &flags, fileSystem,
+                              MAX_PATH + 1);
+        SetThreadErrorMode(previousMode, nullptr);
+    }
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        readLabels();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    g_letters = commandLine;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"BareLabels";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"BareLabels", L"bare", WS_OVERLAPPEDWINDOW, 0, 0, 140,
+                                  100, nullptr, nullptr, instance, nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    readLabels();
+    SetTimer(window, 1, 1000, nullptr);
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}

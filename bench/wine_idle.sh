@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The Windows build at rest under Wine, against its floor: an idle Tavimoro polling four CD-ROM drives
+# with autorun discs once a second (RefreshTimer=1000), and bench/win32/bare_labels.exe, a bare window reading the same
+# four labels once a second. Each runs alone in one prefix, after a warm-up; counted over the same
+# span: the context switches of its process (every thread, from /proc) and of the prefix's wineserver,
+# and the system calls of its process (strace -c -f, in a second span of its own). Then how soon a disc
+# put into M: reaches its row after the system's news of it (WM_DEVICECHANGE, broadcast by
+# tests/win32/devicechange.exe, which waits for the row): 6 swaps, with RefreshTimer=60000 so that no
+# tick can update the row first while Wine starts the helper.
+#   bench/wine_idle.sh [SECONDS]      (default 20 a span; needs build/windows)
+# Prints "key value" lines; the ratios are Tavimoro's figures over the bare program's.
+set -euo pipefail
+SPAN=${1:-20}
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+export TAVIMORO_SOURCE_DIR=$ROOT TAVIMORO_WIN_BUILD=${TAVIMORO_WIN_BUILD:-$ROOT/build/windows}
+# shellcheck source=../tests/e2e/wine/session.bash
+source "$ROOT/tests/e2e/wine/session.bash"
+require_files "$WIN_BUILD/tavimoro.exe" "$WIN_BUILD/bare_labels.exe" "$WIN_BUILD/tests/win32/mountdrive.exe" \
+    "$WIN_BUILD/tests/win32/devicechange.exe"
+command -v strace >/dev/null || fail "strace is not installed"
+wine_session_start >&2
+
+mkdir -p "$C/tavi" "$C/bare"
+cp "$WIN_BUILD/tavimoro.exe" "$C/tavi/"
+cp "$WIN_BUILD/bare_labels.exe" "$C/bare/"
+mkdir -p "$C/tools"
+cp "$WIN_BUILD/tests/win32/mountdrive.exe" "$WIN_BUILD/tests/win32/devicechange.exe" "$C/tools/"
+{
+    printf '[Status]\r\nRefreshTimer=1000\r\nChangeTimer=1000\r\n[CD]\r\n'
+    for letter in M N O P; do printf 'Drive_%s=True\r\n' "$letter"; done
+} >"$C/tavi/tavimoro.ini"
+for letter in m n o p; do
+    mkdir -p "$WORK/discs/$letter"
+    printf 'DISC_%s\n' "$letter" >"$WORK/discs/$letter/.windows-label"
+    mkdir -p "$WORK/discs/alt_$letter"
+    printf 'ALT_%s\n' "$letter" >"$WORK/discs/alt_$letter/.windows-label"
+    printf '[AutoRun]\r\nopen=setup.exe\r\n' >"$WORK/discs/alt_$letter/AUTORUN.INF"
+    # An autorun disc: a labelled disc without one counts as changed at every poll, by design.
+    printf '[AutoRun]\r\nopen=setup.exe\r\n' >"$WORK/discs/$letter/AUTORUN.INF"
+    ln -s "$WORK/discs/$letter" "$WINEPREFIX/dosdevices/$letter:"
+    wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /f >>"$WORK/reg.log" 2>&1
+done
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+# Start the prefix's own processes (services, explorer) now, so that both programs find them running.
+wine cmd /c exit >/dev/null 2>&1 || true
+
+# The wineserver of this prefix (other prefixes may have their own).
+server_pid() {
+    local pid
+    for pid in $(pgrep wineserver); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && {
+            echo "$pid"
+            return
+        }
+    done
+}
+switches() { # PID: voluntary and involuntary context switches of every thread
+    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^(non)?voluntary_ctxt_switches/ {n += $2} END {print n + 0}'
+}
+syscalls() { # PID SECONDS: system calls of every thread over that span
+    timeout -s INT "$2" strace -f -c -p "$1" -o "$WORK/strace.txt" >/dev/null 2>&1 || true
+    awk '$NF == "total" {print $(NF - 2) + 0}' "$WORK/strace.txt"
+}
+
+measure() { # NAME WINDOWS-COMMAND...
+    local name=$1 pid server a0 a1 s0 s1 calls
+    shift
+    wine "$@" >>"$WORK/$name.log" 2>&1 &
+    pid=$!
+    sleep 5
+    kill -0 "$pid" 2>/dev/null || fail "$name did not keep running"
+    server=$(server_pid)
+    [ -n "$server" ] || fail "no wineserver for the prefix"
+    a0=$(switches "$pid")
+    s0=$(switches "$server")
+    sleep "$SPAN"
+    a1=$(switches "$pid")
+    s1=$(switches "$server")
+    calls=$(syscalls "$pid" "$SPAN")
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    sleep 1
+    echo "${name}_switches_per_min $(((a1 - a0) * 60 / SPAN))"
+    echo "${name}_server_switches_per_min $(((s1 - s0) * 60 / SPAN))"
+    echo "${name}_syscalls_per_min $((calls * 60 / SPAN))"
+}
+
+wake() {
+    local pid i label took
+    sed -i 's/RefreshTimer=1000/RefreshTimer=60000/; s/ChangeTimer=1000/ChangeTimer=60000/' "$C/tavi/tavimoro.ini"
+    wine 'C:\tavi\tavimoro.exe' >>"$WORK/wake.log" 2>&1 &
+    pid=$!
+    sleep 5
+    for i in 1 2 3 4 5 6; do
+        # A swapped autorun disc takes two polls: out first, then in.
+        if [ $((i % 2)) = 1 ]; then label=ALT_m folder=$WORK/discs/alt_m; else label=DISC_m folder=$WORK/discs/m; fi
+        wine 'C:\tools\mountdrive.exe' m "$WORK/empty" >>"$WORK/wake.log" 2>&1
+        wine 'C:\tools\devicechange.exe' removal m 1 "" >>"$WORK/wake.log" 2>&1
+        wine 'C:\tools\mountdrive.exe' m "$folder" >>"$WORK/wake.log" 2>&1
+        took=$(wine 'C:\tools\devicechange.exe' arrival m 1 "$label" 2>>"$WORK/wake.log" | tr -d '\r')
+        echo "${took#ms=}"
+    done | sort -n | awk '{v[NR] = $1} END {print "wake_ms_median " v[int((NR + 1) / 2)]; print "wake_ms_max " v[NR]}'
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+mkdir -p "$WORK/empty"
+{
+    measure bare 'C:\bare\bare_labels.exe' MNOP
+    measure tavimoro 'C:\tavi\tavimoro.exe'
+    wake
+} | tee "$WORK/figures.txt"
+awk '{v[$1] = $2}
+    function ratio(a, b) { return v[b] > 0 ? sprintf("%.2f", v[a] / v[b]) : "n/a" }
+    END {
+        print "ratio_switches " ratio("tavimoro_switches_per_min", "bare_switches_per_min")
+        print "ratio_switches_with_server " sprintf("%.2f", (v["tavimoro_switches_per_min"] + v["tavimoro_server_switches_per_min"]) / (v["bare_switches_per_min"] + v["bare_server_switches_per_min"]))
+        print "ratio_syscalls " ratio("tavimoro_syscalls_per_min", "bare_syscalls_per_min")
+    }' "$WORK/figures.txt"
