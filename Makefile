@@ -5,15 +5,20 @@ JOBS ?= 2
 DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
 	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
 	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
-	trayer libx11-dev
+	trayer libx11-dev clang libclang-rt-14-dev
 
-.PHONY: run test deps build-linux build-windows clean
+.PHONY: run test deps build-linux build-windows build-asan clean
 
 run: build-linux
 	./build/linux/tavimoro $(ARGS)
 
-test: build-linux build-windows
-	cd build/linux && ctest --output-on-failure -j$(JOBS)
+# The unit and platform tests run twice: as built for use, and under the sanitizers (the end-to-end tests
+# only once, with the programs as built for use).
+test: build-linux build-windows build-asan
+	status=0; \
+	(cd build/linux && ctest --output-on-failure -j$(JOBS)) || status=1; \
+	(cd build/asan && ctest --output-on-failure -j$(JOBS) -E '^e2e_') || status=1; \
+	exit $$status
 
 deps:
 	@missing=""; for p in $(DEBIAN_PACKAGES); do \
@@ -38,6 +43,11 @@ build-linux: deps
 build-windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build build/windows -j$(JOBS)
+
+# clang with AddressSanitizer and UndefinedBehaviorSanitizer: the unit and platform tests.
+build-asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build build/asan -j$(JOBS) --target tavimoro_unit_tests tavimoro_linux_tests
 
 clean:
 	rm -rf build
