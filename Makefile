@@ -1,19 +1,35 @@
 # The two commands of the README: `make run` and `make test`. Both install what is missing first.
+# `make fuzz` runs every fuzz target for FUZZ_SECONDS each (FUZZ_TARGETS picks some).
 SHELL := /bin/bash
 JOBS ?= 2
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= $(notdir $(wildcard tests/fuzz/corpus/*))
 
 DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
 	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
 	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
-	trayer libx11-dev strace
+	trayer libx11-dev strace clang libclang-rt-14-dev
 
-.PHONY: run test bench deps build-linux build-windows clean
+.PHONY: run test bench fuzz deps build-linux build-windows build-asan clean
 
 run: build-linux
 	./build/linux/tavimoro $(ARGS)
 
-test: build-linux build-windows
-	cd build/linux && ctest --output-on-failure -j$(JOBS)
+# The unit and platform tests run twice: as built for use, and under the sanitizers with the fuzz targets'
+# short runs (the end-to-end tests only once, with the programs as built for use).
+test: build-linux build-windows build-asan
+	status=0; \
+	(cd build/linux && ctest --output-on-failure -j$(JOBS)) || status=1; \
+	(cd build/asan && ctest --output-on-failure -j$(JOBS) -E '^e2e_') || status=1; \
+	exit $$status
+
+fuzz: build-asan
+	status=0; for name in $(FUZZ_TARGETS); do \
+		echo "== fuzz_$$name for $(FUZZ_SECONDS) s"; \
+		bash tests/fuzz/run.sh build/asan/fuzz/fuzz_$$name $(FUZZ_SECONDS) tests/fuzz/corpus/$$name \
+			build/asan/fuzz/work/$$name >build/asan/fuzz/$$name.log 2>&1 || { status=1; tail -40 build/asan/fuzz/$$name.log; }; \
+		grep -h '^stat::number_of_executed_units\|^stat::new_units_added' build/asan/fuzz/$$name.log || true; \
+	done; exit $$status
 
 # The README's speed table: the benchmarks against their floor programs, in one run (not part of test).
 bench: build-linux build-windows
@@ -42,6 +58,11 @@ build-linux: deps
 build-windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build build/windows -j$(JOBS)
+
+# clang with AddressSanitizer and UndefinedBehaviorSanitizer: the unit and platform tests, and the fuzz targets.
+build-asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build build/asan -j$(JOBS) --target tavimoro_unit_tests tavimoro_linux_tests fuzzers
 
 clean:
 	rm -rf build

@@ -242,13 +242,11 @@ class Document {
 
     std::size_t unit() const { return m_unit; }
 
-    // Appends a NUL to `out` (the whole file so far) when it ends in half a UTF-16 unit, so that what is
-    // appended after it stays aligned. True when it did.
-    bool padToUnit(std::string& out) const {
-        if (m_unit == 1 || out.size() < m_body || (out.size() - m_body) % m_unit == 0)
-            return false;
-        out += '\0';
-        return true;
+    // Drops the half UTF-16 unit that ends `out` (the whole file so far), so that what is appended after
+    // it stays aligned. Reads ignore that byte; padded, it would become a character of the line before.
+    void dropHalfUnit(std::string& out) const {
+        if (m_unit != 1 && out.size() > m_body && (out.size() - m_body) % m_unit != 0)
+            out.pop_back();
     }
 
   private:
@@ -354,9 +352,9 @@ std::string writeString(std::string_view bytes, std::string_view section, std::s
     auto range = doc.findSection(section);
     if (!range) {
         std::string out(bytes);
+        doc.dropHalfUnit(out);
         // A file holding only a byte-order mark gets a line break after it, as Windows writes it.
-        bool needBreak = doc.endsWithoutBreak() || doc.onlyMark();
-        if (doc.padToUnit(out) || needBreak)
+        if (doc.endsWithoutBreak() || doc.onlyMark())
             out += nl;
         out += doc.encode("[" + std::string(section) + "]") + nl + entryLine;
         return out;
@@ -388,7 +386,8 @@ std::string writeString(std::string_view bytes, std::string_view section, std::s
 
     // A new entry goes after the section's last line of content, before its trailing blank lines.
     std::string out(bytes.substr(0, lastContent.next));
-    if (doc.padToUnit(out) || !lastContent.hasBreak())
+    doc.dropHalfUnit(out);
+    if (!lastContent.hasBreak())
         out += nl;
     out += entryLine;
     out += bytes.substr(lastContent.next);

@@ -16,7 +16,8 @@ bool isSeparator(char c) {
     return c == '/' || c == '\\';
 }
 
-// One UTF-8 sequence at text[i]; its length, or 0 when it is not a well-formed sequence.
+// One UTF-8 sequence at text[i]; its length, or 0 when it is not a well-formed sequence (overlong,
+// a surrogate, past U+10FFFF or cut off).
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
     const auto c = static_cast<unsigned char>(text[i]);
     std::size_t len = 0;
@@ -43,6 +44,10 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
             return 0;
         cp = (cp << 6) | (b & 0x3F);
     }
+    // An overlong form would fold as the character it spells the long way ("\xE0\x81\x81" as "a").
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
     return len;
 }
 

@@ -80,9 +80,10 @@ QIcon programIcon() {
 }
 
 QSize largestSize(const QIcon& icon) {
-    QSize largest;
+    // An invalid QSize counts as one pixel (-1 x -1): a 1 x 1 picture would never beat it.
+    QSize largest(0, 0);
     for (const QSize& size : icon.availableSizes())
-        if (size.width() * size.height() > largest.width() * largest.height())
+        if (qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
             largest = size;
     return largest;
 }

@@ -58,6 +58,7 @@ TEST_F(MountedDisc, resolvesWindowsPathsComponentByComponent) {
         {"E:\\Missing\\bin", m + "/Missing/bin"},
         {"E:\\üNÏCODE\\ＦＵＬＬ.TXT", m + "/Ünïcode/ｆｕｌｌ.txt"},
         {"E:\\bin\\..\\Data\\a", m + "/bin/../Data/a"},
+        {"E:\\\xE0\x81\x81UTORUN.INF", m + "/\xE0\x81\x81UTORUN.INF"}, // an overlong "A" is no letter
         {m + "/Bin\\SETUP.sh", m + "/bin/setup.sh"},
         {"D:\\setup.sh", "D:\\setup.sh"}, // empty drive: left unresolved
         {"C:\\Windows", "C:\\Windows"},   // not a CD-ROM drive
@@ -89,6 +90,12 @@ TEST(FoldCase, foldsLettersAndKeepsBrokenBytes) {
         {"ＡＢＣ", "ａｂｃ"},
         {"セットアップ", "セットアップ"},
         {"A\xFF\x83Z", "a\xFF\x83z"},
+        // Overlong forms, surrogates and code points past U+10FFFF are no UTF-8: an overlong "A" or "/"
+        // must not turn into the letter or the separator.
+        {"\xE0\x81\x81UTORUN", "\xE0\x81\x81utorun"},
+        {"\xE0\x80\xAF\xF0\x80\x81\x81", "\xE0\x80\xAF\xF0\x80\x81\x81"},
+        {"\xED\xA0\x80X", "\xED\xA0\x80x"},
+        {"\xF4\x90\x80\x80X", "\xF4\x90\x80\x80x"},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(lnx::foldCase(in), out) << in;

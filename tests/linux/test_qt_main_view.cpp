@@ -519,6 +519,33 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     EXPECT_EQ(icons.writePng(good + ",x", dir / "cache"), "") << "an index that is no number";
 }
 
+TEST(QtIcons, largestSizeIsThatOfThePictureWithTheMostPixels) {
+    application();
+    const struct {
+        const char* name;
+        std::vector<QSize> pictures;
+        QSize expected;
+    } cases[] = {
+        {"no picture", {}, QSize()},
+        {"one pixel", {QSize(1, 1)}, QSize(1, 1)},
+        {"two squares", {QSize(16, 16), QSize(32, 32)}, QSize(32, 32)},
+        {"more pixels, not the wider", {QSize(40, 10), QSize(20, 30)}, QSize(20, 30)},
+    };
+    for (const auto& c : cases) {
+        QIcon icon;
+        for (const QSize& size : c.pictures) {
+            QPixmap pixmap(size);
+            pixmap.fill(Qt::red);
+            icon.addPixmap(pixmap);
+        }
+        const QSize largest = qtui::largestSize(icon);
+        EXPECT_EQ(largest.isEmpty(), c.expected.isEmpty()) << c.name;
+        if (!c.expected.isEmpty()) {
+            EXPECT_EQ(largest, c.expected) << c.name;
+        }
+    }
+}
+
 } // namespace
 
 namespace {

@@ -228,11 +228,31 @@ TEST(Profile, Utf16FileStaysUtf16) {
               utf16File("[A]\r\na=\xE3\x81\x82\r\n[B]\r\nk=v\r\n"));
     EXPECT_EQ(writeString(utf16File("[A]\ra=1\r"), "A", "b", "2", identity, Newline::Lf),
               utf16File("[A]\ra=1\rb=2\r"));
-    // Half a unit at the end is kept and padded, so that what follows stays aligned.
+    // Half a unit at the end is no character: a write that appends there drops it, so that what follows
+    // stays aligned and no value or line gains a character.
     const std::string odd = utf16File("[A]\na=1\n") + "Z";
-    EXPECT_EQ(writeString(odd, "B", "k", "v", identity, Newline::Lf),
-              odd + std::string(1, '\0') + utf8ToUtf16le("\n[B]\nk=v\n"));
+    EXPECT_EQ(writeString(odd, "B", "k", "v", identity, Newline::Lf), utf16File("[A]\na=1\n[B]\nk=v\n"));
     EXPECT_EQ(getString(writeString(odd, "B", "k", "v", identity, Newline::Lf), "B", "k", "", identity), "v");
+}
+
+TEST(Profile, HalfUnitAtTheEndJoinsNothing) {
+    using Lines = std::vector<std::string>;
+    struct Case {
+        const char* name;
+        std::string before;
+        const char* section; // where "k=v" is written
+        Lines sectionA;      // section A afterwards
+    } cases[] = {
+        {"new section after a value", utf16File("[A]\r\na=1") + "Z", "B", {"a=1"}},
+        {"new entry after a value", utf16File("[A]\r\na=1") + "Z", "A", {"a=1", "k=v"}},
+        {"new section after a line break", utf16File("[A]\r\na=1\r\n") + "Z", "B", {"a=1"}},
+        {"new entry after a line break", utf16File("[A]\na=1\n") + "Z", "A", {"a=1", "k=v"}},
+    };
+    for (const auto& c : cases) {
+        const std::string after = writeString(c.before, c.section, "k", "v", identity, Newline::Lf);
+        EXPECT_EQ(getSection(after, "A", identity), c.sectionA) << c.name;
+        EXPECT_EQ(getString(after, c.section, "k", "", identity), "v") << c.name;
+    }
 }
 
 TEST(Profile, DeleteSectionAndKey) {
