@@ -1,13 +1,13 @@
-# The two commands of the README: `make run` and `make test`. Both install what is missing first.
+# The commands of the README: `make run`, `make test` and `make package`. They install what is missing first.
 SHELL := /bin/bash
 JOBS ?= 2
 
 DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
 	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
 	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
-	trayer libx11-dev
+	trayer libx11-dev appstream lintian dpkg-dev file
 
-.PHONY: run test deps build-linux build-windows clean
+.PHONY: run test deps build-linux build-windows package clean
 
 run: build-linux
 	./build/linux/tavimoro $(ARGS)
@@ -38,6 +38,16 @@ build-linux: deps
 build-windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build build/windows -j$(JOBS)
+
+# The Linux .deb (build/linux/tavimoro_VERSION_ARCH.deb) and the Windows zip
+# (build/windows/tavimoro-VERSION-win64.zip), from only the programs they hold.
+package: deps
+	cmake --preset linux >/dev/null
+	cmake --build build/linux -j$(JOBS) --target tavimoro tavimoro-ini tavimoro_dist
+	cd build/linux && cpack
+	cmake --preset windows >/dev/null
+	cmake --build build/windows -j$(JOBS) --target tavimoro tavimoro-ini
+	cd build/windows && cpack
 
 clean:
 	rm -rf build
