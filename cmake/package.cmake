@@ -5,9 +5,11 @@
 set(TAVIMORO_HOMEPAGE "https://github.com/tavimoro/tavimoro" CACHE STRING "The project's home page")
 set(TAVIMORO_PACKAGE_CONTACT "Tavimoro developers <tavimoro@tavimoro.invalid>" CACHE STRING
     "The package maintainer, as \"Name <address>\"")
-# AppStream takes screenshots by web address only: the one of the tagged release in the repository.
-set(TAVIMORO_SCREENSHOT_BASE "https://raw.githubusercontent.com/tavimoro/tavimoro/v${PROJECT_VERSION}/docs"
-    CACHE STRING "Where the README's screenshots are published")
+# AppStream takes screenshots by web address only: by default the README's, at the release's tag in the
+# repository (not cached, so that it follows the version; -DTAVIMORO_SCREENSHOT_BASE=... to change it).
+if(NOT DEFINED TAVIMORO_SCREENSHOT_BASE)
+    set(TAVIMORO_SCREENSHOT_BASE "https://raw.githubusercontent.com/tavimoro/tavimoro/v${PROJECT_VERSION}/docs")
+endif()
 
 set(TAVIMORO_DIST ${CMAKE_SOURCE_DIR}/dist)
 set(TAVIMORO_DIST_OUT ${CMAKE_BINARY_DIR}/dist)
@@ -92,7 +94,8 @@ from scripts.")
     # The package tests build the .deb and the zip themselves, from what `make test` has just built.
     add_test(NAME package_deb COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/deb.sh)
     set_tests_properties(package_deb PROPERTIES TIMEOUT 300 ENVIRONMENT
-        "TAVIMORO_CPACK_CONFIG=${CMAKE_BINARY_DIR}/CPackConfig.cmake;TAVIMORO_VERSION=${PROJECT_VERSION};TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        "TAVIMORO_CPACK_CONFIG=${CMAKE_BINARY_DIR}/CPackConfig.cmake;TAVIMORO_VERSION=${PROJECT_VERSION};\
+TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
     add_test(NAME package_zip COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/zip.sh)
     set_tests_properties(package_zip PROPERTIES TIMEOUT 120 ENVIRONMENT
         "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_VERSION=${PROJECT_VERSION}")

@@ -42,8 +42,8 @@ unpacked="$work/unpacked/$folder"
 
 # DLLs every 64-bit Windows has; anything else (the compiler's libstdc++-6.dll, libgcc_s_seh-1.dll,
 # libwinpthread-1.dll) would have to ship beside the programs.
-system_dlls=" advapi32 comctl32 comdlg32 gdi32 imm32 kernel32 msvcrt ole32 oleaut32 shell32 shlwapi user32 uxtheme
-    version winmm ws2_32 ucrtbase "
+system_dlls='advapi32|comctl32|comdlg32|gdi32|imm32|kernel32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|uxtheme'
+system_dlls+='|version|winmm|ws2_32|ucrtbase|api-ms-win-.*'
 for program in tavimoro tavimoro-ini; do
     exe="$unpacked/$program.exe"
     [ -f "$exe" ] || continue
@@ -53,30 +53,20 @@ for program in tavimoro tavimoro-ini; do
     }
     grep -q 'file format pei-x86-64' "$work/headers" || fail "$program.exe is not a 64-bit Windows program"
     for dll in $(awk '$1 == "DLL" && $2 == "Name:" {print tolower($3)}' "$work/headers"); do
-        name=${dll%.dll}
-        case "$system_dlls" in
-        *" $name "*) ;;
-        *)
-            case $name in
-            api-ms-win-*) ;;
-            *) fail "$program.exe needs $dll, which Windows does not have" ;;
-            esac
-            ;;
-        esac
+        grep -qxE "($system_dlls)\.dll" <<<"$dll" || fail "$program.exe needs $dll, which Windows does not have"
     done
 done
 
 readme="$unpacked/readme.txt"
 if [ -f "$readme" ]; then
-    [ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the read-me does not start with a UTF-8 byte-order mark"
+    [ "$(head -c 3 "$readme" | od -An -tx1 | tr -d ' ')" = efbbbf ] ||
+        fail "the read-me does not start with a UTF-8 byte-order mark"
     iconv -f UTF-8 -t UTF-8 "$readme" >/dev/null 2>&1 || fail "the read-me is not valid UTF-8"
-    lines=$(tr -cd '\n' <"$readme" | wc -c)
-    crlf=$(grep -c $'\r$' "$readme")
-    returns=$(tr -cd '\r' <"$readme" | wc -c)
-    [ "$lines" -gt 0 ] && [ "$crlf" = "$lines" ] && [ "$returns" = "$lines" ] && [ "$(tail -c 2 "$readme" | od -An -c | tr -d ' ')" = '\r\n' ] ||
-        fail "the read-me's lines do not all end in CRLF ($lines lines, $crlf with CR, $returns CRs)"
-    head -n 1 "$readme" | grep -q "Tavimoro $version" || fail "the read-me's first line does not name version $version"
-    ! grep -q '@[A-Z_]*@' "$readme" || fail "the read-me holds an unreplaced @VARIABLE@"
+    # Every line, the last one too, ends in exactly one CR and LF when taking the CRs off and putting them back
+    # changes nothing.
+    sed 's/\r$//' "$readme" | sed 's/$/\r/' | cmp -s - "$readme" || fail "the read-me's lines do not all end in CRLF"
+    head -n 1 "$readme" | grep -q "Tavimoro $version" ||
+        fail "the read-me's first line does not name version $version"
     for command in get set section delete-section; do
         grep -q "tavimoro-ini $command " "$readme" || fail "the read-me does not explain 'tavimoro-ini $command'"
     done
