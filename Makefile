@@ -1,4 +1,4 @@
-# The two commands of the README: `make run` and `make test`. Both install what is missing first.
+# The commands of the README: `make run`, `make test` and `make package`. They install what is missing first.
 # `make fuzz` runs every fuzz target for FUZZ_SECONDS each (FUZZ_TARGETS picks some).
 SHELL := /bin/bash
 JOBS ?= 2
@@ -8,9 +8,9 @@ FUZZ_TARGETS ?= $(notdir $(wildcard tests/fuzz/corpus/*))
 DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
 	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
 	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
-	trayer libx11-dev strace clang libclang-rt-14-dev
+	trayer libx11-dev strace clang libclang-rt-14-dev appstream lintian dpkg-dev file
 
-.PHONY: run test bench fuzz deps build-linux build-windows build-asan clean
+.PHONY: run test bench fuzz deps build-linux build-windows build-asan package clean
 
 run: build-linux
 	./build/linux/tavimoro $(ARGS)
@@ -63,6 +63,16 @@ build-windows: deps
 build-asan: deps
 	cmake --preset asan >/dev/null
 	cmake --build build/asan -j$(JOBS) --target tavimoro_unit_tests tavimoro_linux_tests fuzzers
+
+# The Linux .deb (build/linux/tavimoro_VERSION_ARCH.deb) and the Windows zip
+# (build/windows/tavimoro-VERSION-win64.zip), from only the programs they hold.
+package: deps
+	cmake --preset linux >/dev/null
+	cmake --build build/linux -j$(JOBS) --target tavimoro tavimoro-ini tavimoro_dist
+	cd build/linux && cpack
+	cmake --preset windows >/dev/null
+	cmake --build build/windows -j$(JOBS) --target tavimoro tavimoro-ini
+	cd build/windows && cpack
 
 clean:
 	rm -rf build
