@@ -20,8 +20,11 @@ namespace lnx {
 
 namespace {
 
-// Files of sysfs, udev and procfs are small; a cap keeps a hostile fake from filling memory.
+// Files of sysfs and udev are small; a cap keeps a hostile fake from filling memory.
 constexpr std::size_t kMaxSmallFile = 1 << 20;
+// The mount table of a host with containers can pass 1 MiB (about 9,000 mounts); this cap allows some
+// 400,000.
+constexpr std::size_t kMaxMountTable = 64 << 20;
 
 // The whole of a small file, read into storage kept from read to read (it only grows: no zero-filling
 // of a fresh buffer at every read).
@@ -29,7 +32,7 @@ class FileBuffer {
   public:
     // False when the file cannot be read or is larger than the cap. O_NONBLOCK: a fifo in place of a
     // file must not hang a poll.
-    bool read(const char* path) {
+    bool read(const char* path, std::size_t cap = kMaxSmallFile) {
         m_size = 0;
         const OwnedFd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
         if (!fd)
@@ -46,7 +49,7 @@ class FileBuffer {
             if (got == 0)
                 return true;
             m_size += static_cast<std::size_t>(got);
-            if (m_size > kMaxSmallFile)
+            if (m_size > cap)
                 break;
         }
         m_size = 0;
@@ -171,7 +174,7 @@ void DriveSource::State::refresh() {
     if (drivesChanged)
         takeListing();
     bool mountsChanged = false;
-    if (buffer.read(config.mountinfo.c_str())) {
+    if (buffer.read(config.mountinfo.c_str(), kMaxMountTable)) {
         if (!mountsRead || buffer.text() != mountText) {
             mountText.assign(buffer.text());
             mounts = parseMountinfo(mountText);
