@@ -21,9 +21,25 @@ inline std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-// A name as names compare: blanks around it dropped, ASCII letters in one case, other bytes as they are.
+// A name on a line of the file as names compare: blanks around it dropped, ASCII letters in one case, other
+// bytes as they are.
 inline std::string nameKey(std::string_view name) {
     std::string out(trimmed(name));
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// A section or key name given as an argument, as it compares: it ends at a NUL (a C string), only the
+// spaces around it are dropped (a tab there is part of the name), ASCII letters in one case.
+inline std::string argumentKey(std::string_view name) {
+    name = name.substr(0, name.find('\0'));
+    while (!name.empty() && name.front() == ' ')
+        name.remove_prefix(1);
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    std::string out(name);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');

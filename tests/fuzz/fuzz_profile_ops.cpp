@@ -156,12 +156,12 @@ class Session {
         const std::string before = file();
         std::map<std::string, std::vector<std::string>> otherSections;
         for (const std::string& s : m_sections)
-            if (others && fuzz::nameKey(s) != fuzz::nameKey(section))
+            if (others && fuzz::argumentKey(s) != fuzz::argumentKey(section))
                 otherSections[s] = getSection(before, s, *m_codec);
         std::map<std::string, std::optional<std::string>> otherKeys;
         if (others && !key.empty())
             for (const std::string& k : m_keys)
-                if (fuzz::nameKey(k) != fuzz::nameKey(key))
+                if (fuzz::argumentKey(k) != fuzz::argumentKey(key))
                     otherKeys[k] = findValue(before, section, k, *m_codec);
 
         apply();
@@ -182,12 +182,19 @@ class Session {
     }
 
     // Whether a section name, a key and a value can stand in the file as they are: a section name without
-    // "]", a key without "=" that does not start like a header or a comment, nothing that breaks a line.
-    // Other names are the caller's mistake: the lines written then read as something else.
+    // "]", a key without "=" that does not start like a header or a comment, nothing that breaks a line,
+    // names without other blanks than spaces at their ends (lines of the file lose those, arguments keep
+    // them). Other names are the caller's mistake: the lines written then read as something else.
     static bool fitsInALine(const std::string& section, const std::string& key, const std::string& value) {
         if ((section + key + value).find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos ||
             section.find(']') != std::string::npos || key.find('=') != std::string::npos)
             return false;
+        for (const std::string& name : {section, key}) {
+            const std::string spaced = fuzz::argumentKey(name);
+            if (!spaced.empty() &&
+                (fuzz::isProfileBlank(spaced.front()) || fuzz::isProfileBlank(spaced.back())))
+                return false;
+        }
         const std::string_view k = fuzz::trimmed(key);
         return k.empty() || (k.front() != '[' && k.front() != ';');
     }

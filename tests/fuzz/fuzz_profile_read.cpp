@@ -19,7 +19,7 @@ void checkValue(std::string_view bytes, const std::string& section, const std::s
     std::optional<std::string> fromLines;
     for (const std::string& line : lines) {
         const std::size_t eq = line.find('=');
-        if (eq != std::string::npos && fuzz::nameKey(line.substr(0, eq)) == fuzz::nameKey(key)) {
+        if (eq != std::string::npos && fuzz::nameKey(line.substr(0, eq)) == fuzz::argumentKey(key)) {
             fromLines = fuzz::valueAsRead(line.substr(eq + 1));
             break;
         }
@@ -41,16 +41,17 @@ void checkValue(std::string_view bytes, const std::string& section, const std::s
             fuzz::check(fuzz::isStrictUtf8(line), "a decoded section line is UTF-8", line);
     }
 
-    const std::string whole = getString(bytes, section, key, "dflt \t", codec);
+    const std::string whole = getString(bytes, section, key, "dflt\t ", codec);
     fuzz::check(whole.size() < kDefaultBufferSize && whole.find('\0') == std::string::npos,
                 "a value read fits the buffer and holds no NUL", whole);
     if (value)
         fuzz::check(value->compare(0, whole.size(), whole) == 0, "a value read is the value, cut", whole);
     else
-        fuzz::check(whole == "dflt", "a missing value reads as the default without trailing blanks", whole);
+        fuzz::check(whole == "dflt\t", "a missing value reads as the default less its trailing spaces",
+                    whole);
 
     // A small buffer gets the same text cut short, never inside a character.
-    const std::string cut = getString(bytes, section, key, "dflt \t", codec, smallBuffer);
+    const std::string cut = getString(bytes, section, key, "dflt\t ", codec, smallBuffer);
     fuzz::check(cut.size() < smallBuffer && whole.compare(0, cut.size(), cut) == 0,
                 "a small buffer gets the start of the value", cut);
     fuzz::check(cut.size() == whole.size() || cut.size() + 4 >= smallBuffer,
