@@ -48,7 +48,9 @@ step() { # MESSAGE COMMAND...
 
 if [ ${#missing[@]} -gt 0 ]; then
     step "Updating the package lists for $what" "${sudo[@]}" apt-get update
-    step "Installing ${#missing[@]} packages for $what (${missing[*]})" \
+    count="${#missing[@]} packages"
+    [ ${#missing[@]} -eq 1 ] && count="1 package"
+    step "Installing $count for $what (${missing[*]})" \
         "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 fi
 if [ "$need_locale" = 1 ]; then
