@@ -5,14 +5,18 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= $(notdir $(wildcard tests/fuzz/corpus/*))
 
-DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
-	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
-	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
-	trayer libx11-dev strace clang libclang-rt-14-dev appstream lintian dpkg-dev file
+# What building and running the Linux program needs; then what building the Windows program, the tests,
+# the benchmarks and the packages need on top.
+RUN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libx11-dev fonts-noto-cjk fonts-ipafont-mincho
+TEST_PACKAGES := libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth xdotool x11-utils imagemagick \
+	genisoimage xorriso icoutils desktop-file-utils fonts-ipafont-gothic locales openbox util-linux trayer \
+	strace clang libclang-rt-14-dev appstream lintian dpkg-dev file
 
-.PHONY: run test bench fuzz deps build-linux build-windows build-asan package clean
+.PHONY: run test bench fuzz deps deps-run build-linux build-windows build-asan package clean
 
-run: build-linux
+run: deps-run
+	cmake --preset linux >/dev/null
+	cmake --build build/linux -j$(JOBS) --target tavimoro
 	./build/linux/tavimoro $(ARGS)
 
 # The unit and platform tests run twice: as built for use, and under the sanitizers with the fuzz targets'
@@ -35,21 +39,11 @@ fuzz: build-asan
 bench: build-linux build-windows
 	bash bench/run.sh
 
+deps-run:
+	@bash tools/deps.sh "running" $(RUN_PACKAGES)
+
 deps:
-	@missing=""; for p in $(DEBIAN_PACKAGES); do \
-		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-		if [ "$$(id -u)" = 0 ]; then SUDO=""; \
-		elif command -v sudo >/dev/null; then SUDO="sudo"; \
-		else echo "Missing packages. Run as root: apt-get update && apt-get install -y$$missing"; exit 1; fi; \
-		$$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq$$missing; \
-	fi; \
-	if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$$'; then \
-		if [ "$$(id -u)" = 0 ]; then SUDO=""; else SUDO="sudo"; fi; \
-		$$SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen && $$SUDO locale-gen >/dev/null \
-			|| echo "Note: the ja_JP.UTF-8 locale is missing; Japanese text under Wine needs it."; \
-	fi
+	@bash tools/deps.sh "building and testing" --locale $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 build-linux: deps
 	cmake --preset linux >/dev/null
