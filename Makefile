@@ -8,7 +8,7 @@ FUZZ_TARGETS ?= $(notdir $(wildcard tests/fuzz/corpus/*))
 DEBIAN_PACKAGES := cmake make g++ pkg-config qt6-base-dev libgtest-dev g++-mingw-w64-x86-64 \
 	wine wine64 xvfb xauth xdotool x11-utils imagemagick genisoimage xorriso icoutils \
 	desktop-file-utils fonts-noto-cjk fonts-ipafont-gothic fonts-ipafont-mincho locales openbox util-linux \
-	trayer libx11-dev strace clang libclang-rt-14-dev appstream lintian dpkg-dev file
+	trayer libx11-dev strace clang libclang-rt-14-dev appstream lintian dpkg-dev file libblkid-dev
 
 .PHONY: run test bench fuzz deps build-linux build-windows build-asan package clean
 

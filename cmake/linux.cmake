@@ -2,6 +2,9 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
 # The window manager is asked for the frame of a window before its first show, over Qt's X11 connection.
 find_package(X11 REQUIRED)
+# A disc's label, when the udev database has none, comes from the same probe udev itself uses.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(BLKID REQUIRED IMPORTED_TARGET blkid)
 set(CMAKE_AUTOMOC ON)
 set(CMAKE_AUTORCC ON)
 
@@ -11,7 +14,7 @@ list(FILTER LINUX_SOURCES EXCLUDE REGEX ".*/Paths\\.cpp$")
 add_library(tavimoro_linux_paths STATIC src/linux/Paths.cpp)
 target_include_directories(tavimoro_linux_paths PRIVATE src)
 add_library(tavimoro_linux STATIC ${LINUX_SOURCES})
-target_link_libraries(tavimoro_linux PUBLIC tavimoro_core tavimoro_linux_paths)
+target_link_libraries(tavimoro_linux PUBLIC tavimoro_core tavimoro_linux_paths PRIVATE PkgConfig::BLKID)
 
 file(GLOB QT_SOURCES CONFIGURE_DEPENDS src/qt/*.cpp src/qt/*.h)
 list(FILTER QT_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
