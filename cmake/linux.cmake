@@ -37,6 +37,9 @@ target_link_libraries(tavimoro-ini PRIVATE tavimoro_linux)
 # An XDnD drag source for the end-to-end tests: xdotool cannot drag from one program to another.
 add_executable(xdnd_drop tests/tools/xdnd_drop.cpp)
 target_link_libraries(xdnd_drop PRIVATE X11::X11)
+# What a running program did to a file (a poll's read of the mount table, a write of its settings), for the
+# end-to-end tests to wait on.
+add_executable(file_events tests/tools/file_events.cpp)
 
 enable_testing()
 find_package(GTest REQUIRED)
@@ -66,7 +69,7 @@ foreach(script ${E2E_LINUX})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME e2e_linux_${name} COMMAND bash ${script})
     set_tests_properties(e2e_linux_${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 ENVIRONMENT
-        "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_E2E=$<TARGET_FILE:tavimoro-e2e>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>")
+        "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_E2E=$<TARGET_FILE:tavimoro-e2e>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>;FILE_EVENTS=$<TARGET_FILE:file_events>")
 endforeach()
 file(GLOB E2E_WINE CONFIGURE_DEPENDS tests/e2e/wine/*.sh)
 foreach(script ${E2E_WINE})
