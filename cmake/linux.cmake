@@ -2,6 +2,9 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
 # The window manager is asked for the frame of a window before its first show, over Qt's X11 connection.
 find_package(X11 REQUIRED)
+# A disc's label, when the udev database has none, comes from the same probe udev itself uses.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(BLKID REQUIRED IMPORTED_TARGET blkid)
 set(CMAKE_AUTOMOC ON)
 set(CMAKE_AUTORCC ON)
 
@@ -11,7 +14,7 @@ list(FILTER LINUX_SOURCES EXCLUDE REGEX ".*/Paths\\.cpp$")
 add_library(tavimoro_linux_paths STATIC src/linux/Paths.cpp)
 target_include_directories(tavimoro_linux_paths PRIVATE src)
 add_library(tavimoro_linux STATIC ${LINUX_SOURCES})
-target_link_libraries(tavimoro_linux PUBLIC tavimoro_core tavimoro_linux_paths)
+target_link_libraries(tavimoro_linux PUBLIC tavimoro_core tavimoro_linux_paths PRIVATE PkgConfig::BLKID)
 
 file(GLOB QT_SOURCES CONFIGURE_DEPENDS src/qt/*.cpp src/qt/*.h)
 list(FILTER QT_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
@@ -34,6 +37,9 @@ target_link_libraries(tavimoro-ini PRIVATE tavimoro_linux)
 # An XDnD drag source for the end-to-end tests: xdotool cannot drag from one program to another.
 add_executable(xdnd_drop tests/tools/xdnd_drop.cpp)
 target_link_libraries(xdnd_drop PRIVATE X11::X11)
+# What a running program did to a file (a poll's read of the mount table, a write of its settings), for the
+# end-to-end tests to wait on.
+add_executable(file_events tests/tools/file_events.cpp)
 
 enable_testing()
 # `make run` installs only what running needs; the unit and platform tests come with GoogleTest.
@@ -67,7 +73,7 @@ foreach(script ${E2E_LINUX})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME e2e_linux_${name} COMMAND bash ${script})
     set_tests_properties(e2e_linux_${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 ENVIRONMENT
-        "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_E2E=$<TARGET_FILE:tavimoro-e2e>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>")
+        "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_E2E=$<TARGET_FILE:tavimoro-e2e>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>;FILE_EVENTS=$<TARGET_FILE:file_events>")
 endforeach()
 file(GLOB E2E_WINE CONFIGURE_DEPENDS tests/e2e/wine/*.sh)
 foreach(script ${E2E_WINE})

@@ -1,6 +1,6 @@
 #include "linux/DriveSource.h"
 
-#include "linux/IsoLabel.h"
+#include "linux/DeviceLabel.h"
 #include "linux/LinuxCodec.h"
 #include "linux/Mountinfo.h"
 #include "linux/OwnedFd.h"
@@ -332,7 +332,7 @@ std::string DriveSource::State::deviceLabel(const CdDrive& d) const {
         return {};
     if (!S_ISBLK(st.st_mode) && !S_ISREG(st.st_mode))
         return {}; // a fifo or socket would block or never end
-    return readIsoLabel(fd.get()).value_or(std::string());
+    return readDeviceLabel(fd.get()).value_or(std::string());
 }
 
 } // namespace lnx

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Makes the binary seeds of the fuzz corpora with the tools of the build machine: icon files with
-# ImageMagick, a tiny PE program with icon resources with mingw-w64, disc images with genisoimage and
-# xorriso, and the UTF-16 and CP932 text files with iconv. The seeds are in the tree; run this only to
-# make them again:   tests/fuzz/make_seeds.sh
+# ImageMagick, a tiny PE program with icon resources with mingw-w64, and the UTF-16 and CP932 text files
+# with iconv. The seeds are in the tree; run this only to make them again:   tests/fuzz/make_seeds.sh
 set -euo pipefail
 corpus="$(cd "$(dirname "$0")" && pwd)/corpus"
 work=$(mktemp -d)
@@ -24,30 +23,6 @@ x86_64-w64-mingw32-gcc -Os -nostdlib -Wl,--entry=start -Wl,--subsystem,windows -
 install -m 644 setup.exe "$corpus/pe_icons/setup.exe"
 # An .ico file named as a program: no PE header at all.
 cp two_sizes.ico "$corpus/pe_icons/not_a_program.ico"
-
-# ---- Disc images, kept as the records the label target reads: sector number, then the sector; only
-# the sectors of the volume descriptors (16-79) and the UDF anchor (256-259) that hold any data.
-records() {
-    local image=$1 out=$2 sector bytes
-    : >"$out"
-    for sector in $(seq 16 79) $(seq 256 259); do
-        bytes=$(dd if="$image" bs=2048 skip="$sector" count=1 status=none | tr -d '\0' | wc -c)
-        if [[ $bytes -gt 0 ]]; then
-            printf "\\x$(printf %02x $((sector & 255)))\\x$(printf %02x $((sector >> 8)))" >>"$out"
-            dd if="$image" bs=2048 skip="$sector" count=1 status=none >>"$out"
-        fi
-    done
-}
-mkdir -p disc/BIN "$corpus/iso_label"
-printf '[AutoRun]\r\nopen=BIN\\SETUP.EXE\r\n' >disc/AUTORUN.INF
-cp setup.exe disc/BIN/SETUP.EXE
-genisoimage -quiet -V 'PLAIN LABEL' -o plain.iso disc
-genisoimage -quiet -J -V 'JOLIET DISC 2024' -o joliet.iso disc
-genisoimage -quiet -udf -J -V 'UDF BRIDGE DISC' -o udf.iso disc
-xorriso -outdev japanese.iso -volid 'セットアップ' -joliet on -map disc / >/dev/null 2>&1
-for image in plain joliet udf japanese; do
-    records "$image.iso" "$corpus/iso_label/$image.sectors"
-done
 
 # ---- Settings and AUTORUN.INF files in UTF-16 with its mark and in CP932.
 mkdir -p "$corpus/profile_read" "$corpus/profile_ops" "$corpus/autorun"

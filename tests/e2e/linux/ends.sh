@@ -12,8 +12,7 @@ e2e_require Xvfb openbox xdotool xprop
 e2e_start_display
 e2e_private_user
 e2e_machine 1
-mkdir -p "$work/bin"
-ln -s "$TAVIMORO_E2E" "$work/bin/tavimoro"
+e2e_program
 entry="$XDG_DATA_HOME/applications/(D) GAME.desktop"
 
 disc="$work/discs/game"
@@ -21,15 +20,9 @@ e2e_recorder "$disc/setup.sh" game
 printf '[AutoRun]\r\nopen=setup.sh\r\n' >"$disc/AUTORUN.INF"
 e2e_insert0 "$disc" GAME
 
-program_pid=""
 # A script's background job starts with SIGINT ignored, which the program respects: a user's program
 # started from a terminal has it.
-start() {
-    env --default-signal=INT "$work/bin/tavimoro" >>"$work/program.log" 2>&1 &
-    program_pid=$!
-    pids+=("$program_pid")
-}
-ended() { ! kill -0 "$program_pid" 2>/dev/null; }
+start() { e2e_start env --default-signal=INT; }
 window_saved() { grep -q '^frm_main_Top=' "$settings"; }
 
 for signal in TERM INT HUP; do
@@ -61,20 +54,14 @@ wait_until "the second run did not end" ended
 
 # Started with SIGHUP ignored (nohup), the program keeps to it.
 printf '[Mode]\nstandby=True\n[CD]\nDrive_D=True\n' >"$settings"
-nohup "$work/bin/tavimoro" >>"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=("$program_pid")
+e2e_start nohup
 wait_until "the program started with nohup shows no window" visible_window
 kill -s HUP "$program_pid"
-# Nothing can show that a signal was not handled: a short wait, then the program must still be there.
-sleep 0.5
+# Nothing shows that a signal was not handled; two polls after it, a handled one would have ended the
+# program.
+e2e_polls 2
 ended && fail "nohup: SIGHUP ended the program"
 kill -s TERM "$program_pid"
 wait "$program_pid"
 
-if [ "$failures" -ne 0 ]; then
-    cat "$work/program.log" >&2
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "ends: all checks passed"
+e2e_finish ends "$work/program.log"

@@ -2,14 +2,8 @@
 # The settings-file tool against real files: exact bytes after writes, reads, section listing, usage errors.
 set -u
 tool=${TAVIMORO_INI:?TAVIMORO_INI must name the tavimoro-ini program}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=lib.bash
+source "$(dirname "$0")/lib.bash"
 
 # expect_bytes FILE PRINTF-FORMAT: the file holds exactly these bytes.
 expect_bytes() {
@@ -93,8 +87,4 @@ expect_status 2 section "$ini"
 expect_status 2 delete-section "$ini" A extra
 expect_status 2 frobnicate "$ini" A
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "ini tool: all checks passed"
+e2e_finish "ini tool"

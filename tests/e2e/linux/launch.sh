@@ -5,45 +5,21 @@
 set -u
 
 : "${TAVIMORO:?TAVIMORO must name the program}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-export HOME="$work/home"
-export XDG_CONFIG_HOME="$work/config"
-export XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/run"
+# shellcheck source=lib.bash
+source "$(dirname "$0")/lib.bash"
+# The first start makes the settings folder itself.
+e2e_private_user --no-config
 export QT_QPA_PLATFORM=offscreen # message boxes go to standard error; nothing waits for a click
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-settings="$XDG_CONFIG_HOME/tavimoro/tavimoro.ini"
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 
 # The disc's program records its arguments, its working folder and each run, then signals the test.
-export RECORD_DIR="$work/record"
-mkdir -p "$RECORD_DIR"
-mkfifo "$RECORD_DIR/ran"
 make_disc() { # folder, program folder, program file
-    mkdir -p "$1/$2"
-    cat >"$1/$2/$3" <<'SCRIPT'
-#!/bin/sh
-printf '%s\n' "$@" >"$RECORD_DIR/args"
-pwd >"$RECORD_DIR/cwd"
-echo run >>"$RECORD_DIR/runs"
-: >"$RECORD_DIR/ran"
-SCRIPT
-    chmod +x "$1/$2/$3"
+    e2e_signalling_recorder "$1/$2/$3"
     printf '[AutoRun]\r\nopen=Bin\\RECORD.sh "a b" c "$(touch PWNED)" ;x\r\n' >"$1/AUTORUN.INF"
 }
 # Waits for the recording program to finish one run (the bound only keeps a broken build from hanging).
 wait_for_run() {
     timeout 30 cat "$RECORD_DIR/ran" >/dev/null || fail "$1: the disc's program did not run"
 }
-runs() { if [ -f "$RECORD_DIR/runs" ]; then wc -l <"$RECORD_DIR/runs"; else echo 0; fi; }
 
 disc="$work/my disc"
 make_disc "$disc" Bin RECORD.sh
@@ -67,7 +43,7 @@ status=$?
 # The first launch: the bare folder path (with a blank in it) as the argument.
 "$TAVIMORO" "$disc" || fail "launch: exit status $?"
 wait_for_run "launch"
-[ "$(runs)" -eq 1 ] || fail "expected exactly one run after /TestMode and the launch, got $(runs)"
+[ "$(e2e_run_count)" -eq 1 ] || fail "expected exactly one run after /TestMode and the launch, got $(e2e_run_count)"
 printf 'a b\nc\n$(touch PWNED)\n;x\n' | cmp -s - "$RECORD_DIR/args" ||
     fail "arguments: $(cat "$RECORD_DIR/args")"
 [ "$(cat "$RECORD_DIR/cwd")" = "$disc" ] || fail "working folder: $(cat "$RECORD_DIR/cwd")"
@@ -84,14 +60,14 @@ disc2="$work/disc two"
 make_disc "$disc2" bin record.sh
 "$TAVIMORO" "\"$disc2\"" || fail "quoted launch: exit status $?"
 wait_for_run "quoted launch"
-[ "$(runs)" -eq 2 ] || fail "expected a second run, got $(runs)"
+[ "$(e2e_run_count)" -eq 2 ] || fail "expected a second run, got $(e2e_run_count)"
 [ "$(cat "$RECORD_DIR/cwd")" = "$disc2" ] || fail "quoted launch, working folder: $(cat "$RECORD_DIR/cwd")"
 
 # The same folder through its AUTORUN.INF file, in small letters.
 mv "$disc2/AUTORUN.INF" "$disc2/autorun.inf"
 "$TAVIMORO" "$disc2/autorun.inf" || fail "launch by file: exit status $?"
 wait_for_run "launch by file"
-[ "$(runs)" -eq 3 ] || fail "expected a third run, got $(runs)"
+[ "$(e2e_run_count)" -eq 3 ] || fail "expected a third run, got $(e2e_run_count)"
 
 # A Windows program without Wine on PATH: nothing starts and the user is told why.
 disc3="$work/windows disc"
@@ -105,8 +81,4 @@ case "$message" in
 esac
 grep -q '^Exec=wine ' "$entry" || fail "the Windows program's entry does not run through wine"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "launch: all checks passed"
+e2e_finish launch

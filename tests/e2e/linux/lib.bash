@@ -1,8 +1,12 @@
 # Shared by the Linux end-to-end scripts (sourced, not run): a display with a window manager, a private
-# user, a simulated machine for the test build of the program, and disc programs that record how they
-# were started. Creates $work (removed at the end) and keeps the ids of what it starts in pids.
+# user, a simulated machine for the test build of the program, the program started and watched, and disc
+# programs that record how they were started. Creates $work (removed at the end) and keeps the ids of
+# what it starts in pids.
 #
-# Environment: TAVIMORO_E2E (the test build of the program).
+# Environment: TAVIMORO_E2E (the test build of the program), FILE_EVENTS (tests/tools/file_events).
+
+# shellcheck source=../common.bash
+source "$(dirname "${BASH_SOURCE[0]}")/../common.bash"
 
 # e2e_require TOOL...: skips the script (status 77) when a tool is missing.
 e2e_require() {
@@ -26,51 +30,66 @@ e2e_cleanup() {
 trap e2e_cleanup EXIT
 trap 'exit 1' INT TERM
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-# Waits (bounded, so that a broken build cannot hang the test) until a command succeeds.
-wait_until() { # description, command...
-    local what=$1
-    shift
-    for _ in $(seq 1 100); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    fail "$what"
-    return 1
-}
-
 # Xvfb at 96 DPI (15 twips a pixel) and a window manager; sets DISPLAY.
 e2e_start_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-    pids+=($!)
-    for _ in $(seq 1 100); do
-        [ -s "$work/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || {
-        echo "Xvfb did not start" >&2
-        exit 1
-    }
-    DISPLAY=":$(head -n 1 "$work/display")"
-    export DISPLAY
+    e2e_xvfb "$work" -dpi 96
+    pids+=("$XVFB_PID")
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     openbox --sm-disable >/dev/null 2>&1 &
     pids+=($!)
     wait_until "the window manager did not start" eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 }
 
-# A private user; sets settings (the program's settings file).
+# e2e_private_user [--no-config]: a private user; sets settings (the program's settings file). The
+# settings folder is made unless told not to.
 e2e_private_user() {
     export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
     export XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/run"
-    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/tavimoro"
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+    [ "${1:-}" = --no-config ] || mkdir -p "$XDG_CONFIG_HOME/tavimoro"
     chmod 700 "$XDG_RUNTIME_DIR"
     # shellcheck disable=SC2034 # for the scripts
     settings="$XDG_CONFIG_HOME/tavimoro/tavimoro.ini"
+}
+
+# The test build, named "tavimoro" so that it uses the settings file and title of the shipped one.
+e2e_program() {
+    mkdir -p "$work/bin"
+    ln -s "$TAVIMORO_E2E" "$work/bin/tavimoro"
+}
+# e2e_start [COMMAND...]: starts the program (through COMMAND, e.g. env with options), its output added
+# to $work/program.log; sets program_pid.
+program_pid=""
+e2e_start() {
+    "$@" "$work/bin/tavimoro" >>"$work/program.log" 2>&1 &
+    program_pid=$!
+    pids+=("$program_pid")
+}
+alive() { kill -0 "$program_pid" 2>/dev/null; }
+ended() { ! alive; }
+
+# e2e_polls COUNT: waits until the program has read the mount table COUNT more times. A poll reads it
+# once, at its start, so after two reads the program has finished a whole poll that began after the call:
+# whatever that poll would do is done.
+e2e_polls() {
+    "${FILE_EVENTS:?FILE_EVENTS must name tests/tools/file_events}" read "$TAVIMORO_TEST_MOUNTINFO" "$1" 10 \
+        >/dev/null || fail "the program did not poll the drives $1 times"
+}
+
+# e2e_stamp FILE: when FILE was last written (nothing when it is missing); e2e_restamped FILE STAMP:
+# FILE is there and was written since. A rebuild of the rows writes each disc's Start-menu entry anew.
+e2e_stamp() { stat -c %y "$1" 2>/dev/null; }
+e2e_restamped() { [ -n "$(e2e_stamp "$1")" ] && [ "$(e2e_stamp "$1")" != "$2" ]; }
+
+# A value of the settings file.
+ini_value() { # section, key
+    awk -v s="[$1]" -v k="$2" '
+        /^\[/ {inside = ($0 == s)}
+        inside && index($0, k "=") == 1 {print substr($0, length(k) + 2)}' "$settings"
+}
+ini_is() { [ "$(ini_value "$1" "$2")" = "$3" ]; }
+expect_ini() { # section, key, value
+    ini_is "$@" || fail "[$1] $2 is '$(ini_value "$1" "$2")', expected '$3'"
 }
 
 # The simulated machine: a hard disk and COUNT CD-ROM drives sr0.. (D:, E:, ...), all empty.
@@ -111,8 +130,23 @@ echo $2 >>"\$RECORD_DIR/runs"
 SCRIPT
     chmod +x "$1"
 }
-# The names of the programs that ran so far, one a line.
+# The names of the programs that ran so far, one a line, and how many ran.
 e2e_runs() { cat "$RECORD_DIR/runs" 2>/dev/null; }
+e2e_run_count() { e2e_runs | wc -l; }
+# A disc's program that records its arguments and working folder (the last run's) and each run, then
+# opens the fifo $RECORD_DIR/ran: a test waits for a run by reading it.
+mkfifo "$RECORD_DIR/ran"
+e2e_signalling_recorder() { # path
+    mkdir -p "$(dirname "$1")"
+    cat >"$1" <<'SCRIPT'
+#!/bin/sh
+printf '%s\n' "$@" >"$RECORD_DIR/args"
+pwd >"$RECORD_DIR/cwd"
+echo run >>"$RECORD_DIR/runs"
+: >"$RECORD_DIR/ran"
+SCRIPT
+    chmod +x "$1"
+}
 
 # The program's window: its title is the program's name, or "TVM" without the labels.
 window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }

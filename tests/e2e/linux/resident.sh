@@ -17,8 +17,7 @@ e2e_require Xvfb openbox trayer xdotool xwininfo xprop import convert
 e2e_start_display
 e2e_private_user
 e2e_machine 2
-mkdir -p "$work/bin"
-ln -s "$TAVIMORO_E2E" "$work/bin/tavimoro"
+e2e_program
 shots=${TAVIMORO_SCREENSHOT_DIR:-$PWD}
 
 # ---- Two autorun discs, in D: and E:, so that both drive buttons are enabled and take the focus.
@@ -39,14 +38,6 @@ two_drives_sysfs=$TAVIMORO_TEST_SYSFS
 menu="$XDG_DATA_HOME/applications"
 
 # ---- The program and what a user sees of it.
-program_pid=""
-start() {
-    "$work/bin/tavimoro" >"$work/program.log" 2>&1 &
-    program_pid=$!
-    pids+=("$program_pid")
-}
-alive() { kill -0 "$program_pid" 2>/dev/null; }
-ended() { ! alive; }
 # Ends the program if it is still running; the status it ended with.
 finish() {
     alive && kill "$program_pid"
@@ -93,19 +84,9 @@ net_state() {
 }
 above() { net_state | grep -q _NET_WM_STATE_ABOVE; }
 not_above() { ! above; }
-ini_value() { # section, key
-    awk -v s="[$1]" -v k="$2" '
-        /^\[/ {inside = ($0 == s)}
-        inside && index($0, k "=") == 1 {print substr($0, length(k) + 2)}' "$settings"
-}
-ini_is() { [ "$(ini_value "$1" "$2")" = "$3" ]; }
-expect_ini() { # section, key, value
-    ini_is "$@" || fail "[$1] $2 is '$(ini_value "$1" "$2")', expected '$3'"
-}
 # The keys of a section, in the file's order.
 ini_keys() { awk -v s="[$1]" '/^\[/ {inside = ($0 == s); next} inside && /=/ {sub(/=.*/, ""); print}' "$settings"; }
-runs() { e2e_runs | wc -l; }
-ran() { [ "$(runs)" -ge "$1" ]; }
+ran() { [ "$(e2e_run_count)" -ge "$1" ]; }
 # A crop of the screen around the given windows, with a margin: the pictures for the documentation.
 picture() { # file, window...
     local file=$1 x0=100000 y0=100000 x1=0 y1=0 x y w h fl fr ft fb id
@@ -214,7 +195,7 @@ flip_and_ok() { # position
 start_tray
 printf '[Mode]\nstandby=True\nStartMode=True\nAutoShortcut=True\n[CD]\nDrive_D=True\nDrive_E=True\n' >"$settings"
 printf '[Status]\nRefreshTimer=300\nChangeTimer=300\n' >>"$settings"
-start
+e2e_start
 wait_until "resident: the icon did not appear in the panel" tray_icon >/dev/null
 wait_until "resident: the discs' Start-menu entries were not written" test -f "$menu/(E) TOOLS.desktop"
 visible_window && fail "resident: started hidden, yet the window is shown"
@@ -306,23 +287,31 @@ expect_ini Mode VolumeName True
 
 # ---- Keys. Each letter toggles its drive's registration once; every other key rebuilds the rows.
 # A rebuild of the rows writes each disc's Start-menu entry anew.
-entry_stamp() { stat -c %y "$menu/(D) GAME.desktop" 2>/dev/null; }
-rebuilt_since() { [ -n "$(entry_stamp)" ] && [ "$(entry_stamp)" != "$1" ]; }
+entry_stamp() { e2e_stamp "$menu/(D) GAME.desktop"; }
+rebuilt_since() { e2e_restamped "$menu/(D) GAME.desktop" "$1"; }
 press alt+g
 wait_until "Alt+G did not register G" ini_is CD Drive_G True
 wait_until "three rows should be 147 px high, got $(client_size)" test "$(client_size | cut -dx -f2)" = 147
-# A held key: repeats while it is down must not toggle it again.
+# A held key: repeats while it is down must not toggle it again. Each toggle writes the settings file
+# once: from the press of H to the press of G after it, the file is written twice.
 xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
+"${FILE_EVENTS:?}" write "$settings" 0 60 >"$work/writes" &
+watcher=$!
+pids+=("$watcher")
+wait_until "the settings file is not watched" grep -q watching "$work/writes"
 xdotool keydown h
 wait_until "a held H did not register H" ini_is CD Drive_H True
-for _ in $(seq 1 12); do
-    sleep 0.1
-    ini_is CD Drive_H True || fail "a held H toggled H again"
-done
+sleep 1.2 # held as long as a user holds a key that repeats
 xdotool keyup h
-sleep 0.2
+# G comes after every repeat of H: once it is handled, so are they.
+press g
+wait_until "G was not unregistered" ini_is CD Drive_G False
+kill -TERM "$watcher"
+wait "$watcher"
+[ "$(tail -n 1 "$work/writes")" = 2 ] ||
+    fail "a held H toggled H again: $(tail -n 1 "$work/writes") writes of the settings for one H and one G"
 expect_ini CD Drive_H True
-press g h
+press h
 wait_until "G and H were not unregistered" eval 'ini_is CD Drive_G False && ini_is CD Drive_H False'
 wait_until "two rows should be 98 px high, got $(client_size)" test "$(client_size)" = 133x98
 
@@ -356,12 +345,12 @@ wait_until "Shift+Tab did not move the focus back" buttons_are "$one"
 stamp=$(entry_stamp)
 # Space on the focused button rebuilds the rows like any other key and does not click the button: a
 # click afterwards is the only launch.
-runs_before=$(runs)
+runs_before=$(e2e_run_count)
 press space
 wait_until "Space did not rebuild the rows" rebuilt_since "$stamp"
 xdotool mousemove --window "$(window_id)" 24 24 click 1
 wait_until "a click on D:'s button did not launch" ran $((runs_before + 1))
-[ "$(runs)" -eq $((runs_before + 1)) ] || fail "Space on a button launched its program"
+[ "$(e2e_run_count)" -eq $((runs_before + 1)) ] || fail "Space on a button launched its program"
 wait_until "the launch did not hide the window" hidden_window
 
 # Resident mode off in the dialog: the icon leaves the panel at once.
@@ -378,7 +367,7 @@ expect_clean_end "closing the window"
 # ================================================================================================
 # Run two: Exit ends the resident program; the file still says it is resident.
 printf '[Mode]\nstandby=True\nStartMode=True\n' >"$settings"
-start
+e2e_start
 wait_until "run two: the icon did not appear" tray_icon >/dev/null
 from_icon_menu x
 wait_until "Exit did not end the program" ended
@@ -394,7 +383,7 @@ kill "$trayer_pid"
 wait "$trayer_pid" 2>/dev/null
 wait_until "trayer's panel stayed" no_panel
 printf '[Mode]\nstandby=True\nStartMode=True\n' >"$settings"
-start
+e2e_start
 wid=""
 minimized() {
     wid=$(xdotool search --name '^tavimoro$' 2>/dev/null | while read -r w; do
@@ -426,7 +415,7 @@ export TAVIMORO_TEST_SYSFS=$empty
 printf '[Status]\nRefreshTimer=1000\n' >"$settings"
 placements=()
 for n in 1 2 3; do
-    start
+    e2e_start
     wait_until "start $n: the window is not shown" visible_window
     if [ "$n" = 1 ]; then
         settings_dialog Return from_window_menu 60 20
@@ -446,10 +435,4 @@ read -r _ _ _ height <<<"${placements[2]}"
 [ "${height%%.*}" -gt 720 ] 2>/dev/null || fail "the saved height $height does not count the frame"
 export TAVIMORO_TEST_SYSFS=$two_drives_sysfs
 
-if [ "$failures" -ne 0 ]; then
-    echo "--- program output" >&2
-    cat "$work/program.log" >&2
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "resident: all checks passed"
+e2e_finish resident "$work/program.log"

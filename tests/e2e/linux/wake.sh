@@ -11,8 +11,7 @@ set -u
 source "$(dirname "$0")/lib.bash"
 export QT_QPA_PLATFORM=offscreen
 e2e_private_user
-mkdir -p "$work/bin"
-ln -s "$TAVIMORO_E2E" "$work/bin/tavimoro"
+e2e_program
 e2e_machine 2
 menu="$XDG_DATA_HOME/applications"
 printf '[Mode]\nAutoShortcut=True\n[Status]\nRefreshTimer=60000\nChangeTimer=60000\n' >"$settings"
@@ -45,8 +44,7 @@ ready="$work/discs/ready"
 e2e_recorder "$ready/setup.sh" ready
 printf '[AutoRun]\r\nopen=setup.sh\r\n' >"$ready/AUTORUN.INF"
 e2e_insert0 "$ready" READY
-"$work/bin/tavimoro" >"$work/program.log" 2>&1 &
-pids+=($!)
+e2e_start
 wait_until "the program did not load its window" test -f "$menu/(D) READY.desktop"
 no_entry || fail "an entry before any disc"
 
@@ -68,8 +66,4 @@ within_a_second "the mounted disc's row" entry
 } >"$TAVIMORO_TEST_MOUNTINFO"
 within_a_second "the unmounted disc's row" no_entry
 
-if [ "$failures" -ne 0 ]; then
-    cat "$work/program.log" >&2
-    exit 1
-fi
-echo "wake: all checks passed"
+e2e_finish wake "$work/program.log"

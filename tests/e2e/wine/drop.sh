@@ -13,13 +13,14 @@ source "$(dirname "$0")/session.bash"
 TAVIMORO_EXE=$WIN_BUILD/tavimoro.exe
 RECORDER_EXE=$WIN_BUILD/tests/win32/recorder.exe
 DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
+MOUNT_EXE=$WIN_BUILD/tests/win32/mountdrive.exe
 [ -x "${XDND_DROP:-}" ] || fail "XDND_DROP must name the XDnD drag source (tests/tools/xdnd_drop)"
-require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$DRIVER_EXE"
+require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$DRIVER_EXE" "$MOUNT_EXE"
 wine_session_start
 
 mkdir -p "$C/tavi" "$C/tools"
 cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
-cp "$DRIVER_EXE" "$C/tools/"
+cp "$DRIVER_EXE" "$MOUNT_EXE" "$C/tools/"
 
 # make_disc FOLDER OPEN [INF]: a disc laid out in a folder; the recorder writes record.txt beside itself.
 make_disc() {
@@ -27,15 +28,15 @@ make_disc() {
     cp "$RECORDER_EXE" "$1/RECORDER.EXE"
     printf '[AutoRun]\r\nopen=%s\r\n' "$2" >"$1/${3:-AUTORUN.INF}"
 }
-# The disc in the drive M: enables its button; a drop must not start it.
+# The disc in the drive M: enables its button; a drop must not start it (nor the one swapped in later).
 in_drive=$WORK/discs/in-drive
 make_disc "$in_drive" 'RECORDER.EXE /drive'
 printf 'IN_DRIVE\n' >"$in_drive/.windows-label"
-ln -s "$in_drive" "$WINEPREFIX/dosdevices/m:"
-wine reg add 'HKLM\Software\Wine\Drives' /v m: /d cdrom /f >>"$WORK/reg.log" 2>&1 ||
-    fail "could not mark m: as a CD-ROM drive (see $WORK/reg.log)"
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+swapped=$WORK/discs/swapped
+make_disc "$swapped" 'RECORDER.EXE /swapped'
+printf 'SWAPPED\n' >"$swapped/.windows-label"
+wine_cdrom m "$in_drive"
+wine_drives_reload
 # The dropped disc: a blank in its folder's name, a lower-case autorun.inf.
 disc="$WORK/discs/disc a"
 make_disc "$disc" 'RECORDER.EXE /a "b c"' autorun.inf
@@ -43,14 +44,11 @@ echo text >"$disc/readme.txt"
 # Wine shows a Unix folder outside its drives on Z:.
 disc_dos="Z:${disc//\//\\}"
 
-drv() { wine 'C:\tools\driver.exe' "$@" 2>>"$WORK/driver.log" | tr -d '\r'; }
-field() { sed -nE "s/.*[ ^]$2=([^ ]*).*/\1/p" <<<"$1"; }
-
 # start: the program, with its window up and M:'s button enabled. Sets tavimoro_pid, xwin (the window's
 # X window, which carries XdndAware) and its client area's place in that X window: Wine draws the frame
 # itself inside the X window, which has no window manager frame around it here.
 start() {
-    rm -f "$disc/record.txt" "$in_drive/record.txt"
+    rm -f "$disc/record.txt" "$in_drive/record.txt" "$swapped/record.txt"
     wine 'C:\tavi\tavimoro.exe' >>"$WORK/tavimoro.log" 2>&1 &
     tavimoro_pid=$!
     drv wait 'button 1 visible=1 enabled=1' 20 >"$WORK/dump.txt" || {
@@ -73,23 +71,15 @@ drop() {
 }
 # launched WHAT: the dropped disc's program ran in the disc's folder, and the program ended.
 launched() {
-    for _ in $(seq 1 100); do
-        [ -s "$disc/record.txt" ] && break
-        sleep 0.1
-    done
-    [ -s "$disc/record.txt" ] || fail "$1: the dropped disc's program did not start"
+    wait_until "$1: the dropped disc's program did not start" record_ready "$disc/record.txt"
     local args cwd
-    args=$(sed -n 's/^args=//p' "$disc/record.txt" | tr -d '\r')
-    cwd=$(sed -n 's/^cwd=//p' "$disc/record.txt" | tr -d '\r')
+    args=$(record_field "$disc/record.txt" args)
+    cwd=$(record_field "$disc/record.txt" cwd)
     [ "$args" = '/a "b c"' ] || fail "$1: the disc's program got [$args]"
     [ "${cwd%\\}" = "$disc_dos" ] || fail "$1: the disc's program ran in [$cwd], not [$disc_dos]"
     drv gone 10 || fail "$1: the window is still there after the launch"
-    for _ in $(seq 1 50); do
-        kill -0 "$tavimoro_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    ! kill -0 "$tavimoro_pid" 2>/dev/null || fail "$1: the program did not end after the launch"
-    [ ! -e "$in_drive/record.txt" ] || fail "$1: the disc in the drive was started"
+    wine_ended "$tavimoro_pid" "$1: the program did not end after the launch"
+    [ ! -e "$in_drive/record.txt" ] && [ ! -e "$swapped/record.txt" ] || fail "$1: the disc in the drive was started"
 }
 
 step "text and a plain file start nothing; a disc folder on the window starts its program"
@@ -99,8 +89,11 @@ if drop --text 51 4 "$disc"; then
 fi
 grep -q refused "$WORK/drop.err" || fail "dropped text: $(cat "$WORK/drop.err")"
 drop 51 4 "$disc/readme.txt" || fail "the window did not take a plain file: $(cat "$WORK/drop.err")"
-# Wine posts WM_DROPFILES and answers at once; a wrongly armed end would come a second later.
-sleep 2
+# Wine posts WM_DROPFILES and answers at once; a wrongly armed end would come a second later. A disc
+# swapped into M: shows in the second poll that sees it (the first one empties the row), a second after
+# the first: by then that second has passed for the program too.
+wine 'C:\tools\mountdrive.exe' m "$swapped" >>"$WORK/mount.log" 2>&1 || fail "mountdrive m failed"
+expect 'text=SWAPPED'
 kill -0 "$tavimoro_pid" 2>/dev/null || fail "a dropped plain file ended the program"
 [ ! -e "$disc/record.txt" ] || fail "a dropped plain file started the disc's program"
 drop 51 4 "$disc" || fail "the window did not take a disc folder: $(cat "$WORK/drop.err")"

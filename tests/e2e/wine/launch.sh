@@ -12,12 +12,13 @@ source "$(dirname "$0")/session.bash"
 TAVIMORO_EXE=$WIN_BUILD/tavimoro.exe
 RECORDER_EXE=$WIN_BUILD/tests/win32/recorder.exe
 LNKREAD_EXE=$WIN_BUILD/tests/win32/lnkread.exe
-require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$LNKREAD_EXE"
+DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
+require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$LNKREAD_EXE" "$DRIVER_EXE"
 wine_session_start
 
 mkdir -p "$C/tavi" "$C/tools"
 cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
-cp "$LNKREAD_EXE" "$C/tools/lnkread.exe"
+cp "$LNKREAD_EXE" "$DRIVER_EXE" "$C/tools/"
 
 # make_disc FOLDER INF_NAME OPEN_LINE: a folder laid out like an autorun disc with the recorder on it.
 make_disc() {
@@ -37,22 +38,11 @@ tavimoro() {
         fail "tavimoro.exe $* did not end by itself (status $?)"
 }
 
-# wait_for FILE: the recorder runs detached from the program; give it a little time to write.
-wait_for() {
-    for _ in $(seq 1 100); do
-        [ -s "$1" ] && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
-# record_field FILE KEY: one line of a record, without the line end.
-record_field() { sed -n "s/^$2=//p" "$1" | tr -d '\r'; }
-
 # expect_launch FOLDER ARGS: the recorder in FOLDER ran with ARGS, in FOLDER.
 expect_launch() {
     local record="$C/$1/record.txt" winfolder="C:\\${1//\//\\}"
-    wait_for "$record" || fail "the disc program in C:\\$1 was not started"
+    # The recorder runs detached from the program; it may write a little later.
+    wait_until -t 20 "the disc program in C:\\$1 was not started" record_ready "$record"
     local args cwd
     args=$(record_field "$record" args)
     cwd=$(record_field "$record" cwd)
@@ -87,9 +77,10 @@ expect_lnk icon ''
 step "/TestMode launches nothing"
 # No launch shortcut written means nothing was launched, however late a launched program would start.
 rm -f "$C/disc/record.txt" "$C/tavi/autorun.lnk"
-# Test mode would open the main window, which stays: look for a launch, then end whatever still runs.
+# Test mode would open the main window, which stays: a launch from the command line would come before
+# it. Once it is there, look for a launch, then end whatever still runs.
 (wine 'C:\tavi\tavimoro.exe' /TestMode >>"$WORK/tavimoro.log" 2>&1 &)
-sleep 5
+drv wait 'window visible=1' 20 >"$WORK/dump.txt" || fail "/TestMode showed no window"
 wineserver -k 2>/dev/null || true
 if [ -e "$C/disc/record.txt" ] || [ -e "$C/tavi/autorun.lnk" ]; then
     fail "/TestMode started the disc program"
@@ -121,9 +112,11 @@ tavimoro 'C:\plain'
 [ ! -e "$C/tavi/autorun.lnk" ] || fail "a folder without AUTORUN.INF started a program"
 
 # find_box TITLE: the id and geometry ("ID W H X Y") of a top-level window with that title, if any.
+# Without one, it prints nothing and still succeeds: between two boxes none is there, and the script's
+# errexit would end it.
 find_box() {
     xwininfo -root -tree 2>/dev/null | grep -m1 "\"$1\":" |
-        sed -E 's/^ *(0x[0-9a-f]+) .* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*$/\1 \2 \3 \4 \5/'
+        sed -E 's/^ *(0x[0-9a-f]+) .* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*$/\1 \2 \3 \4 \5/' || true
 }
 # wait_box TITLE: waits up to 20 s for such a window; prints what find_box prints.
 wait_box() {

@@ -18,12 +18,8 @@ cp "$CHECK_EXE" "$C/check/platform_check.exe"
 step "a CD-ROM drive M: backed by a folder"
 echo "TAVI_DISC" >"$WORK/cdrom/.windows-label"
 echo "x" >"$WORK/cdrom/AUTORUN.INF"
-ln -s "$WORK/cdrom" "$WINEPREFIX/dosdevices/m:"
-wine reg add 'HKLM\Software\Wine\Drives' /v 'm:' /d cdrom /f >>"$WORK/reg.log" 2>&1 ||
-    fail "could not mark M: as a CD-ROM drive (see $WORK/reg.log)"
-# The mount manager reads the drive list when it starts.
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+wine_cdrom m "$WORK/cdrom"
+wine_drives_reload
 
 step "platform_check"
 status=0

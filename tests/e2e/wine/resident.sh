@@ -33,12 +33,8 @@ for disc in one two; do
     cp "$RECORDER_EXE" "$dir/RECORDER.EXE"
     printf '[AutoRun]\r\nopen=RECORDER.EXE /%s\r\nicon=RECORDER.EXE,0\r\n' "$disc" >"$dir/AUTORUN.INF"
 done
-ln -s "$WORK/discs/one" "$WINEPREFIX/dosdevices/m:"
-ln -s "$WORK/discs/two" "$WINEPREFIX/dosdevices/n:"
-for letter in m n; do
-    wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /f >>"$WORK/reg.log" 2>&1 ||
-        fail "could not mark $letter: as a CD-ROM drive (see $WORK/reg.log)"
-done
+wine_cdrom m "$WORK/discs/one"
+wine_cdrom n "$WORK/discs/two"
 tray_start # restarts Wine, which reads the drives anew
 
 ini_value() { sed -n "s/^$1=//p" "$INI" | tr -d '\r'; }
@@ -53,11 +49,7 @@ start() {
 # ended: waits up to 10 s for the program to end; fails on a nonzero exit status (a crash).
 ended() {
     local status=0
-    for _ in $(seq 1 100); do
-        kill -0 "$tavimoro_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$tavimoro_pid" 2>/dev/null && fail "$1: the program is still running"
+    wait_until "$1: the program is still running" eval "! kill -0 $tavimoro_pid 2>/dev/null"
     wait "$tavimoro_pid" || status=$?
     [ "$status" = 0 ] || fail "$1: the program ended with status $status"
 }
@@ -107,24 +99,6 @@ shot_window() {
     sleep 0.5 # lets it finish painting
     shot "$1" $((x - 6)) $((y - 6)) $((w + 12)) $((h + 12))
 }
-# button_handle ROW: the window handle of a row's button, which a rebuild of the rows replaces.
-button_handle() { field "$(drv dump | grep -m1 "^button $1 ")" handle; }
-# rebuilt HANDLE WHAT: waits up to 5 s for row 1's button to be another than HANDLE.
-rebuilt() {
-    for _ in $(seq 1 50); do
-        [ "$(button_handle 1)" != "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "the rows were not rebuilt after $2"
-}
-# synced: posts an arrow key, which toggles nothing but rebuilds the rows, and waits for the rebuild:
-# every key sent before has been handled by then.
-synced() {
-    local before
-    before=$(button_handle 1)
-    drv key 0x28 >/dev/null
-    rebuilt "$before" "an arrow key"
-}
 
 step "a resident start: only the icon in the tray, no window"
 printf '[Mode]\r\nstandby=True\r\nStartMode=True\r\n[CD]\r\nDrive_M=True\r\nDrive_N=True\r\n' >"$INI"
@@ -150,20 +124,13 @@ sleep 0.3
 shot menu $((mx - 8)) 0 $((1024 - mx + 8)) $((my + mh + 8))
 drv input none down return # the first item: M:'s disc
 drv nomenu 10 || fail "the pop-up menu stayed open"
-for _ in $(seq 1 100); do
-    [ -s "$WORK/discs/one/record.txt" ] && break
-    sleep 0.1
-done
-[ -s "$WORK/discs/one/record.txt" ] || fail "the menu's drive item did not start M:'s program"
-args=$(sed -n 's/^args=//p' "$WORK/discs/one/record.txt" | tr -d '\r')
-cwd=$(sed -n 's/^cwd=//p' "$WORK/discs/one/record.txt" | tr -d '\r')
+wait_until "the menu's drive item did not start M:'s program" record_ready "$WORK/discs/one/record.txt"
+args=$(record_field "$WORK/discs/one/record.txt" args)
+cwd=$(record_field "$WORK/discs/one/record.txt" cwd)
 [ "$args" = /one ] && [ "${cwd%\\}" = 'M:' ] || fail "M:'s program got [$args] in [$cwd]"
-# One second after the launch the launch files go; resident, the program stays.
-for _ in $(seq 1 50); do
-    [ ! -e "$C/tavi/autorun.lnk" ] && break
-    sleep 0.1
-done
-[ ! -e "$C/tavi/autorun.lnk" ] || fail "the launch shortcut was not removed"
+# One second after the launch the launch files go; resident, the program stays. (The next step's menu
+# shows the program outlived that second.)
+wait_until -t 5 "the launch shortcut was not removed" test ! -e "$C/tavi/autorun.lnk"
 kill -0 "$tavimoro_pid" || fail "a launch ended the resident program"
 [ "$(tray_icons)" = 1 ] || fail "a launch took the icon away"
 
@@ -316,12 +283,11 @@ tray_wait 0
 step "the end of the session ends the resident program through its unload: its shortcuts go with it"
 sed -i 's/^AutoShortcut=False/AutoShortcut=True/' "$INI"
 start
-for _ in $(seq 1 100); do
+start_menu_shortcut() {
     lnk=$(find "$C/users" -path '*Start Menu/(M) DISC_ONE.lnk' 2>/dev/null | head -n 1)
-    [ -n "$lnk" ] && break
-    sleep 0.1
-done
-[ -n "$lnk" ] || fail "no Start-menu shortcut for the disc in M:"
+    [ -n "$lnk" ]
+}
+wait_until "no Start-menu shortcut for the disc in M:" start_menu_shortcut
 sed -i '/^frm_main_Top=/d' "$INI"
 wineboot --end-session >>"$WORK/wineboot.log" 2>&1 || true
 ended "the end of the session"

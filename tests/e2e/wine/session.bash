@@ -1,6 +1,7 @@
 # Shared by the Wine end-to-end scripts (sourced, not run): a display and a throwaway Wine prefix of their
-# own, removed again when the script ends, and the helpers the scripts share (fonts, a system tray, the
-# test driver). Sets SOURCE_DIR, WIN_BUILD, ARTIFACT_DIR, WORK, DISPLAY, WINEPREFIX and C (the prefix's
+# own, removed again when the script ends, and the helpers the scripts share (folder-backed CD-ROM drives,
+# fonts, a system tray, the test driver, the disc programs' records). The first failed check ends the
+# script. Sets SOURCE_DIR, WIN_BUILD, ARTIFACT_DIR, WORK, DISPLAY, WINEPREFIX and C (the prefix's
 # drive C:).
 #
 # Environment: TAVIMORO_WIN_BUILD (the Windows build folder), TAVIMORO_SOURCE_DIR (the source tree),
@@ -11,11 +12,9 @@ SOURCE_DIR=${TAVIMORO_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.."
 WIN_BUILD=${TAVIMORO_WIN_BUILD:-$SOURCE_DIR/build/windows}
 ARTIFACT_DIR=${TAVIMORO_ARTIFACT_DIR:-$WIN_BUILD/artifacts}
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-step() { echo "--- $*"; }
+# shellcheck source=../common.bash
+source "$(dirname "${BASH_SOURCE[0]}")/../common.bash"
+e2e_fail_fast=1
 
 # require_files FILE...: the built programs a script needs.
 require_files() {
@@ -36,18 +35,7 @@ wine_session_start() {
     TRAYER_PID=""
     trap wine_session_end EXIT
 
-    # Xvfb picks a free display number and writes it to fd 3.
-    exec 3>"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    exec 3>&-
-    for _ in $(seq 1 100); do
-        [ -s "$WORK/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$WORK/display" ] || fail "Xvfb did not start (see $WORK/xvfb.log)"
-    DISPLAY=":$(head -n1 "$WORK/display")"
-    export DISPLAY
+    e2e_xvfb "$WORK"
 
     export WINEPREFIX=$WORK/prefix
     export WINEDEBUG=-all
@@ -64,6 +52,28 @@ wine_session_start() {
     # shellcheck disable=SC2034 # drive C: of the prefix, for the scripts
     C=$WINEPREFIX/drive_c
 }
+
+# wine_cdrom LETTER FOLDER: a CD-ROM drive backed by a folder; wine_drives_reload then makes Wine's mount
+# manager read the drive list anew (it reads it when it starts).
+wine_cdrom() {
+    ln -s "$2" "$WINEPREFIX/dosdevices/$1:"
+    wine reg add 'HKLM\Software\Wine\Drives' /v "$1:" /d cdrom /f >>"$WORK/reg.log" 2>&1 ||
+        fail "could not mark $1: as a CD-ROM drive (see $WORK/reg.log)"
+}
+wine_drives_reload() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+}
+
+# wine_ended PID WHAT: waits up to 5 s for the process to end.
+wine_ended() {
+    wait_until -t 5 "$2" eval "! kill -0 $1 2>/dev/null"
+}
+
+# record_field FILE KEY: one line of what the recorder (tests/win32/recorder.exe) wrote, without the line
+# end; records_ready FILE: it has written it.
+record_field() { sed -n "s/^$2=//p" "$1" | tr -d '\r'; }
+record_ready() { [ -s "$1" ]; }
 
 wine_session_end() {
     local status=$?
@@ -170,3 +180,18 @@ expect() {
 
 # field LINE NAME: a key=value field of a driver line.
 field() { sed -nE "s/.*[ ^]$2=([^ ]*).*/\1/p" <<<"$1"; }
+
+# button_handle ROW: the window handle of a row's button, which a rebuild of the rows replaces.
+button_handle() { field "$(drv dump | grep -m1 "^button $1 ")" handle; }
+# rebuilt HANDLE WHAT: waits up to 5 s for row 1's button to be another than HANDLE.
+rebuilt() {
+    wait_until -t 5 "the rows were not rebuilt after $2" eval "[ \"\$(button_handle 1)\" != '$1' ]"
+}
+# synced: posts an arrow key, which toggles nothing but rebuilds the rows, and waits for the rebuild:
+# every key and message posted to the window before has been handled by then.
+synced() {
+    local before
+    before=$(button_handle 1)
+    drv key 0x28 >/dev/null
+    rebuilt "$before" "an arrow key"
+}

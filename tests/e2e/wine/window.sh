@@ -25,13 +25,8 @@ INI=$C/tavi/tavimoro.ini
 wine_japanese_fonts
 
 step "three empty CD-ROM drives M:, N:, O:"
-for letter in m n o; do
-    ln -s "$WORK/empty" "$WINEPREFIX/dosdevices/$letter:"
-    wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d cdrom /f >>"$WORK/reg.log" 2>&1 ||
-        fail "could not mark $letter: as a CD-ROM drive (see $WORK/reg.log)"
-done
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
+for letter in m n o; do wine_cdrom "$letter" "$WORK/empty"; done
+wine_drives_reload
 
 # make_disc NAME LABEL [OPEN ICON]: a folder laid out like a disc; without OPEN it has no AUTORUN.INF.
 make_disc() {
@@ -115,7 +110,8 @@ step "a disc without AUTORUN.INF: the button stays disabled and the label empty"
 # Such a disc counts as a change at every poll; coming last in letter order it leaves the width alone.
 mount O plain
 expect 'button 3 visible=1 enabled=0 icon=1'
-sleep 1.5
+# A rebuild of the rows reads every drive as a poll does: once it is done, O: has been read.
+synced
 [ -z "$(field "$(line volume 3)" text)" ] || fail "a disc without AUTORUN.INF shows its label"
 expect "window visible=1 client=$client_width,147"
 
@@ -135,7 +131,7 @@ expect 'drive 4 visible=1 rect=53,172,' 'window visible=1 client='
 [ "$(ini_value Drive_P)" = True ] || fail "P did not register drive P"
 expect "window visible=1 client=$((client_width)),196"
 drv key P 2 >/dev/null # to the button of row 2
-sleep 1
+synced
 expect 'drive 3 visible=1'
 [ "$(ini_value Drive_P)" = False ] || fail "P on a button toggled drive P [$(ini_value Drive_P)], not exactly once"
 [ -z "$(line drive 4)" ] || fail "row 4 is still there after P was pressed again"
@@ -143,8 +139,7 @@ drv key Q 1 >/dev/null
 expect 'drive 4 visible=1'
 [ "$(ini_value Drive_Q)" = True ] || fail "Q on a button toggled drive Q [$(ini_value Drive_Q)], not exactly once"
 drv key q >/dev/null # a small letter names the same key
-drv key 0x28 >/dev/null # an arrow key changes no registration but rebuilds the rows
-sleep 1
+synced                 # an arrow key changes no registration but rebuilds the rows
 [ "$(ini_value Drive_Q)" = False ] || fail "Q on the window did not remove drive Q"
 expect 'button 2 visible=1 enabled=1 icon=1' 'text=DISC_TWO'
 [ -z "$(line drive 4)" ] || fail "row 4 is still there after Q was pressed again"
@@ -152,27 +147,15 @@ expect 'button 2 visible=1 enabled=1 icon=1' 'text=DISC_TWO'
 step "a click launches the disc's program, hides the window; the launch files go and the program ends"
 rm -f "$WORK/discs/two/record.txt"
 drv click 1 >/dev/null
-for _ in $(seq 1 20); do
-    [ -e "$C/tavi/autorun.lnk" ] && break
-    sleep 0.05
-done
-[ -e "$C/tavi/autorun.lnk" ] || fail "no launch shortcut C:\\tavi\\autorun.lnk after the click"
+wait_until -t 1 "no launch shortcut C:\\tavi\\autorun.lnk after the click" test -e "$C/tavi/autorun.lnk"
 expect 'window visible=0'
-for _ in $(seq 1 100); do
-    [ -s "$WORK/discs/two/record.txt" ] && break
-    sleep 0.1
-done
-[ -s "$WORK/discs/two/record.txt" ] || fail "the disc's program did not start"
-args=$(sed -n 's/^args=//p' "$WORK/discs/two/record.txt" | tr -d '\r')
-cwd=$(sed -n 's/^cwd=//p' "$WORK/discs/two/record.txt" | tr -d '\r')
+wait_until "the disc's program did not start" record_ready "$WORK/discs/two/record.txt"
+args=$(record_field "$WORK/discs/two/record.txt" args)
+cwd=$(record_field "$WORK/discs/two/record.txt" cwd)
 [ "$args" = '/two' ] || fail "the disc's program got [$args]"
 [ "${cwd%\\}" = 'M:' ] || fail "the disc's program ran in [$cwd]"
 drv gone 10 || fail "the window is still there after the launch"
-for _ in $(seq 1 50); do
-    kill -0 $tavimoro_pid 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 $tavimoro_pid 2>/dev/null && fail "the program did not end after the launch"
+wine_ended "$tavimoro_pid" "the program did not end after the launch"
 [ ! -e "$C/tavi/autorun.lnk" ] || fail "autorun.lnk was not removed"
 grep -q '^frm_main_Top=' "$INI" || fail "the window's placement was not saved: $(cat "$INI")"
 
