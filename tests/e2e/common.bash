@@ -1,5 +1,6 @@
 # Shared by the Linux and the Wine end-to-end scripts (sourced by tests/e2e/linux/lib.bash and
-# tests/e2e/wine/session.bash, not run): reporting, bounded waits and a display of their own.
+# tests/e2e/wine/session.bash, not run) and by the package tests: reporting, bounded waits and a display
+# of their own.
 
 # fail TEXT: reports a failed check. The Linux scripts go on and report the count at the end
 # (e2e_finish); with e2e_fail_fast set (the Wine scripts) the first failure ends the script.

@@ -13,11 +13,8 @@ source_dir=${TAVIMORO_SOURCE_DIR:?TAVIMORO_SOURCE_DIR must name the source tree}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=../e2e/common.bash
+source "$(dirname "$0")/../e2e/common.bash"
 
 cpack --config "$config" -B "$work/out" >"$work/cpack.log" 2>&1 || {
     cat "$work/cpack.log" >&2
@@ -162,8 +159,4 @@ fi
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
     fail "lintian: $(cat "$work/lintian.log")"
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "the package installs and works: $(basename "$deb")"
+e2e_finish "the package installs and works: $(basename "$deb")"

@@ -10,11 +10,8 @@ version=${TAVIMORO_VERSION:?TAVIMORO_VERSION must give the project version}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=../e2e/common.bash
+source "$(dirname "$0")/../e2e/common.bash"
 
 [ -f "$win_build/CPackConfig.cmake" ] || {
     echo "FAIL: no Windows build in $win_build (cmake --preset windows && cmake --build build/windows)" >&2
@@ -74,8 +71,4 @@ else
     fail "the zip has no readme.txt"
 fi
 
-if [ "$failures" -gt 0 ]; then
-    echo "$failures check(s) failed" >&2
-    exit 1
-fi
-echo "the zip is complete: $folder.zip"
+e2e_finish "the zip is complete: $folder.zip"
