@@ -160,9 +160,10 @@ void cls_CDData::RemoveShortcuts() {
     if (m_CreatedShortcuts.empty())
         return;
     cls_FileSystemObject fso(m_env.program.services);
+    // A shortcut that cannot be deleted is the user's to remove; nothing would come of retrying.
     for (const std::string& path : m_CreatedShortcuts) {
         const auto cut = lastSeparator(path);
-        fso.Delete(path.substr(0, cut + 1), path.substr(cut + 1));
+        static_cast<void>(fso.Delete(path.substr(0, cut + 1), path.substr(cut + 1)));
     }
     m_CreatedShortcuts.clear();
 }

@@ -52,6 +52,11 @@ template <class T> class [[nodiscard]] Result {
         return ok() ? std::move(*std::get_if<0>(&m_state)) : static_cast<T>(std::forward<U>(fallback));
     }
 
+    // A failure equals no value.
+    friend bool operator==(const Result& result, const T& value) {
+        return result.ok() && *std::get_if<0>(&result.m_state) == value;
+    }
+
     // The failure's text; empty for a success.
     const std::string& error() const {
         static const std::string none;

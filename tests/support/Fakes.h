@@ -54,22 +54,22 @@ class FileSystem : public port::IFileSystem {
         }
     }
 
-    std::optional<std::string> readFile(const std::string& path) override {
+    port::Result<std::string> readFile(const std::string& path) override {
         auto it = files.find(path);
         if (it == files.end())
-            return std::nullopt;
+            return port::fail("not found: " + path);
         return it->second;
     }
-    bool replaceFile(const std::string& path, std::string_view bytes) override {
+    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
         if (!writable)
-            return false;
+            return port::fail("read-only: " + path);
         ++writes;
         files[path] = std::string(bytes);
-        return true;
+        return {};
     }
-    std::optional<std::uint32_t> attributes(const std::string& path) override {
+    port::Result<std::uint32_t> attributes(const std::string& path) override {
         if (unreadableAttrs.count(path))
-            return std::nullopt;
+            return port::fail("unreadable: " + path);
         const auto leaf = path.substr(path.rfind('\\') + 1);
         if (leaf == "." || leaf == "..")
             return port::kAttrDirectory;
@@ -77,14 +77,14 @@ class FileSystem : public port::IFileSystem {
             return port::kAttrDirectory;
         auto it = files.find(path);
         if (it == files.end())
-            return std::nullopt;
+            return port::fail("not found: " + path);
         auto extra = extraAttrs.find(path);
         return extra == extraAttrs.end() ? 0u : extra->second;
     }
-    std::optional<std::vector<std::string>> scanDirectory(const std::string& folder) override {
+    port::Result<std::vector<std::string>> scanDirectory(const std::string& folder) override {
         std::string base = trimSep(folder);
         if (!folders.count(base))
-            return std::nullopt;
+            return port::fail("no folder: " + folder);
         std::string prefix = base + "\\";
         std::vector<std::string> names{".", ".."};
         auto childOf = [&](const std::string& p) {
@@ -106,16 +106,18 @@ class FileSystem : public port::IFileSystem {
                 names.push_back(p.substr(prefix.size()));
         return names;
     }
-    std::string deleteFile(const std::string& path) override {
+    port::Result<void> deleteFile(const std::string& path) override {
         if (undeletable.count(path))
-            return "アクセスが拒否されました";
-        return files.erase(path) ? "" : "ファイルが見つかりません";
+            return port::fail("アクセスが拒否されました");
+        if (!files.erase(path))
+            return port::fail("ファイルが見つかりません");
+        return {};
     }
-    bool createDirectories(const std::string& path) override {
+    port::Result<void> createDirectories(const std::string& path) override {
         addFolder(path);
-        return true;
+        return {};
     }
-    std::string currentDirectory() override { return cwd; }
+    port::Result<std::string> currentDirectory() override { return cwd; }
 };
 
 // Bytes pass through unchanged: the tests write their files in UTF-8.
@@ -231,7 +233,7 @@ class ScriptFileSystem : public port::IScriptFileSystem {
                 out.push_back(n);
         return out;
     }
-    std::string DeleteFile(const std::string& path) override { return m_fs.deleteFile(path); }
+    std::string DeleteFile(const std::string& path) override { return m_fs.deleteFile(path).error(); }
 
   private:
     FileSystem& m_fs;
