@@ -9,11 +9,11 @@ LinuxScriptHost::LinuxScriptHost(DriveSource drives, PathResolver resolve, IconC
     : m_drives(std::move(drives)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)),
       m_link(std::move(link)) {}
 
-std::unique_ptr<port::IScriptFileSystem> LinuxScriptHost::createFileSystemObject() {
+port::Result<std::unique_ptr<port::IScriptFileSystem>> LinuxScriptHost::createFileSystemObject() {
     return std::make_unique<LinuxScriptFileSystem>(m_drives);
 }
 
-std::unique_ptr<port::IScriptShell> LinuxScriptHost::createShell() {
+port::Result<std::unique_ptr<port::IScriptShell>> LinuxScriptHost::createShell() {
     return std::make_unique<LinuxScriptShell>(m_resolve, m_convertIcon, m_link);
 }
 

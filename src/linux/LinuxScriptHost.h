@@ -14,8 +14,8 @@ class LinuxScriptHost : public port::IScriptHost {
     LinuxScriptHost(DriveSource drives, PathResolver resolve, IconConverter convertIcon = {},
                     LinkMaker link = {});
 
-    std::unique_ptr<port::IScriptFileSystem> createFileSystemObject() override;
-    std::unique_ptr<port::IScriptShell> createShell() override;
+    port::Result<std::unique_ptr<port::IScriptFileSystem>> createFileSystemObject() override;
+    port::Result<std::unique_ptr<port::IScriptShell>> createShell() override;
 
   private:
     DriveSource m_drives;

@@ -209,7 +209,7 @@ LinuxShortcut::LinuxShortcut(std::string file, PathResolver resolve, IconConvert
     : m_file(std::move(file)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)),
       m_link(std::move(link)) {}
 
-std::string LinuxShortcut::Save() {
+port::Result<void> LinuxShortcut::Save() {
     std::string name = baseName(m_file);
     name.resize(name.size() - kExtension.size());
     DesktopEntry entry =
@@ -232,55 +232,56 @@ std::string LinuxShortcut::Save() {
     for (const auto& arg : entry.exec)
         storable = storable && storableInValue(arg) && isUtf8(arg);
     if (!storable)
-        return kShortcutUnstorable;
+        return port::fail(kShortcutUnstorable);
     if (!writeFileAtomically(m_file, writeDesktopEntry(entry)))
-        return kShortcutUnwritable;
+        return port::fail(kShortcutUnwritable);
     return {};
 }
 
 LinuxScriptShell::LinuxScriptShell(PathResolver resolve, IconConverter convertIcon, LinkMaker link)
     : m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)), m_link(std::move(link)) {}
 
-std::unique_ptr<port::IShortcut> LinuxScriptShell::CreateShortcut(const std::string& path) {
+port::Result<std::unique_ptr<port::IShortcut>> LinuxScriptShell::CreateShortcut(const std::string& path) {
     const std::string name = baseName(path);
     if (name.size() <= kExtension.size() || !endsWithNoCase(name, kExtension))
-        return nullptr;
+        return port::fail("ショートカットは .desktop ファイルです: " + path);
     return std::make_unique<LinuxShortcut>(path, m_resolve, m_convertIcon, m_link);
 }
 
-std::string LinuxScriptShell::Run(const std::string& command) {
+port::Result<void> LinuxScriptShell::Run(const std::string& command) {
     std::string file = command;
     if (file.size() >= 2 && file.front() == '"' && file.back() == '"')
         file = file.substr(1, file.size() - 2);
 
     const auto text = readSmallFile(file);
     if (!text)
-        return kShortcutUnreadable + file;
+        return port::fail(kShortcutUnreadable + file);
     const auto entry = readDesktopEntry(*text);
     if (!entry || entry->exec.empty() || entry->exec.front().empty())
-        return kShortcutUnreadable + file;
+        return port::fail(kShortcutUnreadable + file);
 
     const std::string& named = entry->exec.front();
     std::string program;
     if (named.find('/') != std::string::npos) {
         std::error_code ec;
         if (!fs::exists(named, ec))
-            return kProgramNotFound + named;
+            return port::fail(kProgramNotFound + named);
         if (!isExecutableFile(named))
-            return kProgramNotExecutable + named;
+            return port::fail(kProgramNotExecutable + named);
         program = named;
     } else {
         program = findOnPath(named);
         if (program.empty()) {
             if (named == "wine")
-                return std::string(kWineRequired) + (entry->exec.size() > 1 ? entry->exec[1] : std::string());
-            return kProgramNotFound + named;
+                return port::fail(std::string(kWineRequired) +
+                                  (entry->exec.size() > 1 ? entry->exec[1] : std::string()));
+            return port::fail(kProgramNotFound + named);
         }
     }
     if (!entry->path.empty()) {
         std::error_code ec;
         if (!fs::is_directory(entry->path, ec))
-            return kFolderNotFound + entry->path;
+            return port::fail(kFolderNotFound + entry->path);
     }
 
     const auto failure = spawnDetached(program, entry->exec, entry->path);
@@ -288,9 +289,9 @@ std::string LinuxScriptShell::Run(const std::string& command) {
         return {};
     switch (failure->stage) {
     case SpawnFailure::Stage::WorkingFolder:
-        return kFolderNotFound + entry->path + errorName(failure->error);
+        return port::fail(kFolderNotFound + entry->path + errorName(failure->error));
     default:
-        return kProgramNotExecutable + program + errorName(failure->error);
+        return port::fail(kProgramNotExecutable + program + errorName(failure->error));
     }
 }
 

@@ -65,7 +65,7 @@ class LinuxShortcut : public port::IShortcut {
     std::string Arguments() override { return m_arguments; }
     std::string WorkingDirectory() override { return m_workingDirectory; }
     std::string IconLocation() override { return m_icon; }
-    std::string Save() override;
+    port::Result<void> Save() override;
 
   private:
     std::string m_file;
@@ -83,9 +83,9 @@ class LinuxScriptShell : public port::IScriptShell {
     explicit LinuxScriptShell(PathResolver resolve, IconConverter convertIcon = {}, LinkMaker link = {});
 
     // Any path whose file name ends in ".desktop" (any letter case) and has a name before it.
-    std::unique_ptr<port::IShortcut> CreateShortcut(const std::string& path) override;
+    port::Result<std::unique_ptr<port::IShortcut>> CreateShortcut(const std::string& path) override;
     // `command` is the path of a Desktop Entry file, optionally in double quotes.
-    std::string Run(const std::string& command) override;
+    port::Result<void> Run(const std::string& command) override;
 
   private:
     PathResolver m_resolve;

@@ -5,7 +5,7 @@
 namespace app {
 
 cls_FileSystemObject::cls_FileSystemObject(port::Services& services)
-    : m_services(services), m_fso(services.scriptHost.createFileSystemObject()) {}
+    : m_services(services), m_fso(services.scriptHost.createFileSystemObject().value_or(nullptr)) {}
 
 std::vector<std::string> cls_FileSystemObject::Files(std::string folder) {
     folder = withSeparator(std::move(folder));
@@ -52,10 +52,7 @@ port::Result<void> cls_FileSystemObject::Delete(const std::string& folder, const
         return {};
     // The caller passes the folder with its separator: the two are joined as they stand.
     const std::string path = folder + name;
-    if (!m_fso)
-        return m_services.files.deleteFile(path);
-    const std::string error = m_fso->DeleteFile(path);
-    return error.empty() ? port::Result<void>() : port::fail(error);
+    return m_fso ? m_fso->DeleteFile(path) : m_services.files.deleteFile(path);
 }
 
 } // namespace app

@@ -175,17 +175,21 @@ void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pi
         storable = storable && !controlCharacter(static_cast<unsigned char>(c));
 
     lnx::LinuxScriptShell shell(resolveOnDisc);
-    const auto shortcut = shell.CreateShortcut(file.string());
-    fuzz::check(shortcut != nullptr, "a label always makes a shortcut name", name);
+    auto made = shell.CreateShortcut(file.string());
+    fuzz::check(made.ok(), "a label always makes a shortcut name", name);
+    if (!made)
+        return;
+    const auto shortcut = std::move(made).value();
     shortcut->setTargetPath(target);
     shortcut->setArguments(arguments);
     shortcut->setWorkingDirectory(workingFolder);
-    const std::string failure = shortcut->Save();
+    const auto saved = shortcut->Save();
     if (!storable) {
-        fuzz::check(failure == lnx::kShortcutUnstorable, "control characters are refused", failure);
+        fuzz::check(!saved && saved.error() == lnx::kShortcutUnstorable, "control characters are refused",
+                    saved.error());
         return;
     }
-    if (!failure.empty())
+    if (!saved)
         return; // a name too long for the file system: the write fails and nothing is left behind
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -62,13 +62,13 @@ TEST_P(HostileProgramLine, SurvivesTheRoundTripThroughAValidEntry) {
     const std::string file = temp / "(E) LABEL.desktop";
 
     lnx::LinuxScriptShell shell(identity);
-    auto shortcut = shell.CreateShortcut(file);
+    auto shortcut = shell.CreateShortcut(file).value();
     ASSERT_TRUE(shortcut);
     shortcut->setTargetPath(target);
     shortcut->setArguments(GetParam());
     shortcut->setWorkingDirectory(temp / "My Disc/");
     shortcut->setIconLocation("");
-    ASSERT_EQ(shortcut->Save(), "");
+    ASSERT_TRUE(shortcut->Save().ok());
 
     EXPECT_EQ(validate(file), "");
 
@@ -172,20 +172,20 @@ TEST(DesktopEntryShortcut, RefusesWhatCannotBeStored) {
     EXPECT_FALSE(shell.CreateShortcut(temp / ".desktop"));
     EXPECT_TRUE(shell.CreateShortcut(temp / "A.DESKTOP"));
 
-    auto shortcut = shell.CreateShortcut(temp / "ctl.desktop");
+    auto shortcut = shell.CreateShortcut(temp / "ctl.desktop").value();
     shortcut->setTargetPath("/bin/echo");
     shortcut->setArguments(std::string("a\x01", 2));
-    EXPECT_EQ(shortcut->Save(), lnx::kShortcutUnstorable);
+    EXPECT_EQ(shortcut->Save().error(), lnx::kShortcutUnstorable);
     EXPECT_FALSE(std::filesystem::exists(temp / "ctl.desktop"));
 
     // The launcher folder is made when it is missing; a path under a file cannot be.
-    auto nested = shell.CreateShortcut(temp / "new/applications/x.desktop");
+    auto nested = shell.CreateShortcut(temp / "new/applications/x.desktop").value();
     nested->setTargetPath("/bin/true");
-    EXPECT_EQ(nested->Save(), "");
+    EXPECT_TRUE(nested->Save().ok());
     shelltest::writeFile(temp / "plainfile", "");
-    auto blocked = shell.CreateShortcut(temp / "plainfile/x.desktop");
+    auto blocked = shell.CreateShortcut(temp / "plainfile/x.desktop").value();
     blocked->setTargetPath("/bin/true");
-    EXPECT_EQ(blocked->Save(), lnx::kShortcutUnwritable);
+    EXPECT_EQ(blocked->Save().error(), lnx::kShortcutUnwritable);
 }
 
 TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) {
@@ -203,26 +203,26 @@ TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) 
     lnx::LinuxScriptShell shell(identity, {},
                                 [&](const std::string& t) { return lnx::utf8Link(t, temp / "links"); });
 
-    auto shortcut = shell.CreateShortcut(temp / "(E) \x83\x66.desktop");
+    auto shortcut = shell.CreateShortcut(temp / "(E) \x83\x66.desktop").value();
     shortcut->setTargetPath(disc + "/prog.sh");
     shortcut->setArguments("one");
     shortcut->setWorkingDirectory(disc + "/");
-    ASSERT_EQ(shortcut->Save(), "");
+    ASSERT_TRUE(shortcut->Save().ok());
     EXPECT_EQ(validate(temp / "(E) \x83\x66.desktop"), "");
     const auto entry = lnx::readDesktopEntry(shelltest::readFile(temp / "(E) \x83\x66.desktop"));
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->name, "(E) \xEF\xBF\xBD\x66");
     EXPECT_EQ(std::filesystem::canonical(entry->exec.at(0)), std::filesystem::canonical(disc + "/prog.sh"));
     EXPECT_EQ(std::filesystem::canonical(entry->path), std::filesystem::canonical(disc));
-    EXPECT_EQ(shell.Run(temp / "(E) \x83\x66.desktop"), "");
+    EXPECT_TRUE(shell.Run(temp / "(E) \x83\x66.desktop").ok());
 
     // An argument that is not UTF-8 has no link to stand for it; neither has a path without a link maker.
     shortcut->setArguments("\x83\x66");
-    EXPECT_EQ(shortcut->Save(), lnx::kShortcutUnstorable);
+    EXPECT_EQ(shortcut->Save().error(), lnx::kShortcutUnstorable);
     lnx::LinuxScriptShell noLinks(identity);
-    auto plain = noLinks.CreateShortcut(temp / "plain.desktop");
+    auto plain = noLinks.CreateShortcut(temp / "plain.desktop").value();
     plain->setTargetPath(disc + "/prog.sh");
-    EXPECT_EQ(plain->Save(), lnx::kShortcutUnstorable);
+    EXPECT_EQ(plain->Save().error(), lnx::kShortcutUnstorable);
 }
 
 TEST(DesktopEntryShortcut, EntriesLeftForDiscsThatWentAreRemovedAtStart) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -208,11 +209,13 @@ class ScriptHost : public port::IScriptHost {
     std::vector<port::DriveEntry> drives;
     std::map<std::string, Lnk> saved; // path -> fields, as saved
     std::vector<std::string> runs;
-    std::string saveError, runError;
+    bool drivesReadable = true;
+    std::set<std::string> refusedShortcuts; // paths CreateShortcut refuses
+    std::optional<std::string> saveError, runError;
     int fsoCreated = 0, shellCreated = 0;
 
-    std::unique_ptr<port::IScriptFileSystem> createFileSystemObject() override;
-    std::unique_ptr<port::IScriptShell> createShell() override;
+    port::Result<std::unique_ptr<port::IScriptFileSystem>> createFileSystemObject() override;
+    port::Result<std::unique_ptr<port::IScriptShell>> createShell() override;
 
   private:
     FileSystem& m_fs;
@@ -221,11 +224,15 @@ class ScriptHost : public port::IScriptHost {
 class ScriptFileSystem : public port::IScriptFileSystem {
   public:
     ScriptFileSystem(FileSystem& fs, ScriptHost& host) : m_fs(fs), m_host(host) {}
-    std::vector<port::DriveEntry> Drives() override { return m_host.drives; }
-    std::optional<std::vector<std::string>> GetFolderFiles(const std::string& folder) override {
+    port::Result<std::vector<port::DriveEntry>> Drives() override {
+        if (!m_host.drivesReadable)
+            return port::fail("Drives unreadable");
+        return m_host.drives;
+    }
+    port::Result<std::vector<std::string>> GetFolderFiles(const std::string& folder) override {
         auto names = m_fs.scanDirectory(folder);
         if (!names)
-            return std::nullopt;
+            return port::fail(names.error());
         std::vector<std::string> out;
         std::string prefix = FileSystem::trimSep(folder) + "\\";
         for (auto& n : *names)
@@ -233,7 +240,7 @@ class ScriptFileSystem : public port::IScriptFileSystem {
                 out.push_back(n);
         return out;
     }
-    std::string DeleteFile(const std::string& path) override { return m_fs.deleteFile(path).error(); }
+    port::Result<void> DeleteFile(const std::string& path) override { return m_fs.deleteFile(path); }
 
   private:
     FileSystem& m_fs;
@@ -252,12 +259,12 @@ class Shortcut : public port::IShortcut {
     std::string Arguments() override { return m_lnk.Arguments; }
     std::string WorkingDirectory() override { return m_lnk.WorkingDirectory; }
     std::string IconLocation() override { return m_lnk.IconLocation; }
-    std::string Save() override {
-        if (!m_host.saveError.empty())
-            return m_host.saveError;
+    port::Result<void> Save() override {
+        if (m_host.saveError)
+            return port::fail(*m_host.saveError);
         m_host.saved[m_path] = m_lnk;
         m_fs.addFile(m_path, "lnk:" + m_lnk.TargetPath);
-        return "";
+        return {};
     }
 
   private:
@@ -270,12 +277,16 @@ class Shortcut : public port::IShortcut {
 class ScriptShell : public port::IScriptShell {
   public:
     ScriptShell(ScriptHost& host, FileSystem& fs) : m_host(host), m_fs(fs) {}
-    std::unique_ptr<port::IShortcut> CreateShortcut(const std::string& path) override {
+    port::Result<std::unique_ptr<port::IShortcut>> CreateShortcut(const std::string& path) override {
+        if (m_host.refusedShortcuts.count(path))
+            return port::fail("refused: " + path);
         return std::make_unique<Shortcut>(m_host, m_fs, path);
     }
-    std::string Run(const std::string& command) override {
+    port::Result<void> Run(const std::string& command) override {
         m_host.runs.push_back(command);
-        return m_host.runError;
+        if (m_host.runError)
+            return port::fail(*m_host.runError);
+        return {};
     }
 
   private:
@@ -283,15 +294,15 @@ class ScriptShell : public port::IScriptShell {
     FileSystem& m_fs;
 };
 
-inline std::unique_ptr<port::IScriptFileSystem> ScriptHost::createFileSystemObject() {
+inline port::Result<std::unique_ptr<port::IScriptFileSystem>> ScriptHost::createFileSystemObject() {
     if (!fsoAvailable)
-        return nullptr;
+        return port::fail("no Scripting.FileSystemObject");
     ++fsoCreated;
     return std::make_unique<ScriptFileSystem>(m_fs, *this);
 }
-inline std::unique_ptr<port::IScriptShell> ScriptHost::createShell() {
+inline port::Result<std::unique_ptr<port::IScriptShell>> ScriptHost::createShell() {
     if (!shellAvailable)
-        return nullptr;
+        return port::fail("no WScript.Shell");
     ++shellCreated;
     return std::make_unique<ScriptShell>(*this, m_fs);
 }

@@ -155,10 +155,13 @@ void checkFileSystem(const std::string& work) {
 
 void checkScriptHost(const std::string& work, const std::string& cdLetter) {
     win::Win32ScriptHost host;
-    auto fso = host.createFileSystemObject();
-    check(fso != nullptr, "Scripting.FileSystemObject");
-    if (fso) {
-        auto drives = fso->Drives();
+    auto created = host.createFileSystemObject();
+    check(created.ok(), "Scripting.FileSystemObject", created.error());
+    if (created) {
+        auto& fso = *created;
+        auto listed = fso->Drives();
+        check(listed.ok(), "Drives", listed.error());
+        const auto drives = listed.value_or(std::vector<port::DriveEntry>{});
         auto hasDrive = [&](const std::string& letter, int type) {
             return std::any_of(drives.begin(), drives.end(), [&](const port::DriveEntry& d) {
                 return d.DriveLetter == letter && d.DriveType == type;
@@ -176,28 +179,31 @@ void checkScriptHost(const std::string& work, const std::string& cdLetter) {
         auto names = fso->GetFolderFiles(folder);
         check(names && names->size() == 2 && contains(*names, "one.txt") && contains(*names, "二.txt"),
               "GetFolder().Files lists the files, not the subfolder");
-        check(!fso->GetFolderFiles(folder + "missing\\").has_value(), "GetFolder of a missing folder");
-        checkEqual(fso->DeleteFile(folder + "one.txt"), "", "DeleteFile of a file");
+        check(!fso->GetFolderFiles(folder + "missing\\").ok(), "GetFolder of a missing folder");
+        check(fso->DeleteFile(folder + "one.txt").ok(), "DeleteFile of a file");
         check(!files.attributes(folder + "one.txt"), "DeleteFile removed the file");
-        check(!fso->DeleteFile(folder + "one.txt").empty(),
-              "DeleteFile of a missing file gives an error text");
+        const auto again = fso->DeleteFile(folder + "one.txt");
+        check(!again && !again.error().empty(), "DeleteFile of a missing file gives an error text");
     }
 
-    auto shell = host.createShell();
-    check(shell != nullptr, "WScript.Shell");
-    if (!shell)
+    auto madeShell = host.createShell();
+    check(madeShell.ok(), "WScript.Shell", madeShell.error());
+    if (!madeShell)
         return;
+    auto shell = std::move(madeShell).value();
     const std::string lnk = work + "\\テスト.lnk";
-    auto link = shell->CreateShortcut(lnk);
-    check(link != nullptr, "CreateShortcut");
-    if (!link)
+    auto madeLink = shell->CreateShortcut(lnk);
+    check(madeLink.ok(), "CreateShortcut", madeLink.error());
+    if (!madeLink)
         return;
+    auto link = std::move(madeLink).value();
     link->setTargetPath("C:\\windows\\notepad.exe");
     link->setArguments("/a \"b c\"");
     link->setWorkingDirectory("C:\\windows\\");
     link->setIconLocation("C:\\windows\\notepad.exe,1");
     checkEqual(link->Arguments(), "/a \"b c\"", "Arguments read back");
-    checkEqual(link->Save(), "", "Save");
+    const auto saved = link->Save();
+    check(saved.ok(), "Save", saved.error());
 
     // Read the file itself back: what the shell will open.
     win::ComPtr<IShellLinkW> reader;
@@ -219,8 +225,10 @@ void checkScriptHost(const std::string& work, const std::string& cdLetter) {
                    "saved icon");
     }
     auto bad = shell->CreateShortcut(work + "\\missing\\x.lnk");
-    if (bad)
-        check(!bad->Save().empty(), "Save into a missing folder gives an error text");
+    if (bad) {
+        const auto refused = (*bad)->Save();
+        check(!refused && !refused.error().empty(), "Save into a missing folder gives an error text");
+    }
 }
 
 void checkVolumes(const std::string& cdLetter, const std::string& cdLabel) {
