@@ -6,13 +6,9 @@
 #include "linux/Spawn.h"
 #include "linux/WindowsCommandLine.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lnx {
@@ -75,38 +71,6 @@ std::string_view iconFile(std::string_view location) {
 // The system's own wording of the error, in the user's language where the C library has it.
 std::string errorName(int error) {
     return std::string(" (") + std::strerror(error) + ")";
-}
-
-// Writes the file through a temporary one beside it, so a reader never sees half an entry.
-bool writeFileAtomically(const std::string& path, const std::string& text) {
-    std::error_code ec;
-    const fs::path target(path);
-    const fs::path folder = target.parent_path();
-    if (!folder.empty() && !fs::is_directory(folder, ec)) {
-        // The per-user launcher folder does not exist until something first writes into it.
-        fs::create_directories(folder, ec);
-        if (ec)
-            return false;
-    }
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0644) == 0;
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(pattern.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(pattern.c_str());
-    return ok;
 }
 
 std::optional<std::string> readSmallFile(const std::string& path) {
@@ -204,10 +168,10 @@ void removeStaleEntries(const std::string& folder,
     }
 }
 
-LinuxShortcut::LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon,
-                             LinkMaker link)
-    : m_file(std::move(file)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)),
-      m_link(std::move(link)) {}
+LinuxShortcut::LinuxShortcut(port::IFileSystem& files, std::string file, PathResolver resolve,
+                             IconConverter convertIcon, LinkMaker link)
+    : m_files(files), m_file(std::move(file)), m_resolve(std::move(resolve)),
+      m_convertIcon(std::move(convertIcon)), m_link(std::move(link)) {}
 
 port::Result<void> LinuxShortcut::Save() {
     std::string name = baseName(m_file);
@@ -233,19 +197,26 @@ port::Result<void> LinuxShortcut::Save() {
         storable = storable && storableInValue(arg) && isUtf8(arg);
     if (!storable)
         return port::fail(kShortcutUnstorable);
-    if (!writeFileAtomically(m_file, writeDesktopEntry(entry)))
+    // The per-user launcher folder does not exist until something first writes into it.
+    const std::string folder = fs::path(m_file).parent_path().string();
+    if (!folder.empty() && !m_files.createDirectories(folder))
+        return port::fail(kShortcutUnwritable);
+    // Replaced whole, so a desktop reading the folder never sees half an entry.
+    if (!m_files.replaceFile(m_file, writeDesktopEntry(entry)))
         return port::fail(kShortcutUnwritable);
     return {};
 }
 
-LinuxScriptShell::LinuxScriptShell(PathResolver resolve, IconConverter convertIcon, LinkMaker link)
-    : m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)), m_link(std::move(link)) {}
+LinuxScriptShell::LinuxScriptShell(port::IFileSystem& files, PathResolver resolve, IconConverter convertIcon,
+                                   LinkMaker link)
+    : m_files(files), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)),
+      m_link(std::move(link)) {}
 
 port::Result<std::unique_ptr<port::IShortcut>> LinuxScriptShell::CreateShortcut(const std::string& path) {
     const std::string name = baseName(path);
     if (name.size() <= kExtension.size() || !endsWithNoCase(name, kExtension))
         return port::fail("ショートカットは .desktop ファイルです: " + path);
-    return std::make_unique<LinuxShortcut>(path, m_resolve, m_convertIcon, m_link);
+    return std::make_unique<LinuxShortcut>(m_files, path, m_resolve, m_convertIcon, m_link);
 }
 
 port::Result<void> LinuxScriptShell::Run(const std::string& command) {

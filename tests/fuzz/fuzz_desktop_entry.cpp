@@ -9,6 +9,7 @@
 #include "FuzzSupport.h"
 #include "drives/cls_CDData.h"
 #include "linux/DesktopEntry.h"
+#include "linux/LinuxFileSystem.h"
 #include "linux/LinuxScriptShell.h"
 #include "linux/WindowsCommandLine.h"
 
@@ -174,7 +175,9 @@ void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pi
     for (char c : entry.name + entry.path)
         storable = storable && !controlCharacter(static_cast<unsigned char>(c));
 
-    lnx::LinuxScriptShell shell(resolveOnDisc);
+    lnx::LinuxFileSystem files;
+
+    lnx::LinuxScriptShell shell(files, resolveOnDisc);
     auto made = shell.CreateShortcut(file.string());
     fuzz::check(made.ok(), "a label always makes a shortcut name", name);
     if (!made)

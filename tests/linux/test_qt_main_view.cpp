@@ -137,8 +137,8 @@ class Machine {
         m_files = std::make_unique<lnx::LinuxFileSystem>(
             [this](const std::string& p) { return m_paths->resolve(p); });
         m_icons = std::make_unique<qtui::QtIcons>(resolve);
-        m_scriptHost =
-            std::make_unique<lnx::LinuxScriptHost>(drives, resolve, [this](const std::string& location) {
+        m_scriptHost = std::make_unique<lnx::LinuxScriptHost>(
+            m_entryFiles, drives, resolve, [this](const std::string& location) {
                 return m_icons->writePng(location, qtui::iconCacheFolder());
             });
         m_volumes = std::make_unique<lnx::LinuxVolumes>(drives);
@@ -206,6 +206,7 @@ class Machine {
     std::unique_ptr<lnx::DiscPaths> m_paths;
     std::unique_ptr<lnx::LinuxProcess> m_process;
     std::unique_ptr<lnx::LinuxFileSystem> m_files;
+    lnx::LinuxFileSystem m_entryFiles;
     lnx::LinuxCodec m_codec;
     std::unique_ptr<qtui::QtIcons> m_icons;
     std::unique_ptr<lnx::LinuxScriptHost> m_scriptHost;

@@ -1,3 +1,4 @@
+#include "linux/LinuxFileSystem.h"
 #include "linux/LinuxScriptShell.h"
 #include "linux/Spawn.h"
 #include "shell_test_support.h"
@@ -118,7 +119,9 @@ TEST(ScriptShellRun, LaunchesTheEntryItWroteAndNamesWhatIsMissing) {
     const std::string savedPath = oldPath ? oldPath : "";
     ::setenv("PATH", (temp / "empty bin").c_str(), 1);
 
-    lnx::LinuxScriptShell shell(identity);
+    lnx::LinuxFileSystem files;
+
+    lnx::LinuxScriptShell shell(files, identity);
     auto write = [&](const std::string& name, const std::string& target, const std::string& args,
                      const std::string& folder) {
         auto shortcut = shell.CreateShortcut(temp / name).value();
