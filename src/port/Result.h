@@ -2,7 +2,6 @@
 // How every platform operation that can fail says so: a value, or an error with the text that tells
 // what went wrong. Exceptions never cross port/, and a failure is never an empty string or a null
 // pointer, so a caller cannot mistake one for a success.
-#include <concepts>
 #include <cstdlib>
 #include <string>
 #include <type_traits>
@@ -25,10 +24,11 @@ template <class T> class [[nodiscard]] Result {
   public:
     // Anything a T is made from, so `return std::make_unique<Derived>(...)` gives a
     // Result<std::unique_ptr<Base>> as a plain unique_ptr would.
-    template <class U = T>
-    requires(std::constructible_from<T, U&&> && !std::same_as<std::remove_cvref_t<U>, Result> &&
-             !std::same_as<std::remove_cvref_t<U>, Error>) Result(U&& value)
-        : m_state(std::in_place_index<0>, std::forward<U>(value)) {}
+    template <class U = T, std::enable_if_t<std::is_constructible_v<T, U&&> &&
+                                                !std::is_same_v<std::remove_cvref_t<U>, Result> &&
+                                                !std::is_same_v<std::remove_cvref_t<U>, Error>,
+                                            int> = 0>
+    Result(U&& value) : m_state(std::in_place_index<0>, std::forward<U>(value)) {}
     Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
 
     bool ok() const { return m_state.index() == 0; }

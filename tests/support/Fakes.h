@@ -168,8 +168,12 @@ class Volumes : public port::IVolumes {
 
 class SpecialFolders : public port::ISpecialFolders {
   public:
-    std::string startMenu_ = "C:\\Users\\u\\Start Menu";
-    std::string startMenu() override { return startMenu_; }
+    std::optional<std::string> startMenu_ = "C:\\Users\\u\\Start Menu"; // none: it cannot be determined
+    port::Result<std::string> startMenu() override {
+        if (!startMenu_)
+            return port::fail("no Start menu");
+        return *startMenu_;
+    }
 };
 
 class Process : public port::IProcess {
@@ -190,9 +194,11 @@ class Process : public port::IProcess {
     port::Version version_{1, 1, 0};
     port::Version version() override { return version_; }
     bool anotherInstanceRunning() override { return another; }
-    bool activateWindow(const std::string& title) override {
+    port::Result<void> activateWindow(const std::string& title) override {
         activated.push_back(title);
-        return activationResult;
+        if (!activationResult)
+            return port::fail("no window");
+        return {};
     }
 };
 

@@ -243,7 +243,9 @@ void checkVolumes(const std::string& cdLetter, const std::string& cdLabel) {
 
 void checkSpecialFolders() {
     win::Win32SpecialFolders folders;
-    std::string menu = folders.startMenu();
+    const auto found = folders.startMenu();
+    check(found.ok(), "the Start-menu folder is known", found.error());
+    const std::string menu = found.value_or(std::string());
     check(!menu.empty() && menu.find('\0') == std::string::npos, "the Start-menu folder", menu);
     win::Win32FileSystem files;
     check(files.attributes(menu).value_or(0) & port::kAttrDirectory, "the Start-menu folder exists", menu);
@@ -276,8 +278,8 @@ void checkProcess() {
     HWND window = CreateWindowExW(0, wc.lpszClassName, L"AutoRun 試験", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
                                   nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
-    check(process.activateWindow("AutoRun"), "activateWindow by the start of a title");
-    check(process.activateWindow("AutoRun 試験"), "activateWindow by the whole title");
+    check(process.activateWindow("AutoRun").ok(), "activateWindow by the start of a title");
+    check(process.activateWindow("AutoRun 試験").ok(), "activateWindow by the whole title");
     check(!process.activateWindow("NoSuchTavimoroWindow"), "activateWindow without such a window");
     DestroyWindow(window);
 }
