@@ -151,7 +151,7 @@ void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pi
     const std::string label = fuzz::piece(pieces, 3);
 
     // The file name stays in its folder, whatever the label holds.
-    const std::string name = app::shortcutNameFor('E', label, ".desktop");
+    const std::string name = app::shortcutNameFor(folder.menu + "/", 'E', label, ".desktop");
     fuzz::check(name.find('/') == std::string::npos && name.find('\0') == std::string::npos,
                 "a shortcut name holds no separator", name);
     const fs::path file = fs::path(folder.menu) / name;
