@@ -438,7 +438,7 @@ namespace {
 // cannot be read (replacing it would lose what it holds).
 std::optional<std::string> readForWrite(port::IFileSystem& files, const std::string& path) {
     if (auto data = files.readFile(path))
-        return data;
+        return std::move(data).value();
     if (files.attributes(path))
         return std::nullopt;
     return std::string();
@@ -449,7 +449,7 @@ bool store(port::IFileSystem& files, const std::string& path, const std::string&
            const std::string& after) {
     if (after == before)
         return true;
-    return files.replaceFile(path, after);
+    return files.replaceFile(path, after).ok();
 }
 
 } // namespace
@@ -457,7 +457,7 @@ bool store(port::IFileSystem& files, const std::string& path, const std::string&
 std::string getProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
                              std::string_view section, std::string_view key, std::string_view defaultValue,
                              std::size_t bufferSize) {
-    auto data = files.readFile(path);
+    const auto data = files.readFile(path);
     return getString(data ? std::string_view(*data) : std::string_view(), section, key, defaultValue, codec,
                      bufferSize);
 }
@@ -483,7 +483,7 @@ bool deleteProfileSection(port::IFileSystem& files, port::ITextCodec& codec, con
                           std::string_view section) {
     auto data = files.readFile(path);
     if (!data)
-        return !files.attributes(path);
+        return !files.attributes(path).ok();
     return store(files, path, *data, deleteSection(*data, section, codec));
 }
 
@@ -491,7 +491,7 @@ bool deleteProfileKey(port::IFileSystem& files, port::ITextCodec& codec, const s
                       std::string_view section, std::string_view key) {
     auto data = files.readFile(path);
     if (!data)
-        return !files.attributes(path);
+        return !files.attributes(path).ok();
     return store(files, path, *data, deleteKey(*data, section, key, codec));
 }
 

@@ -21,7 +21,8 @@ StartOutcome SubMain(Program& program) {
 
     // A second instance hands over to the first and ends before it reads anything.
     if (services.process.anotherInstanceRunning()) {
-        services.process.activateWindow("AutoRun");
+        // The first instance may have no window yet; this one ends all the same.
+        static_cast<void>(services.process.activateWindow("AutoRun"));
         return StartOutcome::Ended;
     }
 

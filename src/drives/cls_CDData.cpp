@@ -124,7 +124,7 @@ void cls_CDData::ReadAutorun() {
 std::unique_ptr<port::IPicture> cls_CDData::GetIconPicture() {
     // An empty reference, or the bare drive root, shows the program's own icon.
     if (m_IconSpec.size() <= 3)
-        return m_env.icons.WindowIcon();
+        return m_env.icons.WindowIcon().value_or(nullptr);
     std::string file = m_IconSpec;
     int index = 0;
     if (const auto comma = m_IconSpec.find(','); comma != std::string::npos) {
@@ -138,9 +138,9 @@ std::unique_ptr<port::IPicture> cls_CDData::GetIconPicture() {
     const auto dot = file.rfind('.');
     const std::string extension = upperAscii(dot == std::string::npos ? file : file.substr(dot + 1));
     if (extension == "ICO")
-        return m_env.icons.LoadIconFile(file);
+        return m_env.icons.LoadIconFile(file).value_or(nullptr);
     if (extension == "EXE" || extension == "DLL")
-        return m_env.icons.ExtractIconPicture(file, index, false);
+        return m_env.icons.ExtractIconPicture(file, index, false).value_or(nullptr);
     return nullptr;
 }
 
@@ -160,9 +160,10 @@ void cls_CDData::RemoveShortcuts() {
     if (m_CreatedShortcuts.empty())
         return;
     cls_FileSystemObject fso(m_env.program.services);
+    // A shortcut that cannot be deleted is the user's to remove; nothing would come of retrying.
     for (const std::string& path : m_CreatedShortcuts) {
         const auto cut = lastSeparator(path);
-        fso.Delete(path.substr(0, cut + 1), path.substr(cut + 1));
+        static_cast<void>(fso.Delete(path.substr(0, cut + 1), path.substr(cut + 1)));
     }
     m_CreatedShortcuts.clear();
 }

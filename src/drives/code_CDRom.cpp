@@ -16,7 +16,11 @@ std::vector<std::string> GetCDRomDrives(port::IScriptHost& host) {
     auto fso = host.createFileSystemObject();
     if (!fso)
         return letters;
-    for (const port::DriveEntry& drive : fso->Drives())
+    // A collection that cannot be read holds no drive the program could show.
+    const auto drives = (*fso)->Drives();
+    if (!drives)
+        return letters;
+    for (const port::DriveEntry& drive : *drives)
         if (drive.DriveType == kDriveTypeCdRom)
             letters.push_back(drive.DriveLetter);
     return letters;

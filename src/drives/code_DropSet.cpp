@@ -32,7 +32,7 @@ bool LaunchFromPath(Program& program, const std::string& path) {
         return false;
     std::string s = path;
     if (!port::isAbsolutePath(s) && !port::isPathSeparator(s.front()) && !hasDrivePrefix(s))
-        s = withSeparator(services.files.currentDirectory()) + s;
+        s = withSeparator(services.files.currentDirectory().value_or(std::string())) + s;
 
     const auto attributes = services.files.attributes(s);
     if (!attributes)

@@ -18,18 +18,20 @@ std::unique_ptr<port::IScriptShell> WriteShortcut(Program& program, const std::s
                                                   const std::string& targetFolder,
                                                   const std::string& fileName, const std::string& icon) {
     port::Services& services = program.services;
-    auto shell = services.scriptHost.createShell();
-    if (!shell) {
+    auto created = services.scriptHost.createShell();
+    if (!created) {
         services.messages.show(kScriptHostMessage, services.process.exeName(), port::MessageIcon::None);
         return nullptr;
     }
+    std::unique_ptr<port::IScriptShell> shell = std::move(created).value();
     const std::string path = withSeparator(targetFolder) + fileName;
-    auto shortcut = shell->CreateShortcut(path);
-    if (!shortcut) {
+    auto made = shell->CreateShortcut(path);
+    if (!made) {
         services.messages.show("ショートカットを作成できません。\r\n" + path, services.process.title(),
                                port::MessageIcon::Exclamation);
         return nullptr;
     }
+    std::unique_ptr<port::IShortcut> shortcut = std::move(made).value();
     shortcut->setWorkingDirectory(workingFolder);
 
     // Only the first space splits. A program part without a full stop is taken as a command of the
@@ -53,9 +55,9 @@ std::unique_ptr<port::IScriptShell> WriteShortcut(Program& program, const std::s
                                services.process.title(), port::MessageIcon::None);
     }
 
-    const std::string error = shortcut->Save();
-    if (!error.empty()) {
-        services.messages.show("ショートカットを保存できませんでした。\r\n" + path + "\r\n" + error,
+    const auto saved = shortcut->Save();
+    if (!saved) {
+        services.messages.show("ショートカットを保存できませんでした。\r\n" + path + "\r\n" + saved.error(),
                                services.process.title(), port::MessageIcon::Exclamation);
         return nullptr;
     }
@@ -69,10 +71,10 @@ void LaunchProgram(Program& program, const std::string& programLine, const std::
     auto shell = WriteShortcut(program, programLine, workingFolder, folder, name, "");
     if (!shell)
         return;
-    const std::string error = shell->Run("\"" + withSeparator(folder) + name + "\"");
-    if (!error.empty())
-        services.messages.show("プログラムを起動できませんでした。\r\n" + error, services.process.title(),
-                               port::MessageIcon::Exclamation);
+    const auto ran = shell->Run("\"" + withSeparator(folder) + name + "\"");
+    if (!ran)
+        services.messages.show("プログラムを起動できませんでした。\r\n" + ran.error(),
+                               services.process.title(), port::MessageIcon::Exclamation);
 }
 
 } // namespace app::code_LoadFile

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -67,6 +68,11 @@ class TempFile {
   private:
     std::string m_path;
 };
+
+// The failure of an operation on `path`, with the system's word for the cause in `error`.
+port::Error failure(const char* what, const std::string& path, int error) {
+    return port::fail(what + path + " (" + std::strerror(error) + ")");
+}
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
@@ -145,14 +151,17 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
     return data;
 }
 
-std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
-    return readRegularFile(resolve(path), kMaxFileSize);
+port::Result<std::string> LinuxFileSystem::readFile(const std::string& path) {
+    if (auto data = readRegularFile(resolve(path), kMaxFileSize))
+        return std::move(*data);
+    return port::fail("ファイルを読み込めません: " + path);
 }
 
-bool LinuxFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+port::Result<void> LinuxFileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+    constexpr const char* kWhat = "ファイルを書き込めません: ";
     fs::path target = resolve(path);
     if (target.empty())
-        return false;
+        return failure(kWhat, path, ENOENT);
     std::error_code ec;
     // A symbolic link stays a link: the file it points to is the one replaced.
     if (fs::is_symlink(target, ec)) {
@@ -163,7 +172,7 @@ bool LinuxFileSystem::replaceFile(const std::string& path, std::string_view byte
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
-        return false;
+        return failure(kWhat, path, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
 
     fs::path folder = target.parent_path();
     if (folder.empty())
@@ -173,42 +182,42 @@ bool LinuxFileSystem::replaceFile(const std::string& path, std::string_view byte
     std::string pattern = (folder / (prefix + std::to_string(::getpid()) + ".XXXXXX")).string();
     OwnedFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (!fd)
-        return false;
+        return failure(kWhat, path, errno);
     TempFile temp(pattern);
 
     // The content and the mode reach the disk before the rename makes them the file.
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~currentUmask());
     if (!writeAll(fd.get(), bytes) || ::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0)
-        return false;
+        return failure(kWhat, path, errno);
     if (::close(fd.release()) != 0)
-        return false;
+        return failure(kWhat, path, errno);
     if (::rename(temp.path().c_str(), target.c_str()) != 0)
-        return false;
+        return failure(kWhat, path, errno);
     temp.keep();
 
     // The rename itself reaches the disk with the folder's own sync.
     OwnedFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir)
         ::fsync(dir.get());
-    return true;
+    return {};
 }
 
-std::optional<std::uint32_t> LinuxFileSystem::attributes(const std::string& path) {
+port::Result<std::uint32_t> LinuxFileSystem::attributes(const std::string& path) {
     const std::string real = resolve(path);
     struct stat st {};
     if (::stat(real.c_str(), &st) != 0)
-        return std::nullopt;
+        return failure("ファイルが見つかりません: ", path, errno);
     if (S_ISDIR(st.st_mode))
         return port::kAttrDirectory;
     // access() also answers EROFS for a file on a read-only mount such as a disc.
     return ::access(real.c_str(), W_OK) == 0 ? 0u : port::kAttrReadOnly;
 }
 
-std::optional<std::vector<std::string>> LinuxFileSystem::scanDirectory(const std::string& folder) {
+port::Result<std::vector<std::string>> LinuxFileSystem::scanDirectory(const std::string& folder) {
     const std::string real = resolve(folder);
     std::unique_ptr<DIR, DirCloser> dir(::opendir(real.c_str()));
     if (!dir)
-        return std::nullopt;
+        return failure("フォルダを開けません: ", folder, errno);
     std::vector<std::string> names;
     while (dirent* entry = ::readdir(dir.get()))
         names.emplace_back(entry->d_name);
@@ -220,26 +229,31 @@ std::optional<std::vector<std::string>> LinuxFileSystem::scanDirectory(const std
     return names;
 }
 
-std::string LinuxFileSystem::deleteFile(const std::string& path) {
+port::Result<void> LinuxFileSystem::deleteFile(const std::string& path) {
     const std::string real = resolve(path);
     struct stat st {};
     // unlink() would not remove a folder anyway; refuse it the same way as any other failure.
     if (::lstat(real.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || ::unlink(real.c_str()) != 0)
-        return "ファイルを削除できません: " + path;
-    return "";
+        return port::fail("ファイルを削除できません: " + path);
+    return {};
 }
 
-bool LinuxFileSystem::createDirectories(const std::string& path) {
+port::Result<void> LinuxFileSystem::createDirectories(const std::string& path) {
     const fs::path real = resolve(path);
     std::error_code ec;
     fs::create_directories(real, ec);
-    return fs::is_directory(real, ec);
+    std::error_code isError;
+    if (fs::is_directory(real, isError))
+        return {};
+    return failure("フォルダを作成できません: ", path, ec ? ec.value() : ENOTDIR);
 }
 
-std::string LinuxFileSystem::currentDirectory() {
+port::Result<std::string> LinuxFileSystem::currentDirectory() {
     std::error_code ec;
     fs::path cwd = fs::current_path(ec);
-    return ec ? std::string() : cwd.string();
+    if (ec)
+        return failure("作業フォルダがわかりません: ", "", ec.value());
+    return cwd.string();
 }
 
 } // namespace lnx

@@ -3,6 +3,7 @@
 #include "port/FileSystem.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace lnx {
@@ -19,14 +20,14 @@ class LinuxFileSystem : public port::IFileSystem {
 
     explicit LinuxFileSystem(Resolver resolve = {});
 
-    std::optional<std::string> readFile(const std::string& path) override;
-    bool replaceFile(const std::string& path, std::string_view bytes) override;
-    std::optional<std::uint32_t> attributes(const std::string& path) override;
+    port::Result<std::string> readFile(const std::string& path) override;
+    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
+    port::Result<std::uint32_t> attributes(const std::string& path) override;
     // Every entry, "." and ".." included, sorted by name: Linux has no hidden attribute to leave out.
-    std::optional<std::vector<std::string>> scanDirectory(const std::string& folder) override;
-    std::string deleteFile(const std::string& path) override;
-    bool createDirectories(const std::string& path) override;
-    std::string currentDirectory() override;
+    port::Result<std::vector<std::string>> scanDirectory(const std::string& folder) override;
+    port::Result<void> deleteFile(const std::string& path) override;
+    port::Result<void> createDirectories(const std::string& path) override;
+    port::Result<std::string> currentDirectory() override;
 
     // Files larger than this read as unreadable rather than exhausting memory.
     static constexpr std::size_t kMaxFileSize = std::size_t{512} << 20;

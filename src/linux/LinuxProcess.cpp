@@ -97,8 +97,10 @@ port::Version LinuxProcess::version() {
     return {TAVIMORO_VERSION_MAJOR, TAVIMORO_VERSION_MINOR, TAVIMORO_VERSION_PATCH};
 }
 
-bool LinuxProcess::activateWindow(const std::string& title) {
-    return m_activator && m_activator(title);
+port::Result<void> LinuxProcess::activateWindow(const std::string& title) {
+    if (m_activator && m_activator(title))
+        return {};
+    return port::fail("no window to activate: " + title);
 }
 
 } // namespace lnx

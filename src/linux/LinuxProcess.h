@@ -34,7 +34,7 @@ class LinuxProcess : public port::IProcess {
     // the first call stands for the life of the process. A lock that cannot be taken for any other
     // reason (no writable folder) lets this instance run.
     bool anotherInstanceRunning() override;
-    bool activateWindow(const std::string& title) override;
+    port::Result<void> activateWindow(const std::string& title) override;
 
     void setActivator(Activator activator) { m_activator = std::move(activator); }
 

@@ -9,19 +9,19 @@ namespace lnx {
 
 namespace fs = std::filesystem;
 
-std::vector<port::DriveEntry> LinuxScriptFileSystem::Drives() {
+port::Result<std::vector<port::DriveEntry>> LinuxScriptFileSystem::Drives() {
     std::vector<port::DriveEntry> entries;
     for (const auto& d : m_source.drives())
         entries.push_back(port::DriveEntry{4, std::string(1, d.letter)});
     return entries;
 }
 
-std::optional<std::vector<std::string>> LinuxScriptFileSystem::GetFolderFiles(const std::string& folder) {
+port::Result<std::vector<std::string>> LinuxScriptFileSystem::GetFolderFiles(const std::string& folder) {
     const std::string resolved = m_paths.resolve(folder);
     std::error_code ec;
     fs::directory_iterator it(resolved, ec);
     if (ec)
-        return std::nullopt;
+        return port::fail("フォルダを開けません: " + folder + " (" + ec.message() + ")");
     std::vector<std::string> names;
     // A failure half-way keeps the names gathered so far, as the scripting object does.
     for (; it != fs::directory_iterator(); it.increment(ec)) {
@@ -35,7 +35,7 @@ std::optional<std::vector<std::string>> LinuxScriptFileSystem::GetFolderFiles(co
     return names;
 }
 
-std::string LinuxScriptFileSystem::DeleteFile(const std::string& path) {
+port::Result<void> LinuxScriptFileSystem::DeleteFile(const std::string& path) {
     const std::string resolved = m_paths.resolve(path);
     // unlink, not remove: a folder must not go, and unlink refuses folders.
     int rc = 0;
@@ -44,7 +44,7 @@ std::string LinuxScriptFileSystem::DeleteFile(const std::string& path) {
     } while (rc != 0 && errno == EINTR);
     if (rc == 0)
         return {};
-    return "ファイルを削除できません: " + path;
+    return port::fail("ファイルを削除できません: " + path);
 }
 
 } // namespace lnx

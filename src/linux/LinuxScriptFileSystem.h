@@ -13,12 +13,12 @@ class LinuxScriptFileSystem : public port::IScriptFileSystem {
     explicit LinuxScriptFileSystem(const DriveSource& source) : m_source(source), m_paths(m_source) {}
 
     // Only the CD-ROM drives: Linux has no other drive letters. Each is DriveType 4.
-    std::vector<port::DriveEntry> Drives() override;
-    // Regular files only (symbolic links to files count), sorted by name; nothing when the folder
+    port::Result<std::vector<port::DriveEntry>> Drives() override;
+    // Regular files only (symbolic links to files count), sorted by name; a failure when the folder
     // cannot be opened.
-    std::optional<std::vector<std::string>> GetFolderFiles(const std::string& folder) override;
+    port::Result<std::vector<std::string>> GetFolderFiles(const std::string& folder) override;
     // Deletes one file, never a folder. "ファイルを削除できません: " + path on failure.
-    std::string DeleteFile(const std::string& path) override;
+    port::Result<void> DeleteFile(const std::string& path) override;
 
   private:
     DriveSource m_source;

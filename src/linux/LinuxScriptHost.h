@@ -8,16 +8,18 @@ namespace lnx {
 
 class LinuxScriptHost : public port::IScriptHost {
   public:
-    // `resolve` turns disc paths into paths on this machine (DiscPaths::resolve over the same drives).
-    // `convertIcon` gives shortcuts an image for their icon location (see IconConverter), `link` their
-    // paths in UTF-8 (see LinkMaker).
-    LinuxScriptHost(DriveSource drives, PathResolver resolve, IconConverter convertIcon = {},
-                    LinkMaker link = {});
+    // `files` writes the shortcut files, taking their paths as they are. `resolve` turns disc paths
+    // into paths on this machine (DiscPaths::resolve over the same drives). `convertIcon` gives
+    // shortcuts an image for their icon location (see IconConverter), `link` their paths in UTF-8
+    // (see LinkMaker).
+    LinuxScriptHost(port::IFileSystem& files, DriveSource drives, PathResolver resolve,
+                    IconConverter convertIcon = {}, LinkMaker link = {});
 
-    std::unique_ptr<port::IScriptFileSystem> createFileSystemObject() override;
-    std::unique_ptr<port::IScriptShell> createShell() override;
+    port::Result<std::unique_ptr<port::IScriptFileSystem>> createFileSystemObject() override;
+    port::Result<std::unique_ptr<port::IScriptShell>> createShell() override;
 
   private:
+    port::IFileSystem& m_files;
     DriveSource m_drives;
     PathResolver m_resolve;
     IconConverter m_convertIcon;

@@ -6,13 +6,9 @@
 #include "linux/Spawn.h"
 #include "linux/WindowsCommandLine.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lnx {
@@ -75,38 +71,6 @@ std::string_view iconFile(std::string_view location) {
 // The system's own wording of the error, in the user's language where the C library has it.
 std::string errorName(int error) {
     return std::string(" (") + std::strerror(error) + ")";
-}
-
-// Writes the file through a temporary one beside it, so a reader never sees half an entry.
-bool writeFileAtomically(const std::string& path, const std::string& text) {
-    std::error_code ec;
-    const fs::path target(path);
-    const fs::path folder = target.parent_path();
-    if (!folder.empty() && !fs::is_directory(folder, ec)) {
-        // The per-user launcher folder does not exist until something first writes into it.
-        fs::create_directories(folder, ec);
-        if (ec)
-            return false;
-    }
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0644) == 0;
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(pattern.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(pattern.c_str());
-    return ok;
 }
 
 std::optional<std::string> readSmallFile(const std::string& path) {
@@ -204,12 +168,12 @@ void removeStaleEntries(const std::string& folder,
     }
 }
 
-LinuxShortcut::LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon,
-                             LinkMaker link)
-    : m_file(std::move(file)), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)),
-      m_link(std::move(link)) {}
+LinuxShortcut::LinuxShortcut(port::IFileSystem& files, std::string file, PathResolver resolve,
+                             IconConverter convertIcon, LinkMaker link)
+    : m_files(files), m_file(std::move(file)), m_resolve(std::move(resolve)),
+      m_convertIcon(std::move(convertIcon)), m_link(std::move(link)) {}
 
-std::string LinuxShortcut::Save() {
+port::Result<void> LinuxShortcut::Save() {
     std::string name = baseName(m_file);
     name.resize(name.size() - kExtension.size());
     DesktopEntry entry =
@@ -232,55 +196,63 @@ std::string LinuxShortcut::Save() {
     for (const auto& arg : entry.exec)
         storable = storable && storableInValue(arg) && isUtf8(arg);
     if (!storable)
-        return kShortcutUnstorable;
-    if (!writeFileAtomically(m_file, writeDesktopEntry(entry)))
-        return kShortcutUnwritable;
+        return port::fail(kShortcutUnstorable);
+    // The per-user launcher folder does not exist until something first writes into it.
+    const std::string folder = fs::path(m_file).parent_path().string();
+    if (!folder.empty() && !m_files.createDirectories(folder))
+        return port::fail(kShortcutUnwritable);
+    // Replaced whole, so a desktop reading the folder never sees half an entry.
+    if (!m_files.replaceFile(m_file, writeDesktopEntry(entry)))
+        return port::fail(kShortcutUnwritable);
     return {};
 }
 
-LinuxScriptShell::LinuxScriptShell(PathResolver resolve, IconConverter convertIcon, LinkMaker link)
-    : m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)), m_link(std::move(link)) {}
+LinuxScriptShell::LinuxScriptShell(port::IFileSystem& files, PathResolver resolve, IconConverter convertIcon,
+                                   LinkMaker link)
+    : m_files(files), m_resolve(std::move(resolve)), m_convertIcon(std::move(convertIcon)),
+      m_link(std::move(link)) {}
 
-std::unique_ptr<port::IShortcut> LinuxScriptShell::CreateShortcut(const std::string& path) {
+port::Result<std::unique_ptr<port::IShortcut>> LinuxScriptShell::CreateShortcut(const std::string& path) {
     const std::string name = baseName(path);
     if (name.size() <= kExtension.size() || !endsWithNoCase(name, kExtension))
-        return nullptr;
-    return std::make_unique<LinuxShortcut>(path, m_resolve, m_convertIcon, m_link);
+        return port::fail("ショートカットは .desktop ファイルです: " + path);
+    return std::make_unique<LinuxShortcut>(m_files, path, m_resolve, m_convertIcon, m_link);
 }
 
-std::string LinuxScriptShell::Run(const std::string& command) {
+port::Result<void> LinuxScriptShell::Run(const std::string& command) {
     std::string file = command;
     if (file.size() >= 2 && file.front() == '"' && file.back() == '"')
         file = file.substr(1, file.size() - 2);
 
     const auto text = readSmallFile(file);
     if (!text)
-        return kShortcutUnreadable + file;
+        return port::fail(kShortcutUnreadable + file);
     const auto entry = readDesktopEntry(*text);
     if (!entry || entry->exec.empty() || entry->exec.front().empty())
-        return kShortcutUnreadable + file;
+        return port::fail(kShortcutUnreadable + file);
 
     const std::string& named = entry->exec.front();
     std::string program;
     if (named.find('/') != std::string::npos) {
         std::error_code ec;
         if (!fs::exists(named, ec))
-            return kProgramNotFound + named;
+            return port::fail(kProgramNotFound + named);
         if (!isExecutableFile(named))
-            return kProgramNotExecutable + named;
+            return port::fail(kProgramNotExecutable + named);
         program = named;
     } else {
         program = findOnPath(named);
         if (program.empty()) {
             if (named == "wine")
-                return std::string(kWineRequired) + (entry->exec.size() > 1 ? entry->exec[1] : std::string());
-            return kProgramNotFound + named;
+                return port::fail(std::string(kWineRequired) +
+                                  (entry->exec.size() > 1 ? entry->exec[1] : std::string()));
+            return port::fail(kProgramNotFound + named);
         }
     }
     if (!entry->path.empty()) {
         std::error_code ec;
         if (!fs::is_directory(entry->path, ec))
-            return kFolderNotFound + entry->path;
+            return port::fail(kFolderNotFound + entry->path);
     }
 
     const auto failure = spawnDetached(program, entry->exec, entry->path);
@@ -288,9 +260,9 @@ std::string LinuxScriptShell::Run(const std::string& command) {
         return {};
     switch (failure->stage) {
     case SpawnFailure::Stage::WorkingFolder:
-        return kFolderNotFound + entry->path + errorName(failure->error);
+        return port::fail(kFolderNotFound + entry->path + errorName(failure->error));
     default:
-        return kProgramNotExecutable + program + errorName(failure->error);
+        return port::fail(kProgramNotExecutable + program + errorName(failure->error));
     }
 }
 

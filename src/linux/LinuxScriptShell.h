@@ -2,6 +2,7 @@
 // The Linux stand-in for "WScript.Shell": shortcuts are Desktop Entry files, and "Run" starts the
 // program a Desktop Entry names, detached and without a shell.
 #include "linux/DesktopEntry.h"
+#include "port/FileSystem.h"
 #include "port/ScriptHost.h"
 
 #include <functional>
@@ -52,10 +53,11 @@ DesktopEntry shortcutEntry(const std::string& name, const std::string& targetPat
 void removeStaleEntries(const std::string& folder,
                         const std::function<std::string(const std::string&)>& labelOf);
 
+// Writes its entry through `files` (its replace), named by `file` as given.
 class LinuxShortcut : public port::IShortcut {
   public:
-    LinuxShortcut(std::string file, PathResolver resolve, IconConverter convertIcon = {},
-                  LinkMaker link = {});
+    LinuxShortcut(port::IFileSystem& files, std::string file, PathResolver resolve,
+                  IconConverter convertIcon = {}, LinkMaker link = {});
 
     void setTargetPath(const std::string& v) override { m_target = v; }
     void setArguments(const std::string& v) override { m_arguments = v; }
@@ -65,9 +67,10 @@ class LinuxShortcut : public port::IShortcut {
     std::string Arguments() override { return m_arguments; }
     std::string WorkingDirectory() override { return m_workingDirectory; }
     std::string IconLocation() override { return m_icon; }
-    std::string Save() override;
+    port::Result<void> Save() override;
 
   private:
+    port::IFileSystem& m_files;
     std::string m_file;
     PathResolver m_resolve;
     IconConverter m_convertIcon;
@@ -80,14 +83,17 @@ class LinuxShortcut : public port::IShortcut {
 
 class LinuxScriptShell : public port::IScriptShell {
   public:
-    explicit LinuxScriptShell(PathResolver resolve, IconConverter convertIcon = {}, LinkMaker link = {});
+    // Shortcut files are written through `files`, which takes their paths as they are (no disc paths).
+    LinuxScriptShell(port::IFileSystem& files, PathResolver resolve, IconConverter convertIcon = {},
+                     LinkMaker link = {});
 
     // Any path whose file name ends in ".desktop" (any letter case) and has a name before it.
-    std::unique_ptr<port::IShortcut> CreateShortcut(const std::string& path) override;
+    port::Result<std::unique_ptr<port::IShortcut>> CreateShortcut(const std::string& path) override;
     // `command` is the path of a Desktop Entry file, optionally in double quotes.
-    std::string Run(const std::string& command) override;
+    port::Result<void> Run(const std::string& command) override;
 
   private:
+    port::IFileSystem& m_files;
     PathResolver m_resolve;
     IconConverter m_convertIcon;
     LinkMaker m_link;

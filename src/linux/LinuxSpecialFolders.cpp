@@ -31,10 +31,10 @@ std::string xdgFolder(const char* variable, std::string_view fallbackUnderHome) 
     return (home.back() == '/' ? home : home + "/") + std::string(fallbackUnderHome);
 }
 
-std::string LinuxSpecialFolders::startMenu() {
+port::Result<std::string> LinuxSpecialFolders::startMenu() {
     const std::string data = xdgFolder("XDG_DATA_HOME", ".local/share");
     if (data.empty())
-        return {};
+        return port::fail("no data folder: neither XDG_DATA_HOME nor HOME is set");
     return (data.back() == '/' ? data : data + "/") + "applications/";
 }
 

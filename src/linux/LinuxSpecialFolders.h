@@ -17,7 +17,7 @@ std::string xdgFolder(const char* variable, std::string_view fallbackUnderHome);
 class LinuxSpecialFolders : public port::ISpecialFolders {
   public:
     // $XDG_DATA_HOME/applications/ (default ~/.local/share/applications/), where per-user launchers live.
-    std::string startMenu() override;
+    port::Result<std::string> startMenu() override;
 };
 
 } // namespace lnx

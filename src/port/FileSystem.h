@@ -1,8 +1,9 @@
 #pragma once
 // File access the portable code needs. Paths are UTF-8 text in the platform's own form; on Linux a
 // path may also be a disc path ("E:\Bin\setup.sh"), which the Linux implementation resolves.
+#include "port/Result.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,20 +20,21 @@ class IFileSystem {
   public:
     virtual ~IFileSystem() = default;
 
-    // The whole file, or nothing when it is missing or unreadable.
-    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // The whole file; a failure when it is missing or unreadable.
+    virtual Result<std::string> readFile(const std::string& path) = 0;
     // Replaces (or creates) the file atomically: a temporary file beside it, then a rename that keeps
-    // the old file's permissions. Returns false, leaving the old file untouched, on any failure.
-    virtual bool replaceFile(const std::string& path, std::string_view bytes) = 0;
-    // Attributes of a file or folder, or nothing when it does not exist or cannot be queried.
-    virtual std::optional<std::uint32_t> attributes(const std::string& path) = 0;
+    // the old file's permissions. On any failure the old file is left untouched.
+    virtual Result<void> replaceFile(const std::string& path, std::string_view bytes) = 0;
+    // Attributes of a file or folder; a failure when it does not exist or cannot be queried.
+    virtual Result<std::uint32_t> attributes(const std::string& path) = 0;
     // Names of the entries of a folder (files and folders, "." and ".." included where the platform
-    // gives them; hidden and system entries left out), or nothing when the folder cannot be scanned.
-    virtual std::optional<std::vector<std::string>> scanDirectory(const std::string& folder) = 0;
-    // Plain deletion of one file. An error text on failure, empty on success.
-    virtual std::string deleteFile(const std::string& path) = 0;
-    virtual bool createDirectories(const std::string& path) = 0;
-    virtual std::string currentDirectory() = 0;
+    // gives them; hidden and system entries left out); a failure when the folder cannot be scanned.
+    virtual Result<std::vector<std::string>> scanDirectory(const std::string& folder) = 0;
+    // Plain deletion of one file; the failure's text is for the user.
+    virtual Result<void> deleteFile(const std::string& path) = 0;
+    // The folder and every missing folder above it; succeeds when the folder exists afterwards.
+    virtual Result<void> createDirectories(const std::string& path) = 0;
+    virtual Result<std::string> currentDirectory() = 0;
 };
 
 } // namespace port

@@ -3,6 +3,7 @@
 // Positions and sizes are twips; each front end converts with the screen's twips per pixel. The
 // presenter owns the controls and decides every size; a front end creates, draws and forwards events.
 #include "port/DropData.h"
+#include "port/Result.h"
 #include "port/Window.h"
 
 #include <memory>
@@ -19,13 +20,15 @@ class IPicture {
 class IIcons {
   public:
     virtual ~IIcons() = default;
+    // Each picture of a success is never null.
     // The icon at `index` of a program file or library (a negative index names a resource id), large
-    // or small; nothing when the file has no such icon or cannot be read.
-    virtual std::unique_ptr<IPicture> ExtractIconPicture(const std::string& file, int index, bool small) = 0;
-    // An icon file (.ico); nothing when it cannot be loaded.
-    virtual std::unique_ptr<IPicture> LoadIconFile(const std::string& file) = 0;
-    // The program's own icon.
-    virtual std::unique_ptr<IPicture> WindowIcon() = 0;
+    // or small; a failure when the file has no such icon or cannot be read.
+    virtual Result<std::unique_ptr<IPicture>> ExtractIconPicture(const std::string& file, int index,
+                                                                 bool small) = 0;
+    // An icon file (.ico); a failure when it cannot be loaded.
+    virtual Result<std::unique_ptr<IPicture>> LoadIconFile(const std::string& file) = 0;
+    // The program's own icon; a failure only when the program's own resources cannot be read.
+    virtual Result<std::unique_ptr<IPicture>> WindowIcon() = 0;
 };
 
 class IControl {

@@ -1,5 +1,7 @@
 #pragma once
 // The process and its environment: where the program lives, what it was given, the one-instance test.
+#include "port/Result.h"
+
 #include <string>
 
 namespace port {
@@ -31,8 +33,8 @@ class IProcess {
     // claims the instance for this process.
     virtual bool anotherInstanceRunning() = 0;
     // Brings the top-level window titled exactly `title`, else one whose title begins with it, to the
-    // front. False when there is none.
-    virtual bool activateWindow(const std::string& title) = 0;
+    // front; a failure when there is none.
+    virtual Result<void> activateWindow(const std::string& title) = 0;
 };
 
 } // namespace port

@@ -2,8 +2,9 @@
 // The two scripting objects the program uses, "Scripting.FileSystemObject" and "WScript.Shell".
 // Windows reaches the real objects by programmatic identifier; Linux has its own stand-in with the
 // same contract. Every object lives for one operation: create, use, drop.
+#include "port/Result.h"
+
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,13 +18,14 @@ struct DriveEntry {
 class IScriptFileSystem {
   public:
     virtual ~IScriptFileSystem() = default;
-    // "Drives": every drive of the machine, in the collection's order.
-    virtual std::vector<DriveEntry> Drives() = 0;
-    // "GetFolder"(folder).Files, each "Name": the names of the folder's files, subfolders excluded,
-    // or nothing when the folder cannot be opened.
-    virtual std::optional<std::vector<std::string>> GetFolderFiles(const std::string& folder) = 0;
-    // "DeleteFile"(path): an error text on failure, empty on success.
-    virtual std::string DeleteFile(const std::string& path) = 0;
+    // "Drives": every drive of the machine, in the collection's order; a failure when the collection
+    // cannot be read.
+    virtual Result<std::vector<DriveEntry>> Drives() = 0;
+    // "GetFolder"(folder).Files, each "Name": the names of the folder's files, subfolders excluded;
+    // a failure when the folder cannot be opened.
+    virtual Result<std::vector<std::string>> GetFolderFiles(const std::string& folder) = 0;
+    // "DeleteFile"(path); the failure's text is for the user.
+    virtual Result<void> DeleteFile(const std::string& path) = 0;
 };
 
 // A shortcut object from "CreateShortcut": the four fields, then "Save".
@@ -39,26 +41,26 @@ class IShortcut {
     virtual std::string Arguments() = 0;
     virtual std::string WorkingDirectory() = 0;
     virtual std::string IconLocation() = 0;
-    // An error text (Japanese, for the user) on failure, empty on success.
-    virtual std::string Save() = 0;
+    // The failure's text is in Japanese, for the user.
+    virtual Result<void> Save() = 0;
 };
 
 class IScriptShell {
   public:
     virtual ~IScriptShell() = default;
-    // "CreateShortcut"(path); nothing when the object refuses the path.
-    virtual std::unique_ptr<IShortcut> CreateShortcut(const std::string& path) = 0;
-    // "Run"(command) with the command alone: starts it and does not wait. An error text (Japanese,
-    // for the user) when it could not be started, empty on success.
-    virtual std::string Run(const std::string& command) = 0;
+    // "CreateShortcut"(path); a failure when the object refuses the path. A success is never null.
+    virtual Result<std::unique_ptr<IShortcut>> CreateShortcut(const std::string& path) = 0;
+    // "Run"(command) with the command alone: starts it and does not wait. The failure's text, when it
+    // could not be started, is in Japanese, for the user.
+    virtual Result<void> Run(const std::string& command) = 0;
 };
 
 class IScriptHost {
   public:
     virtual ~IScriptHost() = default;
-    // Nothing when the scripting host is missing.
-    virtual std::unique_ptr<IScriptFileSystem> createFileSystemObject() = 0;
-    virtual std::unique_ptr<IScriptShell> createShell() = 0;
+    // A failure when the scripting host is missing. A success is never null.
+    virtual Result<std::unique_ptr<IScriptFileSystem>> createFileSystemObject() = 0;
+    virtual Result<std::unique_ptr<IScriptShell>> createShell() = 0;
 };
 
 } // namespace port

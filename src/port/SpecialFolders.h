@@ -1,4 +1,6 @@
 #pragma once
+#include "port/Result.h"
+
 #include <string>
 
 namespace port {
@@ -6,9 +8,9 @@ namespace port {
 class ISpecialFolders {
   public:
     virtual ~ISpecialFolders() = default;
-    // The user's Start-menu folder (Linux: the per-user application launcher folder), or empty when it
-    // cannot be determined. May or may not end in the separator.
-    virtual std::string startMenu() = 0;
+    // The user's Start-menu folder (Linux: the per-user application launcher folder); a failure when
+    // it cannot be determined. May or may not end in the separator.
+    virtual Result<std::string> startMenu() = 0;
 };
 
 } // namespace port

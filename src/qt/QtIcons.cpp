@@ -41,9 +41,9 @@ std::string upperExtension(const std::string& file) {
     return extension;
 }
 
-std::unique_ptr<port::IPicture> pictureOf(QIcon icon) {
+port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::string& file) {
     if (icon.isNull())
-        return nullptr;
+        return port::fail("no icon in " + file);
     return std::make_unique<QtPicture>(std::move(icon));
 }
 
@@ -90,22 +90,24 @@ QSize largestSize(const QIcon& icon) {
 
 QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
 
-std::unique_ptr<port::IPicture> QtIcons::ExtractIconPicture(const std::string& file, int index, bool small) {
+port::Result<std::unique_ptr<port::IPicture>> QtIcons::ExtractIconPicture(const std::string& file, int index,
+                                                                          bool small) {
     const auto bytes = lnx::extractPeIcon(m_resolve(file), index, small ? 16 : 32);
     if (!bytes)
-        return nullptr;
-    return pictureOf(iconFromIcoData(
-        QByteArray(reinterpret_cast<const char*>(bytes->data()), static_cast<qsizetype>(bytes->size()))));
+        return port::fail("no icon " + std::to_string(index) + " in " + file);
+    return pictureOf(iconFromIcoData(QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                                static_cast<qsizetype>(bytes->size()))),
+                     file);
 }
 
-std::unique_ptr<port::IPicture> QtIcons::LoadIconFile(const std::string& file) {
-    return pictureOf(iconFromIcoData(readSmallFile(m_resolve(file))));
+port::Result<std::unique_ptr<port::IPicture>> QtIcons::LoadIconFile(const std::string& file) {
+    return pictureOf(iconFromIcoData(readSmallFile(m_resolve(file))), file);
 }
 
-std::unique_ptr<port::IPicture> QtIcons::WindowIcon() {
+port::Result<std::unique_ptr<port::IPicture>> QtIcons::WindowIcon() {
     if (m_windowIcon.isNull())
         m_windowIcon = programIcon();
-    return pictureOf(m_windowIcon);
+    return pictureOf(m_windowIcon, "the program");
 }
 
 QIcon QtIcons::iconAt(const std::string& iconLocation) {
@@ -127,9 +129,9 @@ QIcon QtIcons::iconAt(const std::string& iconLocation) {
     const std::string extension = upperExtension(file);
     std::unique_ptr<port::IPicture> picture;
     if (extension == "ICO")
-        picture = LoadIconFile(file);
+        picture = LoadIconFile(file).value_or(nullptr);
     else if (extension == "EXE" || extension == "DLL")
-        picture = ExtractIconPicture(file, index, false);
+        picture = ExtractIconPicture(file, index, false).value_or(nullptr);
     auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
     return qtPicture ? qtPicture->icon() : QIcon();
 }

@@ -36,7 +36,7 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
       files([this](const std::string& path) { return discPaths.resolve(path); }),
       // Start-menu entries show the disc's icon as a PNG: desktops cannot read icons inside programs.
       scriptHost(
-          drives, [this](std::string_view path) { return discPaths.resolve(path); },
+          entryFiles, drives, [this](std::string_view path) { return discPaths.resolve(path); },
           [this](const std::string& iconLocation) {
               const std::string folder = iconCacheFolder();
               return folder.empty() ? std::string() : icons.writePng(iconLocation, folder);

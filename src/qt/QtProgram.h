@@ -40,6 +40,9 @@ struct LinuxPlatform {
     const lnx::DiscPaths discPaths;
     QtIcons icons;
     lnx::LinuxFileSystem files;
+    // Launch files and Start-menu entries are named as this machine names them, never as disc paths:
+    // a volume label in an entry's name may hold a "\" or differ from an old entry only in case.
+    lnx::LinuxFileSystem entryFiles;
     lnx::LinuxCodec codec;
     lnx::LinuxScriptHost scriptHost;
     lnx::LinuxVolumes volumes;

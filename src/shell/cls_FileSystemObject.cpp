@@ -5,7 +5,7 @@
 namespace app {
 
 cls_FileSystemObject::cls_FileSystemObject(port::Services& services)
-    : m_services(services), m_fso(services.scriptHost.createFileSystemObject()) {}
+    : m_services(services), m_fso(services.scriptHost.createFileSystemObject().value_or(nullptr)) {}
 
 std::vector<std::string> cls_FileSystemObject::Files(std::string folder) {
     folder = withSeparator(std::move(folder));
@@ -19,7 +19,7 @@ std::vector<std::string> cls_FileSystemObject::FsoFiles(const std::string& folde
 
 std::vector<std::string> cls_FileSystemObject::DirFiles(const std::string& folder) {
     std::vector<std::string> names;
-    auto entries = m_services.files.scanDirectory(folder);
+    const auto entries = m_services.files.scanDirectory(folder);
     if (!entries)
         return names;
     for (const std::string& name : *entries) {
@@ -47,9 +47,9 @@ bool cls_FileSystemObject::File(const std::string& folder, const std::string& na
     return false;
 }
 
-std::string cls_FileSystemObject::Delete(const std::string& folder, const std::string& name) {
+port::Result<void> cls_FileSystemObject::Delete(const std::string& folder, const std::string& name) {
     if (!File(folder, name))
-        return "";
+        return {};
     // The caller passes the folder with its separator: the two are joined as they stand.
     const std::string path = folder + name;
     return m_fso ? m_fso->DeleteFile(path) : m_services.files.deleteFile(path);

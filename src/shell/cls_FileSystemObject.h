@@ -19,8 +19,8 @@ class cls_FileSystemObject {
     // Names of the folder's files, subfolders excluded.
     std::vector<std::string> Files(std::string folder);
     bool File(const std::string& folder, const std::string& name);
-    // Deletes folder + name when File finds it. An error text when the deletion failed, else empty.
-    std::string Delete(const std::string& folder, const std::string& name);
+    // Deletes folder + name when File finds it; a name it does not find is no failure.
+    port::Result<void> Delete(const std::string& folder, const std::string& name);
 
   private:
     std::vector<std::string> FsoFiles(const std::string& folder);

@@ -5,7 +5,8 @@
 namespace app::code_SpecialFolder {
 
 std::string GetStartMenuFolder(port::ISpecialFolders& folders) {
-    return cutAtNul(folders.startMenu());
+    // Without one, shortcuts go to the root: where the program always put them.
+    return cutAtNul(folders.startMenu().value_or(std::string()));
 }
 
 } // namespace app::code_SpecialFolder

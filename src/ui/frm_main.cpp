@@ -249,7 +249,7 @@ void frm_main::DeleteLaunchFiles() {
     const std::string folder = withSeparator(m_program.services.process.launchFolder());
     // A file that cannot be deleted stays; the next clean-up tries again.
     for (const std::string& name : {code_LoadFile::launchFileName(m_program), std::string("autorun.bat")})
-        fso.Delete(folder, name);
+        static_cast<void>(fso.Delete(folder, name));
 }
 
 void frm_main::LoadDriveList() {

@@ -34,6 +34,11 @@ bool writeAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// The failure of an operation other than a deletion, with the Win32 error code that caused it.
+port::Error failure(const char* what, const std::string& path, unsigned long error) {
+    return port::fail(what + path + " (エラー " + std::to_string(error) + ")");
+}
+
 } // namespace
 
 std::string fileErrorText(unsigned long error) {
@@ -58,19 +63,20 @@ std::string fileErrorText(unsigned long error) {
     }
 }
 
-std::optional<std::string> Win32FileSystem::readFile(const std::string& path) {
+port::Result<std::string> Win32FileSystem::readFile(const std::string& path) {
+    constexpr const char* kWhat = "ファイルを読み込めません: ";
     std::wstring wide = toWide(path);
     if (wide.empty())
-        return std::nullopt;
+        return failure(kWhat, path, ERROR_INVALID_NAME);
     UniqueHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
-        return std::nullopt;
+        return failure(kWhat, path, GetLastError());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
         static_cast<std::uint64_t>(size.QuadPart) > kMaxReadSize)
-        return std::nullopt;
+        return failure(kWhat, path, ERROR_FILE_TOO_LARGE);
     std::string bytes;
     bytes.reserve(static_cast<size_t>(size.QuadPart));
     // Read to the end rather than trusting the size: the file may change while it is read.
@@ -78,28 +84,32 @@ std::optional<std::string> Win32FileSystem::readFile(const std::string& path) {
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
-            return std::nullopt;
+            return failure(kWhat, path, GetLastError());
         if (got == 0)
             break;
         if (bytes.size() + got > kMaxReadSize)
-            return std::nullopt;
+            return failure(kWhat, path, ERROR_FILE_TOO_LARGE);
         bytes.append(buffer, got);
     }
     return bytes;
 }
 
-bool Win32FileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+port::Result<void> Win32FileSystem::replaceFile(const std::string& path, std::string_view bytes) {
+    constexpr const char* kWhat = "ファイルを書き込めません: ";
     std::wstring target = toWide(path);
     if (target.empty())
-        return false;
+        return failure(kWhat, path, ERROR_INVALID_NAME);
     wchar_t temp[MAX_PATH + 16] = {};
     if (!GetTempFileNameW(folderOf(target).c_str(), L"tvm", 0, temp))
-        return false;
+        return failure(kWhat, path, GetLastError());
     bool written = false;
+    DWORD error = ERROR_DIRECTORY; // what is in the way when the target is a folder
     {
         UniqueHandle file(
             CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         written = file.valid() && writeAll(file.get(), bytes) && FlushFileBuffers(file.get());
+        if (!written)
+            error = GetLastError();
     }
     if (written) {
         DWORD existing = GetFileAttributesW(target.c_str());
@@ -113,31 +123,35 @@ bool Win32FileSystem::replaceFile(const std::string& path, std::string_view byte
                 DWORD now = GetFileAttributesW(target.c_str());
                 if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (existing & kKept))
                     SetFileAttributesW(target.c_str(), (now & ~kKept) | (existing & kKept));
-                return true;
+                return {};
             }
+            error = GetLastError();
         } else if (existing == INVALID_FILE_ATTRIBUTES) {
             if (MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return true;
+                return {};
+            error = GetLastError();
         }
     }
     DeleteFileW(temp);
-    return false;
+    return failure(kWhat, path, error);
 }
 
-std::optional<std::uint32_t> Win32FileSystem::attributes(const std::string& path) {
+port::Result<std::uint32_t> Win32FileSystem::attributes(const std::string& path) {
+    constexpr const char* kWhat = "ファイルが見つかりません: ";
     std::wstring wide = toWide(path);
     if (wide.empty())
-        return std::nullopt;
+        return failure(kWhat, path, ERROR_INVALID_NAME);
     DWORD attrs = GetFileAttributesW(wide.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES)
-        return std::nullopt;
+        return failure(kWhat, path, GetLastError());
     return static_cast<std::uint32_t>(attrs);
 }
 
-std::optional<std::vector<std::string>> Win32FileSystem::scanDirectory(const std::string& folder) {
+port::Result<std::vector<std::string>> Win32FileSystem::scanDirectory(const std::string& folder) {
+    constexpr const char* kWhat = "フォルダを開けません: ";
     std::wstring pattern = toWide(folder);
     if (pattern.empty())
-        return std::nullopt;
+        return failure(kWhat, folder, ERROR_INVALID_NAME);
     if (!isSeparator(pattern.back()) && pattern.back() != L':')
         pattern += L'\\';
     pattern += L"*.*";
@@ -145,9 +159,10 @@ std::optional<std::vector<std::string>> Win32FileSystem::scanDirectory(const std
     FindHandle scan(FindFirstFileW(pattern.c_str(), &data));
     if (!scan.valid()) {
         // An existing folder without a single entry (an empty disc root) is an empty list, not a failure.
-        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND)
             return std::vector<std::string>{};
-        return std::nullopt;
+        return failure(kWhat, folder, error);
     }
     std::vector<std::string> names;
     do {
@@ -158,24 +173,28 @@ std::optional<std::vector<std::string>> Win32FileSystem::scanDirectory(const std
     return names;
 }
 
-std::string Win32FileSystem::deleteFile(const std::string& path) {
+port::Result<void> Win32FileSystem::deleteFile(const std::string& path) {
     std::wstring wide = toWide(path);
     if (wide.empty())
-        return fileErrorText(ERROR_INVALID_NAME);
+        return port::fail(fileErrorText(ERROR_INVALID_NAME));
     if (DeleteFileW(wide.c_str()))
         return {};
-    return fileErrorText(GetLastError());
+    return port::fail(fileErrorText(GetLastError()));
 }
 
-bool Win32FileSystem::createDirectories(const std::string& path) {
+port::Result<void> Win32FileSystem::createDirectories(const std::string& path) {
     std::wstring wide = toWide(path);
+    constexpr const char* kWhat = "フォルダを作成できません: ";
     while (!wide.empty() && isSeparator(wide.back()))
         wide.pop_back();
     if (wide.empty())
-        return false;
+        return failure(kWhat, path, ERROR_INVALID_NAME);
     DWORD attrs = GetFileAttributesW(wide.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES)
-        return (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (attrs != INVALID_FILE_ATTRIBUTES) {
+        if (attrs & FILE_ATTRIBUTE_DIRECTORY)
+            return {};
+        return failure(kWhat, path, ERROR_ALREADY_EXISTS);
+    }
     // Create each missing level from the top; the drive or share part is never created.
     size_t start = 0;
     if (wide.size() >= 2 && wide[1] == L':')
@@ -192,20 +211,23 @@ bool Win32FileSystem::createDirectories(const std::string& path) {
         if (level.empty() || isSeparator(level.back()))
             continue;
         if (!CreateDirectoryW(level.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+            return failure(kWhat, path, GetLastError());
     }
     attrs = GetFileAttributesW(wide.c_str());
-    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
+        return {};
+    return failure(kWhat, path, ERROR_DIRECTORY);
 }
 
-std::string Win32FileSystem::currentDirectory() {
+port::Result<std::string> Win32FileSystem::currentDirectory() {
+    constexpr const char* kWhat = "作業フォルダがわかりません: ";
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     if (n == 0)
-        return {};
+        return failure(kWhat, "", GetLastError());
     std::wstring buffer(n, L'\0');
     DWORD got = GetCurrentDirectoryW(n, buffer.data());
     if (got == 0 || got >= n)
-        return {};
+        return failure(kWhat, "", got == 0 ? GetLastError() : ERROR_INSUFFICIENT_BUFFER);
     buffer.resize(got);
     return toUtf8(buffer);
 }

@@ -6,13 +6,13 @@ namespace win {
 
 class Win32FileSystem : public port::IFileSystem {
   public:
-    std::optional<std::string> readFile(const std::string& path) override;
-    bool replaceFile(const std::string& path, std::string_view bytes) override;
-    std::optional<std::uint32_t> attributes(const std::string& path) override;
-    std::optional<std::vector<std::string>> scanDirectory(const std::string& folder) override;
-    std::string deleteFile(const std::string& path) override;
-    bool createDirectories(const std::string& path) override;
-    std::string currentDirectory() override;
+    port::Result<std::string> readFile(const std::string& path) override;
+    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
+    port::Result<std::uint32_t> attributes(const std::string& path) override;
+    port::Result<std::vector<std::string>> scanDirectory(const std::string& folder) override;
+    port::Result<void> deleteFile(const std::string& path) override;
+    port::Result<void> createDirectories(const std::string& path) override;
+    port::Result<std::string> currentDirectory() override;
 
     // Files larger than this are refused by readFile: settings and AUTORUN.INF files are small, and a
     // damaged or hostile disc must not make the program claim gigabytes.

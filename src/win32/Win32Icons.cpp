@@ -6,9 +6,9 @@
 namespace win {
 namespace {
 
-std::unique_ptr<port::IPicture> pictureOf(UniqueIcon icon) {
+port::Result<std::unique_ptr<port::IPicture>> pictureOf(UniqueIcon icon, const std::string& file) {
     if (!icon)
-        return nullptr;
+        return port::fail("no icon in " + file);
     return std::make_unique<Win32Picture>(std::move(icon));
 }
 
@@ -21,11 +21,11 @@ UniqueIcon loadProgramIcon(HINSTANCE instance, int width, int height) {
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIMORO), IMAGE_ICON, width, height, flags)));
 }
 
-std::unique_ptr<port::IPicture> Win32Icons::ExtractIconPicture(const std::string& file, int index,
-                                                               bool small) {
+port::Result<std::unique_ptr<port::IPicture>> Win32Icons::ExtractIconPicture(const std::string& file,
+                                                                             int index, bool small) {
     const std::wstring path = toWide(file);
     if (path.empty())
-        return nullptr;
+        return port::fail("no icon file named");
     HICON largeHandle = nullptr;
     HICON smallHandle = nullptr;
     // A negative index names a resource id; it goes to the shell unchanged.
@@ -33,22 +33,23 @@ std::unique_ptr<port::IPicture> Win32Icons::ExtractIconPicture(const std::string
     // Both handles are owned at once; the one not given away is destroyed when its owner goes.
     UniqueIcon large(largeHandle);
     UniqueIcon little(smallHandle);
-    return pictureOf(small ? std::move(little) : std::move(large));
+    return pictureOf(small ? std::move(little) : std::move(large), file);
 }
 
-std::unique_ptr<port::IPicture> Win32Icons::LoadIconFile(const std::string& file) {
+port::Result<std::unique_ptr<port::IPicture>> Win32Icons::LoadIconFile(const std::string& file) {
     const std::wstring path = toWide(file);
     if (path.empty())
-        return nullptr;
-    return pictureOf(UniqueIcon(static_cast<HICON>(
-        LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE))));
+        return port::fail("no icon file named");
+    return pictureOf(UniqueIcon(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0,
+                                                              LR_LOADFROMFILE | LR_DEFAULTSIZE))),
+                     file);
 }
 
-std::unique_ptr<port::IPicture> Win32Icons::WindowIcon() {
+port::Result<std::unique_ptr<port::IPicture>> Win32Icons::WindowIcon() {
     if (!m_windowIcon || !*m_windowIcon) {
         UniqueIcon icon = loadProgramIcon(m_instance, 0, 0);
         if (!icon)
-            return nullptr;
+            return port::fail("the program's icon resource cannot be loaded");
         m_windowIcon = std::make_shared<const UniqueIcon>(std::move(icon));
     }
     return std::make_unique<Win32Picture>(m_windowIcon);

@@ -24,11 +24,11 @@ class Win32Icons : public port::IIcons {
     // `instance` holds the program's icon resource.
     explicit Win32Icons(HINSTANCE instance) : m_instance(instance) {}
 
-    std::unique_ptr<port::IPicture> ExtractIconPicture(const std::string& file, int index,
-                                                       bool small) override;
-    std::unique_ptr<port::IPicture> LoadIconFile(const std::string& file) override;
+    port::Result<std::unique_ptr<port::IPicture>> ExtractIconPicture(const std::string& file, int index,
+                                                                     bool small) override;
+    port::Result<std::unique_ptr<port::IPicture>> LoadIconFile(const std::string& file) override;
     // Loaded once; every picture of it shows the same handle.
-    std::unique_ptr<port::IPicture> WindowIcon() override;
+    port::Result<std::unique_ptr<port::IPicture>> WindowIcon() override;
 
   private:
     HINSTANCE m_instance;

@@ -131,10 +131,10 @@ bool Win32Process::anotherInstanceRunning() {
     return *m_another;
 }
 
-bool Win32Process::activateWindow(const std::string& title) {
+port::Result<void> Win32Process::activateWindow(const std::string& title) {
     std::wstring wide = toWide(title);
     if (wide.empty())
-        return false;
+        return port::fail("no window to activate without a title");
     HWND window = FindWindowW(nullptr, wide.c_str());
     if (!window) {
         WindowSearch search{wide};
@@ -142,11 +142,11 @@ bool Win32Process::activateWindow(const std::string& title) {
         window = search.found;
     }
     if (!window)
-        return false;
+        return port::fail("no window to activate: " + title);
     if (IsIconic(window))
         ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
-    return true;
+    return {};
 }
 
 } // namespace win

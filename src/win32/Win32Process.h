@@ -20,7 +20,7 @@ class Win32Process : public port::IProcess {
     // The file version in the executable's own version resource (major, minor, build).
     port::Version version() override;
     bool anotherInstanceRunning() override;
-    bool activateWindow(const std::string& title) override;
+    port::Result<void> activateWindow(const std::string& title) override;
 
   private:
     UniqueHandle m_instanceMutex;

@@ -10,15 +10,22 @@ namespace win {
 
 namespace {
 
+// A call's outcome as the port reports it; the text is the object's own description of the error.
+port::Result<void> fromCom(const ComResult& r) {
+    if (r.ok())
+        return {};
+    return port::fail(r.message());
+}
+
 class ScriptFileSystem : public port::IScriptFileSystem {
   public:
     explicit ScriptFileSystem(Dispatch fso) : m_fso(std::move(fso)) {}
 
-    std::vector<port::DriveEntry> Drives() override {
+    port::Result<std::vector<port::DriveEntry>> Drives() override {
         std::vector<port::DriveEntry> result;
         Variant drives;
-        if (!m_fso.get(L"Drives", drives).ok())
-            return result;
+        if (ComResult r = m_fso.get(L"Drives", drives); !r.ok())
+            return port::fail(r.message());
         Dispatch collection(drives.asDispatch());
         std::vector<Dispatch> items;
         collection.forEach(items);
@@ -35,13 +42,13 @@ class ScriptFileSystem : public port::IScriptFileSystem {
         return result;
     }
 
-    std::optional<std::vector<std::string>> GetFolderFiles(const std::string& folder) override {
+    port::Result<std::vector<std::string>> GetFolderFiles(const std::string& folder) override {
         Variant folderObject;
-        if (!m_fso.call(L"GetFolder", vector1(toWide(folder)), &folderObject).ok())
-            return std::nullopt;
+        if (ComResult r = m_fso.call(L"GetFolder", vector1(toWide(folder)), &folderObject); !r.ok())
+            return port::fail(r.message());
         Variant files;
-        if (!Dispatch(folderObject.asDispatch()).get(L"Files", files).ok())
-            return std::nullopt;
+        if (ComResult r = Dispatch(folderObject.asDispatch()).get(L"Files", files); !r.ok())
+            return port::fail(r.message());
         std::vector<Dispatch> items;
         Dispatch(files.asDispatch()).forEach(items);
         std::vector<std::string> names;
@@ -53,9 +60,8 @@ class ScriptFileSystem : public port::IScriptFileSystem {
         return names;
     }
 
-    std::string DeleteFile(const std::string& path) override {
-        ComResult r = m_fso.call(L"DeleteFile", vector1(toWide(path)));
-        return r.ok() ? std::string() : r.message();
+    port::Result<void> DeleteFile(const std::string& path) override {
+        return fromCom(m_fso.call(L"DeleteFile", vector1(toWide(path))));
     }
 
     static std::vector<Variant> vector1(const std::wstring& text) {
@@ -81,10 +87,7 @@ class Shortcut : public port::IShortcut {
     std::string WorkingDirectory() override { return read(L"WorkingDirectory"); }
     std::string IconLocation() override { return read(L"IconLocation"); }
 
-    std::string Save() override {
-        ComResult r = m_link.call(L"Save", {});
-        return r.ok() ? std::string() : r.message();
-    }
+    port::Result<void> Save() override { return fromCom(m_link.call(L"Save", {})); }
 
   private:
     // A refused value leaves the field as it was; "Save" then writes what the object holds.
@@ -101,19 +104,19 @@ class ScriptShell : public port::IScriptShell {
   public:
     explicit ScriptShell(Dispatch shell) : m_shell(std::move(shell)) {}
 
-    std::unique_ptr<port::IShortcut> CreateShortcut(const std::string& path) override {
+    port::Result<std::unique_ptr<port::IShortcut>> CreateShortcut(const std::string& path) override {
         Variant link;
-        if (!m_shell.call(L"CreateShortcut", ScriptFileSystem::vector1(toWide(path)), &link).ok())
-            return nullptr;
+        if (ComResult r = m_shell.call(L"CreateShortcut", ScriptFileSystem::vector1(toWide(path)), &link);
+            !r.ok())
+            return port::fail(r.message());
         Dispatch object(link.asDispatch());
         if (!object)
-            return nullptr;
+            return port::fail("CreateShortcut gave no object: " + path);
         return std::make_unique<Shortcut>(std::move(object));
     }
 
-    std::string Run(const std::string& command) override {
-        ComResult r = m_shell.call(L"Run", ScriptFileSystem::vector1(toWide(command)));
-        return r.ok() ? std::string() : r.message();
+    port::Result<void> Run(const std::string& command) override {
+        return fromCom(m_shell.call(L"Run", ScriptFileSystem::vector1(toWide(command))));
     }
 
   private:
@@ -122,17 +125,21 @@ class ScriptShell : public port::IScriptShell {
 
 } // namespace
 
-std::unique_ptr<port::IScriptFileSystem> Win32ScriptHost::createFileSystemObject() {
+port::Result<std::unique_ptr<port::IScriptFileSystem>> Win32ScriptHost::createFileSystemObject() {
     Dispatch fso;
-    if (!Dispatch::create(L"Scripting.FileSystemObject", fso).ok() || !fso)
-        return nullptr;
+    if (ComResult r = Dispatch::create(L"Scripting.FileSystemObject", fso); !r.ok())
+        return port::fail(r.message());
+    if (!fso)
+        return port::fail("Scripting.FileSystemObject gave no object");
     return std::make_unique<ScriptFileSystem>(std::move(fso));
 }
 
-std::unique_ptr<port::IScriptShell> Win32ScriptHost::createShell() {
+port::Result<std::unique_ptr<port::IScriptShell>> Win32ScriptHost::createShell() {
     Dispatch shell;
-    if (!Dispatch::create(L"WScript.Shell", shell).ok() || !shell)
-        return nullptr;
+    if (ComResult r = Dispatch::create(L"WScript.Shell", shell); !r.ok())
+        return port::fail(r.message());
+    if (!shell)
+        return port::fail("WScript.Shell gave no object");
     return std::make_unique<ScriptShell>(std::move(shell));
 }
 

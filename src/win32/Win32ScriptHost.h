@@ -6,8 +6,8 @@ namespace win {
 
 class Win32ScriptHost : public port::IScriptHost {
   public:
-    std::unique_ptr<port::IScriptFileSystem> createFileSystemObject() override;
-    std::unique_ptr<port::IScriptShell> createShell() override;
+    port::Result<std::unique_ptr<port::IScriptFileSystem>> createFileSystemObject() override;
+    port::Result<std::unique_ptr<port::IScriptShell>> createShell() override;
 };
 
 } // namespace win

@@ -5,7 +5,7 @@ namespace win {
 
 class Win32SpecialFolders : public port::ISpecialFolders {
   public:
-    std::string startMenu() override;
+    port::Result<std::string> startMenu() override;
 };
 
 } // namespace win

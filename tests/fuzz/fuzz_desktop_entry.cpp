@@ -9,6 +9,7 @@
 #include "FuzzSupport.h"
 #include "drives/cls_CDData.h"
 #include "linux/DesktopEntry.h"
+#include "linux/LinuxFileSystem.h"
 #include "linux/LinuxScriptShell.h"
 #include "linux/WindowsCommandLine.h"
 
@@ -150,7 +151,7 @@ void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pi
     const std::string label = fuzz::piece(pieces, 3);
 
     // The file name stays in its folder, whatever the label holds.
-    const std::string name = app::shortcutNameFor(folder.menu, 'E', label, ".desktop");
+    const std::string name = app::shortcutNameFor(folder.menu + "/", 'E', label, ".desktop");
     fuzz::check(name.find('/') == std::string::npos && name.find('\0') == std::string::npos,
                 "a shortcut name holds no separator", name);
     const fs::path file = fs::path(folder.menu) / name;
@@ -174,18 +175,24 @@ void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pi
     for (char c : entry.name + entry.path)
         storable = storable && !controlCharacter(static_cast<unsigned char>(c));
 
-    lnx::LinuxScriptShell shell(resolveOnDisc);
-    const auto shortcut = shell.CreateShortcut(file.string());
-    fuzz::check(shortcut != nullptr, "a label always makes a shortcut name", name);
+    lnx::LinuxFileSystem files;
+
+    lnx::LinuxScriptShell shell(files, resolveOnDisc);
+    auto made = shell.CreateShortcut(file.string());
+    fuzz::check(made.ok(), "a label always makes a shortcut name", name);
+    if (!made)
+        return;
+    const auto shortcut = std::move(made).value();
     shortcut->setTargetPath(target);
     shortcut->setArguments(arguments);
     shortcut->setWorkingDirectory(workingFolder);
-    const std::string failure = shortcut->Save();
+    const auto saved = shortcut->Save();
     if (!storable) {
-        fuzz::check(failure == lnx::kShortcutUnstorable, "control characters are refused", failure);
+        fuzz::check(!saved && saved.error() == lnx::kShortcutUnstorable, "control characters are refused",
+                    saved.error());
         return;
     }
-    if (!failure.empty())
+    if (!saved)
         return; // a name too long for the file system: the write fails and nothing is left behind
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

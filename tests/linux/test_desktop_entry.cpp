@@ -1,10 +1,13 @@
 #include "linux/DesktopEntry.h"
+#include "linux/LinuxFileSystem.h"
 #include "linux/LinuxScriptShell.h"
 #include "linux/WindowsCommandLine.h"
 #include "shell_test_support.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -61,14 +64,16 @@ TEST_P(HostileProgramLine, SurvivesTheRoundTripThroughAValidEntry) {
     const std::string target = temp / "My Disc/Bin/SET UP;$x.sh";
     const std::string file = temp / "(E) LABEL.desktop";
 
-    lnx::LinuxScriptShell shell(identity);
-    auto shortcut = shell.CreateShortcut(file);
+    lnx::LinuxFileSystem files;
+
+    lnx::LinuxScriptShell shell(files, identity);
+    auto shortcut = shell.CreateShortcut(file).value();
     ASSERT_TRUE(shortcut);
     shortcut->setTargetPath(target);
     shortcut->setArguments(GetParam());
     shortcut->setWorkingDirectory(temp / "My Disc/");
     shortcut->setIconLocation("");
-    ASSERT_EQ(shortcut->Save(), "");
+    ASSERT_TRUE(shortcut->Save().ok());
 
     EXPECT_EQ(validate(file), "");
 
@@ -167,25 +172,94 @@ TEST(DesktopEntryShortcut, ResolvesDiscPathsAndRunsWindowsProgramsThroughWine) {
 
 TEST(DesktopEntryShortcut, RefusesWhatCannotBeStored) {
     TempFolder temp;
-    lnx::LinuxScriptShell shell(identity);
+    lnx::LinuxFileSystem files;
+    lnx::LinuxScriptShell shell(files, identity);
     EXPECT_FALSE(shell.CreateShortcut(temp / "autorun.lnk"));
     EXPECT_FALSE(shell.CreateShortcut(temp / ".desktop"));
     EXPECT_TRUE(shell.CreateShortcut(temp / "A.DESKTOP"));
 
-    auto shortcut = shell.CreateShortcut(temp / "ctl.desktop");
+    auto shortcut = shell.CreateShortcut(temp / "ctl.desktop").value();
     shortcut->setTargetPath("/bin/echo");
     shortcut->setArguments(std::string("a\x01", 2));
-    EXPECT_EQ(shortcut->Save(), lnx::kShortcutUnstorable);
+    EXPECT_EQ(shortcut->Save().error(), lnx::kShortcutUnstorable);
     EXPECT_FALSE(std::filesystem::exists(temp / "ctl.desktop"));
 
     // The launcher folder is made when it is missing; a path under a file cannot be.
-    auto nested = shell.CreateShortcut(temp / "new/applications/x.desktop");
+    auto nested = shell.CreateShortcut(temp / "new/applications/x.desktop").value();
     nested->setTargetPath("/bin/true");
-    EXPECT_EQ(nested->Save(), "");
+    EXPECT_TRUE(nested->Save().ok());
     shelltest::writeFile(temp / "plainfile", "");
-    auto blocked = shell.CreateShortcut(temp / "plainfile/x.desktop");
+    auto blocked = shell.CreateShortcut(temp / "plainfile/x.desktop").value();
     blocked->setTargetPath("/bin/true");
-    EXPECT_EQ(blocked->Save(), lnx::kShortcutUnwritable);
+    EXPECT_EQ(blocked->Save().error(), lnx::kShortcutUnwritable);
+}
+
+// The real file system, its replace and folder creation watched and made to fail on demand.
+class WatchedFiles : public lnx::LinuxFileSystem {
+  public:
+    std::vector<std::string> replaced;
+    bool failReplace = false, failFolders = false;
+    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
+        replaced.push_back(path);
+        return failReplace ? port::fail("refused") : LinuxFileSystem::replaceFile(path, bytes);
+    }
+    port::Result<void> createDirectories(const std::string& path) override {
+        return failFolders ? port::fail("refused") : LinuxFileSystem::createDirectories(path);
+    }
+};
+
+TEST(DesktopEntryShortcut, IsWrittenThroughTheFileSystemsReplace) {
+    struct Case {
+        const char* name;
+        bool failFolders, failReplace, oldEntry;
+    };
+    const Case cases[] = {
+        {"new folder", false, false, false},
+        {"over an old entry", false, false, true},
+        {"folder refused", true, false, false},
+        {"replace refused", false, true, false},
+        {"replace refused, old entry kept", false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder temp;
+        const std::string folder = temp / "applications";
+        const std::string file = folder + "/autorun.desktop";
+        if (c.oldEntry) {
+            shelltest::writeFile(file, "old");
+            ::chmod(file.c_str(), 0600);
+        }
+        WatchedFiles files;
+        files.failFolders = c.failFolders;
+        files.failReplace = c.failReplace;
+        lnx::LinuxScriptShell shell(files, identity);
+        auto shortcut = shell.CreateShortcut(file).value();
+        shortcut->setTargetPath("/bin/true");
+        const auto saved = shortcut->Save();
+
+        const bool written = !c.failFolders && !c.failReplace;
+        EXPECT_EQ(saved.ok(), written);
+        EXPECT_EQ(saved.error(), written ? "" : lnx::kShortcutUnwritable);
+        EXPECT_EQ(files.replaced,
+                  c.failFolders ? std::vector<std::string>{} : std::vector<std::string>{file});
+        std::vector<std::string> left;
+        std::error_code ec;
+        for (const auto& item : std::filesystem::directory_iterator(folder, ec))
+            left.push_back(item.path().filename().string());
+        EXPECT_EQ(left, (written || c.oldEntry ? std::vector<std::string>{"autorun.desktop"}
+                                               : std::vector<std::string>{}))
+            << "no temporary file is left behind";
+        if (written) {
+            EXPECT_EQ(validate(file), "");
+        } else if (c.oldEntry) {
+            EXPECT_EQ(shelltest::readFile(file), "old");
+        }
+        if (c.oldEntry) {
+            struct stat st {};
+            ASSERT_EQ(::stat(file.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0600u) << "the replace keeps the old entry's permissions";
+        }
+    }
 }
 
 TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) {
@@ -200,29 +274,30 @@ TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) 
     TempFolder temp;
     const std::string disc = temp / "disc\x83\x66"; // a folder named in Shift-JIS
     shelltest::writeFile(disc + "/prog.sh", shelltest::recordingScript(temp / "ran"), 0755);
-    lnx::LinuxScriptShell shell(identity, {},
+    lnx::LinuxFileSystem files;
+    lnx::LinuxScriptShell shell(files, identity, {},
                                 [&](const std::string& t) { return lnx::utf8Link(t, temp / "links"); });
 
-    auto shortcut = shell.CreateShortcut(temp / "(E) \x83\x66.desktop");
+    auto shortcut = shell.CreateShortcut(temp / "(E) \x83\x66.desktop").value();
     shortcut->setTargetPath(disc + "/prog.sh");
     shortcut->setArguments("one");
     shortcut->setWorkingDirectory(disc + "/");
-    ASSERT_EQ(shortcut->Save(), "");
+    ASSERT_TRUE(shortcut->Save().ok());
     EXPECT_EQ(validate(temp / "(E) \x83\x66.desktop"), "");
     const auto entry = lnx::readDesktopEntry(shelltest::readFile(temp / "(E) \x83\x66.desktop"));
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->name, "(E) \xEF\xBF\xBD\x66");
     EXPECT_EQ(std::filesystem::canonical(entry->exec.at(0)), std::filesystem::canonical(disc + "/prog.sh"));
     EXPECT_EQ(std::filesystem::canonical(entry->path), std::filesystem::canonical(disc));
-    EXPECT_EQ(shell.Run(temp / "(E) \x83\x66.desktop"), "");
+    EXPECT_TRUE(shell.Run(temp / "(E) \x83\x66.desktop").ok());
 
     // An argument that is not UTF-8 has no link to stand for it; neither has a path without a link maker.
     shortcut->setArguments("\x83\x66");
-    EXPECT_EQ(shortcut->Save(), lnx::kShortcutUnstorable);
-    lnx::LinuxScriptShell noLinks(identity);
-    auto plain = noLinks.CreateShortcut(temp / "plain.desktop");
+    EXPECT_EQ(shortcut->Save().error(), lnx::kShortcutUnstorable);
+    lnx::LinuxScriptShell noLinks(files, identity);
+    auto plain = noLinks.CreateShortcut(temp / "plain.desktop").value();
     plain->setTargetPath(disc + "/prog.sh");
-    EXPECT_EQ(plain->Save(), lnx::kShortcutUnstorable);
+    EXPECT_EQ(plain->Save().error(), lnx::kShortcutUnstorable);
 }
 
 TEST(DesktopEntryShortcut, EntriesLeftForDiscsThatWentAreRemovedAtStart) {

@@ -72,7 +72,9 @@ TEST(DriveSource, lettersCdromDrivesInKernelNumberOrder) {
     EXPECT_EQ(drives[3].minor, 10u);
 
     lnx::LinuxScriptFileSystem fso(machine.source());
-    const auto entries = fso.Drives();
+    const auto listed = fso.Drives();
+    ASSERT_TRUE(listed.ok());
+    const auto& entries = *listed;
     ASSERT_EQ(entries.size(), 4u);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].DriveType, 4);

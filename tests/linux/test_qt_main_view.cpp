@@ -137,8 +137,8 @@ class Machine {
         m_files = std::make_unique<lnx::LinuxFileSystem>(
             [this](const std::string& p) { return m_paths->resolve(p); });
         m_icons = std::make_unique<qtui::QtIcons>(resolve);
-        m_scriptHost =
-            std::make_unique<lnx::LinuxScriptHost>(drives, resolve, [this](const std::string& location) {
+        m_scriptHost = std::make_unique<lnx::LinuxScriptHost>(
+            m_entryFiles, drives, resolve, [this](const std::string& location) {
                 return m_icons->writePng(location, qtui::iconCacheFolder());
             });
         m_volumes = std::make_unique<lnx::LinuxVolumes>(drives);
@@ -206,6 +206,7 @@ class Machine {
     std::unique_ptr<lnx::DiscPaths> m_paths;
     std::unique_ptr<lnx::LinuxProcess> m_process;
     std::unique_ptr<lnx::LinuxFileSystem> m_files;
+    lnx::LinuxFileSystem m_entryFiles;
     lnx::LinuxCodec m_codec;
     std::unique_ptr<qtui::QtIcons> m_icons;
     std::unique_ptr<lnx::LinuxScriptHost> m_scriptHost;
@@ -479,8 +480,8 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     qtui::QtIcons icons([](std::string_view path) { return std::string(path); });
     const std::string good = dir / "good.ico";
     writeFile(good, icoBytes());
-    EXPECT_NE(icons.LoadIconFile(good), nullptr);
-    EXPECT_NE(icons.WindowIcon(), nullptr);
+    EXPECT_TRUE(icons.LoadIconFile(good).ok());
+    EXPECT_TRUE(icons.WindowIcon().ok());
     EXPECT_EQ(qtui::programIcon().availableSizes().size(), 2u);
 
     std::string huge = icoBytes();
@@ -498,17 +499,17 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
         auto picture = icons.LoadIconFile(dir / "bad.ico");
         // Qt may still decode a mislabelled image; it must never crash or hang, nor give an empty icon.
         if (picture) {
-            EXPECT_FALSE(dynamic_cast<qtui::QtPicture&>(*picture).icon().isNull()) << name;
+            EXPECT_FALSE(dynamic_cast<qtui::QtPicture&>(**picture).icon().isNull()) << name;
         }
     }
-    EXPECT_EQ(icons.LoadIconFile(dir / "missing.ico"), nullptr);
-    EXPECT_EQ(icons.LoadIconFile(dir.str()), nullptr) << "a folder";
+    EXPECT_FALSE(icons.LoadIconFile(dir / "missing.ico").ok());
+    EXPECT_FALSE(icons.LoadIconFile(dir.str()).ok()) << "a folder";
     // A disc may carry a named pipe under an icon's name: no writer ever comes, and nothing may wait.
     ASSERT_EQ(::mkfifo((dir / "pipe.ico").c_str(), 0600), 0);
-    EXPECT_EQ(icons.LoadIconFile(dir / "pipe.ico"), nullptr);
+    EXPECT_FALSE(icons.LoadIconFile(dir / "pipe.ico").ok());
     EXPECT_EQ(icons.writePng(dir / "pipe.ico", dir / "cache"), "");
-    EXPECT_EQ(icons.ExtractIconPicture(good, 0, false), nullptr) << "an icon file is no program file";
-    EXPECT_EQ(icons.ExtractIconPicture(dir / "missing.exe", 0, false), nullptr);
+    EXPECT_FALSE(icons.ExtractIconPicture(good, 0, false).ok()) << "an icon file is no program file";
+    EXPECT_FALSE(icons.ExtractIconPicture(dir / "missing.exe", 0, false).ok());
 
     // Start-menu entries get the icon as a PNG, shared by equal icons; no icon gives no file.
     const std::string png = icons.writePng(good, dir / "cache");

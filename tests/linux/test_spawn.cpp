@@ -1,3 +1,4 @@
+#include "linux/LinuxFileSystem.h"
 #include "linux/LinuxScriptShell.h"
 #include "linux/Spawn.h"
 #include "shell_test_support.h"
@@ -118,44 +119,46 @@ TEST(ScriptShellRun, LaunchesTheEntryItWroteAndNamesWhatIsMissing) {
     const std::string savedPath = oldPath ? oldPath : "";
     ::setenv("PATH", (temp / "empty bin").c_str(), 1);
 
-    lnx::LinuxScriptShell shell(identity);
+    lnx::LinuxFileSystem files;
+
+    lnx::LinuxScriptShell shell(files, identity);
     auto write = [&](const std::string& name, const std::string& target, const std::string& args,
                      const std::string& folder) {
-        auto shortcut = shell.CreateShortcut(temp / name);
+        auto shortcut = shell.CreateShortcut(temp / name).value();
         shortcut->setTargetPath(target);
         shortcut->setArguments(args);
         shortcut->setWorkingDirectory(folder);
-        EXPECT_EQ(shortcut->Save(), "");
+        EXPECT_TRUE(shortcut->Save().ok());
         return "\"" + temp / name + "\"";
     };
 
-    EXPECT_EQ(shell.Run(write("ok.desktop", temp / "disc/Bin/RECORD.sh", "\"a b\" c $(x)", temp / "disc/")),
-              "");
+    EXPECT_TRUE(
+        shell.Run(write("ok.desktop", temp / "disc/Bin/RECORD.sh", "\"a b\" c $(x)", temp / "disc/")).ok());
     waitForWriter(recorded);
     EXPECT_EQ(shelltest::readFile(out + ".args"), "a b\nc\n$(x)\n");
     EXPECT_EQ(shelltest::readFile(out + ".cwd"), temp / "disc\n");
 
-    EXPECT_EQ(shell.Run(write("w.desktop", "/discs/SETUP.EXE", "/x", "/")),
+    EXPECT_EQ(shell.Run(write("w.desktop", "/discs/SETUP.EXE", "/x", "/")).error(),
               std::string(lnx::kWineRequired) + "/discs/SETUP.EXE");
     // With Wine installed, a Windows program runs through it.
     shelltest::writeFile(temp / "empty bin/wine", shelltest::readFile(temp / "disc/Bin/RECORD.sh"), 0755);
-    EXPECT_EQ(shell.Run("\"" + temp / "w.desktop\""), "");
+    EXPECT_TRUE(shell.Run("\"" + temp / "w.desktop\"").ok());
     waitForWriter(recorded);
     EXPECT_EQ(shelltest::readFile(out + ".args"), "/discs/SETUP.EXE\n/x\n");
     EXPECT_EQ(shelltest::readFile(out + ".cwd"), "/\n");
 
-    EXPECT_EQ(shell.Run(write("m.desktop", temp / "disc/NONE.sh", "", "")),
+    EXPECT_EQ(shell.Run(write("m.desktop", temp / "disc/NONE.sh", "", "")).error(),
               lnx::kProgramNotFound + temp / "disc/NONE.sh");
-    EXPECT_EQ(shell.Run(write("p.desktop", "nosuchprogram", "", "")),
+    EXPECT_EQ(shell.Run(write("p.desktop", "nosuchprogram", "", "")).error(),
               std::string(lnx::kProgramNotFound) + "nosuchprogram");
-    EXPECT_EQ(shell.Run(write("f.desktop", temp / "disc/Bin/RECORD.sh", "", temp / "gone/")),
+    EXPECT_EQ(shell.Run(write("f.desktop", temp / "disc/Bin/RECORD.sh", "", temp / "gone/")).error(),
               lnx::kFolderNotFound + temp / "gone/");
-    EXPECT_EQ(shell.Run(write("d.desktop", temp / "disc/", "", "")),
+    EXPECT_EQ(shell.Run(write("d.desktop", temp / "disc/", "", "")).error(),
               lnx::kProgramNotExecutable + temp / "disc/");
-    EXPECT_EQ(shell.Run("\"" + temp / "absent.desktop\""),
+    EXPECT_EQ(shell.Run("\"" + temp / "absent.desktop\"").error(),
               lnx::kShortcutUnreadable + temp / "absent.desktop");
     shelltest::writeFile(temp / "broken.desktop", "[Desktop Entry]\nExec=\"open\n");
-    EXPECT_EQ(shell.Run(temp / "broken.desktop"), lnx::kShortcutUnreadable + temp / "broken.desktop");
+    EXPECT_EQ(shell.Run(temp / "broken.desktop").error(), lnx::kShortcutUnreadable + temp / "broken.desktop");
     EXPECT_EQ(zombieChildren(), std::vector<int>{});
     ::setenv("PATH", savedPath.c_str(), 1);
 }

@@ -20,18 +20,25 @@ class Icons : public port::IIcons {
   public:
     std::vector<std::string> calls;
     bool fail = false;
-    std::unique_ptr<port::IPicture> ExtractIconPicture(const std::string& file, int index,
-                                                       bool small) override {
+    port::Result<std::unique_ptr<port::IPicture>> ExtractIconPicture(const std::string& file, int index,
+                                                                     bool small) override {
         calls.push_back("extract " + file + "," + std::to_string(index) + (small ? " small" : " large"));
-        return fail ? nullptr : std::make_unique<Picture>(calls.back());
+        return made();
     }
-    std::unique_ptr<port::IPicture> LoadIconFile(const std::string& file) override {
+    port::Result<std::unique_ptr<port::IPicture>> LoadIconFile(const std::string& file) override {
         calls.push_back("ico " + file);
-        return fail ? nullptr : std::make_unique<Picture>(calls.back());
+        return made();
     }
-    std::unique_ptr<port::IPicture> WindowIcon() override {
+    port::Result<std::unique_ptr<port::IPicture>> WindowIcon() override {
         calls.push_back("window");
         return std::make_unique<Picture>("window");
+    }
+
+  private:
+    port::Result<std::unique_ptr<port::IPicture>> made() {
+        if (fail)
+            return port::fail("no icon");
+        return std::make_unique<Picture>(calls.back());
     }
 };
 

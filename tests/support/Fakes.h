@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,22 +55,22 @@ class FileSystem : public port::IFileSystem {
         }
     }
 
-    std::optional<std::string> readFile(const std::string& path) override {
+    port::Result<std::string> readFile(const std::string& path) override {
         auto it = files.find(path);
         if (it == files.end())
-            return std::nullopt;
+            return port::fail("not found: " + path);
         return it->second;
     }
-    bool replaceFile(const std::string& path, std::string_view bytes) override {
+    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
         if (!writable)
-            return false;
+            return port::fail("read-only: " + path);
         ++writes;
         files[path] = std::string(bytes);
-        return true;
+        return {};
     }
-    std::optional<std::uint32_t> attributes(const std::string& path) override {
+    port::Result<std::uint32_t> attributes(const std::string& path) override {
         if (unreadableAttrs.count(path))
-            return std::nullopt;
+            return port::fail("unreadable: " + path);
         const auto leaf = path.substr(path.rfind('\\') + 1);
         if (leaf == "." || leaf == "..")
             return port::kAttrDirectory;
@@ -77,14 +78,14 @@ class FileSystem : public port::IFileSystem {
             return port::kAttrDirectory;
         auto it = files.find(path);
         if (it == files.end())
-            return std::nullopt;
+            return port::fail("not found: " + path);
         auto extra = extraAttrs.find(path);
         return extra == extraAttrs.end() ? 0u : extra->second;
     }
-    std::optional<std::vector<std::string>> scanDirectory(const std::string& folder) override {
+    port::Result<std::vector<std::string>> scanDirectory(const std::string& folder) override {
         std::string base = trimSep(folder);
         if (!folders.count(base))
-            return std::nullopt;
+            return port::fail("no folder: " + folder);
         std::string prefix = base + "\\";
         std::vector<std::string> names{".", ".."};
         auto childOf = [&](const std::string& p) {
@@ -106,16 +107,18 @@ class FileSystem : public port::IFileSystem {
                 names.push_back(p.substr(prefix.size()));
         return names;
     }
-    std::string deleteFile(const std::string& path) override {
+    port::Result<void> deleteFile(const std::string& path) override {
         if (undeletable.count(path))
-            return "アクセスが拒否されました";
-        return files.erase(path) ? "" : "ファイルが見つかりません";
+            return port::fail("アクセスが拒否されました");
+        if (!files.erase(path))
+            return port::fail("ファイルが見つかりません");
+        return {};
     }
-    bool createDirectories(const std::string& path) override {
+    port::Result<void> createDirectories(const std::string& path) override {
         addFolder(path);
-        return true;
+        return {};
     }
-    std::string currentDirectory() override { return cwd; }
+    port::Result<std::string> currentDirectory() override { return cwd; }
 };
 
 // Bytes pass through unchanged: the tests write their files in UTF-8.
@@ -165,8 +168,12 @@ class Volumes : public port::IVolumes {
 
 class SpecialFolders : public port::ISpecialFolders {
   public:
-    std::string startMenu_ = "C:\\Users\\u\\Start Menu";
-    std::string startMenu() override { return startMenu_; }
+    std::optional<std::string> startMenu_ = "C:\\Users\\u\\Start Menu"; // none: it cannot be determined
+    port::Result<std::string> startMenu() override {
+        if (!startMenu_)
+            return port::fail("no Start menu");
+        return *startMenu_;
+    }
 };
 
 class Process : public port::IProcess {
@@ -187,9 +194,11 @@ class Process : public port::IProcess {
     port::Version version_{1, 1, 0};
     port::Version version() override { return version_; }
     bool anotherInstanceRunning() override { return another; }
-    bool activateWindow(const std::string& title) override {
+    port::Result<void> activateWindow(const std::string& title) override {
         activated.push_back(title);
-        return activationResult;
+        if (!activationResult)
+            return port::fail("no window");
+        return {};
     }
 };
 
@@ -206,11 +215,13 @@ class ScriptHost : public port::IScriptHost {
     std::vector<port::DriveEntry> drives;
     std::map<std::string, Lnk> saved; // path -> fields, as saved
     std::vector<std::string> runs;
-    std::string saveError, runError;
+    bool drivesReadable = true;
+    std::set<std::string> refusedShortcuts; // paths CreateShortcut refuses
+    std::optional<std::string> saveError, runError;
     int fsoCreated = 0, shellCreated = 0;
 
-    std::unique_ptr<port::IScriptFileSystem> createFileSystemObject() override;
-    std::unique_ptr<port::IScriptShell> createShell() override;
+    port::Result<std::unique_ptr<port::IScriptFileSystem>> createFileSystemObject() override;
+    port::Result<std::unique_ptr<port::IScriptShell>> createShell() override;
 
   private:
     FileSystem& m_fs;
@@ -219,11 +230,15 @@ class ScriptHost : public port::IScriptHost {
 class ScriptFileSystem : public port::IScriptFileSystem {
   public:
     ScriptFileSystem(FileSystem& fs, ScriptHost& host) : m_fs(fs), m_host(host) {}
-    std::vector<port::DriveEntry> Drives() override { return m_host.drives; }
-    std::optional<std::vector<std::string>> GetFolderFiles(const std::string& folder) override {
+    port::Result<std::vector<port::DriveEntry>> Drives() override {
+        if (!m_host.drivesReadable)
+            return port::fail("Drives unreadable");
+        return m_host.drives;
+    }
+    port::Result<std::vector<std::string>> GetFolderFiles(const std::string& folder) override {
         auto names = m_fs.scanDirectory(folder);
         if (!names)
-            return std::nullopt;
+            return port::fail(names.error());
         std::vector<std::string> out;
         std::string prefix = FileSystem::trimSep(folder) + "\\";
         for (auto& n : *names)
@@ -231,7 +246,7 @@ class ScriptFileSystem : public port::IScriptFileSystem {
                 out.push_back(n);
         return out;
     }
-    std::string DeleteFile(const std::string& path) override { return m_fs.deleteFile(path); }
+    port::Result<void> DeleteFile(const std::string& path) override { return m_fs.deleteFile(path); }
 
   private:
     FileSystem& m_fs;
@@ -250,12 +265,12 @@ class Shortcut : public port::IShortcut {
     std::string Arguments() override { return m_lnk.Arguments; }
     std::string WorkingDirectory() override { return m_lnk.WorkingDirectory; }
     std::string IconLocation() override { return m_lnk.IconLocation; }
-    std::string Save() override {
-        if (!m_host.saveError.empty())
-            return m_host.saveError;
+    port::Result<void> Save() override {
+        if (m_host.saveError)
+            return port::fail(*m_host.saveError);
         m_host.saved[m_path] = m_lnk;
         m_fs.addFile(m_path, "lnk:" + m_lnk.TargetPath);
-        return "";
+        return {};
     }
 
   private:
@@ -268,12 +283,16 @@ class Shortcut : public port::IShortcut {
 class ScriptShell : public port::IScriptShell {
   public:
     ScriptShell(ScriptHost& host, FileSystem& fs) : m_host(host), m_fs(fs) {}
-    std::unique_ptr<port::IShortcut> CreateShortcut(const std::string& path) override {
+    port::Result<std::unique_ptr<port::IShortcut>> CreateShortcut(const std::string& path) override {
+        if (m_host.refusedShortcuts.count(path))
+            return port::fail("refused: " + path);
         return std::make_unique<Shortcut>(m_host, m_fs, path);
     }
-    std::string Run(const std::string& command) override {
+    port::Result<void> Run(const std::string& command) override {
         m_host.runs.push_back(command);
-        return m_host.runError;
+        if (m_host.runError)
+            return port::fail(*m_host.runError);
+        return {};
     }
 
   private:
@@ -281,15 +300,15 @@ class ScriptShell : public port::IScriptShell {
     FileSystem& m_fs;
 };
 
-inline std::unique_ptr<port::IScriptFileSystem> ScriptHost::createFileSystemObject() {
+inline port::Result<std::unique_ptr<port::IScriptFileSystem>> ScriptHost::createFileSystemObject() {
     if (!fsoAvailable)
-        return nullptr;
+        return port::fail("no Scripting.FileSystemObject");
     ++fsoCreated;
     return std::make_unique<ScriptFileSystem>(m_fs, *this);
 }
-inline std::unique_ptr<port::IScriptShell> ScriptHost::createShell() {
+inline port::Result<std::unique_ptr<port::IScriptShell>> ScriptHost::createShell() {
     if (!shellAvailable)
-        return nullptr;
+        return port::fail("no WScript.Shell");
     ++shellCreated;
     return std::make_unique<ScriptShell>(*this, m_fs);
 }

@@ -126,10 +126,11 @@ TEST_F(SubMainTest, CommandLineDecidesBetweenTestModeAndALaunch) {
 }
 
 TEST_F(SubMainTest, StartMenuFolderAlwaysEndsInTheSeparator) {
-    const std::pair<std::string, std::string> cases[] = {
+    const std::pair<std::optional<std::string>, std::string> cases[] = {
         {"C:\\Users\\u\\Start Menu", "C:\\Users\\u\\Start Menu\\"},
         {"C:\\Users\\u\\Start Menu\\", "C:\\Users\\u\\Start Menu\\"},
         {"", "\\"},
+        {std::nullopt, "\\"},
         {std::string("C:\\S\0junk", 9), "C:\\S\\"},
     };
     for (const auto& [given, expected] : cases) {

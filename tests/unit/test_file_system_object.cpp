@@ -40,11 +40,13 @@ TEST_P(FileSystemObjectTest, ListsFilesButNeverFolders) {
 
 TEST_P(FileSystemObjectTest, DeletesOnlyWhatItFinds) {
     app::cls_FileSystemObject fso(p.services);
-    EXPECT_EQ(fso.Delete("E:\\", "missing.lnk"), "");
-    EXPECT_EQ(fso.Delete("E:\\", "SETUP.EXE"), "");
+    EXPECT_TRUE(fso.Delete("E:\\", "missing.lnk").ok());
+    EXPECT_TRUE(fso.Delete("E:\\", "SETUP.EXE").ok());
     EXPECT_FALSE(p.fs.files.count("E:\\Setup.exe"));
     p.fs.undeletable.insert("E:\\autorun.inf");
-    EXPECT_NE(fso.Delete("E:\\", "autorun.inf"), "") << "a failed deletion is reported to the caller";
+    const auto refused = fso.Delete("E:\\", "autorun.inf");
+    EXPECT_FALSE(refused.ok()) << "a failed deletion is reported to the caller";
+    EXPECT_EQ(refused.error(), "アクセスが拒否されました") << "with the platform's text";
     EXPECT_TRUE(p.fs.files.count("E:\\autorun.inf"));
 }
 

@@ -97,7 +97,24 @@ TEST_F(LaunchTest, FailuresAreToldOnceAndNothingRunsAfterThem) {
     EXPECT_NE(p.messages.shown[0].text.find("C:\\Apps\\autorun.lnk"), std::string::npos);
     EXPECT_TRUE(p.host.runs.empty());
 
-    p.host.saveError.clear();
+    // A failure without a text of its own is still a failure.
+    p.messages.shown.clear();
+    p.host.saveError = "";
+    LaunchProgram(program, "setup.exe", "E:\\");
+    ASSERT_EQ(p.messages.shown.size(), 1u);
+    EXPECT_EQ(p.messages.shown[0].text,
+              "ショートカットを保存できませんでした。\r\nC:\\Apps\\autorun.lnk\r\n");
+    EXPECT_TRUE(p.host.runs.empty());
+
+    p.host.saveError.reset();
+    p.messages.shown.clear();
+    p.host.refusedShortcuts.insert("C:\\Apps\\autorun.lnk");
+    LaunchProgram(program, "setup.exe", "E:\\");
+    ASSERT_EQ(p.messages.shown.size(), 1u);
+    EXPECT_EQ(p.messages.shown[0].text, "ショートカットを作成できません。\r\nC:\\Apps\\autorun.lnk");
+    EXPECT_TRUE(p.host.runs.empty());
+
+    p.host.refusedShortcuts.clear();
     p.messages.shown.clear();
     p.host.runError = "Wine が必要です";
     LaunchProgram(program, "setup.exe", "E:\\");
@@ -190,6 +207,10 @@ TEST(CdRom, OnlyCdRomDrivesAreListedAndLabelsStopAtNul) {
     EXPECT_EQ(app::code_CDRom::GetCDRomDrives(p.host), (std::vector<std::string>{"E", "D"}));
     p.host.drives = {{2, "C"}};
     EXPECT_TRUE(app::code_CDRom::GetCDRomDrives(p.host).empty());
+    p.host.drives = {{4, "E"}};
+    p.host.drivesReadable = false;
+    EXPECT_TRUE(app::code_CDRom::GetCDRomDrives(p.host).empty());
+    p.host.drivesReadable = true;
     p.host.fsoAvailable = false;
     EXPECT_TRUE(app::code_CDRom::GetCDRomDrives(p.host).empty());
 

@@ -47,7 +47,7 @@ bool contains(const std::vector<std::string>& list, const std::string& name) {
 
 void writeRaw(const std::string& path, const std::string& bytes) {
     win::Win32FileSystem files;
-    files.replaceFile(path, bytes);
+    check(files.replaceFile(path, bytes).ok(), "writing " + path);
 }
 
 void checkCommandTail() {
@@ -102,18 +102,18 @@ void checkCodec() {
 void checkFileSystem(const std::string& work) {
     win::Win32FileSystem files;
     const std::string folder = work + "\\fs";
-    check(files.createDirectories(folder + "\\deep\\er\\"), "createDirectories of a nested folder");
+    check(files.createDirectories(folder + "\\deep\\er\\").ok(), "createDirectories of a nested folder");
     check(files.attributes(folder + "\\deep\\er").value_or(0) & port::kAttrDirectory, "a created folder");
-    check(files.createDirectories(folder + "\\deep"), "createDirectories of an existing folder");
+    check(files.createDirectories(folder + "\\deep").ok(), "createDirectories of an existing folder");
 
     const std::string file = folder + "\\a.txt";
-    check(files.replaceFile(file, "first"), "replaceFile of a new file");
+    check(files.replaceFile(file, "first").ok(), "replaceFile of a new file");
     checkEqual(files.readFile(file).value_or("<none>"), "first", "readFile after writing");
     check(!files.createDirectories(file + "\\sub"), "createDirectories below a file");
 
     // The old file's attributes survive the replacement.
     SetFileAttributesW(win::toWide(file).c_str(), FILE_ATTRIBUTE_HIDDEN);
-    check(files.replaceFile(file, std::string("second\0line", 11)), "replaceFile of a hidden file");
+    check(files.replaceFile(file, std::string("second\0line", 11)).ok(), "replaceFile of a hidden file");
     checkEqual(files.readFile(file).value_or("<none>"), std::string("second\0line", 11),
                "the replaced content");
     check(files.attributes(file).value_or(0) & port::kAttrHidden, "replaceFile keeps the hidden attribute");
@@ -122,16 +122,16 @@ void checkFileSystem(const std::string& work) {
     check(!files.replaceFile(folder + "\\deep", "x"), "replaceFile over a folder");
     check(files.attributes(folder + "\\deep").value_or(0) & port::kAttrDirectory,
           "the folder is left as it was");
-    check(!files.readFile(folder + "\\deep").has_value(), "readFile of a folder");
-    check(!files.readFile(folder + "\\nothing.txt").has_value(), "readFile of a missing file");
-    check(!files.attributes(folder + "\\nothing.txt").has_value(), "attributes of a missing file");
+    check(!files.readFile(folder + "\\deep").ok(), "readFile of a folder");
+    check(!files.readFile(folder + "\\nothing.txt").ok(), "readFile of a missing file");
+    check(!files.attributes(folder + "\\nothing.txt").ok(), "attributes of a missing file");
 
-    files.replaceFile(folder + "\\visible.txt", "v");
-    files.replaceFile(folder + "\\system.txt", "s");
+    writeRaw(folder + "\\visible.txt", "v");
+    writeRaw(folder + "\\system.txt", "s");
     SetFileAttributesW(win::toWide(folder + "\\system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
     for (const std::string& base : {folder, folder + "\\"}) {
         auto names = files.scanDirectory(base);
-        check(names.has_value(), "scanDirectory of " + base);
+        check(names.ok(), "scanDirectory of " + base);
         if (!names)
             continue;
         check(contains(*names, "visible.txt") && contains(*names, "deep"),
@@ -144,21 +144,24 @@ void checkFileSystem(const std::string& work) {
                   [](const std::string& n) { return n.size() > 4 && n.substr(n.size() - 4) == ".tmp"; }),
               "no temporary files left");
     }
-    check(!files.scanDirectory(folder + "\\missing").has_value(), "scanDirectory of a missing folder");
+    check(!files.scanDirectory(folder + "\\missing").ok(), "scanDirectory of a missing folder");
 
-    checkEqual(files.deleteFile(folder + "\\visible.txt"), "", "deleteFile of a file");
+    check(files.deleteFile(folder + "\\visible.txt").ok(), "deleteFile of a file");
     check(!files.attributes(folder + "\\visible.txt"), "the deleted file is gone");
-    checkEqual(files.deleteFile(folder + "\\visible.txt"), "指定されたファイルが見つかりません。",
+    checkEqual(files.deleteFile(folder + "\\visible.txt").error(), "指定されたファイルが見つかりません。",
                "deleteFile of a missing file");
-    check(!files.currentDirectory().empty(), "currentDirectory");
+    check(!files.currentDirectory().value_or("").empty(), "currentDirectory");
 }
 
 void checkScriptHost(const std::string& work, const std::string& cdLetter) {
     win::Win32ScriptHost host;
-    auto fso = host.createFileSystemObject();
-    check(fso != nullptr, "Scripting.FileSystemObject");
-    if (fso) {
-        auto drives = fso->Drives();
+    auto created = host.createFileSystemObject();
+    check(created.ok(), "Scripting.FileSystemObject", created.error());
+    if (created) {
+        auto& fso = *created;
+        auto listed = fso->Drives();
+        check(listed.ok(), "Drives", listed.error());
+        const auto drives = listed.value_or(std::vector<port::DriveEntry>{});
         auto hasDrive = [&](const std::string& letter, int type) {
             return std::any_of(drives.begin(), drives.end(), [&](const port::DriveEntry& d) {
                 return d.DriveLetter == letter && d.DriveType == type;
@@ -170,34 +173,37 @@ void checkScriptHost(const std::string& work, const std::string& cdLetter) {
 
         const std::string folder = work + "\\fso\\";
         win::Win32FileSystem files;
-        files.createDirectories(folder + "sub");
+        check(files.createDirectories(folder + "sub").ok(), "createDirectories of " + folder + "sub");
         writeRaw(folder + "one.txt", "1");
         writeRaw(folder + "二.txt", "2");
         auto names = fso->GetFolderFiles(folder);
         check(names && names->size() == 2 && contains(*names, "one.txt") && contains(*names, "二.txt"),
               "GetFolder().Files lists the files, not the subfolder");
-        check(!fso->GetFolderFiles(folder + "missing\\").has_value(), "GetFolder of a missing folder");
-        checkEqual(fso->DeleteFile(folder + "one.txt"), "", "DeleteFile of a file");
+        check(!fso->GetFolderFiles(folder + "missing\\").ok(), "GetFolder of a missing folder");
+        check(fso->DeleteFile(folder + "one.txt").ok(), "DeleteFile of a file");
         check(!files.attributes(folder + "one.txt"), "DeleteFile removed the file");
-        check(!fso->DeleteFile(folder + "one.txt").empty(),
-              "DeleteFile of a missing file gives an error text");
+        const auto again = fso->DeleteFile(folder + "one.txt");
+        check(!again && !again.error().empty(), "DeleteFile of a missing file gives an error text");
     }
 
-    auto shell = host.createShell();
-    check(shell != nullptr, "WScript.Shell");
-    if (!shell)
+    auto madeShell = host.createShell();
+    check(madeShell.ok(), "WScript.Shell", madeShell.error());
+    if (!madeShell)
         return;
+    auto shell = std::move(madeShell).value();
     const std::string lnk = work + "\\テスト.lnk";
-    auto link = shell->CreateShortcut(lnk);
-    check(link != nullptr, "CreateShortcut");
-    if (!link)
+    auto madeLink = shell->CreateShortcut(lnk);
+    check(madeLink.ok(), "CreateShortcut", madeLink.error());
+    if (!madeLink)
         return;
+    auto link = std::move(madeLink).value();
     link->setTargetPath("C:\\windows\\notepad.exe");
     link->setArguments("/a \"b c\"");
     link->setWorkingDirectory("C:\\windows\\");
     link->setIconLocation("C:\\windows\\notepad.exe,1");
     checkEqual(link->Arguments(), "/a \"b c\"", "Arguments read back");
-    checkEqual(link->Save(), "", "Save");
+    const auto saved = link->Save();
+    check(saved.ok(), "Save", saved.error());
 
     // Read the file itself back: what the shell will open.
     win::ComPtr<IShellLinkW> reader;
@@ -219,8 +225,10 @@ void checkScriptHost(const std::string& work, const std::string& cdLetter) {
                    "saved icon");
     }
     auto bad = shell->CreateShortcut(work + "\\missing\\x.lnk");
-    if (bad)
-        check(!bad->Save().empty(), "Save into a missing folder gives an error text");
+    if (bad) {
+        const auto refused = (*bad)->Save();
+        check(!refused && !refused.error().empty(), "Save into a missing folder gives an error text");
+    }
 }
 
 void checkVolumes(const std::string& cdLetter, const std::string& cdLabel) {
@@ -235,7 +243,9 @@ void checkVolumes(const std::string& cdLetter, const std::string& cdLabel) {
 
 void checkSpecialFolders() {
     win::Win32SpecialFolders folders;
-    std::string menu = folders.startMenu();
+    const auto found = folders.startMenu();
+    check(found.ok(), "the Start-menu folder is known", found.error());
+    const std::string menu = found.value_or(std::string());
     check(!menu.empty() && menu.find('\0') == std::string::npos, "the Start-menu folder", menu);
     win::Win32FileSystem files;
     check(files.attributes(menu).value_or(0) & port::kAttrDirectory, "the Start-menu folder exists", menu);
@@ -268,8 +278,8 @@ void checkProcess() {
     HWND window = CreateWindowExW(0, wc.lpszClassName, L"AutoRun 試験", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
                                   nullptr, nullptr, wc.hInstance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
-    check(process.activateWindow("AutoRun"), "activateWindow by the start of a title");
-    check(process.activateWindow("AutoRun 試験"), "activateWindow by the whole title");
+    check(process.activateWindow("AutoRun").ok(), "activateWindow by the start of a title");
+    check(process.activateWindow("AutoRun 試験").ok(), "activateWindow by the whole title");
     check(!process.activateWindow("NoSuchTavimoroWindow"), "activateWindow without such a window");
     DestroyWindow(window);
 }

@@ -18,6 +18,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     win::Win32FileSystem files;
     std::string record = "cmdline=" + win::toUtf8(line) + "\r\n" +
                          "args=" + win::toUtf8(win::commandTail(line)) + "\r\n" +
-                         "cwd=" + files.currentDirectory() + "\r\n";
-    return files.replaceFile(win::toUtf8(target), record) ? 0 : 1;
+                         "cwd=" + files.currentDirectory().value_or("") + "\r\n";
+    return files.replaceFile(win::toUtf8(target), record).ok() ? 0 : 1;
 }
