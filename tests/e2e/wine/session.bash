@@ -49,15 +49,27 @@ wine_session_start() {
 
     step "creating a Wine prefix"
     wine wineboot -i >"$WORK/wineboot.log" 2>&1 || fail "wineboot failed (see $WORK/wineboot.log)"
+    # wineboot returns while the prefix's set-up still runs; a program started then can fail to start.
+    wineserver -w 2>/dev/null || true
     # shellcheck disable=SC2034 # drive C: of the prefix, for the scripts
     C=$WINEPREFIX/drive_c
+}
+
+# wine_reg KEY VALUE DATA: sets a registry value of the prefix, logged to reg.log. Starting reg.exe can fail
+# while Wine's own services are still starting, so it is tried up to three times.
+wine_reg() {
+    for _ in 1 2 3; do
+        wine reg add "$1" /v "$2" /d "$3" /f >>"$WORK/reg.log" 2>&1 && return 0
+        sleep 1
+    done
+    return 1
 }
 
 # wine_cdrom LETTER FOLDER: a CD-ROM drive backed by a folder; wine_drives_reload then makes Wine's mount
 # manager read the drive list anew (it reads it when it starts).
 wine_cdrom() {
     ln -s "$2" "$WINEPREFIX/dosdevices/$1:"
-    wine reg add 'HKLM\Software\Wine\Drives' /v "$1:" /d cdrom /f >>"$WORK/reg.log" 2>&1 ||
+    wine_reg 'HKLM\Software\Wine\Drives' "$1:" cdrom ||
         fail "could not mark $1: as a CD-ROM drive (see $WORK/reg.log)"
 }
 wine_drives_reload() {
@@ -100,14 +112,14 @@ wine_japanese_fonts() {
     fi
     if fc-list 2>/dev/null | grep 'IPAPGothic' >/dev/null; then
         for face in 'ＭＳ Ｐゴシック' 'MS UI Gothic'; do
-            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$gothic" /f >>"$WORK/reg.log" 2>&1 ||
+            wine_reg 'HKCU\Software\Wine\Fonts\Replacements' "$face" "$gothic" ||
                 fail "could not set a font replacement (see $WORK/reg.log)"
         done
     else
         echo "note: fonts-ipafont-gothic is missing; the labels' descenders may be clipped" >&2
     fi
     if fc-list 2>/dev/null | grep 'IPAPMincho' >/dev/null; then
-        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐ明朝' /d "$mincho" /f >>"$WORK/reg.log" 2>&1 ||
+        wine_reg 'HKCU\Software\Wine\Fonts\Replacements' 'ＭＳ Ｐ明朝' "$mincho" ||
             fail "could not set a font replacement (see $WORK/reg.log)"
     else
         echo "note: fonts-ipafont-mincho is missing; the about box falls back to another face" >&2
@@ -121,7 +133,7 @@ wine_japanese_fonts() {
 # wine_unmanaged: Wine draws every window's frame itself and never waits for a window manager that is not
 # there (each hidden window would otherwise cost a second's wait).
 wine_unmanaged() {
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WORK/reg.log" 2>&1 ||
+    wine_reg 'HKCU\Software\Wine\X11 Driver' Managed N ||
         fail "could not make Wine's windows unmanaged (see $WORK/reg.log)"
 }
 
