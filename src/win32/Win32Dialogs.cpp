@@ -3,6 +3,7 @@
 #include "win32/GuiHandles.h"
 #include "win32/WideText.h"
 #include "win32/Win32Icons.h"
+#include "win32/WindowOwner.h"
 
 #include <commctrl.h>
 
@@ -334,11 +335,7 @@ void Win32Dialog::drawImage(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CALLBACK Win32Dialog::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* dialog = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* dialog = windowOwner<Win32Dialog>(window, message, lParam);
     if (!dialog || !dialog->m_window)
         return DefWindowProcW(window, message, wParam, lParam);
     return dialog->handle(message, wParam, lParam);

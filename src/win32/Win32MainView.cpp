@@ -3,6 +3,7 @@
 #include "win32/WideText.h"
 #include "win32/Win32DropData.h"
 #include "win32/Win32Icons.h"
+#include "win32/WindowOwner.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -477,11 +478,7 @@ LRESULT CALLBACK Win32MainView::childProc(HWND child, UINT message, WPARAM wPara
 }
 
 LRESULT CALLBACK Win32MainView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* view = reinterpret_cast<Win32MainView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* view = windowOwner<Win32MainView>(window, message, lParam);
     if (!view || !view->m_window)
         return DefWindowProcW(window, message, wParam, lParam);
     return view->handle(message, wParam, lParam);
