@@ -115,7 +115,7 @@ tavimoro 'C:\plain'
 # Without one, it prints nothing and still succeeds: between two boxes none is there, and the script's
 # errexit would end it.
 find_box() {
-    xwininfo -root -tree 2>/dev/null | grep -m1 "\"$1\":" |
+    grep -m1 "\"$1\":" <<<"$(xwininfo -root -tree 2>/dev/null)" |
         sed -E 's/^ *(0x[0-9a-f]+) .* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*$/\1 \2 \3 \4 \5/' || true
 }
 # wait_box TITLE: waits up to 20 s for such a window; prints what find_box prints.

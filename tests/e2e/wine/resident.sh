@@ -92,7 +92,7 @@ shot() {
 # shot_window NAME TITLE: a screenshot of the top-level window with that title, with a margin.
 shot_window() {
     local geometry w h x y
-    geometry=$(xwininfo -root -tree | grep -m1 "\"$2\":" |
+    geometry=$(grep -m1 "\"$2\":" <<<"$(xwininfo -root -tree)" |
         sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*$/\1 \2 \3 \4/')
     read -r w h x y <<<"$geometry"
     [ -n "${y:-}" ] || fail "no window [$2] on the screen"

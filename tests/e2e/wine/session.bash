@@ -171,7 +171,7 @@ tray_wait() {
 
 # tray_icon_centre: "X Y" of the first docked icon's centre on the screen.
 tray_icon_centre() {
-    xwininfo -id "$PANEL" -tree 2>/dev/null | grep -m1 '"explorer.exe"' |
+    grep -m1 '"explorer.exe"' <<<"$(xwininfo -id "$PANEL" -tree 2>/dev/null)" |
         sed -E 's/.* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+).*/\1 \2 \3 \4/' |
         awk '{print $3 + int($1 / 2), $4 + int($2 / 2)}'
 }
@@ -194,7 +194,9 @@ expect() {
 field() { sed -nE "s/.*[ ^]$2=([^ ]*).*/\1/p" <<<"$1"; }
 
 # button_handle ROW: the window handle of a row's button, which a rebuild of the rows replaces.
-button_handle() { field "$(drv dump | grep -m1 "^button $1 ")" handle; }
+# The whole dump is read before grep: a grep that stops at its first match would end the driver with
+# SIGPIPE, which pipefail and set -e turn into a silent end of the script.
+button_handle() { field "$(grep -m1 "^button $1 " <<<"$(drv dump)")" handle; }
 # rebuilt HANDLE WHAT: waits up to 5 s for row 1's button to be another than HANDLE.
 rebuilt() {
     wait_until -t 5 "the rows were not rebuilt after $2" eval "[ \"\$(button_handle 1)\" != '$1' ]"

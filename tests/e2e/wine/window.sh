@@ -52,7 +52,7 @@ mount() {
     wine 'C:\tools\mountdrive.exe' "$1" "$folder" >>"$WORK/mount.log" 2>&1 || fail "mountdrive $1 $2 failed"
 }
 # line KIND ROW: the driver's line for one control.
-line() { drv dump | grep -m1 "^$1 $2 " || true; }
+line() { grep -m1 "^$1 $2 " <<<"$(drv dump)" || true; }
 ini_value() { sed -n "s/^$1=//p" "$INI" | tr -d '\r'; }
 
 step "first run: every CD-ROM drive is registered, one row each"
@@ -117,7 +117,7 @@ expect "window visible=1 client=$client_width,147"
 
 step "screenshot of three rows"
 # The window's frame on the screen, from the X server: "X Y W H".
-frame=$(xwininfo -root -tree 2>/dev/null | grep -m1 '"tavimoro":' |
+frame=$(grep -m1 '"tavimoro":' <<<"$(xwininfo -root -tree 2>/dev/null)" |
     sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) .*$/\3 \4 \1 \2/')
 read -r fx fy fw fh <<<"${frame:-0 0 260 190}"
 import -window root "$WORK/screen.png"
