@@ -1,8 +1,10 @@
 #include "qt/QtTrayIcon.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
+#include <QMouseEvent>
 #include <cstdio>
 
 namespace qtui {
@@ -41,13 +43,35 @@ int trayMessage(QSystemTrayIcon::ActivationReason reason, TrayHost host) {
 }
 
 QtTrayIcon::QtTrayIcon(const QIcon& icon, TrayHost host) : m_icon(icon), m_host(host) {
-    // What an activation starts may take the icon away (Exit, resident mode turned off), and with it the
+    QObject::connect(&m_icon, &QSystemTrayIcon::activated, &m_icon,
+                     [this](QSystemTrayIcon::ActivationReason reason) { post(trayMessage(reason, m_host)); });
+    // Qt makes a second right press within the double-click time a double click, which the docked icon's
+    // widget drops (it reports the left button's alone): a quick right press after a closed pop-up menu
+    // would open nothing. The widget is Qt's own and made anew whenever a tray appears, so it is watched
+    // from the application.
+    if (QCoreApplication* application = QCoreApplication::instance())
+        application->installEventFilter(this);
+}
+
+bool QtTrayIcon::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
+        watched->inherits("QSystemTrayIconSys")) {
+        post(kTrayRightDoubleClick);
+        return true;
+    }
+    return false;
+}
+
+void QtTrayIcon::post(int message) {
+    if (message == 0)
+        return;
+    // What the message starts may take the icon away (Exit, resident mode turned off), and with it the
     // icon's window whose mouse event is still being handled: it runs once that event has returned.
-    QObject::connect(
-        &m_icon, &QSystemTrayIcon::activated, &m_icon,
-        [this](QSystemTrayIcon::ActivationReason reason) {
-            const int message = trayMessage(reason, m_host);
-            if (message != 0 && m_handler)
+    QMetaObject::invokeMethod(
+        this,
+        [this, message] {
+            if (m_handler)
                 m_handler(message);
         },
         Qt::QueuedConnection);

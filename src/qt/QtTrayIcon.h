@@ -1,10 +1,11 @@
 #pragma once
 // The program's icon in the notification area on Qt. Activity on the icon reaches the window as the
 // mouse message the notification area of the program's home platform would send it (0x203 a left
-// double click, 0x204 the right button pressed).
+// double click, 0x204 the right button pressed, 0x206 a right double click).
 #include "port/TrayIcon.h"
 
 #include <QIcon>
+#include <QObject>
 #include <QSystemTrayIcon>
 #include <functional>
 #include <string>
@@ -26,8 +27,9 @@ int trayMessage(QSystemTrayIcon::ActivationReason reason, TrayHost host);
 
 inline constexpr int kTrayDoubleClick = 0x203;
 inline constexpr int kTrayRightButtonDown = 0x204;
+inline constexpr int kTrayRightDoubleClick = 0x206;
 
-class QtTrayIcon : public port::ITrayIcon {
+class QtTrayIcon : public QObject, public port::ITrayIcon {
   public:
     using Handler = std::function<void(int message)>;
 
@@ -43,7 +45,12 @@ class QtTrayIcon : public port::ITrayIcon {
 
     const QSystemTrayIcon& icon() const { return m_icon; }
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void post(int message);
+
     QSystemTrayIcon m_icon;
     TrayHost m_host;
     Handler m_handler;

@@ -26,6 +26,8 @@ const port::FontRecord kLabelFont{"ＭＳ Ｐゴシック", 11.25f};
 constexpr int kMiddleButton = 4;
 constexpr int kLeftDoubleClick = 0x203;
 constexpr int kRightButtonDown = 0x204;
+// The shell counts a right press soon after the one that opened the menu as a double click.
+constexpr int kRightDoubleClick = 0x206;
 
 // The window as the placement helpers see it: stored under its name, in twips.
 class PlacedWindow : public port::IPlacedWindow {
@@ -307,7 +309,7 @@ void frm_main::Form_MouseDown(int button, int, double x, double) {
 void frm_main::TaskIconMessage(int message) {
     if (message == kLeftDoubleClick) {
         Menu_Open_Click();
-    } else if (message == kRightButtonDown) {
+    } else if (message == kRightButtonDown || message == kRightDoubleClick) {
         const int id = m_window.popup.track(popupMenuEntries());
         if (id > commands::kDriveItemBase) {
             cmd_CD_Click(id - commands::kDriveItemBase);

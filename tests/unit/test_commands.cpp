@@ -81,6 +81,7 @@ TEST_F(CommandsTest, TheIconsMouseMessagesArriveAsAMiddlePressAtThatPixelColumn)
         {1, 516 * kTwips, false, false},     // a left press in the window
         {4, 0x201 * kTwips, false, false},   // a single left press on the icon
         {4, 0x202 * kTwips, false, false},   // a release
+        {4, 0x206 * kTwips, false, true},    // a quick second right press, counted as a double click
     };
     start();
     for (const Case& c : cases) {

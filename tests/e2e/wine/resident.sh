@@ -284,7 +284,7 @@ step "the end of the session ends the resident program through its unload: its s
 sed -i 's/^AutoShortcut=False/AutoShortcut=True/' "$INI"
 start
 start_menu_shortcut() {
-    lnk=$(find "$C/users" -path '*Start Menu/(M) DISC_ONE.lnk' 2>/dev/null | head -n 1)
+    lnk=$(find "$C/users" -path '*Start Menu/(M) DISC_ONE.lnk' -print -quit 2>/dev/null)
     [ -n "$lnk" ]
 }
 wait_until "no Start-menu shortcut for the disc in M:" start_menu_shortcut

@@ -146,7 +146,7 @@ tray_start() {
     TRAYER_PID=$!
     PANEL=""
     for _ in $(seq 1 50); do
-        PANEL=$(xwininfo -root -tree 2>/dev/null | awk '/"panel"/ {print $1; exit}')
+        PANEL=$(xwininfo -root -tree 2>/dev/null | awk '/"panel"/ && !found {print $1; found = 1}')
         [ -n "$PANEL" ] && break
         sleep 0.1
     done
