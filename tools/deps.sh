@@ -16,8 +16,10 @@ for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
 done
 need_locale=0
+locale_note="" # said only when the locale is missing
 if [ "$locale" = 1 ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     need_locale=1
+    locale_note=" (and the ja_JP.UTF-8 locale)"
 fi
 [ ${#missing[@]} -eq 0 ] && [ "$need_locale" = 0 ] && exit 0
 
@@ -26,7 +28,7 @@ if [ "$(id -u)" = 0 ]; then
 elif command -v sudo >/dev/null; then
     sudo=(sudo)
 else
-    echo "Missing for $what: ${missing[*]}${need_locale:+ (and the ja_JP.UTF-8 locale)}." >&2
+    echo "Missing for $what: ${missing[*]}$locale_note." >&2
     echo "Run as root: apt-get update && apt-get install -y ${missing[*]}" >&2
     exit 1
 fi
