@@ -32,6 +32,14 @@ wait_until() {
     return 1
 }
 
+# click_at X Y CLICK-ARGUMENTS...: as a person clicks: the pointer comes from elsewhere onto X,Y (screen
+# coordinates), then the button goes down.
+click_at() {
+    local x=$1 y=$2
+    shift 2
+    xdotool mousemove $((x > 40 ? x - 40 : x + 40)) "$y" mousemove "$x" "$y" click "$@"
+}
+
 # e2e_xvfb FOLDER [XVFB OPTIONS...]: Xvfb on a free display, 1024x768; sets DISPLAY and XVFB_PID. Xvfb
 # picks the display number and writes it to fd 3.
 e2e_xvfb() {

@@ -38,16 +38,14 @@ plain="$discs/data"
 mkdir -p "$plain"
 echo data >"$plain/readme.txt"
 
-one_row() { [ "$(client_size | cut -dx -f2)" = 49 ]; }
 # The long volume label of the disc in D: widens the window once the disc was read, its button enabled.
-disc_shown() { [ "$(client_size | cut -dx -f1)" -gt 133 ]; }
 # Starts the program, not resident, with D: registered; waits until its window is ready for a drop.
 start() {
     printf '[Mode]\nstandby=False\n[Status]\nRefreshTimer=100\nChangeTimer=100\n[CD]\nDrive_D=True\n' >"$settings"
     rm -f "$RECORD_DIR"/*
     e2e_start
     wait_until "the window is not shown" visible_window &&
-        wait_until "one row should be 49 px high, got $(client_size)" one_row
+        wait_client "one row should be 49 px high" height = 49
 }
 # drop [--text] X Y ITEM...: drops onto the window at X,Y of its client area; the drag source's status.
 drop() {
@@ -60,8 +58,9 @@ drop_ok() { # what, X, Y, ITEM...
     shift
     drop "$@" || fail "$what: the window did not take the drop: $(cat "$work/drop.err")"
 }
-# launching_drop WHAT X Y ITEM...: the window takes the drop, and the program, not resident, ends about a
-# second later (timed from the end of the drop) with status 0.
+# launching_drop WHAT X Y ITEM...: the window takes the drop, and the program, not resident, ends with
+# status 0 once the second after the launch is over (so not within half a second of the drop's end; a
+# busy machine may make it later).
 launching_drop() {
     local what=$1 dropped ms status
     shift
@@ -72,18 +71,13 @@ launching_drop() {
         return 1
     fi
     dropped=$(date +%s%N)
-    for _ in $(seq 1 100); do
-        alive || break
-        sleep 0.05
-    done
-    ms=$((($(date +%s%N) - dropped) / 1000000))
-    if alive; then
-        fail "$what: the program did not end after the launch"
+    if ! wait_until "$what: the program did not end after the launch" ended; then
         kill "$program_pid"
         wait "$program_pid" 2>/dev/null
         return 1
     fi
-    ((ms >= 500 && ms <= 3000)) || fail "$what: the program ended $ms ms after the drop, not about a second"
+    ms=$((($(date +%s%N) - dropped) / 1000000))
+    ((ms >= 500)) || fail "$what: the program ended $ms ms after the drop, before the second after the launch"
     wait "$program_pid"
     status=$?
     [ "$status" -eq 0 ] || fail "$what: exit status $status"
@@ -150,7 +144,7 @@ e2e_insert0 "$disc_in" THE_DISC_IN_DRIVE_D
 for target in "button 24 24" "volume-label 70 16" "drive-label 70 33"; do
     read -r name x y <<<"$target"
     start
-    wait_until "$name: the disc in D: was not shown ($(client_size))" disc_shown
+    wait_client "$name: the disc in D: was not shown" width -gt 133
     launching_drop "a disc folder on the $name" "$x" "$y" "$disc_a"
     expect_runs "a disc folder on the $name" a
 done

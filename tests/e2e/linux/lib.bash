@@ -151,13 +151,47 @@ SCRIPT
 # The program's window: its title is the program's name, or "TVM" without the labels.
 window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }
 visible_window() { [ -n "$(window_id)" ]; }
-# The client size "WxH" of the shown window; "none" without one (xwininfo without an id waits for a click).
+# X Y WIDTH HEIGHT of a window's client area; nothing without an id (xwininfo would wait for a click).
+geometry() {
+    [ -n "$1" ] || return 1
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+        /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
+}
+# The client size "WxH" of the shown window; "none" without one.
 client_size() {
-    local id
-    id=$(window_id)
-    [ -n "$id" ] || {
-        echo none
-        return
-    }
-    xwininfo -id "$id" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
+    local size
+    size=$(geometry "$(window_id)" | awk '{print $3 "x" $4}')
+    echo "${size:-none}"
+}
+# wait_client WHAT size|width|height OPERATOR VALUE: waits until the shown window's client size ("WxH"),
+# width or height compares so with VALUE (an operator of test); the failure names what it last was.
+wait_client() {
+    local what=$1 field=$2 op=$3 value=$4 seen i
+    for ((i = 0; i < 100; i++)); do
+        seen=$(client_size)
+        case $field in
+        width) seen=${seen%x*} ;;
+        height) seen=${seen#*x} ;;
+        esac
+        test "$seen" "$op" "$value" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "$what, got $(client_size)"
+    return 1
+}
+# click_window ID CLICK-ARGUMENTS...: a click at the centre of a window (the tray icon).
+click_window() {
+    local id=$1 x y w h
+    shift
+    read -r x y w h < <(geometry "$id") || return 1
+    click_at $((x + w / 2)) $((y + h / 2)) "$@"
+}
+# click_button ROW ROWS CLICK-ARGUMENTS...: a click at the centre of a row's button, measured on the
+# window: ROWS square buttons one under the other at its left.
+click_button() {
+    local row=$1 rows=$2 x y w h side
+    shift 2
+    read -r x y w h < <(geometry "$(window_id)") || return 1
+    side=$((h / rows))
+    click_at $((x + side / 2)) $((y + side * (row - 1) + side / 2)) "$@"
 }

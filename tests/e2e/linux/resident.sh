@@ -69,14 +69,8 @@ popup_menu() {
 }
 menu_open() { [ -n "$(popup_menu)" ]; }
 menu_closed() { [ -z "$(popup_menu)" ]; }
-geometry() { # X Y WIDTH HEIGHT of a window's client area
-    [ -n "$1" ] || return 1 # without an id, xwininfo would wait for a click
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-        /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
-}
 client_of() { geometry "$1" | awk '{print $3 "x" $4}'; }
-# Without an id, xwininfo and xprop would wait for a click on a window: each asks only a window there is.
-client_size() { geometry "$(window_id)" | awk '{print $3 "x" $4}'; }
+# Without an id, xprop would wait for a click on a window: it asks only a window there is.
 net_state() {
     local id
     id=$(window_id)
@@ -128,11 +122,7 @@ tray_icon() {
         split(substr($0, RSTART, RLENGTH - 1), s, "x"); if (s[1] >= 16 && s[2] >= 16) {print $1; exit}}' | grep .
 }
 no_tray_icon() { ! tray_icon >/dev/null; }
-click_icon() { # xdotool click arguments
-    local x y w h
-    read -r x y w h < <(geometry "$(tray_icon)")
-    xdotool mousemove $((x + w / 2)) $((y + h / 2)) click "$@"
-}
+click_icon() { click_window "$(tray_icon)" "$@"; } # xdotool click arguments
 # Opens the icon's pop-up menu and chooses with the keys given.
 from_icon_menu() { # keys...
     click_icon 3
@@ -140,18 +130,15 @@ from_icon_menu() { # keys...
     xdotool key "$@"
     wait_until "the icon's pop-up menu did not close" menu_closed
 }
-# Opens the window's context menu (the system menu's commands) with the right button on the window at
-# X,Y of its client area, or with a key when X is a key name, and chooses with the keys given.
-from_window_menu() { # X Y keys... | --key KEY keys...
-    local id
-    id=$(window_id)
-    xdotool windowactivate --sync "$id" >/dev/null 2>&1
-    if [ "$1" = --key ]; then
-        xdotool key "$2"
-    else
-        xdotool mousemove --window "$id" "$1" "$2" click 3
-    fi
-    shift 2
+# Opens the window's context menu (the system menu's commands) with the right button on the button of
+# row ROW of ROWS, or at the window's centre, or with a key, and chooses with the keys given.
+from_window_menu() { # ROW ROWS keys... | --centre keys... | --key KEY keys...
+    xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
+    case $1 in
+    --key) xdotool key "$2" && shift 2 ;;
+    --centre) click_window "$(window_id)" 3 && shift ;;
+    *) click_button "$1" "$2" 3 && shift 2 ;;
+    esac
     wait_until "the window's context menu did not open" menu_open || return 1
     xdotool key "$@"
     wait_until "the window's context menu did not close" menu_closed
@@ -219,7 +206,7 @@ hidden_window || fail "keep-on-top showed the hidden window"
 click_icon --repeat 2 --delay 90 1
 wait_until "a double click on the icon did not show the window" visible_window
 wait_until "the window shown is not kept on top: $(net_state)" above
-wait_until "two rows should be 98 px high, got $(client_size)" test "$(client_size)" = 133x98
+wait_client "two rows should be 133x98 px" size = 133x98
 # Closing it only hides it: the program stays, with its icon.
 press alt+F4
 wait_until "closing did not hide the resident window" hidden_window
@@ -244,7 +231,7 @@ picture about.png "$about"
 dialog_keys ﾊﾞｰｼﾞｮﾝ情報 Escape Return alt+F4
 wait_until "the about box's close box did not close it" is_gone ﾊﾞｰｼﾞｮﾝ情報
 visible_window || fail "Esc or Enter closed the about box (the close box then hid the window)"
-from_window_menu 51 4 a
+from_window_menu 1 2 a
 wait_until "About from the window's menu did not open the about box" is_shown ﾊﾞｰｼﾞｮﾝ情報
 dialog_keys ﾊﾞｰｼﾞｮﾝ情報 alt+F4
 wait_until "the about box did not close" is_gone ﾊﾞｰｼﾞｮﾝ情報
@@ -262,7 +249,7 @@ wait_until "the help box did not close" is_gone 使い方
 # Settings from the window's context menu (right button on D:'s button): keep-on-top off, then on again
 # from the Menu key; the window stays where it is, at its size. Esc first does nothing: the keys after
 # it still reach the dialog.
-settings_dialog "Escape $(flip_and_ok 3)" from_window_menu 24 24
+settings_dialog "Escape $(flip_and_ok 3)" from_window_menu 1 2
 expect_ini Mode WindowTop False
 wait_until "keep-on-top off: the window is still kept on top" not_above
 [ "$(geometry "$(window_id)")" = "$before" ] || fail "keep-on-top off moved the window: $(geometry "$(window_id)")"
@@ -271,7 +258,7 @@ expect_ini Mode WindowTop True
 wait_until "keep-on-top on: the window is not kept on top: $(net_state)" above
 [ "$(geometry "$(window_id)")" = "$before" ] || fail "keep-on-top on moved the window: $(geometry "$(window_id)")"
 # The dialog as it is now, for the picture; キャンセル (the second in the focus order) writes nothing.
-from_window_menu 80 20 s
+from_window_menu 2 2 s
 wait_until "the settings dialog did not open" is_shown 設定
 dialog=$(titled 設定)
 picture settings.png "$dialog"
@@ -291,7 +278,7 @@ entry_stamp() { e2e_stamp "$menu/(D) GAME.desktop"; }
 rebuilt_since() { e2e_restamped "$menu/(D) GAME.desktop" "$1"; }
 press alt+g
 wait_until "Alt+G did not register G" ini_is CD Drive_G True
-wait_until "three rows should be 147 px high, got $(client_size)" test "$(client_size | cut -dx -f2)" = 147
+wait_client "three rows should be 147 px high" height = 147
 # A held key: repeats while it is down must not toggle it again. Each toggle writes the settings file
 # once: from the press of H to the press of G after it, the file is written twice.
 xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
@@ -313,7 +300,7 @@ wait "$watcher"
 expect_ini CD Drive_H True
 press h
 wait_until "G and H were not unregistered" eval 'ini_is CD Drive_G False && ini_is CD Drive_H False'
-wait_until "two rows should be 98 px high, got $(client_size)" test "$(client_size)" = 133x98
+wait_client "two rows should be 133x98 px" size = 133x98
 
 # Tab moves the focus between the two buttons and reaches no key handler: nothing is rebuilt.
 buttons() { import -window "$(window_id)" -crop 49x98+0+0 +repage png:- 2>/dev/null | md5sum; }
@@ -348,7 +335,7 @@ stamp=$(entry_stamp)
 runs_before=$(e2e_run_count)
 press space
 wait_until "Space did not rebuild the rows" rebuilt_since "$stamp"
-xdotool mousemove --window "$(window_id)" 24 24 click 1
+click_button 1 2 1
 wait_until "a click on D:'s button did not launch" ran $((runs_before + 1))
 [ "$(e2e_run_count)" -eq $((runs_before + 1)) ] || fail "Space on a button launched its program"
 wait_until "the launch did not hide the window" hidden_window
@@ -356,7 +343,7 @@ wait_until "the launch did not hide the window" hidden_window
 # Resident mode off in the dialog: the icon leaves the panel at once.
 from_icon_menu o
 wait_until "Open did not show the window" visible_window
-settings_dialog "$(flip_and_ok 6)" from_window_menu 80 20
+settings_dialog "$(flip_and_ok 6)" from_window_menu 2 2
 expect_ini Mode standby False
 wait_until "resident mode off: the icon stayed in the panel" no_tray_icon
 # Not resident, closing the window ends the program.
@@ -398,7 +385,7 @@ fi
 # Brought back, its settings applied again (OK): the icon is added again, and the message is not.
 xdotool windowactivate --sync "$wid" >/dev/null 2>&1
 wait_until "the minimized window could not be brought back" visible_window
-settings_dialog Return from_window_menu 80 20
+settings_dialog Return from_window_menu 1 2
 press alt+F4
 wait_until "closing the resident window without a tray host did not minimize it" minimized
 alive || fail "closing the resident window without a tray host ended the program"
@@ -418,7 +405,7 @@ for n in 1 2 3; do
     e2e_start
     wait_until "start $n: the window is not shown" visible_window
     if [ "$n" = 1 ]; then
-        settings_dialog Return from_window_menu 60 20
+        settings_dialog Return from_window_menu --centre
         [ "$(ini_keys Mode | tr '\n' ' ')" = "WindowTop VolumeName standby AutoOpen AutoShortcut StartMode " ] ||
             fail "OK wrote [Mode] as: $(ini_keys Mode | tr '\n' ' ')"
     fi

@@ -21,20 +21,13 @@ disc="$work/discs/one"
 e2e_recorder "$disc/setup.sh" one
 printf '[AutoRun]\r\nopen=setup.sh\r\n' >"$disc/AUTORUN.INF"
 now_ms() { date +%s%3N; }
-# within_a_second DESCRIPTION COMMAND...: the command holds within one second (long before the next
-# tick); prints how long it took.
-within_a_second() {
+# before_the_tick DESCRIPTION COMMAND...: the command holds within 20 s, long before the next tick, which
+# is a minute away: the news of the change, not the timer, brought it. Prints how long it took.
+before_the_tick() {
     local what=$1 start
     shift
     start=$(now_ms)
-    while ! "$@"; do
-        if [ $(($(now_ms) - start)) -gt 1000 ]; then
-            fail "$what"
-            return 1
-        fi
-        sleep 0.01
-    done
-    echo "$what: $(($(now_ms) - start)) ms"
+    wait_until -t 20 "$what" "$@" && echo "$what: $(($(now_ms) - start)) ms"
 }
 entry() { [ -f "$menu/(E) WAKE_ONE.desktop" ]; }
 no_entry() { ! entry; }
@@ -57,13 +50,13 @@ mv "$TAVIMORO_TEST_UDEV/b11:1.new" "$TAVIMORO_TEST_UDEV/b11:1"
     echo "41 22 11:1 / $disc ro,relatime - iso9660 /dev/sr1 ro"
 } >"$TAVIMORO_TEST_MOUNTINFO.new"
 mv "$TAVIMORO_TEST_MOUNTINFO.new" "$TAVIMORO_TEST_MOUNTINFO"
-within_a_second "the mounted disc's row" entry
+before_the_tick "the mounted disc's row" entry
 
 # Unmounted: the mount table changes first, written in place.
 {
     echo "$e2e_root_mount"
     echo "40 22 11:0 / $ready ro,relatime - iso9660 /dev/sr0 ro"
 } >"$TAVIMORO_TEST_MOUNTINFO"
-within_a_second "the unmounted disc's row" no_entry
+before_the_tick "the unmounted disc's row" no_entry
 
 e2e_finish wake "$work/program.log"

@@ -76,17 +76,13 @@ mkdir -p "$disc3"
 echo data >"$disc3/readme.txt"
 
 # ---- Helpers over the running program.
-client_height() { client_size | cut -dx -f2; }
-client_width() { client_size | cut -dx -f1; }
 has_entry() { [ -f "$menu/($1) $2.desktop" ]; }
 no_entry() { ! ls "$menu"/"($1)"*.desktop >/dev/null 2>&1; }
 press() { # keys...
     xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
     xdotool key --clearmodifiers "$@"
 }
-click_row() { # row number from 1
-    xdotool mousemove --window "$(window_id)" 24 $((49 * ($1 - 1) + 24)) click 1
-}
+
 
 # ================================================================================================
 # Run one: resident (standby) and started hidden, opening on a new disc, with Start-menu entries.
@@ -124,8 +120,8 @@ esac
 command -v desktop-file-validate >/dev/null && { desktop-file-validate "$entry1" || fail "entry does not validate"; }
 grep -qx "Path=$disc1/\\?" "$entry1" || fail "entry's working folder: $(grep ^Path= "$entry1")"
 # Three rows of 735 twips are 147 pixels; the long label widens the window past its 1995 twips.
-wait_until "three rows should be 147 px high, got $(client_size)" test "$(client_height)" = 147
-wait_until "the long label did not widen the window ($(client_size))" test "$(client_width)" -gt 133
+wait_client "three rows should be 147 px high" height = 147
+wait_client "the long label did not widen the window" width -gt 133
 
 # Disc removed: the entry goes.
 eject 0
@@ -144,7 +140,7 @@ insert 2 "$disc2" "$label2"
 wait_until "disc one in E: has no entry" has_entry E "$label1"
 wait_until "disc two in F: has no entry" has_entry F "$label2"
 no_entry D || fail "the data disc in D: kept an entry"
-wait_until "the window did not widen to the long label ($(client_size))" test "$(client_width)" -gt 133
+wait_client "the window did not widen to the long label" width -gt 133
 sleep 0.3
 
 # The picture: the window with the window manager's frame.
@@ -166,7 +162,7 @@ fi
 # digit changes no registration.
 press g
 wait_until "G did not register drive G" grep -q '^Drive_G=True' "$settings"
-wait_until "four rows should be 196 px high, got $(client_size)" test "$(client_height)" = 196
+wait_client "four rows should be 196 px high" height = 196
 press shift+g
 wait_until "Shift+G did not unregister drive G" grep -q '^Drive_G=False' "$settings"
 # A digit rebuilds the rows, which writes disc one's entry anew.
@@ -179,7 +175,7 @@ for letter in D E F; do expect_ini CD "Drive_$letter" True; done
 wait_until "after the rebuild disc one has no entry" has_entry E "$label1"
 
 # A click on E:'s button launches disc one's program and hides the window; resident, the program stays.
-click_row 2
+click_button 2 3 1
 timeout 20 cat "$RECORD_DIR/ran" >/dev/null || fail "the click did not start the disc's program"
 printf 'first\nsecond arg\n' | cmp -s - "$RECORD_DIR/args" || fail "arguments: $(cat "$RECORD_DIR/args")"
 [ "$(cat "$RECORD_DIR/cwd")" = "$disc1" ] || fail "working folder: $(cat "$RECORD_DIR/cwd")"
@@ -208,10 +204,10 @@ printf '[CD]\nDrive_D=True\n' >>"$settings"
 insert 0 "$disc2" "$label2"
 e2e_start
 wait_until "run two: the window is not shown" visible_window
-wait_until "run two: one row should be 49 px high, got $(client_size)" test "$(client_height)" = 49
+wait_client "run two: one row should be 49 px high" height = 49
 wait_until "run two: no entry for D:" has_entry D "$label2"
 before=$(e2e_run_count)
-click_row 1
+click_button 1 1 1
 timeout 20 cat "$RECORD_DIR/ran" >/dev/null || fail "run two: the click did not start the disc's program"
 [ "$(e2e_run_count)" -eq $((before + 1)) ] || fail "run two: expected one more run"
 [ "$(cat "$RECORD_DIR/args")" = "two" ] || fail "run two: arguments $(cat "$RECORD_DIR/args")"

@@ -18,7 +18,6 @@ DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
 require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$DRIVER_EXE"
 command -v convert >/dev/null || fail "convert (ImageMagick) is not installed"
 wine_session_start
-wine_japanese_fonts
 wine_unmanaged
 mkdir -p "$C/tavi" "$C/tools" "$ARTIFACT_DIR"
 cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
@@ -53,11 +52,11 @@ ended() {
     wait "$tavimoro_pid" || status=$?
     [ "$status" = 0 ] || fail "$1: the program ended with status $status"
 }
-# icon_click BUTTON [REPEAT]: xdotool on the tray icon's centre.
+# icon_click BUTTON [REPEAT]: a click on the tray icon's centre.
 icon_click() {
     local x y
     read -r x y <<<"$(tray_icon_centre)"
-    xdotool mousemove "$x" "$y" click --repeat "${2:-1}" --delay 90 "$1"
+    click_at "$x" "$y" --repeat "${2:-1}" --delay 90 "$1"
 }
 # popup KEY...: opens the pop-up menu with a right press on the icon and types KEY... into it.
 popup() {

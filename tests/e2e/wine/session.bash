@@ -5,7 +5,8 @@
 # drive C:).
 #
 # Environment: TAVIMORO_WIN_BUILD (the Windows build folder), TAVIMORO_SOURCE_DIR (the source tree),
-# TAVIMORO_ARTIFACT_DIR (where screenshots go; default: the Windows build folder's "artifacts").
+# TAVIMORO_ARTIFACT_DIR (where screenshots go; default: the Windows build folder's "artifacts"),
+# TAVIMORO_WINE_PREFIX (a prefix to copy, made by prefix.sh), FILE_EVENTS (tests/tools/file_events).
 
 # shellcheck disable=SC2034 # the variables are for the scripts that source this file
 SOURCE_DIR=${TAVIMORO_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)}
@@ -24,7 +25,8 @@ require_files() {
     done
 }
 
-# wine_session_start: Xvfb on a free display, then a fresh prefix (about 6 s).
+# wine_session_start: Xvfb on a free display, then a prefix of its own: a copy of TAVIMORO_WINE_PREFIX when
+# that names one, else a new one (about 6 s), with the fonts of a Japanese system.
 wine_session_start() {
     local tool
     for tool in wine wineserver Xvfb xwininfo import xdotool; do
@@ -47,12 +49,18 @@ wine_session_start() {
         echo "note: the ja_JP.UTF-8 locale is missing; Japanese text will not render" >&2
     fi
 
+    # shellcheck disable=SC2034 # drive C: of the prefix, for the scripts
+    C=$WINEPREFIX/drive_c
+    # A test run makes one prefix (prefix.sh) and each script starts from a copy of it.
+    if [ -n "${TAVIMORO_WINE_PREFIX:-}" ] && [ -f "$TAVIMORO_WINE_PREFIX/system.reg" ]; then
+        cp -a "$TAVIMORO_WINE_PREFIX" "$WINEPREFIX" || fail "could not copy the Wine prefix $TAVIMORO_WINE_PREFIX"
+        return 0
+    fi
     step "creating a Wine prefix"
     wine wineboot -i >"$WORK/wineboot.log" 2>&1 || fail "wineboot failed (see $WORK/wineboot.log)"
     # wineboot returns while the prefix's set-up still runs; a program started then can fail to start.
     wineserver -w 2>/dev/null || true
-    # shellcheck disable=SC2034 # drive C: of the prefix, for the scripts
-    C=$WINEPREFIX/drive_c
+    wine_japanese_fonts
 }
 
 # wine_reg KEY VALUE DATA: sets a registry value of the prefix, logged to reg.log. Starting reg.exe can fail

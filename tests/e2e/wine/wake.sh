@@ -35,7 +35,7 @@ wine_drives_reload
 mount() { # LETTER FOLDER
     wine 'C:\tools\mountdrive.exe' "$1" "$2" >>"$WORK/mount.log" 2>&1 || fail "mountdrive $1 $2 failed"
 }
-# announce arrival|removal LETTER TEXT: the news of the volume, then the wait (at most 5 s, long before
+# announce arrival|removal LETTER TEXT: the news of the volume, then the wait (at most 20 s, long before
 # the next tick) until row 1's label reads TEXT; prints how long that took after the news.
 announce() {
     local took
