@@ -19,12 +19,18 @@ run: deps-run
 	cmake --build build/linux -j$(JOBS) --target tavimoro
 	./build/linux/tavimoro $(ARGS)
 
-# The unit and platform tests run twice: as built for use, and under the sanitizers with the fuzz targets'
-# short runs (the end-to-end tests only once, with the programs as built for use).
+# Each test runs once: the unit tests and the fuzz targets' short runs under the sanitizers (build/asan), the
+# platform, end-to-end and package tests with the programs as built for use (build/linux). The end-to-end
+# tests mostly wait for the programs, each on a display of its own, so more of them run at once than there
+# are cores. The slowest ten come last.
+TEST_JOBS ?= 6
 test: build-linux build-windows build-asan
 	status=0; \
-	(cd build/linux && ctest --output-on-failure -j$(JOBS)) || status=1; \
-	(cd build/asan && ctest --output-on-failure -j$(JOBS) -E '^e2e_') || status=1; \
+	(cd build/linux && ctest --output-on-failure -j$(TEST_JOBS) --output-junit tests.xml) || status=1; \
+	(cd build/asan && ctest --output-on-failure -j$(JOBS) --output-junit tests.xml) || status=1; \
+	echo "The slowest tests:"; \
+	sed -n 's/.*<testcase name="\([^"]*\)".* time="\([0-9.]*\)".*/\2 \1/p' build/linux/tests.xml build/asan/tests.xml | \
+		sort -rn | head -n 10 | awk '{printf "%8.1f s  %s\n", $$1, $$2}'; \
 	exit $$status
 
 fuzz: build-asan
@@ -37,6 +43,8 @@ fuzz: build-asan
 
 # The README's speed table: the benchmarks against their floor programs, in one run (not part of test).
 bench: build-linux build-windows
+	cmake --build build/linux -j$(JOBS) --target poll_bench poll_floor
+	cmake --build build/windows -j$(JOBS) --target bare_labels
 	bash bench/run.sh
 
 deps-run:
@@ -53,10 +61,10 @@ build-windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build build/windows -j$(JOBS)
 
-# clang with AddressSanitizer and UndefinedBehaviorSanitizer: the unit and platform tests, and the fuzz targets.
+# clang with AddressSanitizer and UndefinedBehaviorSanitizer: the unit tests and the fuzz targets.
 build-asan: deps
 	cmake --preset asan >/dev/null
-	cmake --build build/asan -j$(JOBS) --target tavimoro_unit_tests tavimoro_linux_tests fuzzers
+	cmake --build build/asan -j$(JOBS) --target tavimoro_unit_tests fuzzers
 
 # The Linux .deb (build/linux/tavimoro_VERSION_ARCH.deb) and the Windows zip
 # (build/windows/tavimoro-VERSION-win64.zip), from only the programs they hold.

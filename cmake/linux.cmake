@@ -42,9 +42,12 @@ target_link_libraries(xdnd_drop PRIVATE X11::X11)
 add_executable(file_events tests/tools/file_events.cpp)
 
 enable_testing()
-# `make run` installs only what running needs; the unit and platform tests come with GoogleTest.
+# `make run` installs only what running needs; the unit and platform tests come with GoogleTest. Each
+# test is compiled once in `make test`: the unit tests of the portable code in the sanitizer tree, the
+# platform and end-to-end tests in the tree built for use (TAVIMORO_UNIT_TESTS=ON adds the unit tests here).
+option(TAVIMORO_UNIT_TESTS "Build the unit tests in this tree" ${TAVIMORO_SANITIZE})
 find_package(GTest)
-if(GTest_FOUND)
+if(GTest_FOUND AND TAVIMORO_UNIT_TESTS)
     include(GoogleTest)
     # Unit tests of the portable code against fakes of the platform, with the Windows path conventions of the
     # program's home platform (plain C++, so they build here too).
@@ -53,17 +56,23 @@ if(GTest_FOUND)
     add_executable(tavimoro_unit_tests ${UNIT_SOURCES})
     target_include_directories(tavimoro_unit_tests PRIVATE tests)
     target_link_libraries(tavimoro_unit_tests PRIVATE tavimoro_core GTest::gtest_main)
-    gtest_discover_tests(tavimoro_unit_tests DISCOVERY_TIMEOUT 60)
-
+    gtest_discover_tests(tavimoro_unit_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES LABELS unit)
+endif()
+if(GTest_FOUND AND NOT TAVIMORO_SANITIZE)
+    include(GoogleTest)
     # Platform tests of the Linux services against real files, images and tools.
     file(GLOB LINUX_TEST_SOURCES CONFIGURE_DEPENDS tests/linux/*.cpp)
     add_executable(tavimoro_linux_tests ${LINUX_TEST_SOURCES})
     target_include_directories(tavimoro_linux_tests PRIVATE tests)
     target_link_libraries(tavimoro_linux_tests PRIVATE tavimoro_qt GTest::gtest_main)
-    gtest_discover_tests(tavimoro_linux_tests DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
-else()
+    gtest_discover_tests(tavimoro_linux_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+        PROPERTIES LABELS platform ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+elseif(NOT GTest_FOUND)
     message(STATUS "GoogleTest is not installed: the unit and platform tests are left out")
+endif()
+# The sanitizer tree runs only the unit tests and the fuzz targets.
+if(TAVIMORO_SANITIZE)
+    return()
 endif()
 
 # End-to-end tests: shell scripts that start the real programs.
@@ -72,19 +81,24 @@ file(GLOB E2E_LINUX CONFIGURE_DEPENDS tests/e2e/linux/*.sh)
 foreach(script ${E2E_LINUX})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME e2e_linux_${name} COMMAND bash ${script})
-    set_tests_properties(e2e_linux_${name} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 ENVIRONMENT
+    set_tests_properties(e2e_linux_${name} PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77 ENVIRONMENT
         "TAVIMORO=$<TARGET_FILE:tavimoro>;TAVIMORO_E2E=$<TARGET_FILE:tavimoro-e2e>;TAVIMORO_INI=$<TARGET_FILE:tavimoro-ini>;TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>;FILE_EVENTS=$<TARGET_FILE:file_events>")
 endforeach()
 file(GLOB E2E_WINE CONFIGURE_DEPENDS tests/e2e/wine/*.sh)
+list(FILTER E2E_WINE EXCLUDE REGEX ".*/prefix\\.sh$")
+# One Wine prefix for the whole run, which each Wine script copies.
+set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+add_test(NAME e2e_wine_prefix COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/wine/prefix.sh ${WINE_PREFIX})
+set_tests_properties(e2e_wine_prefix PROPERTIES TIMEOUT 120 FIXTURES_SETUP wine_prefix)
 foreach(script ${E2E_WINE})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME e2e_wine_${name} COMMAND bash ${script})
-    set_tests_properties(e2e_wine_${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE ENVIRONMENT
-        "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>")
+    set_tests_properties(e2e_wine_${name} PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_prefix ENVIRONMENT
+        "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDND_DROP=$<TARGET_FILE:xdnd_drop>;FILE_EVENTS=$<TARGET_FILE:file_events>;TAVIMORO_WINE_PREFIX=${WINE_PREFIX}")
 endforeach()
 
-# Benchmarks: separate programs, never timed tests.
-add_executable(poll_bench bench/poll_bench.cpp)
+# Benchmarks: separate programs, never timed tests, built by `make bench`.
+add_executable(poll_bench EXCLUDE_FROM_ALL bench/poll_bench.cpp)
 target_link_libraries(poll_bench PRIVATE tavimoro_qt)
 # The floor poll_bench is held against: the raw reads alone.
-add_executable(poll_floor bench/poll_floor.cpp)
+add_executable(poll_floor EXCLUDE_FROM_ALL bench/poll_floor.cpp)

@@ -98,6 +98,8 @@ from scripts.")
         set_tests_properties(package_deb PROPERTIES TIMEOUT 300 ENVIRONMENT
             "TAVIMORO_CPACK_CONFIG=${CMAKE_BINARY_DIR}/CPackConfig.cmake;TAVIMORO_VERSION=${PROJECT_VERSION};\
 TAVIMORO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+        add_test(NAME package_deps COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/deps.sh)
+        set_tests_properties(package_deps PROPERTIES TIMEOUT 60 SKIP_RETURN_CODE 77)
         add_test(NAME package_zip COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/zip.sh)
         set_tests_properties(package_zip PROPERTIES TIMEOUT 120 ENVIRONMENT
             "TAVIMORO_WIN_BUILD=${TAVIMORO_WINDOWS_BUILD_DIR};TAVIMORO_VERSION=${PROJECT_VERSION}")

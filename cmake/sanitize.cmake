@@ -1,4 +1,4 @@
-# The sanitizer build (build/asan): every target with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# The sanitizer build (build/asan): the unit tests with AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the libFuzzer targets of the readers of outside data. clang only: libFuzzer comes with clang.
 if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "TAVIMORO_SANITIZE needs clang++ (libFuzzer); use the asan preset")
@@ -20,7 +20,8 @@ endfunction()
 
 # Called after the platform's targets exist.
 function(tavimoro_sanitize_targets)
-    tavimoro_sanitizer_options(tavimoro_unit_tests)
-    tavimoro_sanitizer_options(tavimoro_linux_tests)
+    if(TARGET tavimoro_unit_tests)
+        tavimoro_sanitizer_options(tavimoro_unit_tests)
+    endif()
     add_subdirectory(${CMAKE_SOURCE_DIR}/tests/fuzz ${CMAKE_BINARY_DIR}/fuzz)
 endfunction()
