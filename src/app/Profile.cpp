@@ -193,7 +193,13 @@ class Document {
             return encode(fallback == Newline::CrLf ? "\r\n" : "\n");
         if (line.end + m_unit < line.next)
             return encode("\r\n");
-        return encode(unitAt(line.end) == '\r' ? "\r" : "\n");
+        if (unitAt(line.end) != '\r')
+            return encode("\n");
+        // A CR followed by a NUL unit is the CR LF of a wider form read here in narrower units (UTF-16BE
+        // and UTF-32BE as ANSI, UTF-32LE as UTF-16LE), where Windows adds lines ending in CR LF. The CR of
+        // a CR-only file is followed by text or by the end of the file, never by a NUL.
+        const std::size_t after = line.end + m_unit;
+        return encode(after + m_unit <= m_bytes.size() && unitAt(after) == 0 ? "\r\n" : "\r");
     }
 
     // True when the file's last line has text but no line break.

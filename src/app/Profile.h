@@ -13,9 +13,10 @@
 // CR; lines of the file lose every blank around their names and values.
 //
 // A write changes only the bytes it must: the value part of an existing entry, an inserted entry line,
-// an appended section, or the removed lines. New lines end with the file's first line break. Every other byte
-// of the file stays as it was, even bytes the codec could not convert; only half a UTF-16 unit at the very
-// end, which no read sees, is dropped when a write appends after it.
+// an appended section, or the removed lines. New lines end with the file's first line break (CR LF where
+// that is a CR followed by a NUL: the break of a UTF-16BE or UTF-32 file read in narrower units). Every
+// other byte of the file stays as it was, even bytes the codec could not convert; only half a UTF-16 unit
+// at the very end, which no read sees, is dropped when a write appends after it.
 #include "port/FileSystem.h"
 #include "port/TextCodec.h"
 
