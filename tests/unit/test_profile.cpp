@@ -16,6 +16,9 @@ class LossyCodec : public port::ITextCodec {
   public:
     std::string ansiToUtf8(std::string_view bytes) override { return squash(bytes); }
     std::string utf8ToAnsi(std::string_view text) override { return squash(text); }
+    std::string utf8ToAnsiInLine(std::string_view text, std::string_view, std::string_view) override {
+        return squash(text);
+    }
 
   private:
     static std::string squash(std::string_view s) {
