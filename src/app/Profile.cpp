@@ -186,6 +186,15 @@ class Document {
         return m_codec.utf8ToAnsi(text);
     }
 
+    // The bytes of `text` where it replaces the end of `line` from `at` on: in the encoding the line was
+    // read in, so that the rewritten line reads back as written.
+    std::string encodeInLine(std::string_view text, const Line& line, std::size_t at) const {
+        if (m_form != Form::Ansi)
+            return encode(text);
+        return m_codec.utf8ToAnsiInLine(text, m_bytes.substr(line.begin, textEnd(line) - line.begin),
+                                        m_bytes.substr(line.begin, at - line.begin));
+    }
+
     // The encoded line break for new lines: the style of the file's first line break, else the caller's.
     std::string newline(Newline fallback) const {
         Line line;
@@ -193,7 +202,13 @@ class Document {
             return encode(fallback == Newline::CrLf ? "\r\n" : "\n");
         if (line.end + m_unit < line.next)
             return encode("\r\n");
-        return encode(unitAt(line.end) == '\r' ? "\r" : "\n");
+        if (unitAt(line.end) != '\r')
+            return encode("\n");
+        // A CR followed by a NUL unit is the CR LF of a wider form read here in narrower units (UTF-16BE
+        // and UTF-32BE as ANSI, UTF-32LE as UTF-16LE), where Windows adds lines ending in CR LF. The CR of
+        // a CR-only file is followed by text or by the end of the file, never by a NUL.
+        const std::size_t after = line.end + m_unit;
+        return encode(after + m_unit <= m_bytes.size() && unitAt(after) == 0 ? "\r\n" : "\r");
     }
 
     // True when the file's last line has text but no line break.
@@ -378,7 +393,7 @@ std::string writeString(std::string_view bytes, std::string_view section, std::s
     if (existing) {
         std::size_t valueBegin = doc.equalsSign(*existing) + doc.unit();
         std::string out(bytes.substr(0, valueBegin));
-        out += doc.encode(value);
+        out += doc.encodeInLine(value, *existing, valueBegin);
         // The rewritten entry always ends in a line break, even on a last line that had none.
         out += existing->hasBreak() ? bytes.substr(existing->end) : std::string_view(nl);
         return out;

@@ -13,9 +13,12 @@
 // CR; lines of the file lose every blank around their names and values.
 //
 // A write changes only the bytes it must: the value part of an existing entry, an inserted entry line,
-// an appended section, or the removed lines. New lines end with the file's first line break. Every other byte
-// of the file stays as it was, even bytes the codec could not convert; only half a UTF-16 unit at the very
-// end, which no read sees, is dropped when a write appends after it.
+// an appended section, or the removed lines. New lines end with the file's first line break (CR LF where
+// that is a CR followed by a NUL: the break of a UTF-16BE or UTF-32 file read in narrower units). Every
+// other byte of the file stays as it was, even bytes the codec could not convert; only half a UTF-16 unit
+// at the very end, which no read sees, is dropped when a write appends after it. A rewritten value takes the
+// encoding its line was read in (the codec knows it), so that a line the codec reads in an encoding of its
+// own does not become a mix.
 #include "port/FileSystem.h"
 #include "port/TextCodec.h"
 

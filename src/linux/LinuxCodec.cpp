@@ -1,5 +1,6 @@
 #include "linux/LinuxCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -36,6 +37,42 @@ class IconvHandle {
 };
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// The bytes converted by `cd`; where it fails, `replacement` stands for the `skip(rest)` bytes that start
+// `rest`, and the conversion goes on after them.
+template <typename Skip>
+std::string convert(const IconvHandle& cd, std::string_view bytes, std::string_view replacement, Skip skip) {
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2 + 4);
+    char* in = const_cast<char*>(bytes.data()); // iconv takes a non-const pointer but does not write
+    std::size_t inLeft = bytes.size();
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (rc != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ, or EINVAL for a sequence cut off at the end.
+        out += replacement;
+        const std::size_t n = std::min(inLeft, skip(std::string_view(in, inLeft)));
+        in += n;
+        inLeft -= n;
+        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+// The length of the UTF-8 character that starts `text`: its lead byte and the continuation bytes after it.
+std::size_t utf8CharLength(std::string_view text) {
+    std::size_t n = 1;
+    while (n < text.size() && n < 4 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        ++n;
+    return n;
+}
 
 } // namespace
 
@@ -86,9 +123,9 @@ std::string utf8OrCp932ToUtf8(std::string_view bytes) {
     if (isValidUtf8(bytes))
         return std::string(bytes);
     IconvHandle cd("UTF-8", "CP932");
-    std::string out;
     if (!cd.valid()) {
         // Without the converter keep the ASCII part readable and mark the rest.
+        std::string out;
         for (char ch : bytes) {
             if (static_cast<unsigned char>(ch) < 0x80)
                 out += ch;
@@ -97,26 +134,7 @@ std::string utf8OrCp932ToUtf8(std::string_view bytes) {
         }
         return out;
     }
-    out.reserve(bytes.size() * 3 / 2 + 4);
-    char* in = const_cast<char*>(bytes.data()); // iconv takes a non-const pointer but does not write
-    std::size_t inLeft = bytes.size();
-    char buffer[1024];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t rc = iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        if (rc != static_cast<std::size_t>(-1))
-            break;
-        if (errno == E2BIG)
-            continue;
-        // EILSEQ or EINVAL (cut-off lead byte): replace one byte and go on.
-        out += kReplacement;
-        ++in;
-        --inLeft;
-        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
-    }
-    return out;
+    return convert(cd, bytes, kReplacement, [](std::string_view) { return std::size_t{1}; });
 }
 
 std::string LinuxCodec::ansiToUtf8(std::string_view bytes) {
@@ -125,6 +143,20 @@ std::string LinuxCodec::ansiToUtf8(std::string_view bytes) {
 
 std::string LinuxCodec::utf8ToAnsi(std::string_view text) {
     return std::string(text);
+}
+
+// A line is read whole, as UTF-8 or as CP932 (see utf8OrCp932ToUtf8): text added to a CP932 line in UTF-8
+// would turn into CP932 mojibake. So a CP932 line gets CP932, where a character CP932 lacks becomes "?" as
+// in the Windows code page; unless the new line would then be valid UTF-8, and so read as UTF-8.
+std::string LinuxCodec::utf8ToAnsiInLine(std::string_view text, std::string_view line,
+                                         std::string_view kept) {
+    if (isValidUtf8(line))
+        return std::string(text);
+    IconvHandle cd("CP932", "UTF-8");
+    if (!cd.valid())
+        return std::string(text);
+    std::string bytes = convert(cd, text, "?", utf8CharLength);
+    return isValidUtf8(std::string(kept) + bytes) ? std::string(text) : bytes;
 }
 
 } // namespace lnx

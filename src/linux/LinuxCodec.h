@@ -19,6 +19,9 @@ class LinuxCodec : public port::ITextCodec {
     std::string ansiToUtf8(std::string_view bytes) override;
     // Linux writes its text files in UTF-8.
     std::string utf8ToAnsi(std::string_view text) override;
+    // A line read as CP932 stays CP932.
+    std::string utf8ToAnsiInLine(std::string_view text, std::string_view line,
+                                 std::string_view kept) override;
 };
 
 } // namespace lnx

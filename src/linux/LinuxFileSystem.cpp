@@ -6,12 +6,14 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,8 +82,31 @@ struct DirCloser {
 
 // A replacement writes ".NAME.PID.XXXXXX" beside the target. A writer killed before its rename leaves
 // that file behind, and the PID in its name tells a later writer whether its owner is gone.
-std::string temporaryPrefix(const fs::path& target) {
-    return "." + target.filename().string() + ".";
+//
+// The temporary name must fit wherever NAME fits. When it would not with the longest PID, NAME's part is
+// cut (on a UTF-8 character boundary) and followed by "~" and a hash of the whole NAME, so that targets
+// with the same start keep prefixes of their own. The longest PID decides, not this writer's, so that
+// every writer of a target uses the same prefix and finds the others' leftovers.
+std::string temporaryPrefix(const fs::path& folder, const fs::path& target) {
+    constexpr std::size_t kLongestOwner = std::numeric_limits<pid_t>::digits10 + 1 + 7; // "PID.XXXXXX"
+    constexpr std::size_t kHashDigits = 16;
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t longest = limit > 0 ? static_cast<std::size_t>(limit) : 255;
+    const std::string name = target.filename().string();
+    if (name.size() + 2 + kLongestOwner <= longest)
+        return "." + name + ".";
+
+    std::uint64_t hash = 0xCBF29CE484222325; // FNV-1a
+    for (const char c : name)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3;
+    const std::size_t kept = 3 + kHashDigits + kLongestOwner; // ".", "~", hash, ".", owner
+    std::size_t cut = longest > kept ? std::min(longest - kept, name.size()) : 0;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    std::string prefix = "." + name.substr(0, cut) + "~";
+    for (std::size_t digit = kHashDigits; digit-- > 0;)
+        prefix += "0123456789abcdef"[(hash >> (4 * digit)) & 0xF];
+    return prefix + ".";
 }
 
 // The PID in a temporary file's name (after the prefix: "PID.XXXXXX"), or 0 when the name is not one.
@@ -177,7 +202,7 @@ port::Result<void> LinuxFileSystem::replaceFile(const std::string& path, std::st
     fs::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    const std::string prefix = temporaryPrefix(target);
+    const std::string prefix = temporaryPrefix(folder, target);
     removeAbandonedTemporaries(folder, prefix);
     std::string pattern = (folder / (prefix + std::to_string(::getpid()) + ".XXXXXX")).string();
     OwnedFd fd(::mkostemp(pattern.data(), O_CLOEXEC));

@@ -18,6 +18,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -231,8 +232,12 @@ TEST(SettingsKill, KilledWritersNeitherDamageNorLitter) {
 TEST(SettingsKill, NextWriteRemovesOnlyAbandonedTemporaries) {
     TempDir dir;
     const pid_t dead = ::fork();
-    if (dead == 0)
-        ::_exit(0);
+    if (dead == 0) { // killed in its write of a 255-byte name, past its size limit: its temporary file stays
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+        ::signal(SIGXFSZ, [](int) { ::raise(SIGKILL); });
+        ::_exit(lnx::LinuxFileSystem().replaceFile(dir.path / std::string(255, 'n'), "x").ok());
+    }
     ASSERT_GT(dead, 0);
     ::waitpid(dead, nullptr, 0);
     const std::string deadPid = std::to_string(dead), livePid = std::to_string(::getppid());
@@ -249,11 +254,13 @@ TEST(SettingsKill, NextWriteRemovesOnlyAbandonedTemporaries) {
         {".t.ini.x" + deadPid + ".a1B2c3", true},
         {".t.ini.a1B2c3", true}, // no owner to ask
         {"t.ini." + deadPid + ".a1B2c3", true},
+        {dir.entries().at(0), false}, // the dead writer's, above
     };
     for (const auto& c : cases)
         std::ofstream(dir.path / c.name) << "x";
     lnx::LinuxFileSystem files;
     ASSERT_TRUE(files.replaceFile((dir.path / "t.ini").string(), "[A]\n"));
+    ASSERT_TRUE(files.replaceFile(dir.path / std::string(255, 'n'), "[A]\n"));
     for (const auto& c : cases)
         EXPECT_EQ(fs::exists(dir.path / c.name), c.stays) << c.name;
 }

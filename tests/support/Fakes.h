@@ -126,6 +126,9 @@ class Codec : public port::ITextCodec {
   public:
     std::string ansiToUtf8(std::string_view bytes) override { return std::string(bytes); }
     std::string utf8ToAnsi(std::string_view text) override { return std::string(text); }
+    std::string utf8ToAnsiInLine(std::string_view text, std::string_view, std::string_view) override {
+        return std::string(text);
+    }
 };
 
 class MessageBox : public port::IMessageBox {

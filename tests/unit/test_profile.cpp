@@ -16,6 +16,9 @@ class LossyCodec : public port::ITextCodec {
   public:
     std::string ansiToUtf8(std::string_view bytes) override { return squash(bytes); }
     std::string utf8ToAnsi(std::string_view text) override { return squash(text); }
+    std::string utf8ToAnsiInLine(std::string_view text, std::string_view, std::string_view) override {
+        return squash(text);
+    }
 
   private:
     static std::string squash(std::string_view s) {
@@ -181,6 +184,9 @@ TEST(Profile, WriteString) {
         {"cr: new section", "[A]\ra=1\r", "B", "k", "v", "[A]\ra=1\r[B]\rk=v\r"},
         {"cr: new section after text without break", "[A]\ra=1", "B", "k", "v", "[A]\ra=1\r[B]\rk=v\r"},
         {"first break sets the style", "[A]\ra=1\n", "B", "k", "v", "[A]\ra=1\n[B]\rk=v\r"},
+        {"utf-16be", "\xFE\xFF\0A\0\r\0\n"s, "B", "k", "v", "\xFE\xFF\0A\0\r\0\n[B]\r\nk=v\r\n"s},
+        {"utf-32le", utf16File("\0\r\0\n\0"s), "B", "k", "v", utf16File("\0\r\0\n\0\r\n[B]\r\nk=v\r\n"s)},
+        {"cr at the very end", "[A]\r", "B", "k", "v", "[A]\r[B]\rk=v\r"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(writeString(c.before, c.section, c.key, c.value, identity, Newline::CrLf), c.after)
