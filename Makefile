@@ -22,14 +22,22 @@ run: deps-run
 # Each test runs once: the unit tests and the fuzz targets' short runs under the sanitizers (build/asan), the
 # platform, end-to-end and package tests with the programs as built for use (build/linux). The end-to-end
 # tests mostly wait for the programs, each on a display of its own, so more of them run at once than there
-# are cores. The slowest ten come last.
+# are cores, and the sanitizer tree builds meanwhile. The slowest ten tests come last.
 TEST_JOBS ?= 6
-test: build-linux build-windows build-asan
-	status=0; \
-	(cd build/linux && ctest --output-on-failure -j$(TEST_JOBS) --output-junit tests.xml) || status=1; \
-	(cd build/asan && ctest --output-on-failure -j$(JOBS) --output-junit tests.xml) || status=1; \
+test: build-linux build-windows
+	@echo "Testing build/linux while build/asan builds; its report follows the sanitizer tree's."
+	@status=0; rm -f build/linux/tests.xml build/asan/tests.xml; \
+	(cd build/linux && ctest --output-on-failure -j$(TEST_JOBS) --output-junit tests.xml) >build/linux-tests.log 2>&1 & \
+	linux=$$!; \
+	if $(MAKE) --no-print-directory build-asan >build/asan-build.log 2>&1; then \
+		(cd build/asan && ctest --output-on-failure -j$(JOBS) --output-junit tests.xml) || status=1; \
+	else \
+		tail -n 40 build/asan-build.log; echo "build/asan did not build (the whole log: build/asan-build.log)"; status=1; \
+	fi; \
+	wait $$linux || status=1; \
+	cat build/linux-tests.log; \
 	echo "The slowest tests:"; \
-	sed -n 's/.*<testcase name="\([^"]*\)".* time="\([0-9.]*\)".*/\2 \1/p' build/linux/tests.xml build/asan/tests.xml | \
+	sed -n 's/.*<testcase name="\([^"]*\)".* time="\([0-9.]*\)".*/\2 \1/p' build/linux/tests.xml build/asan/tests.xml 2>/dev/null | \
 		sort -rn | head -n 10 | awk '{printf "%8.1f s  %s\n", $$1, $$2}'; \
 	exit $$status
 
