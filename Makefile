@@ -1,6 +1,8 @@
 # The commands of the README: `make run`, `make test` and `make package`. They install what is missing first.
 # `make fuzz` runs every fuzz target for FUZZ_SECONDS each (FUZZ_TARGETS picks some).
 SHELL := /bin/bash
+# cmake --build runs make inside this make: without this every step would say which folder it entered.
+MAKEFLAGS += --no-print-directory
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= $(notdir $(wildcard tests/fuzz/corpus/*))
