@@ -151,6 +151,11 @@ SCRIPT
 # The program's window: its title is the program's name, or "TVM" without the labels.
 window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }
 visible_window() { [ -n "$(window_id)" ]; }
+# press KEY...: keys on the program's window, brought to the front first.
+press() {
+    xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
+    xdotool key --clearmodifiers "$@"
+}
 # X Y WIDTH HEIGHT of a window's client area; nothing without an id (xwininfo would wait for a click).
 geometry() {
     [ -n "$1" ] || return 1

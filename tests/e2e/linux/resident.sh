@@ -143,10 +143,6 @@ from_window_menu() { # ROW ROWS keys... | --centre keys... | --key KEY keys...
     xdotool key "$@"
     wait_until "the window's context menu did not close" menu_closed
 }
-press() { # keys... on the window
-    xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
-    xdotool key --clearmodifiers "$@"
-}
 dialog_keys() { # title, keys...
     local id
     id=$(titled "$1")

@@ -78,10 +78,6 @@ echo data >"$disc3/readme.txt"
 # ---- Helpers over the running program.
 has_entry() { [ -f "$menu/($1) $2.desktop" ]; }
 no_entry() { ! ls "$menu"/"($1)"*.desktop >/dev/null 2>&1; }
-press() { # keys...
-    xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
-    xdotool key --clearmodifiers "$@"
-}
 
 
 # ================================================================================================

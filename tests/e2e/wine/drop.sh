@@ -10,17 +10,9 @@ set -euo pipefail
 # shellcheck source=session.bash
 source "$(dirname "$0")/session.bash"
 
-TAVIMORO_EXE=$WIN_BUILD/tavimoro.exe
-RECORDER_EXE=$WIN_BUILD/tests/win32/recorder.exe
-DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
-MOUNT_EXE=$WIN_BUILD/tests/win32/mountdrive.exe
 [ -x "${XDND_DROP:-}" ] || fail "XDND_DROP must name the XDnD drag source (tests/tools/xdnd_drop)"
-require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$DRIVER_EXE" "$MOUNT_EXE"
 wine_session_start
-
-mkdir -p "$C/tavi" "$C/tools"
-cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
-cp "$DRIVER_EXE" "$MOUNT_EXE" "$C/tools/"
+wine_program driver mountdrive
 
 # make_disc FOLDER OPEN [INF]: a disc laid out in a folder; the recorder writes record.txt beside itself.
 make_disc() {

@@ -9,16 +9,8 @@ set -euo pipefail
 # shellcheck source=session.bash
 source "$(dirname "$0")/session.bash"
 
-TAVIMORO_EXE=$WIN_BUILD/tavimoro.exe
-RECORDER_EXE=$WIN_BUILD/tests/win32/recorder.exe
-LNKREAD_EXE=$WIN_BUILD/tests/win32/lnkread.exe
-DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
-require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$LNKREAD_EXE" "$DRIVER_EXE"
 wine_session_start
-
-mkdir -p "$C/tavi" "$C/tools"
-cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
-cp "$LNKREAD_EXE" "$DRIVER_EXE" "$C/tools/"
+wine_program lnkread driver
 
 # make_disc FOLDER INF_NAME OPEN_LINE: a folder laid out like an autorun disc with the recorder on it.
 make_disc() {
@@ -147,7 +139,6 @@ close_boxes_until_end() {
     fail "tavimoro.exe did not end after its message boxes were closed"
 }
 
-mkdir -p "$ARTIFACT_DIR"
 
 step "a launch of a missing program: the shell reports it"
 # Wine's shell shows its own error boxes (the target, then the shortcut itself) and Wine's "Run" then

@@ -12,17 +12,9 @@ set -euo pipefail
 # shellcheck source=session.bash
 source "$(dirname "$0")/session.bash"
 
-TAVIMORO_EXE=$WIN_BUILD/tavimoro.exe
-RECORDER_EXE=$WIN_BUILD/tests/win32/recorder.exe
-DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
-require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$DRIVER_EXE"
-command -v convert >/dev/null || fail "convert (ImageMagick) is not installed"
 wine_session_start
 wine_unmanaged
-mkdir -p "$C/tavi" "$C/tools" "$ARTIFACT_DIR"
-cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
-cp "$DRIVER_EXE" "$C/tools/"
-INI=$C/tavi/tavimoro.ini
+wine_program driver
 
 step "two autorun discs in the CD-ROM drives M: and N:, a system tray"
 for disc in one two; do
@@ -36,7 +28,6 @@ wine_cdrom m "$WORK/discs/one"
 wine_cdrom n "$WORK/discs/two"
 tray_start # restarts Wine, which reads the drives anew
 
-ini_value() { sed -n "s/^$1=//p" "$INI" | tr -d '\r'; }
 # mode_section: the keys of [Mode] in file order, "key=value" joined by blanks.
 mode_section() { tr -d '\r' <"$INI" | awk '/^\[/ {inside = ($0 == "[Mode]"); next} inside' | paste -sd' '; }
 # start: the program, resident; waits for its icon. Sets tavimoro_pid.

@@ -29,7 +29,7 @@ require_files() {
 # that names one, else a new one (about 6 s), with the fonts of a Japanese system.
 wine_session_start() {
     local tool
-    for tool in wine wineserver Xvfb xwininfo import xdotool; do
+    for tool in wine wineserver Xvfb xwininfo import convert xdotool; do
         command -v "$tool" >/dev/null || fail "$tool is not installed"
     done
     WORK=$(mktemp -d /tmp/tavimoro-wine.XXXXXX)
@@ -62,6 +62,23 @@ wine_session_start() {
     wineserver -w 2>/dev/null || true
     wine_japanese_fonts
 }
+
+# wine_program HELPER...: the program in C:\tavi (INI is its settings file, ini_value KEY a value of it)
+# and the named helper programs of tests/win32 in C:\tools. RECORDER_EXE, the disc programs' recorder,
+# must be there too.
+RECORDER_EXE=$WIN_BUILD/tests/win32/recorder.exe
+wine_program() {
+    local helper
+    require_files "$WIN_BUILD/tavimoro.exe" "$RECORDER_EXE"
+    mkdir -p "$C/tavi" "$C/tools" "$ARTIFACT_DIR"
+    cp "$WIN_BUILD/tavimoro.exe" "$C/tavi/"
+    for helper in "$@"; do
+        require_files "$WIN_BUILD/tests/win32/$helper.exe"
+        cp "$WIN_BUILD/tests/win32/$helper.exe" "$C/tools/"
+    done
+    INI=$C/tavi/tavimoro.ini
+}
+ini_value() { sed -n "s/^$1=//p" "$INI" | tr -d '\r'; }
 
 # wine_reg KEY VALUE DATA: sets a registry value of the prefix, logged to reg.log. Starting reg.exe can fail
 # while Wine's own services are still starting, so it is tried up to three times.

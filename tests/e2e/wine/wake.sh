@@ -10,22 +10,15 @@ set -euo pipefail
 # shellcheck source=session.bash
 source "$(dirname "$0")/session.bash"
 
-TAVIMORO_EXE=$WIN_BUILD/tavimoro.exe
-DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
-MOUNT_EXE=$WIN_BUILD/tests/win32/mountdrive.exe
-CHANGE_EXE=$WIN_BUILD/tests/win32/devicechange.exe
-require_files "$TAVIMORO_EXE" "$DRIVER_EXE" "$MOUNT_EXE" "$CHANGE_EXE"
 wine_session_start
-
-mkdir -p "$C/tavi" "$C/tools" "$WORK/empty" "$WORK/discs/one" "$WORK/discs/other"
-cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
-cp "$DRIVER_EXE" "$MOUNT_EXE" "$CHANGE_EXE" "$C/tools/"
+wine_program driver mountdrive devicechange
+mkdir -p "$WORK/empty" "$WORK/discs/one" "$WORK/discs/other"
 printf 'WAKE_ONE\n' >"$WORK/discs/one/.windows-label"
 printf '[AutoRun]\r\nopen=setup.exe\r\n' >"$WORK/discs/one/AUTORUN.INF"
 printf 'OTHER\n' >"$WORK/discs/other/.windows-label"
 printf '[AutoRun]\r\nopen=setup.exe\r\n' >"$WORK/discs/other/AUTORUN.INF"
 printf '[Status]\r\nRefreshTimer=60000\r\nChangeTimer=60000\r\n[CD]\r\nDrive_M=True\r\nDrive_N=True\r\n' \
-    >"$C/tavi/tavimoro.ini"
+    >"$INI"
 
 step "an empty CD-ROM drive M:, and N: with a disc"
 wine_cdrom m "$WORK/empty"

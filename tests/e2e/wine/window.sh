@@ -9,18 +9,9 @@ set -euo pipefail
 # shellcheck source=session.bash
 source "$(dirname "$0")/session.bash"
 
-TAVIMORO_EXE=$WIN_BUILD/tavimoro.exe
-RECORDER_EXE=$WIN_BUILD/tests/win32/recorder.exe
-DRIVER_EXE=$WIN_BUILD/tests/win32/driver.exe
-MOUNT_EXE=$WIN_BUILD/tests/win32/mountdrive.exe
-require_files "$TAVIMORO_EXE" "$RECORDER_EXE" "$DRIVER_EXE" "$MOUNT_EXE"
-command -v convert >/dev/null || fail "convert (ImageMagick) is not installed"
 wine_session_start
-
-mkdir -p "$C/tavi" "$C/tools" "$WORK/empty" "$ARTIFACT_DIR"
-cp "$TAVIMORO_EXE" "$C/tavi/tavimoro.exe"
-cp "$DRIVER_EXE" "$MOUNT_EXE" "$C/tools/"
-INI=$C/tavi/tavimoro.ini
+wine_program driver mountdrive
+mkdir -p "$WORK/empty"
 
 step "three empty CD-ROM drives M:, N:, O:"
 for letter in m n o; do wine_cdrom "$letter" "$WORK/empty"; done
@@ -37,7 +28,7 @@ make_disc() {
 }
 # The first disc's icon comes out of a program file (the program itself), the second's from an icon file.
 make_disc one 'ソフトウェア集_VOL1' 'RECORDER.EXE /one "a b"' 'MENU.EXE,0'
-cp "$TAVIMORO_EXE" "$WORK/discs/one/MENU.EXE"
+cp "$WIN_BUILD/tavimoro.exe" "$WORK/discs/one/MENU.EXE"
 make_disc two 'DISC_TWO' 'RECORDER.EXE /two' 'disc.ico'
 convert -size 32x32 xc:none -fill '#c83232' -draw 'circle 16,16 16,2' -fill none \
     -draw 'circle 16,16 16,11' -fill white -draw 'circle 16,16 16,12' "$WORK/discs/two/disc.ico"
@@ -51,7 +42,6 @@ mount() {
 }
 # line KIND ROW: the driver's line for one control.
 line() { grep -m1 "^$1 $2 " <<<"$(drv dump)" || true; }
-ini_value() { sed -n "s/^$1=//p" "$INI" | tr -d '\r'; }
 
 step "first run: every CD-ROM drive is registered, one row each"
 wine 'C:\tavi\tavimoro.exe' >>"$WORK/tavimoro.log" 2>&1 &
