@@ -42,17 +42,12 @@ class Icons : public port::IIcons {
     }
 };
 
-class Control {
+// A control of a row: where it is, and whether it shows.
+template <typename Interface> class Control : public Interface {
   public:
     int index = 0;
     double top = 0, left = 0, width = 0, height = 0;
     bool visible = false;
-};
-
-class Button : public port::IButton, public Control {
-  public:
-    std::unique_ptr<port::IPicture> picture;
-    bool enabled = true;
     int Index() override { return index; }
     double Top() override { return top; }
     double Left() override { return left; }
@@ -64,6 +59,12 @@ class Button : public port::IButton, public Control {
     void setHeight(double v) override { height = v; }
     bool Visible() override { return visible; }
     void setVisible(bool v) override { visible = v; }
+};
+
+class Button : public Control<port::IButton> {
+  public:
+    std::unique_ptr<port::IPicture> picture;
+    bool enabled = true;
     void setPicture(std::unique_ptr<port::IPicture> p) override { picture = std::move(p); }
     bool hasPicture() override { return picture != nullptr; }
     bool Enabled() override { return enabled; }
@@ -74,20 +75,9 @@ class Button : public port::IButton, public Control {
     }
 };
 
-class Label : public port::ILabel, public Control {
+class Label : public Control<port::ILabel> {
   public:
     std::string caption;
-    int Index() override { return index; }
-    double Top() override { return top; }
-    double Left() override { return left; }
-    double Width() override { return width; }
-    double Height() override { return height; }
-    void setTop(double v) override { top = v; }
-    void setLeft(double v) override { left = v; }
-    void setWidth(double v) override { width = v; }
-    void setHeight(double v) override { height = v; }
-    bool Visible() override { return visible; }
-    void setVisible(bool v) override { visible = v; }
     std::string Caption() override { return caption; }
     void setCaption(const std::string& v) override { caption = v; }
 };
