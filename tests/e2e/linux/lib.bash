@@ -156,6 +156,28 @@ press() {
     xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
     xdotool key --clearmodifiers "$@"
 }
+# picture FILE DOCS-NAME WINDOW...: a crop of the screen around the windows and their frames, with a
+# margin, in the working folder (TAVIMORO_SCREENSHOT_DIR) and, with TAVIMORO_UPDATE_DOCS, in docs/.
+picture() {
+    local file=$1 docs=$2 x0=100000 y0=100000 x1=0 y1=0 x y w h fl fr ft fb id
+    shift 2
+    for id in "$@"; do
+        [ -n "$id" ] || continue
+        read -r x y w h < <(geometry "$id")
+        read -r fl fr ft fb < <(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
+        x=$((x - ${fl:-0})) y=$((y - ${ft:-0})) w=$((w + ${fl:-0} + ${fr:-0})) h=$((h + ${ft:-0} + ${fb:-0}))
+        ((x < x0)) && x0=$x
+        ((y < y0)) && y0=$y
+        ((x + w > x1)) && x1=$((x + w))
+        ((y + h > y1)) && y1=$((y + h))
+    done
+    ((x0 = x0 > 8 ? x0 - 8 : 0, y0 = y0 > 8 ? y0 - 8 : 0, x1 += 8, y1 += 8))
+    import -window root -crop "$((x1 - x0))x$((y1 - y0))+$x0+$y0" +repage "$work/$file" || fail "no picture $file"
+    cp "$work/$file" "${TAVIMORO_SCREENSHOT_DIR:-$PWD}/$file" 2>/dev/null
+    if [ -n "${TAVIMORO_UPDATE_DOCS:-}" ] && [ -n "${TAVIMORO_SOURCE_DIR:-}" ]; then
+        cp "$work/$file" "$TAVIMORO_SOURCE_DIR/docs/$docs"
+    fi
+}
 # X Y WIDTH HEIGHT of a window's client area; nothing without an id (xwininfo would wait for a click).
 geometry() {
     [ -n "$1" ] || return 1

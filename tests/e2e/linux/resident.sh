@@ -18,7 +18,6 @@ e2e_start_display
 e2e_private_user
 e2e_machine 2
 e2e_program
-shots=${TAVIMORO_SCREENSHOT_DIR:-$PWD}
 
 # ---- Two autorun discs, in D: and E:, so that both drive buttons are enabled and take the focus.
 game="$work/discs/game"
@@ -81,27 +80,6 @@ not_above() { ! above; }
 # The keys of a section, in the file's order.
 ini_keys() { awk -v s="[$1]" '/^\[/ {inside = ($0 == s); next} inside && /=/ {sub(/=.*/, ""); print}' "$settings"; }
 ran() { [ "$(e2e_run_count)" -ge "$1" ]; }
-# A crop of the screen around the given windows, with a margin: the pictures for the documentation.
-picture() { # file, window...
-    local file=$1 x0=100000 y0=100000 x1=0 y1=0 x y w h fl fr ft fb id
-    shift
-    for id in "$@"; do
-        [ -n "$id" ] || continue
-        read -r x y w h < <(geometry "$id")
-        read -r fl fr ft fb < <(xprop -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ,)
-        x=$((x - ${fl:-0})) y=$((y - ${ft:-0})) w=$((w + ${fl:-0} + ${fr:-0})) h=$((h + ${ft:-0} + ${fb:-0}))
-        ((x < x0)) && x0=$x
-        ((y < y0)) && y0=$y
-        ((x + w > x1)) && x1=$((x + w))
-        ((y + h > y1)) && y1=$((y + h))
-    done
-    ((x0 = x0 > 8 ? x0 - 8 : 0, y0 = y0 > 8 ? y0 - 8 : 0, x1 += 8, y1 += 8))
-    import -window root -crop "$((x1 - x0))x$((y1 - y0))+$x0+$y0" +repage "$work/$file" || fail "no picture $file"
-    cp "$work/$file" "$shots/$file" 2>/dev/null
-    if [ -n "${TAVIMORO_UPDATE_DOCS:-}" ] && [ -n "${TAVIMORO_SOURCE_DIR:-}" ]; then
-        cp "$work/$file" "$TAVIMORO_SOURCE_DIR/docs/screenshot-linux-${file%.png}.png"
-    fi
-}
 
 # ---- The notification area.
 trayer_pid=""
@@ -186,7 +164,7 @@ visible_window && fail "resident: started hidden, yet the window is shown"
 # The pop-up menu on the icon's right press; its first item is D:'s disc, which launches like the button.
 click_icon 3
 wait_until "the icon's pop-up menu did not open" menu_open
-picture menu.png "$(popup_menu)" "$(panel)"
+picture menu.png screenshot-linux-menu.png "$(popup_menu)" "$(panel)"
 xdotool key Down Return
 wait_until "the pop-up menu's drive item did not start the disc's program" ran 1
 [ "$(e2e_runs)" = game ] || fail "the drive item started [$(e2e_runs)], not D:'s program"
@@ -222,7 +200,7 @@ about=$(titled ﾊﾞｰｼﾞｮﾝ情報)
 if [ -z "$about" ] || ! xprop -id "$about" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL; then
     fail "the about box is not modal"
 fi
-picture about.png "$about"
+picture about.png screenshot-linux-about.png "$about"
 # Esc and Enter leave it open: the close box after them closes it, not the window behind it.
 dialog_keys ﾊﾞｰｼﾞｮﾝ情報 Escape Return alt+F4
 wait_until "the about box's close box did not close it" is_gone ﾊﾞｰｼﾞｮﾝ情報
@@ -257,7 +235,7 @@ wait_until "keep-on-top on: the window is not kept on top: $(net_state)" above
 from_window_menu 2 2 s
 wait_until "the settings dialog did not open" is_shown 設定
 dialog=$(titled 設定)
-picture settings.png "$dialog"
+picture settings.png screenshot-linux-settings.png "$dialog"
 [ "$(client_of "$dialog")" = 369x282 ] || fail "the settings dialog is $(client_of "$dialog"), not 369x282"
 # _MOTIF_WM_HINTS: flags, functions (minimize 0x8, maximize 0x10), decorations, ...
 functions=$([ -n "$dialog" ] && xprop -id "$dialog" _MOTIF_WM_HINTS | sed -n 's/.*= *[^,]*, *\([^,]*\),.*/\1/p')

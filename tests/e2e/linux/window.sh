@@ -140,19 +140,7 @@ wait_client "the window did not widen to the long label" width -gt 133
 sleep 0.3
 
 # The picture: the window with the window manager's frame.
-wid=$(window_id)
-read -r X Y WIDTH HEIGHT < <(xwininfo -id "$wid" |
-    awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$2} /Height:/ {h=$2}
-         END {print x, y, w, h}')
-read -r fl fr ft fb < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-fl=${fl:-0} fr=${fr:-0} ft=${ft:-0} fb=${fb:-0}
-import -window root -crop "$((WIDTH + fl + fr))x$((HEIGHT + ft + fb))+$((X - fl))+$((Y - ft))" +repage \
-    "$work/shot.png" || fail "no screenshot"
-out_dir=${TAVIMORO_SCREENSHOT_DIR:-$PWD}
-cp "$work/shot.png" "$out_dir/window-linux.png" 2>/dev/null || true
-if [ -n "${TAVIMORO_UPDATE_DOCS:-}" ] && [ -n "${TAVIMORO_SOURCE_DIR:-}" ]; then
-    cp "$work/shot.png" "$TAVIMORO_SOURCE_DIR/docs/screenshot-linux.png"
-fi
+picture window-linux.png screenshot-linux.png "$(window_id)"
 
 # Letter keys, on the focused window: G is added (one press toggles once), Shift does not matter, a
 # digit changes no registration.
