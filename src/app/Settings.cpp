@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 
-#include "app/IniClass.h"
+#include "app/IniFile.h"
 #include "app/Text.h"
 
 #include <algorithm>
@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::int32_t kTimerMin = 0;
 constexpr std::int32_t kTimerMax = 65535; // a timer interval takes 0 to 65535 ms
-constexpr std::int32_t kTimerDefault = 1000;
 
 // A plain decimal number ("1", "-1", "0.0"): its truth is whether any digit is non-zero. Parsed by
 // hand because the C library's conversion follows the user's locale.
@@ -47,7 +46,7 @@ std::int32_t readInterval(const std::string& text) {
     }
     if (digits.empty() ||
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return kTimerDefault;
+        return kIntervalDefault;
     long long value = 0;
     auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec == std::errc::result_out_of_range || ptr != digits.data() + digits.size())
@@ -67,22 +66,51 @@ bool readBoolean(const std::string& text, bool fallback) {
     return numberTruth(text).value_or(fallback);
 }
 
-void LoadSettings(IniClass& accessor, Settings& settings) {
-    auto mode = [&](const char* key, bool fallback) {
-        return readBoolean(accessor.T_GetSetting(key, fallback ? "True" : "False", "Mode"), fallback);
-    };
-    settings.standby = mode("standby", false);
-    settings.WindowTop = mode("WindowTop", false);
-    settings.VolumeName = mode("VolumeName", true);
-    settings.AutoOpen = mode("AutoOpen", false);
-    settings.AutoShortcut = mode("AutoShortcut", false);
-    settings.StartMode = mode("StartMode", false);
+const char* booleanText(bool value) {
+    return value ? "True" : "False";
+}
 
+void loadSettings(IniFile& file, Settings& settings) {
+    for (const Preference& preference : kPreferences)
+        settings.*preference.field = readBoolean(
+            file.read(preference.key, booleanText(preference.fallback), kModeSection), preference.fallback);
     // Both intervals are written back so that they appear in the file from the first run on.
-    settings.RefreshTimer = readInterval(accessor.T_GetSetting("RefreshTimer", "1000", "Status"));
-    accessor.T_SaveSetting("RefreshTimer", std::to_string(settings.RefreshTimer), "Status");
-    settings.ChangeTimer = readInterval(accessor.T_GetSetting("ChangeTimer", "1000", "Status"));
-    accessor.T_SaveSetting("ChangeTimer", std::to_string(settings.ChangeTimer), "Status");
+    for (const Interval& interval : kIntervals) {
+        settings.*interval.field =
+            readInterval(file.read(interval.key, std::to_string(kIntervalDefault), kStatusSection));
+        file.write(interval.key, std::to_string(settings.*interval.field), kStatusSection);
+    }
+}
+
+void savePreferences(IniFile& file, const Settings& settings) {
+    for (const Preference& preference : kPreferences)
+        file.write(preference.key, booleanText(settings.*preference.field), kModeSection);
+}
+
+bool reviewShortcuts(IniFile& file) {
+    return readBoolean(file.read("AppNameCheck", "False", kModeSection), false);
+}
+
+namespace {
+std::string driveKey(char letter) {
+    return std::string("Drive_") + letter;
+}
+} // namespace
+
+bool driveRegistered(IniFile& file, char letter) {
+    return readBoolean(file.read(driveKey(letter), "False", kDriveSection), false);
+}
+
+void setDriveRegistered(IniFile& file, char letter, bool registered) {
+    file.write(driveKey(letter), booleanText(registered), kDriveSection);
+}
+
+std::vector<char> registeredDrives(IniFile& file) {
+    std::vector<char> letters;
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        if (driveRegistered(file, letter))
+            letters.push_back(letter);
+    return letters;
 }
 
 } // namespace app

@@ -1,29 +1,77 @@
 #pragma once
-// What the program keeps between runs: the six "Mode" preferences and the two "Status" intervals.
+// What the program keeps between runs, and where each piece lives in the settings file: the six
+// preferences of section "Mode", the two poll intervals of "Status", the drives registered in "CD". Each
+// key is spelled here once, with its default; the load, the settings dialog and the saves go through it.
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace app {
 
-class IniClass;
+class IniFile;
 
 struct Settings {
-    bool standby = false;
-    bool WindowTop = false;
-    bool VolumeName = false;
-    bool AutoOpen = false;
-    bool AutoShortcut = false;
-    bool StartMode = false;
-    std::int32_t RefreshTimer = 0;
-    std::int32_t ChangeTimer = 0;
+    bool resident = false;           // standby: an icon in the notification area; closing only hides
+    bool keepOnTop = false;          // WindowTop
+    bool showLabels = true;          // VolumeName: the volume labels beside the buttons
+    bool openOnNewDisc = false;      // AutoOpen: a new autorun disc shows the window
+    bool startMenuEntries = false;   // AutoShortcut: a Start-menu entry for every autorun disc
+    bool startHidden = false;        // StartMode: a resident start shows no window
+    std::int32_t pollInterval = 0;   // RefreshTimer, ms
+    std::int32_t changeInterval = 0; // ChangeTimer, ms: the next poll after one that saw a change
 };
+
+inline constexpr const char* kModeSection = "Mode";
+inline constexpr const char* kStatusSection = "Status";
+inline constexpr const char* kDriveSection = "CD";
+inline constexpr const char* kWindowSection = "Window";
+
+// A Boolean preference of section "Mode".
+struct Preference {
+    const char* key;
+    bool Settings::*field;
+    bool fallback;
+};
+// In the order the settings dialog writes them.
+inline constexpr std::array<Preference, 6> kPreferences{{
+    {"WindowTop", &Settings::keepOnTop, false},
+    {"VolumeName", &Settings::showLabels, true},
+    {"standby", &Settings::resident, false},
+    {"AutoOpen", &Settings::openOnNewDisc, false},
+    {"AutoShortcut", &Settings::startMenuEntries, false},
+    {"StartMode", &Settings::startHidden, false},
+}};
+
+// A poll interval of section "Status", in milliseconds.
+struct Interval {
+    const char* key;
+    std::int32_t Settings::*field;
+};
+inline constexpr std::int32_t kIntervalDefault = 1000;
+inline constexpr std::array<Interval, 2> kIntervals{{
+    {"RefreshTimer", &Settings::pollInterval},
+    {"ChangeTimer", &Settings::changeInterval},
+}};
 
 // Fills `settings` from the settings file and writes both intervals back, so that they appear in the
 // file from the first run on.
-void LoadSettings(IniClass& accessor, Settings& settings);
+void loadSettings(IniFile& file, Settings& settings);
+// Writes the six preferences, in the order of kPreferences.
+void savePreferences(IniFile& file, const Settings& settings);
+// "AppNameCheck" in "Mode": show each shortcut as it is about to be written. Read anew every time, never
+// kept: it has no place in the dialog.
+bool reviewShortcuts(IniFile& file);
+
+// The registration of drive `letter` ('A' to 'Z'): "Drive_E" in section "CD".
+bool driveRegistered(IniFile& file, char letter);
+void setDriveRegistered(IniFile& file, char letter, bool registered);
+// The registered letters, A to Z.
+std::vector<char> registeredDrives(IniFile& file);
 
 // How a stored Boolean reads: "True"/"False" in any letter case, or a number (0 false); anything else
 // reads as `fallback`.
 bool readBoolean(const std::string& text, bool fallback);
+const char* booleanText(bool value);
 
 } // namespace app

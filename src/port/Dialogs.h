@@ -37,23 +37,23 @@ class IDialogEvents {
   public:
     virtual ~IDialogEvents() = default;
     // A button pressed, or a check box clicked (its new value is already set).
-    virtual void Click(int control) = 0;
+    virtual void clicked(int control) = 0;
 };
 
 // One loaded dialog. Controls are named by their index in the layout.
 class IDialog {
   public:
     virtual ~IDialog() = default;
-    virtual bool Value(int control) = 0; // a check box is checked
-    virtual void setValue(int control, bool checked) = 0;
+    virtual bool checked(int control) = 0; // a check box
+    virtual void setChecked(int control, bool checked) = 0;
     virtual void setEnabled(int control, bool enabled) = 0;
     virtual void setCaption(int control, const std::string& text) = 0;
     // Shows the dialog modally, without an owner window, the focus on the control with the lowest tab
     // index; the program's other windows take no input meanwhile, their timers go on. Returns once it
-    // has closed: by unload() from an event, or by its close box. Enter presses the focused button; Esc
+    // has closed: by close() from an event, or by its close box. Enter presses the focused button; Esc
     // does nothing.
     virtual void showModal() = 0;
-    virtual void unload() = 0;
+    virtual void close() = 0;
 };
 
 class IDialogs {

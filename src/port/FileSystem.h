@@ -13,7 +13,6 @@ namespace port {
 // File attribute bits, as the Windows run-time reports them.
 inline constexpr std::uint32_t kAttrReadOnly = 0x01;
 inline constexpr std::uint32_t kAttrHidden = 0x02;
-inline constexpr std::uint32_t kAttrSystem = 0x04;
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 
 class IFileSystem {
@@ -27,9 +26,9 @@ class IFileSystem {
     virtual Result<void> replaceFile(const std::string& path, std::string_view bytes) = 0;
     // Attributes of a file or folder; a failure when it does not exist or cannot be queried.
     virtual Result<std::uint32_t> attributes(const std::string& path) = 0;
-    // Names of the entries of a folder (files and folders, "." and ".." included where the platform
-    // gives them; hidden and system entries left out); a failure when the folder cannot be scanned.
-    virtual Result<std::vector<std::string>> scanDirectory(const std::string& folder) = 0;
+    // The names of the files in a folder, hidden ones included and folders left out, in no set order;
+    // a failure when the folder cannot be read.
+    virtual Result<std::vector<std::string>> folderFiles(const std::string& folder) = 0;
     // Plain deletion of one file; the failure's text is for the user.
     virtual Result<void> deleteFile(const std::string& path) = 0;
     // The folder and every missing folder above it; succeeds when the folder exists afterwards.

@@ -1,7 +1,7 @@
 #pragma once
 // The window's menus: the pop-up menu opened from the notification-area icon, and the window's system
-// menu, which carries a few commands of the program.
-#include <cstdint>
+// menu, which carries a few commands of the program. Both are drawn from items given as data; a choice
+// comes back as the item's id.
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,22 +20,17 @@ class IPopupMenu {
     virtual ~IPopupMenu() = default;
     // Opens the items as a pop-up menu at the mouse position and returns once it has closed: the id of
     // the item chosen, or 0 when the menu was dismissed.
-    virtual int track(const std::vector<MenuEntry>& items) = 0;
+    virtual int open(const std::vector<MenuEntry>& items) = 0;
 };
-
-inline constexpr int kMenuSeparator = 0x800; // the flag that appends a separator
-inline constexpr int kMenuString = 0;        // the flag that appends a text item
 
 class ISystemMenu {
   public:
     virtual ~ISystemMenu() = default;
-    // Appends an item (flags kMenuString or kMenuSeparator) below the window's standard items.
-    virtual void append(int flags, int id, const std::string& text) = 0;
-    // Replaces the window's procedure: every system command (its wParam, a signed 32-bit value) goes to
-    // `procedure` first, then to the procedure that was there before.
-    virtual void hook(std::function<void(std::int32_t wParam)> procedure) = 0;
-    // Puts the previous procedure back.
-    virtual void unhook() = 0;
+    // Adds the items below the window's standard ones; from then on the id of every command of the
+    // program's own chosen there goes to `chosen` (the standard ones keep their meaning), until remove().
+    virtual void install(const std::vector<MenuEntry>& items, std::function<void(int id)> chosen) = 0;
+    // The window lets go of the menu's commands; they reach nobody any more.
+    virtual void remove() = 0;
 };
 
 } // namespace port

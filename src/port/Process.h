@@ -22,10 +22,6 @@ class IProcess {
     // The settings file's full path (Windows beside the executable; Linux under the XDG config folder,
     // which is created when missing).
     virtual std::string settingsFilePath() = 0;
-    // The folder that receives the launch files, ending in the separator.
-    virtual std::string launchFolder() = 0;
-    // The extension of a shortcut file (".lnk" on Windows, ".desktop" on Linux).
-    virtual std::string shortcutExtension() = 0;
     // The program's title, the default caption of its message boxes.
     virtual std::string title() = 0;
     virtual Version version() = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // How every platform operation that can fail says so: a value, or an error with the text that tells
 // what went wrong. Exceptions never cross port/, and a failure is never an empty string or a null
-// pointer, so a caller cannot mistake one for a success.
+// pointer, so a caller cannot mistake one for a success. Where the caller must tell failures apart, the
+// error is a type of its own (E).
 #include <cstdlib>
 #include <string>
 #include <type_traits>
@@ -20,16 +21,16 @@ inline Error fail(std::string message) {
     return Error{std::move(message)};
 }
 
-template <class T> class [[nodiscard]] Result {
+template <class T, class E = Error> class [[nodiscard]] Result {
   public:
     // Anything a T is made from, so `return std::make_unique<Derived>(...)` gives a
     // Result<std::unique_ptr<Base>> as a plain unique_ptr would.
     template <class U = T, std::enable_if_t<std::is_constructible_v<T, U&&> &&
                                                 !std::is_same_v<std::remove_cvref_t<U>, Result> &&
-                                                !std::is_same_v<std::remove_cvref_t<U>, Error>,
+                                                !std::is_same_v<std::remove_cvref_t<U>, E>,
                                             int> = 0>
     Result(U&& value) : m_state(std::in_place_index<0>, std::forward<U>(value)) {}
-    Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
+    Result(E error) : m_state(std::in_place_index<1>, std::move(error)) {}
 
     bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -58,10 +59,16 @@ template <class T> class [[nodiscard]] Result {
     }
 
     // The failure's text; empty for a success.
-    const std::string& error() const {
+    const std::string& error() const requires std::is_same_v<E, Error> {
         static const std::string none;
         const Error* e = std::get_if<1>(&m_state);
         return e ? e->message : none;
+    }
+    // The failure; asking a success for it is a fault of the caller.
+    const E& failure() const {
+        if (ok())
+            std::abort();
+        return *std::get_if<1>(&m_state);
     }
 
   private:
@@ -76,22 +83,27 @@ template <class T> class [[nodiscard]] Result {
         return std::get_if<0>(&m_state);
     }
 
-    std::variant<T, Error> m_state;
+    std::variant<T, E> m_state;
 };
 
 // An operation that gives nothing back but may fail.
-template <> class [[nodiscard]] Result<void> {
+template <class E> class [[nodiscard]] Result<void, E> {
   public:
     Result() = default;
-    Result(Error error) : m_failed(true), m_error(std::move(error.message)) {}
+    Result(E error) : m_failed(true), m_error(std::move(error)) {}
 
     bool ok() const { return !m_failed; }
     explicit operator bool() const { return ok(); }
-    const std::string& error() const { return m_error; }
+    const std::string& error() const requires std::is_same_v<E, Error> { return m_error.message; }
+    const E& failure() const {
+        if (ok())
+            std::abort();
+        return m_error;
+    }
 
   private:
     bool m_failed = false;
-    std::string m_error;
+    E m_error{};
 };
 
 } // namespace port

@@ -1,17 +1,18 @@
 #pragma once
-// Everything the portable code asks of a platform, handed around as one bundle.
+// Everything the portable code asks of a platform, handed around as two bundles: what the whole program
+// needs, and what its drive window needs besides.
 #include "port/DeviceEvents.h"
 #include "port/Dialogs.h"
+#include "port/Drives.h"
 #include "port/FileSystem.h"
+#include "port/Icons.h"
 #include "port/MainView.h"
 #include "port/Menus.h"
 #include "port/MessageBox.h"
 #include "port/Process.h"
-#include "port/ScriptHost.h"
-#include "port/SpecialFolders.h"
+#include "port/Shortcuts.h"
 #include "port/TextCodec.h"
 #include "port/TrayIcon.h"
-#include "port/Volumes.h"
 #include "port/WindowTop.h"
 
 namespace port {
@@ -20,13 +21,12 @@ struct Services {
     IProcess& process;
     IFileSystem& files;
     ITextCodec& codec;
-    IScriptHost& scriptHost;
-    IVolumes& volumes;
-    ISpecialFolders& folders;
+    IDrives& drives;
+    ILauncher& launcher;
+    IStartMenu& startMenu;
     IMessageBox& messages;
 };
 
-// What the main window needs besides: the window itself and the platform features around it.
 struct WindowServices {
     IMainView& view;
     IIcons& icons;

@@ -1,14 +1,22 @@
 #pragma once
-// The program's icon in the notification area. Mouse activity on it reaches the window as the mouse
-// message number (0x203 a left double click, 0x204 the right button pressed, ...).
+// The program's icon in the notification area, and what the user does with it.
+#include <functional>
 #include <string>
 
 namespace port {
 
+enum class TrayEvent {
+    ShowWindow, // a double click (where the area has none, its single activation)
+    OpenMenu,   // the right button pressed
+};
+
 class ITrayIcon {
   public:
     virtual ~ITrayIcon() = default;
-    // Puts the window's icon with its tip into the notification area. A second add while the icon is
+    // From now on the icon's events go to `handler`, on the user-interface thread and never while a
+    // modal window of the program is open; an empty handler drops them.
+    virtual void setHandler(std::function<void(TrayEvent)> handler) = 0;
+    // Puts the program's icon with its tip into the notification area. A second add while the icon is
     // shown leaves it as it is.
     virtual void add(const std::string& tip) = 0;
     // Takes it out again; nothing happens when it is not there.

@@ -9,10 +9,10 @@ class IPlacedWindow {
   public:
     virtual ~IPlacedWindow() = default;
     virtual std::string name() = 0;
-    virtual float Top() = 0;
-    virtual float Left() = 0;
-    virtual float Width() = 0;
-    virtual float Height() = 0;
+    virtual float top() = 0;
+    virtual float left() = 0;
+    virtual float width() = 0;
+    virtual float height() = 0;
     // Each assignment moves or resizes the window at once.
     virtual void setTop(float twips) = 0;
     virtual void setLeft(float twips) = 0;
@@ -21,12 +21,12 @@ class IPlacedWindow {
 };
 
 struct FontRecord {
-    std::string Name;
-    float Size = 9.0f;
-    bool Bold = false;
-    bool Italic = false;
-    bool Strikethrough = false;
-    bool Underline = false;
+    std::string name;
+    float size = 9.0f; // points
+    bool bold = false;
+    bool italic = false;
+    bool strikethrough = false;
+    bool underline = false;
 };
 
 } // namespace port

@@ -1,15 +1,18 @@
 #pragma once
 // The window's commands as data: which id each menu item carries, its caption, and what it runs. The
 // front ends draw the menus from these tables; a choice comes back as its id.
+#include "port/Menus.h"
+
 #include <array>
+#include <vector>
 
-namespace app {
+namespace ui {
 
-class frm_main;
+class MainWindow;
 
 namespace commands {
 
-using Handler = void (frm_main::*)();
+using Handler = void (MainWindow::*)();
 
 // An item of a menu; a null caption makes a separator, and a null handler an item that only closes the
 // menu.
@@ -19,11 +22,11 @@ struct Command {
     Handler run;
 };
 
-// Menu_pop: its drive items come first, Menu_Drive(i) carrying the id kDriveItemBase + i.
+// The pop-up menu: the rows' drive items come first, row i's carrying the id kDriveItemBase + i.
 inline constexpr int kDriveItemBase = 1000;
 extern const std::array<Command, 11> kPopupMenu;
 
-// Appended below the standard items of the window's system menu; ids 2 and 3 are not used.
+// Added below the standard items of the window's system menu; ids 2 and 3 are not used.
 extern const std::array<Command, 7> kSystemMenu;
 
 // The command of `id` in `table`, or null.
@@ -34,5 +37,13 @@ template <std::size_t N> const Command* find(const std::array<Command, N>& table
     return nullptr;
 }
 
+// A table's items as a front end draws them.
+template <std::size_t N> std::vector<port::MenuEntry> entries(const std::array<Command, N>& table) {
+    std::vector<port::MenuEntry> items;
+    for (const Command& command : table)
+        items.push_back({command.id, command.caption ? command.caption : "", command.caption == nullptr});
+    return items;
+}
+
 } // namespace commands
-} // namespace app
+} // namespace ui

@@ -1,6 +1,6 @@
 #include "ui/Timer.h"
 
-namespace app {
+namespace ui {
 
 Timer::Timer(port::ITimer& timer, int interval, bool enabled)
     : m_timer(timer), m_interval(interval), m_enabled(enabled) {
@@ -25,4 +25,4 @@ void Timer::apply() {
         m_timer.stop();
 }
 
-} // namespace app
+} // namespace ui

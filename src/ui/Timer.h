@@ -4,14 +4,14 @@
 // starts a full interval anew.
 #include "port/MainView.h"
 
-namespace app {
+namespace ui {
 
 class Timer {
   public:
     Timer(port::ITimer& timer, int interval, bool enabled);
 
-    int Interval() const { return m_interval; }
-    bool Enabled() const { return m_enabled; }
+    int interval() const { return m_interval; }
+    bool enabled() const { return m_enabled; }
     void setInterval(int milliseconds);
     void setEnabled(bool enabled);
 
@@ -23,4 +23,4 @@ class Timer {
     bool m_enabled;
 };
 
-} // namespace app
+} // namespace ui

@@ -1,4 +1,4 @@
-#include "app/IniClass.h"
+#include "app/IniFile.h"
 
 #include "app/Profile.h"
 #include "app/Settings.h"
@@ -41,10 +41,6 @@ std::optional<float> readSingle(std::string_view text) {
     return value;
 }
 
-const char* booleanText(bool value) {
-    return value ? "True" : "False";
-}
-
 // Top, Left, Width and Height, in the order they are stored and restored.
 struct Placement {
     const char* suffix;
@@ -52,36 +48,35 @@ struct Placement {
     void (port::IPlacedWindow::*set)(float);
 };
 constexpr Placement kPlacements[] = {
-    {"_Top", &port::IPlacedWindow::Top, &port::IPlacedWindow::setTop},
-    {"_Left", &port::IPlacedWindow::Left, &port::IPlacedWindow::setLeft},
-    {"_Width", &port::IPlacedWindow::Width, &port::IPlacedWindow::setWidth},
-    {"_Height", &port::IPlacedWindow::Height, &port::IPlacedWindow::setHeight},
+    {"_Top", &port::IPlacedWindow::top, &port::IPlacedWindow::setTop},
+    {"_Left", &port::IPlacedWindow::left, &port::IPlacedWindow::setLeft},
+    {"_Width", &port::IPlacedWindow::width, &port::IPlacedWindow::setWidth},
+    {"_Height", &port::IPlacedWindow::height, &port::IPlacedWindow::setHeight},
 };
 
 } // namespace
 
-IniClass::IniClass(port::IFileSystem& files, port::ITextCodec& codec) : m_files(files), m_codec(codec) {}
+IniFile::IniFile(port::IFileSystem& files, port::ITextCodec& codec) : m_files(files), m_codec(codec) {}
 
-const std::string& IniClass::sectionOrCurrent(const std::string& section) const {
+const std::string& IniFile::sectionOrCurrent(const std::string& section) const {
     return section.empty() ? m_section : section;
 }
 
-std::string IniClass::T_GetSetting(const std::string& key, const std::string& defaultValue,
-                                   const std::string& section) {
-    return profile::getProfileString(m_files, m_codec, m_file, sectionOrCurrent(section), key, defaultValue,
+std::string IniFile::read(const std::string& key, const std::string& fallback, const std::string& section) {
+    return profile::getProfileString(m_files, m_codec, m_file, sectionOrCurrent(section), key, fallback,
                                      kBufferSize);
 }
 
-std::optional<SettingTable> IniClass::T_GetAllSettings(const std::string& section) {
-    return SplitSection(readSectionBuffer(sectionOrCurrent(section)));
+std::optional<SettingTable> IniFile::readSection(const std::string& section) {
+    return splitSection(readSectionBuffer(sectionOrCurrent(section)));
 }
 
-void IniClass::T_SaveSetting(const std::string& key, const std::string& setting, const std::string& section) {
+void IniFile::write(const std::string& key, const std::string& setting, const std::string& section) {
     profile::writeProfileString(m_files, m_codec, m_file, sectionOrCurrent(section), key, setting,
                                 newFileStyle());
 }
 
-void IniClass::T_DeleteSetting(const std::string& key, const std::string& section) {
+void IniFile::remove(const std::string& key, const std::string& section) {
     const std::string& target = sectionOrCurrent(section);
     if (key.empty()) {
         profile::deleteProfileSection(m_files, m_codec, m_file, target);
@@ -92,61 +87,59 @@ void IniClass::T_DeleteSetting(const std::string& key, const std::string& sectio
     profile::deleteProfileKey(m_files, m_codec, m_file, target, key);
 }
 
-port::FontRecord IniClass::FontGetSetting(const std::string& key, const port::FontRecord& font,
-                                          const std::string& section) {
+port::FontRecord IniFile::readFont(const std::string& key, const port::FontRecord& font,
+                                   const std::string& section) {
     port::FontRecord result;
-    result.Name = T_GetSetting(key + "_Name", font.Name, section);
-    result.Size = readSingle(T_GetSetting(key + "_Size", singleText(font.Size), section)).value_or(font.Size);
+    result.name = read(key + "_Name", font.name, section);
+    result.size = readSingle(read(key + "_Size", singleText(font.size), section)).value_or(font.size);
     auto flag = [&](const char* suffix, bool current) {
-        return readBoolean(T_GetSetting(key + suffix, booleanText(current), section), current);
+        return readBoolean(read(key + suffix, booleanText(current), section), current);
     };
-    result.Bold = flag("_Bold", font.Bold);
-    result.Italic = flag("_Italic", font.Italic);
-    result.Strikethrough = flag("_Strikethrough", font.Strikethrough);
-    result.Underline = flag("_Underline", font.Underline);
+    result.bold = flag("_Bold", font.bold);
+    result.italic = flag("_Italic", font.italic);
+    result.strikethrough = flag("_Strikethrough", font.strikethrough);
+    result.underline = flag("_Underline", font.underline);
     return result;
 }
 
-void IniClass::FontSaveSetting(const std::string& key, const port::FontRecord& font,
-                               const std::string& section) {
-    T_SaveSetting(key + "_Name", font.Name, section);
-    T_SaveSetting(key + "_Size", singleText(font.Size), section);
-    T_SaveSetting(key + "_Bold", booleanText(font.Bold), section);
-    T_SaveSetting(key + "_Italic", booleanText(font.Italic), section);
-    T_SaveSetting(key + "_Strikethrough", booleanText(font.Strikethrough), section);
-    T_SaveSetting(key + "_Underline", booleanText(font.Underline), section);
+void IniFile::writeFont(const std::string& key, const port::FontRecord& font, const std::string& section) {
+    write(key + "_Name", font.name, section);
+    write(key + "_Size", singleText(font.size), section);
+    write(key + "_Bold", booleanText(font.bold), section);
+    write(key + "_Italic", booleanText(font.italic), section);
+    write(key + "_Strikethrough", booleanText(font.strikethrough), section);
+    write(key + "_Underline", booleanText(font.underline), section);
 }
 
-void IniClass::FormGetSetting(port::IPlacedWindow& window, const std::string& section) {
+void IniFile::readPlacement(port::IPlacedWindow& window, const std::string& section) {
     const std::string name = window.name();
     for (const Placement& p : kPlacements) {
         // The current value is the default, so a missing entry leaves the window as it is; a stored text
         // that is not a number does the same.
         float current = (window.*p.get)();
-        auto stored = readSingle(T_GetSetting(name + p.suffix, singleText(current), section));
+        auto stored = readSingle(read(name + p.suffix, singleText(current), section));
         (window.*p.set)(stored.value_or(current));
     }
 }
 
-void IniClass::FormSaveSetting(port::IPlacedWindow& window, const std::string& section) {
+void IniFile::writePlacement(port::IPlacedWindow& window, const std::string& section) {
     const std::string name = window.name();
     for (const Placement& p : kPlacements)
-        T_SaveSetting(name + p.suffix, singleText((window.*p.get)()), section);
+        write(name + p.suffix, singleText((window.*p.get)()), section);
 }
 
-void IniClass::ListGetSetting(const std::string& key, std::vector<std::string>& list,
-                              const std::string& section) {
+void IniFile::readList(const std::string& key, std::vector<std::string>& list, const std::string& section) {
     for (std::size_t i = 0; i < list.size(); ++i)
-        list[i] = T_GetSetting(key + "_" + std::to_string(i), list[i], section);
+        list[i] = read(key + "_" + std::to_string(i), list[i], section);
 }
 
-void IniClass::ListSaveSetting(const std::string& key, const std::vector<std::string>& list,
-                               const std::string& section) {
+void IniFile::writeList(const std::string& key, const std::vector<std::string>& list,
+                        const std::string& section) {
     for (std::size_t i = 0; i < list.size(); ++i)
-        T_SaveSetting(key + "_" + std::to_string(i), list[i], section);
+        write(key + "_" + std::to_string(i), list[i], section);
 }
 
-std::string IniClass::readSectionBuffer(const std::string& section) {
+std::string IniFile::readSectionBuffer(const std::string& section) {
     // Entries each end in a NUL and the list in a second one; what does not fit in the buffer is cut,
     // and the buffer still ends in two NULs.
     std::string raw;
@@ -164,7 +157,7 @@ std::string IniClass::readSectionBuffer(const std::string& section) {
     return raw;
 }
 
-std::optional<SettingTable> SplitSection(const std::string& raw) {
+std::optional<SettingTable> splitSection(const std::string& raw) {
     SettingTable table;
     std::size_t pos = 0;
     while (pos < raw.size()) {

@@ -7,26 +7,26 @@
 #include <memory>
 #include <string>
 
-namespace app {
+namespace ui {
 
-class frm_Version : public port::IDialogEvents {
+class AboutBox : public port::IDialogEvents {
   public:
-    enum Control : int { Image_Icon, Label_Version0, Label_Version1 };
+    enum Control : int { iconImage, nameLabel, versionLabel };
     static const port::DialogLayout kLayout;
 
-    frm_Version(port::IProcess& process, port::IDialogs& dialogs);
+    AboutBox(port::IProcess& process, port::IDialogs& dialogs);
 
     // "Version 1.01" for 1.1.0: the major number, then the minor as two digits, then a letter for a
     // revision (1 is "a").
-    static std::string VersionText(const port::Version& version);
+    static std::string versionText(const port::Version& version);
 
     // Loads the box, shows it modally and returns once the user has closed it.
-    void Show();
-    void Click(int) override {}
+    void show();
+    void clicked(int) override {}
 
   private:
     port::IProcess& m_process;
     port::IDialogs& m_dialogs;
 };
 
-} // namespace app
+} // namespace ui

@@ -1,0 +1,104 @@
+#include "drives/Shortcuts.h"
+
+#include "app/Settings.h"
+#include "app/Text.h"
+#include "drives/FileLookup.h"
+#include "port/Paths.h"
+
+namespace drives {
+
+port::Shortcut shortcutFor(const std::string& programLine, const std::string& folder,
+                           const std::string& icon) {
+    port::Shortcut shortcut;
+    shortcut.folder = folder;
+    shortcut.icon = icon;
+    const auto space = programLine.find(' ');
+    if (space != std::string::npos) {
+        const std::string programPart = programLine.substr(0, space);
+        shortcut.program = programPart.find('.') != std::string::npos ? folder + programPart : programPart;
+        shortcut.arguments = programLine.substr(space + 1);
+    } else {
+        shortcut.program = folder + programLine;
+    }
+    return shortcut;
+}
+
+std::string startMenuEntryName(const std::string& folder, char driveLetter, const std::string& label,
+                               const std::string& extension) {
+    std::string safe = label;
+    for (char& c : safe)
+        if (port::isForbiddenInFileName(c))
+            c = '_';
+    const auto nameOf = [&] { return std::string("(") + driveLetter + ") " + safe + extension; };
+    // A UDF label holds 126 characters, far more than a file name may in a folder of some depth.
+    while (!safe.empty() && !port::fileNameFits(folder, nameOf())) {
+        // A whole character at a time: its continuation bytes, then the byte that starts it.
+        while (!safe.empty() && (static_cast<unsigned char>(safe.back()) & 0xC0) == 0x80)
+            safe.pop_back();
+        if (!safe.empty())
+            safe.pop_back();
+    }
+    return nameOf();
+}
+
+port::ShortcutReview ShortcutWriter::review() {
+    if (!app::reviewShortcuts(m_context.settingsFile))
+        return {};
+    return [this](const port::Shortcut& stored) {
+        m_context.messages.show("プログラム：[" + stored.program + "]\r\nオプション：[" + stored.arguments +
+                                    "]\r\n作業フォルダ：[" + stored.folder + "]",
+                                m_context.process.title(), port::MessageIcon::None);
+    };
+}
+
+void ShortcutWriter::tell(const port::ShortcutError& error) {
+    port::IMessageBox& messages = m_context.messages;
+    const std::string title = m_context.process.title();
+    switch (error.fault) {
+    case port::ShortcutFault::Unavailable:
+        messages.show(error.reason, m_context.process.exeName(), port::MessageIcon::None);
+        break;
+    case port::ShortcutFault::Refused:
+        messages.show("ショートカットを作成できません。\r\n" + error.path, title,
+                      port::MessageIcon::Exclamation);
+        break;
+    case port::ShortcutFault::NotSaved:
+        messages.show("ショートカットを保存できませんでした。\r\n" + error.path + "\r\n" + error.reason,
+                      title, port::MessageIcon::Exclamation);
+        break;
+    case port::ShortcutFault::NotStarted:
+        messages.show("プログラムを起動できませんでした。\r\n" + error.reason, title,
+                      port::MessageIcon::Exclamation);
+        break;
+    }
+}
+
+bool ShortcutWriter::launch(const std::string& programLine, const std::string& folder) {
+    const auto launched = m_context.launcher.launch(shortcutFor(programLine, folder, ""), review());
+    if (!launched)
+        tell(launched.failure());
+    return launched.ok();
+}
+
+std::optional<std::string> ShortcutWriter::publish(char letter, const std::string& label,
+                                                   const std::string& programLine, const std::string& folder,
+                                                   const std::string& icon) {
+    port::IStartMenu& startMenu = m_context.startMenu;
+    const std::string name = startMenuEntryName(startMenu.folder(), letter, label, startMenu.extension());
+    auto published = startMenu.publish(name, shortcutFor(programLine, folder, icon), review());
+    if (!published) {
+        tell(published.failure());
+        return std::nullopt;
+    }
+    return std::move(published).value();
+}
+
+void ShortcutWriter::removeLaunchFiles() {
+    const std::string launchFile = m_context.launcher.launchFile();
+    const auto cut = app::lastSeparator(launchFile);
+    const std::string folder = cut == std::string::npos ? std::string() : launchFile.substr(0, cut + 1);
+    for (const std::string& name : {launchFile.substr(cut + 1), std::string("autorun.bat")})
+        static_cast<void>(deleteFile(m_context.files, folder, name));
+}
+
+} // namespace drives

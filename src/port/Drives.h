@@ -1,0 +1,34 @@
+#pragma once
+// The machine's CD-ROM drives and the discs in them, as the drive records need them at each poll.
+#include "port/Result.h"
+
+#include <string>
+#include <vector>
+
+namespace port {
+
+// The disc in a drive as one poll sees it.
+struct Disc {
+    std::string label; // UTF-8; empty for an empty drive, or one that is not ready or cannot be read
+    std::string root;  // the folder that holds the disc's files; empty when there is none
+};
+
+class IDrives {
+  public:
+    virtual ~IDrives() = default;
+    // The letters of the machine's CD-ROM drives ('D', 'E', ...) in their order; a failure when they
+    // cannot be listed.
+    virtual Result<std::vector<char>> cdromLetters() = 0;
+    // The disc in drive `letter` (an upper-case letter). Asks the drive anew on every call outside a
+    // poll.
+    virtual Disc disc(char letter) = 0;
+
+    // One poll of several drives runs between beginPoll and endPoll. In between, the platform may read
+    // what describes its drives (the drive list, the mount table) once, at beginPoll, and answer every
+    // question about drives and the paths on their discs from it; a change made meanwhile shows at the
+    // next poll. Polls may nest: only the outermost pair counts.
+    virtual void beginPoll() = 0;
+    virtual void endPoll() = 0;
+};
+
+} // namespace port

@@ -1,0 +1,60 @@
+#include "program/Program.h"
+
+#include "drives/PathLauncher.h"
+#include "drives/Shortcuts.h"
+
+namespace program {
+
+std::string commandArgument(const std::string& commandLine, bool testMode) {
+    if (testMode)
+        return "";
+    if (commandLine.size() >= 2 && commandLine.front() == '"' && commandLine.back() == '"')
+        return commandLine.substr(1, commandLine.size() - 2);
+    return commandLine;
+}
+
+Program::Program(const port::Services& platform)
+    : m_platform(platform), m_settingsFile(platform.files, platform.codec) {}
+
+StartOutcome Program::start() {
+    port::IProcess& process = m_platform.process;
+
+    // A second instance hands over to the first and ends before it reads anything.
+    if (process.anotherInstanceRunning()) {
+        // The first instance may have no window yet; this one ends all the same.
+        static_cast<void>(process.activateWindow("AutoRun"));
+        return StartOutcome::Ended;
+    }
+
+    if (const auto ready = m_platform.launcher.ready(); !ready) {
+        m_platform.messages.show(ready.error(), process.exeName(), port::MessageIcon::None);
+        return StartOutcome::Ended;
+    }
+
+    const std::string commandLine = process.commandLine();
+    m_testMode = commandLine == "/TestMode";
+
+    m_settingsFile.setFile(process.settingsFilePath());
+    app::loadSettings(m_settingsFile, m_settings);
+
+    const std::string argument = commandArgument(commandLine, m_testMode);
+    if (!argument.empty()) {
+        drives::ShortcutWriter shortcuts({m_platform.launcher, m_platform.startMenu, m_platform.files,
+                                          m_platform.messages, process, m_settingsFile});
+        drives::PathLauncher(m_platform.files, m_platform.codec, shortcuts).launch(argument);
+        return StartOutcome::Ended;
+    }
+    if (m_settings.resident && m_settings.startHidden)
+        return StartOutcome::LoadHidden;
+    return StartOutcome::ShowWindow;
+}
+
+std::unique_ptr<ui::MainWindow> Program::openWindow(const port::WindowServices& window,
+                                                    StartOutcome outcome) {
+    auto mainWindow = std::make_unique<ui::MainWindow>(
+        m_platform, window, ui::MainWindow::State{m_settingsFile, m_settings, m_testMode});
+    mainWindow->start(outcome == StartOutcome::ShowWindow);
+    return mainWindow;
+}
+
+} // namespace program

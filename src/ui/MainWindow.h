@@ -1,0 +1,102 @@
+#pragma once
+// The drive window's behaviour: rows and their geometry, polling, registration, launching, the
+// clean-up after a launch, and the window's commands (menus, keys and focus, the notification-area
+// icon, drops, settings). A front end draws what this tells its view and forwards the events.
+#include "app/IniFile.h"
+#include "app/Settings.h"
+#include "drives/DriveList.h"
+#include "drives/PathLauncher.h"
+#include "drives/Shortcuts.h"
+#include "port/Services.h"
+#include "ui/AboutBox.h"
+#include "ui/DriveRows.h"
+#include "ui/Timer.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class MainWindow : public port::IMainViewEvents {
+  public:
+    // The program's state the window works with, alive for the whole run.
+    struct State {
+        app::IniFile& settingsFile;
+        app::Settings& settings;
+        bool testMode = false; // no system-menu commands
+    };
+
+    MainWindow(const port::Services& platform, const port::WindowServices& window, State state);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Loads the window and shows it, or leaves it hidden in the notification area; where there is no
+    // notification area, a hidden start shows it minimized.
+    void start(bool shown);
+
+    void buttonClicked(int row) override;
+    void keyPressed(const port::Key& key) override;
+    void resized() override;
+    bool closing() override;
+    void refreshTick() override;
+    void endTick() override;
+    void filesDropped(const std::vector<std::string>& paths) override;
+    // Whatever the settings, the program goes the whole way of a close: placement saved, Start-menu
+    // entries removed, the icon taken out of the notification area.
+    void sessionEnding() override { exit(); }
+
+    void applySettings();
+    // A disc came or went: the next poll comes now. Only a running poll timer is brought forward, so
+    // nothing polls while a poll is in progress or after the window closed.
+    void deviceChanged();
+    void trayEvent(port::TrayEvent event);
+    // A command of the program chosen in the window's system menu.
+    void systemCommand(int id);
+
+    // The commands behind the menus.
+    void openWindow();
+    void showSettings();
+    void showAbout();
+    void showHelp();
+    void exit();
+
+    const drives::DriveList& driveList() const { return m_drives; }
+    DriveRows& rows() { return m_rows; }
+    // The pop-up menu as it would open now: the visible drive items, then the commands.
+    std::vector<port::MenuEntry> popupMenuEntries();
+
+    // The help command's text, its lines joined by CR LF.
+    static const char* const kHelpText;
+
+  private:
+    void load();
+    int addRow();
+    void adjustWidth();
+    void loadDriveList();
+    void rebuildRows();
+    void moveFocus(int from, bool backwards);
+    // Hides the window; where no notification area could take the program's icon, a resident window
+    // is minimized instead, so that it stays within reach.
+    void hide();
+    port::PixelRect pixelPlacement();
+
+    port::Services m_platform;
+    port::WindowServices m_window;
+    port::IMainView& m_view;
+    State m_state;
+    drives::ShortcutWriter m_shortcuts;
+    drives::PathLauncher m_paths;
+    DriveRows m_rows; // before the drive list: records point at the rows' controls
+    Timer m_refreshTimer;
+    Timer m_endTimer;
+    drives::DriveList m_drives;
+    bool m_systemMenuInstalled = false;
+    std::unique_ptr<AboutBox> m_about; // made on first use
+};
+
+// The notification area's tip for a text: at most 63 characters, never cut inside a UTF-8 character.
+std::string trayTip(const std::string& text);
+
+} // namespace ui
