@@ -20,16 +20,16 @@ class Icons : public port::IIcons {
   public:
     std::vector<std::string> calls;
     bool fail = false;
-    port::Result<std::unique_ptr<port::IPicture>> ExtractIconPicture(const std::string& file, int index,
-                                                                     bool small) override {
+    port::Result<std::unique_ptr<port::IPicture>> programFileIcon(const std::string& file, int index,
+                                                                  bool small) override {
         calls.push_back("extract " + file + "," + std::to_string(index) + (small ? " small" : " large"));
         return made();
     }
-    port::Result<std::unique_ptr<port::IPicture>> LoadIconFile(const std::string& file) override {
+    port::Result<std::unique_ptr<port::IPicture>> iconFile(const std::string& file) override {
         calls.push_back("ico " + file);
         return made();
     }
-    port::Result<std::unique_ptr<port::IPicture>> WindowIcon() override {
+    port::Result<std::unique_ptr<port::IPicture>> programIcon() override {
         calls.push_back("window");
         return std::make_unique<Picture>("window");
     }
@@ -45,30 +45,30 @@ class Icons : public port::IIcons {
 // A control of a row: where it is, and whether it shows.
 template <typename Interface> class Control : public Interface {
   public:
-    int index = 0;
-    double top = 0, left = 0, width = 0, height = 0;
-    bool visible = false;
-    int Index() override { return index; }
-    double Top() override { return top; }
-    double Left() override { return left; }
-    double Width() override { return width; }
-    double Height() override { return height; }
-    void setTop(double v) override { top = v; }
-    void setLeft(double v) override { left = v; }
-    void setWidth(double v) override { width = v; }
-    void setHeight(double v) override { height = v; }
-    bool Visible() override { return visible; }
-    void setVisible(bool v) override { visible = v; }
+    int row = 0;
+    double y = 0, x = 0, w = 0, h = 0; // top, left, width, height
+    bool shown = false;
+    int index() override { return row; }
+    double top() override { return y; }
+    double left() override { return x; }
+    double width() override { return w; }
+    double height() override { return h; }
+    void setTop(double v) override { y = v; }
+    void setLeft(double v) override { x = v; }
+    void setWidth(double v) override { w = v; }
+    void setHeight(double v) override { h = v; }
+    bool visible() override { return shown; }
+    void setVisible(bool v) override { shown = v; }
 };
 
 class Button : public Control<port::IButton> {
   public:
     std::unique_ptr<port::IPicture> picture;
-    bool enabled = true;
+    bool isEnabled = true;
     void setPicture(std::unique_ptr<port::IPicture> p) override { picture = std::move(p); }
     bool hasPicture() override { return picture != nullptr; }
-    bool Enabled() override { return enabled; }
-    void setEnabled(bool v) override { enabled = v; }
+    bool enabled() override { return isEnabled; }
+    void setEnabled(bool v) override { isEnabled = v; }
     std::string pictureText() const {
         auto* p = dynamic_cast<Picture*>(picture.get());
         return p ? p->what : "";
@@ -77,19 +77,9 @@ class Button : public Control<port::IButton> {
 
 class Label : public Control<port::ILabel> {
   public:
-    std::string caption;
-    std::string Caption() override { return caption; }
-    void setCaption(const std::string& v) override { caption = v; }
-};
-
-class MenuItem : public port::IMenuItem {
-  public:
-    std::string caption = "-";
-    bool visible = true;
-    std::string Caption() override { return caption; }
-    void setCaption(const std::string& v) override { caption = v; }
-    bool Visible() override { return visible; }
-    void setVisible(bool v) override { visible = v; }
+    std::string text;
+    std::string caption() override { return text; }
+    void setCaption(const std::string& v) override { text = v; }
 };
 
 // A text is 100 twips a byte wide, so widths are easy to predict.
@@ -118,10 +108,11 @@ class MainView : public port::IMainView {
         Label& drive;
     };
 
-    double top = 1000, left = 1000, width = 500, height = 400;
-    double screenWidth = 15360, screenHeight = 11520;
-    std::string caption;
-    bool visible = false, minimized = false, closed = false;
+    double y = 1000, x = 1000, w = 500, h = 400; // top, left, width, height
+    double screenW = 15360, screenH = 11520;
+    std::string title;
+    bool shown = false, minimized = false, closed = false;
+    int focus = 0;
     port::IMainViewEvents* events = nullptr;
     port::FontRecord font;
     Timer refresh, end;
@@ -142,36 +133,38 @@ class MainView : public port::IMainView {
         return {std::move(button), std::move(volume), std::move(drive)};
     }
 
-    double Top() override { return top; }
-    double Left() override { return left; }
-    double Width() override { return width; }
-    double Height() override { return height; }
-    double ScaleWidth() override { return width - kFrameWidth; }
-    double ScaleHeight() override { return height - kFrameHeight; }
-    void setTop(double v) override { top = v; }
-    void setLeft(double v) override { left = v; }
-    void setWidth(double v) override { width = v; }
-    void setHeight(double v) override { height = v; }
-    double ScreenWidth() override { return screenWidth; }
-    double ScreenHeight() override { return screenHeight; }
-    double TwipsPerPixelX() override { return 15; }
-    double TwipsPerPixelY() override { return 15; }
-    std::string Caption() override { return caption; }
-    void setCaption(const std::string& v) override { caption = v; }
-    bool Visible() override { return visible; }
+    double top() override { return y; }
+    double left() override { return x; }
+    double width() override { return w; }
+    double height() override { return h; }
+    double clientWidth() override { return w - kFrameWidth; }
+    double clientHeight() override { return h - kFrameHeight; }
+    void setTop(double v) override { y = v; }
+    void setLeft(double v) override { x = v; }
+    void setWidth(double v) override { w = v; }
+    void setHeight(double v) override { h = v; }
+    double screenWidth() override { return screenW; }
+    double screenHeight() override { return screenH; }
+    double twipsPerPixelX() override { return 15; }
+    double twipsPerPixelY() override { return 15; }
+    std::string caption() override { return title; }
+    void setCaption(const std::string& v) override { title = v; }
+    bool visible() override { return shown; }
     void setVisible(bool v) override {
-        visible = v;
+        shown = v;
         minimized = false;
     }
     void minimize() override {
-        visible = true;
+        shown = true;
         minimized = true;
     }
-    double TextWidth(const std::string& text) override { return textWidth(text); }
-    port::ITimer& tim_Refresh() override { return refresh; }
-    port::ITimer& tim_end() override { return end; }
+    double textWidth(const std::string& text) override { return fakes::textWidth(text); }
+    int focusedRow() override { return focus; }
+    void focusRow(int row) override { focus = row; }
+    port::ITimer& refreshTimer() override { return refresh; }
+    port::ITimer& endTimer() override { return end; }
     void close() override {
-        if (events && events->Form_Unload())
+        if (events && events->closing())
             return;
         closed = true;
     }
@@ -184,8 +177,8 @@ class MainView : public port::IMainView {
     };
     // A control that leaves the view's books when its holder lets it go.
     template <class T> struct Tracked : T {
-        Tracked(MainView& view, int index) : m_view(view) { this->index = index; }
-        ~Tracked() override { m_view.m_rows.erase(this->index); }
+        Tracked(MainView& view, int index) : m_view(view) { this->row = index; }
+        ~Tracked() override { m_view.m_rows.erase(this->row); }
         MainView& m_view;
     };
     std::map<int, Pointers> m_rows; // by index, while the row's button lives
@@ -198,6 +191,13 @@ class TrayIcon : public port::ITrayIcon {
     int icons = 0;
     std::string tip;
     std::vector<std::string> calls;
+    std::function<void(port::TrayEvent)> handler;
+    void setHandler(std::function<void(port::TrayEvent)> h) override { handler = std::move(h); }
+    // The user does something with the icon.
+    void fire(port::TrayEvent event) {
+        if (handler)
+            handler(event);
+    }
     void add(const std::string& t) override {
         calls.push_back("add " + t);
         if (icons == 0) {
@@ -217,7 +217,7 @@ class PopupMenu : public port::IPopupMenu {
     std::vector<std::vector<port::MenuEntry>> opened;
     int choice = 0;
     std::function<void()> whileOpen;
-    int track(const std::vector<port::MenuEntry>& items) override {
+    int open(const std::vector<port::MenuEntry>& items) override {
         opened.push_back(items);
         if (whileOpen)
             whileOpen();
@@ -228,23 +228,22 @@ class PopupMenu : public port::IPopupMenu {
 class SystemMenu : public port::ISystemMenu {
   public:
     std::vector<std::string> items; // "id:text", "id:-" for a separator
-    std::function<void(std::int32_t)> procedure;
-    int hooks = 0, unhooks = 0;
-    void append(int flags, int id, const std::string& text) override {
-        items.push_back(std::to_string(id) + ":" + (flags == port::kMenuSeparator ? "-" : text));
+    std::function<void(int)> chosen;
+    int installs = 0, removes = 0;
+    void install(const std::vector<port::MenuEntry>& entries, std::function<void(int)> handler) override {
+        ++installs;
+        for (const port::MenuEntry& e : entries)
+            items.push_back(std::to_string(e.id) + ":" + (e.separator ? "-" : e.caption));
+        chosen = std::move(handler);
     }
-    void hook(std::function<void(std::int32_t)> p) override {
-        ++hooks;
-        procedure = std::move(p);
+    void remove() override {
+        ++removes;
+        chosen = nullptr;
     }
-    void unhook() override {
-        ++unhooks;
-        procedure = nullptr;
-    }
-    // A system command as the hooked window procedure sees it.
-    void command(std::int32_t wParam) {
-        if (procedure)
-            procedure(wParam);
+    // The user chooses the command `id` (a copy is called: the command may remove the menu).
+    void command(int id) {
+        if (const auto handler = chosen)
+            handler(id);
     }
 };
 
@@ -265,20 +264,20 @@ class Dialog : public port::IDialog {
     std::function<void(Dialog&)> whileOpen;
     Dialog(const port::DialogLayout& l, port::IDialogEvents& e) : layout(l), events(e) {}
 
-    bool Value(int c) override { return values[c]; }
-    void setValue(int c, bool v) override { values[c] = v; }
+    bool checked(int c) override { return values[c]; }
+    void setChecked(int c, bool v) override { values[c] = v; }
     void setEnabled(int c, bool v) override { enabled[c] = v; }
     void setCaption(int c, const std::string& t) override { captions[c] = t; }
     void showModal() override {
         if (whileOpen)
             whileOpen(*this);
     }
-    void unload() override { unloaded = true; }
+    void close() override { unloaded = true; }
     // The user clicks a control: a check box changes its value first.
     void click(int control) {
         if (layout.controls[static_cast<std::size_t>(control)].kind == port::ControlKind::CheckBox)
             values[control] = !values[control];
-        events.Click(control);
+        events.clicked(control);
     }
 };
 
@@ -298,12 +297,12 @@ class Dialogs : public port::IDialogs {
     struct Handle : port::IDialog {
         explicit Handle(Dialog& d) : dialog(d) {}
         Dialog& dialog;
-        bool Value(int c) override { return dialog.Value(c); }
-        void setValue(int c, bool v) override { dialog.setValue(c, v); }
+        bool checked(int c) override { return dialog.checked(c); }
+        void setChecked(int c, bool v) override { dialog.setChecked(c, v); }
         void setEnabled(int c, bool v) override { dialog.setEnabled(c, v); }
         void setCaption(int c, const std::string& t) override { dialog.setCaption(c, t); }
         void showModal() override { dialog.showModal(); }
-        void unload() override { dialog.unload(); }
+        void close() override { dialog.close(); }
     };
 };
 

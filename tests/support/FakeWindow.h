@@ -10,21 +10,21 @@ namespace fakes {
 class PlacedWindow : public port::IPlacedWindow {
   public:
     explicit PlacedWindow(std::string name, float top = 0, float left = 0, float width = 0, float height = 0)
-        : m_name(std::move(name)), top(top), left(left), width(width), height(height) {}
+        : m_name(std::move(name)), y(top), x(left), w(width), h(height) {}
 
     std::string m_name;
-    float top, left, width, height;
+    float y, x, w, h;                  // top, left, width, height
     std::vector<std::string> assigned; // "Top=1200", in the order the properties were set
 
     std::string name() override { return m_name; }
-    float Top() override { return top; }
-    float Left() override { return left; }
-    float Width() override { return width; }
-    float Height() override { return height; }
-    void setTop(float v) override { set("Top", top, v); }
-    void setLeft(float v) override { set("Left", left, v); }
-    void setWidth(float v) override { set("Width", width, v); }
-    void setHeight(float v) override { set("Height", height, v); }
+    float top() override { return y; }
+    float left() override { return x; }
+    float width() override { return w; }
+    float height() override { return h; }
+    void setTop(float v) override { set("Top", y, v); }
+    void setLeft(float v) override { set("Left", x, v); }
+    void setWidth(float v) override { set("Width", w, v); }
+    void setHeight(float v) override { set("Height", h, v); }
 
   private:
     void set(const char* what, float& field, float v) {

@@ -26,13 +26,11 @@ struct PathLess {
 
 class FileSystem : public port::IFileSystem {
   public:
-    std::map<std::string, std::string, PathLess> files;        // full path -> content
-    std::map<std::string, std::uint32_t, PathLess> extraAttrs; // full path -> extra attribute bits
-    std::set<std::string, PathLess> folders;                   // full paths, without trailing "\"
-    std::set<std::string, PathLess> unreadableAttrs;           // paths whose attribute query fails
+    std::map<std::string, std::string, PathLess> files; // full path -> content
+    std::set<std::string, PathLess> folders;            // full paths, without trailing "\"
     std::set<std::string, PathLess> undeletable;
     bool writable = true;
-    int writes = 0;
+    int writes = 0, listings = 0;
     std::string cwd = "C:\\work";
 
     static std::string trimSep(std::string p) {
@@ -69,42 +67,27 @@ class FileSystem : public port::IFileSystem {
         return {};
     }
     port::Result<std::uint32_t> attributes(const std::string& path) override {
-        if (unreadableAttrs.count(path))
-            return port::fail("unreadable: " + path);
         const auto leaf = path.substr(path.rfind('\\') + 1);
         if (leaf == "." || leaf == "..")
             return port::kAttrDirectory;
         if (folders.count(trimSep(path)))
             return port::kAttrDirectory;
-        auto it = files.find(path);
-        if (it == files.end())
+        if (!files.count(path))
             return port::fail("not found: " + path);
-        auto extra = extraAttrs.find(path);
-        return extra == extraAttrs.end() ? 0u : extra->second;
+        return 0u;
     }
-    port::Result<std::vector<std::string>> scanDirectory(const std::string& folder) override {
-        std::string base = trimSep(folder);
+    port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override {
+        ++listings;
+        const std::string base = trimSep(folder);
         if (!folders.count(base))
             return port::fail("no folder: " + folder);
-        std::string prefix = base + "\\";
-        std::vector<std::string> names{".", ".."};
-        auto childOf = [&](const std::string& p) {
-            return p.size() > prefix.size() && upperPath(p.substr(0, prefix.size())) == upperPath(prefix) &&
-                   p.find('\\', prefix.size()) == std::string::npos;
-        };
-        for (auto& [p, _] : files) {
-            auto extra = extraAttrs.find(p);
-            bool hidden =
-                extra != extraAttrs.end() && (extra->second & (port::kAttrHidden | port::kAttrSystem));
-            if (childOf(p) && !hidden)
-                names.push_back(p.substr(prefix.size()));
-        }
-        for (auto& p : folders)
-            if (childOf(p))
-                names.push_back(p.substr(prefix.size()));
-        for (auto& p : unreadableAttrs)
-            if (childOf(p) && std::find(names.begin(), names.end(), p.substr(prefix.size())) == names.end())
-                names.push_back(p.substr(prefix.size()));
+        const std::string prefix = base + "\\";
+        std::vector<std::string> names;
+        for (auto& [path, _] : files)
+            if (path.size() > prefix.size() &&
+                upperPath(path.substr(0, prefix.size())) == upperPath(prefix) &&
+                path.find('\\', prefix.size()) == std::string::npos)
+                names.push_back(path.substr(prefix.size()));
         return names;
     }
     port::Result<void> deleteFile(const std::string& path) override {
@@ -146,21 +129,29 @@ class MessageBox : public port::IMessageBox {
     }
 };
 
-class Volumes : public port::IVolumes {
+// The CD-ROM drives: a disc's label and root as each drive holds them now.
+class Drives : public port::IDrives {
   public:
-    std::map<std::string, std::string> labels; // "E:" -> label
-    std::vector<std::string> asked;
+    std::vector<char> letters{'D', 'E'};
+    bool listable = true;
+    std::map<char, port::Disc> discs; // an empty drive has none
+    std::vector<char> asked;
     int polls = 0, depth = 0;
     int askedOutsidePoll = 0;
-    std::function<void()> onAsk; // runs at every label read
-    std::string volumeLabel(const std::string& drivePath) override {
-        asked.push_back(drivePath);
+    std::function<void()> onAsk; // runs at every disc read
+    port::Result<std::vector<char>> cdromLetters() override {
+        if (!listable)
+            return port::fail("no drive list");
+        return letters;
+    }
+    port::Disc disc(char letter) override {
+        asked.push_back(letter);
         if (depth == 0)
             ++askedOutsidePoll;
         if (onAsk)
             onAsk();
-        auto it = labels.find(drivePath);
-        return it == labels.end() ? "" : it->second;
+        const auto it = discs.find(letter);
+        return it == discs.end() ? port::Disc{} : it->second;
     }
     void beginPoll() override {
         if (depth++ == 0)
@@ -169,30 +160,17 @@ class Volumes : public port::IVolumes {
     void endPoll() override { --depth; }
 };
 
-class SpecialFolders : public port::ISpecialFolders {
-  public:
-    std::optional<std::string> startMenu_ = "C:\\Users\\u\\Start Menu"; // none: it cannot be determined
-    port::Result<std::string> startMenu() override {
-        if (!startMenu_)
-            return port::fail("no Start menu");
-        return *startMenu_;
-    }
-};
-
 class Process : public port::IProcess {
   public:
     std::string exeName_ = "tavimoro";
     std::string commandLine_;
     std::string settingsFile = "C:\\Apps\\tavimoro.ini";
-    std::string launchFolder_ = "C:\\Apps\\";
     bool another = false;
     std::vector<std::string> activated;
     bool activationResult = false;
     std::string exeName() override { return exeName_; }
     std::string commandLine() override { return commandLine_; }
     std::string settingsFilePath() override { return settingsFile; }
-    std::string launchFolder() override { return launchFolder_; }
-    std::string shortcutExtension() override { return ".lnk"; }
     std::string title() override { return "Tavimoro"; }
     port::Version version_{1, 1, 0};
     port::Version version() override { return version_; }
@@ -205,127 +183,73 @@ class Process : public port::IProcess {
     }
 };
 
-// The scripting host: a file-system object over the fake file system, and a shell that records
-// shortcuts and runs.
-class ScriptHost : public port::IScriptHost {
+// Shortcuts as a shell writes them: each saved one becomes a file of the fake file system. A fault set
+// here makes the next writes fail with it.
+class Shortcuts : public port::ILauncher, public port::IStartMenu {
   public:
-    struct Lnk {
-        std::string TargetPath, Arguments, WorkingDirectory, IconLocation;
-    };
-    explicit ScriptHost(FileSystem& fs) : m_fs(fs) {}
-    bool fsoAvailable = true;
-    bool shellAvailable = true;
-    std::vector<port::DriveEntry> drives;
-    std::map<std::string, Lnk> saved; // path -> fields, as saved
-    std::vector<std::string> runs;
-    bool drivesReadable = true;
-    std::set<std::string> refusedShortcuts; // paths CreateShortcut refuses
-    std::optional<std::string> saveError, runError;
-    int fsoCreated = 0, shellCreated = 0;
+    explicit Shortcuts(FileSystem& fs) : m_fs(fs) {}
+    std::string startMenu = "C:\\Users\\u\\Start Menu\\";
+    std::optional<std::string> unavailable; // the reason ready() and every write give
+    std::optional<port::ShortcutFault> fault;
+    std::string reason = "refused";              // of the fault
+    std::map<std::string, port::Shortcut> saved; // path -> shortcut
+    std::vector<port::Shortcut> launched;
+    std::vector<std::string> withdrawn;
+    int writes = 0;
 
-    port::Result<std::unique_ptr<port::IScriptFileSystem>> createFileSystemObject() override;
-    port::Result<std::unique_ptr<port::IScriptShell>> createShell() override;
-
-  private:
-    FileSystem& m_fs;
-};
-
-class ScriptFileSystem : public port::IScriptFileSystem {
-  public:
-    ScriptFileSystem(FileSystem& fs, ScriptHost& host) : m_fs(fs), m_host(host) {}
-    port::Result<std::vector<port::DriveEntry>> Drives() override {
-        if (!m_host.drivesReadable)
-            return port::fail("Drives unreadable");
-        return m_host.drives;
-    }
-    port::Result<std::vector<std::string>> GetFolderFiles(const std::string& folder) override {
-        auto names = m_fs.scanDirectory(folder);
-        if (!names)
-            return port::fail(names.error());
-        std::vector<std::string> out;
-        std::string prefix = FileSystem::trimSep(folder) + "\\";
-        for (auto& n : *names)
-            if (m_fs.files.count(prefix + n))
-                out.push_back(n);
-        return out;
-    }
-    port::Result<void> DeleteFile(const std::string& path) override { return m_fs.deleteFile(path); }
-
-  private:
-    FileSystem& m_fs;
-    ScriptHost& m_host;
-};
-
-class Shortcut : public port::IShortcut {
-  public:
-    Shortcut(ScriptHost& host, FileSystem& fs, std::string path)
-        : m_host(host), m_fs(fs), m_path(std::move(path)) {}
-    void setTargetPath(const std::string& v) override { m_lnk.TargetPath = v; }
-    void setArguments(const std::string& v) override { m_lnk.Arguments = v; }
-    void setWorkingDirectory(const std::string& v) override { m_lnk.WorkingDirectory = v; }
-    void setIconLocation(const std::string& v) override { m_lnk.IconLocation = v; }
-    std::string TargetPath() override { return m_lnk.TargetPath; }
-    std::string Arguments() override { return m_lnk.Arguments; }
-    std::string WorkingDirectory() override { return m_lnk.WorkingDirectory; }
-    std::string IconLocation() override { return m_lnk.IconLocation; }
-    port::Result<void> Save() override {
-        if (m_host.saveError)
-            return port::fail(*m_host.saveError);
-        m_host.saved[m_path] = m_lnk;
-        m_fs.addFile(m_path, "lnk:" + m_lnk.TargetPath);
+    port::Result<void> ready() override {
+        if (unavailable)
+            return port::fail(*unavailable);
         return {};
     }
-
-  private:
-    ScriptHost& m_host;
-    FileSystem& m_fs;
-    std::string m_path;
-    ScriptHost::Lnk m_lnk;
-};
-
-class ScriptShell : public port::IScriptShell {
-  public:
-    ScriptShell(ScriptHost& host, FileSystem& fs) : m_host(host), m_fs(fs) {}
-    port::Result<std::unique_ptr<port::IShortcut>> CreateShortcut(const std::string& path) override {
-        if (m_host.refusedShortcuts.count(path))
-            return port::fail("refused: " + path);
-        return std::make_unique<Shortcut>(m_host, m_fs, path);
-    }
-    port::Result<void> Run(const std::string& command) override {
-        m_host.runs.push_back(command);
-        if (m_host.runError)
-            return port::fail(*m_host.runError);
+    port::Result<void, port::ShortcutError> launch(const port::Shortcut& shortcut,
+                                                   const port::ShortcutReview& review) override {
+        if (auto written = write(launchFile(), shortcut, review); !written)
+            return written.failure();
+        if (fault == port::ShortcutFault::NotStarted)
+            return port::ShortcutError{*fault, launchFile(), reason};
+        launched.push_back(shortcut);
         return {};
     }
+    std::string launchFile() override { return "C:\\Apps\\autorun.lnk"; }
+    std::string folder() override { return startMenu; }
+    std::string extension() override { return ".lnk"; }
+    port::Result<std::string, port::ShortcutError> publish(const std::string& name,
+                                                           const port::Shortcut& shortcut,
+                                                           const port::ShortcutReview& review) override {
+        return write(startMenu + name, shortcut, review);
+    }
+    void withdraw(const std::string& path) override {
+        withdrawn.push_back(path);
+        static_cast<void>(m_fs.deleteFile(path));
+    }
 
   private:
-    ScriptHost& m_host;
+    port::Result<std::string, port::ShortcutError>
+    write(const std::string& path, const port::Shortcut& shortcut, const port::ShortcutReview& review) {
+        if (unavailable)
+            return port::ShortcutError{port::ShortcutFault::Unavailable, path, *unavailable};
+        if (fault == port::ShortcutFault::Refused || fault == port::ShortcutFault::NotSaved)
+            return port::ShortcutError{*fault, path, reason};
+        if (review)
+            review(shortcut);
+        ++writes;
+        saved[path] = shortcut;
+        m_fs.addFile(path, "lnk:" + shortcut.program);
+        return path;
+    }
     FileSystem& m_fs;
 };
-
-inline port::Result<std::unique_ptr<port::IScriptFileSystem>> ScriptHost::createFileSystemObject() {
-    if (!fsoAvailable)
-        return port::fail("no Scripting.FileSystemObject");
-    ++fsoCreated;
-    return std::make_unique<ScriptFileSystem>(m_fs, *this);
-}
-inline port::Result<std::unique_ptr<port::IScriptShell>> ScriptHost::createShell() {
-    if (!shellAvailable)
-        return port::fail("no WScript.Shell");
-    ++shellCreated;
-    return std::make_unique<ScriptShell>(*this, m_fs);
-}
 
 // All fakes together, wired into one Services bundle.
 struct Platform {
     FileSystem fs;
     Codec codec;
-    ScriptHost host{fs};
-    Volumes volumes;
-    SpecialFolders folders;
+    Drives drives;
+    Shortcuts shortcuts{fs};
     MessageBox messages;
     Process process;
-    port::Services services{process, fs, codec, host, volumes, folders, messages};
+    port::Services services{process, fs, codec, drives, shortcuts, shortcuts, messages};
 };
 
 } // namespace fakes

@@ -1,42 +1,54 @@
 #pragma once
 // The main window's presenter over fake platform services, started the way start-up starts it.
+#include "program/Program.h"
 #include "support/FakeView.h"
 #include "support/Fakes.h"
-#include "ui/frm_main.h"
 
 #include <gtest/gtest.h>
 
 class MainWindowTest : public ::testing::Test {
   protected:
     fakes::Platform p;
-    app::Program program{p.services};
+    program::Program program{p.services};
     fakes::Window w;
     fakes::MainView& view = w.view;
-    std::unique_ptr<app::frm_main> form;
+    std::unique_ptr<ui::MainWindow> form;
     const std::string ini = "C:\\Apps\\tavimoro.ini";
 
     void SetUp() override {
         p.fs.addFolder("C:\\Apps");
         p.process.commandLine_ = "";
-        p.host.drives = {{2, "C"}, {4, "D"}, {4, "E"}};
     }
+    // Start-up, then the window loaded (not shown: the tests show it where they need it).
     void start(const std::string& settings = "") {
         if (!settings.empty())
             p.fs.files[ini] = settings;
-        ASSERT_NE(app::code_main::SubMain(program), app::StartOutcome::Ended);
+        ASSERT_NE(program.start(), program::StartOutcome::Ended);
         form.reset();
-        form = std::make_unique<app::frm_main>(program, w.services);
-        form->Form_Load();
+        form = std::make_unique<ui::MainWindow>(
+            p.services, w.services,
+            ui::MainWindow::State{program.settingsFile(), program.settings(), program.testMode()});
+        form->start(false);
+        view.shown = false;
+        view.minimized = false;
     }
-    void disc(const std::string& drive, const std::string& label, const std::string& open) {
-        p.volumes.labels[drive] = label;
-        p.fs.files.erase(drive + "\\AUTORUN.INF");
+    // A disc in drive `letter`: its label, and an AUTORUN.INF with `open` when that is not empty.
+    void disc(char letter, const std::string& label, const std::string& open) {
+        const std::string root = std::string(1, letter) + ":\\";
+        p.drives.discs[letter] = {label, root};
+        p.fs.addFolder(root);
+        p.fs.files.erase(root + "AUTORUN.INF");
         if (!open.empty())
-            p.fs.addFile(drive + "\\AUTORUN.INF", "[AutoRun]\r\nopen=" + open + "\r\n");
+            p.fs.addFile(root + "AUTORUN.INF", "[AutoRun]\r\nopen=" + open + "\r\n");
+    }
+    // A key pressed on the window: a letter A to Z, else another key.
+    void press(char letter) {
+        form->keyPressed(
+            {letter >= 'A' && letter <= 'Z' ? port::Key::Kind::Letter : port::Key::Kind::Other, letter});
     }
     std::string setting(const std::string& section, const std::string& key) {
-        app::IniClass reader(p.fs, p.codec);
-        reader.SetFile(ini);
-        return reader.T_GetSetting(key, "<none>", section);
+        app::IniFile reader(p.fs, p.codec);
+        reader.setFile(ini);
+        return reader.read(key, "<none>", section);
     }
 };

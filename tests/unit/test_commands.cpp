@@ -1,20 +1,19 @@
 // The window's commands: the pop-up menu and the notification-area icon, the system menu, the settings
 // dialog, the about box, the help text, exit, and the settings pass.
 #include "app/Profile.h"
-#include "shell/code_TaskIn.h"
 #include "support/MainWindowFixture.h"
-#include "ui/frm_Config.h"
+#include "ui/SettingsDialog.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using app::frm_Config;
+using ui::SettingsDialog;
 
 class CommandsTest : public MainWindowTest {
   protected:
     static constexpr double kTwips = 15; // a pixel of the fake screen
-    void pressTrayIcon(int message) { form->Form_MouseDown(4, 0, message * kTwips, 0); }
+    void openMenu() { w.tray.fire(port::TrayEvent::OpenMenu); }
     std::vector<std::string> captions(const std::vector<port::MenuEntry>& entries) {
         std::vector<std::string> out;
         for (const auto& e : entries)
@@ -24,9 +23,9 @@ class CommandsTest : public MainWindowTest {
 };
 
 TEST_F(CommandsTest, ThePopupMenuListsAutorunDrivesAboveTheCommands) {
-    disc("D:", "GAME", "game.exe");
+    disc('D', "GAME", "game.exe");
     start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
-    pressTrayIcon(0x204);
+    openMenu();
     ASSERT_EQ(w.popup.opened.size(), 1u) << "the menu opens on the press";
     EXPECT_EQ(
         captions(w.popup.opened[0]),
@@ -45,21 +44,21 @@ TEST_F(CommandsTest, EachPopupChoiceRunsItsCommand) {
         {"終了(&X)", false, false, false, true},
     };
     for (const Case& c : cases) {
-        disc("D:", "GAME", "game.exe");
-        p.host.runs.clear();
+        disc('D', "GAME", "game.exe");
+        p.shortcuts.launched.clear();
         p.messages.shown.clear();
         view.closed = false;
         start("[Mode]\r\nstandby=True\r\n[CD]\r\nDrive_D=True\r\n");
-        view.visible = false;
+        view.shown = false;
         w.popup.choice = 0;
-        pressTrayIcon(0x204);
+        openMenu();
         for (const auto& entry : w.popup.opened.back())
             if (entry.caption == c.item)
                 w.popup.choice = entry.id;
         ASSERT_NE(w.popup.choice, 0) << c.item;
-        pressTrayIcon(0x204);
-        EXPECT_EQ(view.visible, c.visible) << c.item;
-        EXPECT_EQ(p.host.runs.size(), c.launched ? 1u : 0u) << c.item;
+        openMenu();
+        EXPECT_EQ(view.shown, c.visible) << c.item;
+        EXPECT_EQ(p.shortcuts.launched.size(), c.launched ? 1u : 0u) << c.item;
         EXPECT_EQ(view.end.running, c.launched) << c.item << ": a launch ends the program a second later";
         EXPECT_EQ(p.messages.shown.size(), c.helpShown ? 1u : 0u) << c.item;
         EXPECT_EQ(view.closed, c.closed) << c.item;
@@ -67,29 +66,20 @@ TEST_F(CommandsTest, EachPopupChoiceRunsItsCommand) {
     }
 }
 
-TEST_F(CommandsTest, TheIconsMouseMessagesArriveAsAMiddlePressAtThatPixelColumn) {
+TEST_F(CommandsTest, TheIconShowsTheWindowOrOpensTheMenu) {
     struct Case {
-        int button;
-        double x; // twips
+        port::TrayEvent event;
         bool shown, menu;
     };
-    const Case cases[] = {
-        {4, 515 * kTwips, true, false},      // a left double click
-        {4, 515 * kTwips + 14, true, false}, // still column 515
-        {4, 516 * kTwips, false, true},      // the right button pressed
-        {5, 516 * kTwips, false, true},      // the middle bit decides
-        {1, 516 * kTwips, false, false},     // a left press in the window
-        {4, 0x201 * kTwips, false, false},   // a single left press on the icon
-        {4, 0x202 * kTwips, false, false},   // a release
-        {4, 0x206 * kTwips, false, true},    // a quick second right press, counted as a double click
-    };
+    const Case cases[] = {{port::TrayEvent::ShowWindow, true, false},
+                          {port::TrayEvent::OpenMenu, false, true}};
     start();
     for (const Case& c : cases) {
-        view.visible = false;
+        view.shown = false;
         w.popup.opened.clear();
-        form->Form_MouseDown(c.button, 0, c.x, 0);
-        EXPECT_EQ(view.visible, c.shown) << c.button << " at " << c.x;
-        EXPECT_EQ(w.popup.opened.size(), c.menu ? 1u : 0u) << c.button << " at " << c.x;
+        w.tray.fire(c.event);
+        EXPECT_EQ(view.shown, c.shown);
+        EXPECT_EQ(w.popup.opened.size(), c.menu ? 1u : 0u);
     }
 }
 
@@ -97,8 +87,8 @@ TEST_F(CommandsTest, TheSystemMenuCarriesFourCommandsAndPassesStandardOnesBy) {
     start();
     EXPECT_EQ(w.systemMenu.items, (std::vector<std::string>{"1:-", "4:バージョン情報(&A)", "5:使い方(&H)",
                                                             "6:-", "7:設定(&S)", "8:-", "9:終了(&X)"}));
-    EXPECT_EQ(w.systemMenu.hooks, 1);
-    for (std::int32_t standard : {0xF060, 0xF020, 0xF010, 60000, 2, 3})
+    EXPECT_EQ(w.systemMenu.installs, 1);
+    for (int standard : {0xF060, 0xF020, 0xF010, 60000, 2, 3})
         w.systemMenu.command(standard);
     EXPECT_TRUE(p.messages.shown.empty());
     EXPECT_TRUE(w.dialogs.created.empty());
@@ -111,14 +101,14 @@ TEST_F(CommandsTest, TheSystemMenuCarriesFourCommandsAndPassesStandardOnesBy) {
     EXPECT_EQ(w.dialogs.created.size(), 2u) << "the about box and the settings dialog";
     w.systemMenu.command(9);
     EXPECT_TRUE(view.closed);
-    EXPECT_EQ(w.systemMenu.unhooks, 1) << "the real unload puts the window procedure back";
+    EXPECT_EQ(w.systemMenu.removes, 1) << "the real close lets go of the menu";
 }
 
 TEST_F(CommandsTest, TheSessionsEndUnloadsAResidentProgramWithoutTouchingItsSettings) {
-    disc("D:", "GAME", "game.exe");
+    disc('D', "GAME", "game.exe");
     start("[Mode]\r\nstandby=True\r\nAutoShortcut=True\r\n[CD]\r\nDrive_D=True\r\n");
     ASSERT_TRUE(p.fs.files.count("C:\\Users\\u\\Start Menu\\(D) GAME.lnk"));
-    form->EndSession();
+    form->sessionEnding();
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(w.tray.icons, 0);
     EXPECT_FALSE(p.fs.files.count("C:\\Users\\u\\Start Menu\\(D) GAME.lnk"));
@@ -130,9 +120,9 @@ TEST_F(CommandsTest, TestModeLeavesTheSystemMenuAlone) {
     p.process.commandLine_ = "/TestMode";
     start();
     EXPECT_TRUE(w.systemMenu.items.empty());
-    EXPECT_EQ(w.systemMenu.hooks, 0);
-    EXPECT_FALSE(form->Form_Unload());
-    EXPECT_EQ(w.systemMenu.unhooks, 0) << "nothing to put back";
+    EXPECT_EQ(w.systemMenu.installs, 0);
+    EXPECT_FALSE(form->closing());
+    EXPECT_EQ(w.systemMenu.removes, 0) << "nothing to let go of";
 }
 
 TEST_F(CommandsTest, TheHelpTextIsFiveLines) {
@@ -149,46 +139,47 @@ TEST_F(CommandsTest, TheHelpTextIsFiveLines) {
 }
 
 TEST_F(CommandsTest, ApplyingTheSettingsTwiceLeavesOneIconAndWritesEachShortcutOnce) {
-    disc("D:", "GAME", "game.exe");
+    disc('D', "GAME", "game.exe");
     start("[Mode]\r\nstandby=True\r\n[CD]\r\nDrive_D=True\r\n");
     EXPECT_EQ(w.tray.icons, 1);
     EXPECT_EQ(w.tray.tip, "tavimoro");
-    const int shells = p.host.shellCreated;
-    program.settings.AutoShortcut = true;
-    form->ApplySettings();
-    form->ApplySettings();
-    EXPECT_EQ(p.host.shellCreated, shells + 1) << "one shortcut written";
+    const int writes = p.shortcuts.writes;
+    program.settings().startMenuEntries = true;
+    form->applySettings();
+    form->applySettings();
+    EXPECT_EQ(p.shortcuts.writes, writes + 1) << "one shortcut written";
     EXPECT_EQ(w.tray.icons, 1);
 
-    program.settings.standby = false;
-    form->ApplySettings();
+    program.settings().resident = false;
+    form->applySettings();
     EXPECT_EQ(w.tray.icons, 0) << "resident mode off takes the icon away at once";
-    EXPECT_FALSE(view.visible) << "and does not show the window";
+    EXPECT_FALSE(view.shown) << "and does not show the window";
 }
 
 TEST_F(CommandsTest, KeepOnTopKeepsThePlacementToThePixel) {
     start("[Mode]\r\nWindowTop=True\r\n");
-    view.left = 2.5 * kTwips; // halves go to the even neighbour
-    view.top = 3.5 * kTwips;
-    form->ApplySettings();
+    view.x = 2.5 * kTwips; // halves go to the even neighbour
+    view.y = 3.5 * kTwips;
+    form->applySettings();
     ASSERT_FALSE(w.windowTop.calls.empty());
     const auto& [topmost, rect] = w.windowTop.calls.back();
     EXPECT_TRUE(topmost);
     EXPECT_EQ(rect.x, 2);
     EXPECT_EQ(rect.y, 4);
-    EXPECT_EQ(rect.cx * kTwips, view.width);
-    EXPECT_EQ(rect.cy * kTwips, view.height);
+    EXPECT_EQ(rect.cx * kTwips, view.w);
+    EXPECT_EQ(rect.cy * kTwips, view.h);
 }
 
 TEST_F(CommandsTest, WithoutANotificationAreaAResidentWindowMinimizesInsteadOfHiding) {
     w.tray.isAvailable = false;
     start("[Mode]\r\nstandby=True\r\nStartMode=True\r\n");
     form.reset();
-    form = std::make_unique<app::frm_main>(program, w.services);
-    form->Start(app::StartOutcome::LoadMainWindow);
+    form = std::make_unique<ui::MainWindow>(
+        p.services, w.services, ui::MainWindow::State{program.settingsFile(), program.settings(), false});
+    form->start(false);
     EXPECT_TRUE(view.minimized) << "a resident start";
     view.setVisible(true);
-    EXPECT_TRUE(form->Form_Unload());
+    EXPECT_TRUE(form->closing());
     EXPECT_TRUE(view.minimized) << "closing";
 }
 
@@ -205,34 +196,34 @@ TEST_F(CommandsTest, TheTipIsCutTo63Characters) {
                           {std::string(64, 'a'), std::string(63, 'a')},
                           {japanese70, japanese63}};
     for (const Case& c : cases)
-        EXPECT_EQ(app::code_TaskIn::tipText(c.name), c.tip) << c.name;
+        EXPECT_EQ(ui::trayTip(c.name), c.tip) << c.name;
 }
 
 TEST_F(CommandsTest, TheSettingsDialogEnablesStartModeOnlyWithResidentMode) {
     start();
     std::vector<bool> startModeEnabled;
     w.dialogs.whileOpen = [&](fakes::Dialog& d) {
-        d.values[frm_Config::chk_StartMode] = true;
-        startModeEnabled.push_back(d.enabled[frm_Config::chk_StartMode]);
-        d.click(frm_Config::chk_standbyMode);
-        startModeEnabled.push_back(d.enabled[frm_Config::chk_StartMode]);
-        d.click(frm_Config::chk_standbyMode);
-        startModeEnabled.push_back(d.enabled[frm_Config::chk_StartMode]);
-        d.click(frm_Config::cmd_OK);
+        d.values[SettingsDialog::startHiddenBox] = true;
+        startModeEnabled.push_back(d.enabled[SettingsDialog::startHiddenBox]);
+        d.click(SettingsDialog::residentBox);
+        startModeEnabled.push_back(d.enabled[SettingsDialog::startHiddenBox]);
+        d.click(SettingsDialog::residentBox);
+        startModeEnabled.push_back(d.enabled[SettingsDialog::startHiddenBox]);
+        d.click(SettingsDialog::okButton);
     };
     w.systemMenu.command(7);
     EXPECT_EQ(startModeEnabled, (std::vector<bool>{false, true, false}));
-    EXPECT_TRUE(program.settings.StartMode) << "a greyed box still counts";
-    EXPECT_FALSE(program.settings.standby);
+    EXPECT_TRUE(program.settings().startHidden) << "a greyed box still counts";
+    EXPECT_FALSE(program.settings().resident);
     EXPECT_TRUE(w.dialogs.created.back()->unloaded);
 }
 
 TEST_F(CommandsTest, OkWritesTheSixKeysInOrderAndAppliesThem) {
     start("[Mode]\r\nAppNameCheck=True\r\n");
     w.dialogs.whileOpen = [](fakes::Dialog& d) {
-        d.click(frm_Config::chk_WindowTop);
-        d.click(frm_Config::chk_standbyMode);
-        d.click(frm_Config::cmd_OK);
+        d.click(SettingsDialog::keepOnTopBox);
+        d.click(SettingsDialog::residentBox);
+        d.click(SettingsDialog::okButton);
     };
     w.systemMenu.command(7);
     EXPECT_EQ(
@@ -248,14 +239,14 @@ TEST_F(CommandsTest, CancelOrTheCloseBoxChangesNothing) {
     const std::string before = p.fs.files[ini];
     for (bool closeBox : {false, true}) {
         w.dialogs.whileOpen = [closeBox](fakes::Dialog& d) {
-            d.click(frm_Config::chk_standbyMode);
-            d.click(frm_Config::chk_WindowTop);
+            d.click(SettingsDialog::residentBox);
+            d.click(SettingsDialog::keepOnTopBox);
             if (!closeBox)
-                d.click(frm_Config::Command1);
+                d.click(SettingsDialog::cancelButton);
         };
         w.systemMenu.command(7);
-        EXPECT_FALSE(program.settings.standby);
-        EXPECT_FALSE(program.settings.WindowTop);
+        EXPECT_FALSE(program.settings().resident);
+        EXPECT_FALSE(program.settings().keepOnTop);
         EXPECT_EQ(p.fs.files[ini], before);
         EXPECT_EQ(w.tray.icons, 0);
     }
@@ -271,14 +262,14 @@ TEST_F(CommandsTest, TheAboutBoxShowsTheBuildsVersion) {
                           {{1, 0, 0}, "Version 1.00"},   {{1, 100, 0}, "Version 1.00"},
                           {{1, 1, 26}, "Version 1.01z"}, {{1, 1, 27}, "Version 1.01.27"}};
     for (const Case& c : cases)
-        EXPECT_EQ(app::frm_Version::VersionText(c.version), c.text);
+        EXPECT_EQ(ui::AboutBox::versionText(c.version), c.text);
 
     start();
     w.systemMenu.command(4);
     w.systemMenu.command(4);
     ASSERT_EQ(w.dialogs.created.size(), 2u) << "loaded anew at every showing";
     EXPECT_EQ(std::string(w.dialogs.created[0]->layout.caption), "ﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(w.dialogs.created[1]->captions[app::frm_Version::Label_Version1], "Version 1.01");
+    EXPECT_EQ(w.dialogs.created[1]->captions[ui::AboutBox::versionLabel], "Version 1.01");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app/IniClass.h"
+#include "app/IniFile.h"
 #include "app/Settings.h"
 #include "support/Fakes.h"
 
@@ -28,23 +28,23 @@ class LoadSettingsTest : public ::testing::Test {
   protected:
     fakes::FileSystem fs;
     fakes::Codec codec;
-    app::IniClass ini{fs, codec};
+    app::IniFile ini{fs, codec};
     app::Settings settings;
     const std::string file = "C:\\Apps\\tavimoro.ini";
 
-    void SetUp() override { ini.SetFile(file); }
+    void SetUp() override { ini.setFile(file); }
 };
 
 TEST_F(LoadSettingsTest, FirstStartUsesDefaultsAndWritesOnlyTheIntervals) {
-    app::LoadSettings(ini, settings);
-    EXPECT_FALSE(settings.standby);
-    EXPECT_FALSE(settings.WindowTop);
-    EXPECT_TRUE(settings.VolumeName);
-    EXPECT_FALSE(settings.AutoOpen);
-    EXPECT_FALSE(settings.AutoShortcut);
-    EXPECT_FALSE(settings.StartMode);
-    EXPECT_EQ(settings.RefreshTimer, 1000);
-    EXPECT_EQ(settings.ChangeTimer, 1000);
+    app::loadSettings(ini, settings);
+    EXPECT_FALSE(settings.resident);
+    EXPECT_FALSE(settings.keepOnTop);
+    EXPECT_TRUE(settings.showLabels);
+    EXPECT_FALSE(settings.openOnNewDisc);
+    EXPECT_FALSE(settings.startMenuEntries);
+    EXPECT_FALSE(settings.startHidden);
+    EXPECT_EQ(settings.pollInterval, 1000);
+    EXPECT_EQ(settings.changeInterval, 1000);
     EXPECT_EQ(fs.files[file], "[Status]\r\nRefreshTimer=1000\r\nChangeTimer=1000\r\n");
 }
 
@@ -52,13 +52,13 @@ TEST_F(LoadSettingsTest, ReadsModeValuesAndKeepsThemInTheFile) {
     const std::string text = "[Mode]\r\nstandby=TRUE\r\nWindowTop=1\r\nVolumeName=false\r\nAutoOpen=maybe\r\n"
                              "AutoShortcut=-1\r\nStartMode=0\r\nAppNameCheck=True\r\n";
     fs.files[file] = text;
-    app::LoadSettings(ini, settings);
-    EXPECT_TRUE(settings.standby);
-    EXPECT_TRUE(settings.WindowTop);
-    EXPECT_FALSE(settings.VolumeName);
-    EXPECT_FALSE(settings.AutoOpen) << "an unreadable value reads as the key's default";
-    EXPECT_TRUE(settings.AutoShortcut);
-    EXPECT_FALSE(settings.StartMode);
+    app::loadSettings(ini, settings);
+    EXPECT_TRUE(settings.resident);
+    EXPECT_TRUE(settings.keepOnTop);
+    EXPECT_FALSE(settings.showLabels);
+    EXPECT_FALSE(settings.openOnNewDisc) << "an unreadable value reads as the key's default";
+    EXPECT_TRUE(settings.startMenuEntries);
+    EXPECT_FALSE(settings.startHidden);
     EXPECT_EQ(fs.files[file].substr(0, text.size()), text);
 }
 
@@ -86,9 +86,9 @@ TEST_F(LoadSettingsTest, IntervalsAreIntegersClampedToWhatATimerTakes) {
     for (const auto& c : cases) {
         fs.files[file] =
             std::string("[Status]\r\nRefreshTimer=") + c.stored + "\r\nChangeTimer=" + c.stored + "\r\n";
-        app::LoadSettings(ini, settings);
-        EXPECT_EQ(settings.RefreshTimer, c.expected) << c.stored;
-        EXPECT_EQ(settings.ChangeTimer, c.expected) << c.stored;
+        app::loadSettings(ini, settings);
+        EXPECT_EQ(settings.pollInterval, c.expected) << c.stored;
+        EXPECT_EQ(settings.changeInterval, c.expected) << c.stored;
         const std::string v = std::to_string(c.expected);
         EXPECT_EQ(fs.files[file], "[Status]\r\nRefreshTimer=" + v + "\r\nChangeTimer=" + v + "\r\n")
             << c.stored;
@@ -98,10 +98,10 @@ TEST_F(LoadSettingsTest, IntervalsAreIntegersClampedToWhatATimerTakes) {
 TEST_F(LoadSettingsTest, AnUnwritableFileStillLoads) {
     fs.writable = false;
     fs.files[file] = "[Mode]\r\nstandby=True\r\n[Status]\r\nRefreshTimer=500\r\n";
-    app::LoadSettings(ini, settings);
-    EXPECT_TRUE(settings.standby);
-    EXPECT_EQ(settings.RefreshTimer, 500);
-    EXPECT_EQ(settings.ChangeTimer, 1000);
+    app::loadSettings(ini, settings);
+    EXPECT_TRUE(settings.resident);
+    EXPECT_EQ(settings.pollInterval, 500);
+    EXPECT_EQ(settings.changeInterval, 1000);
     EXPECT_EQ(fs.files[file], "[Mode]\r\nstandby=True\r\n[Status]\r\nRefreshTimer=500\r\n");
 }
 

@@ -10,37 +10,37 @@ TEST_F(MainWindowTest, TheFirstStartRegistersEveryCdRomDrive) {
     EXPECT_EQ(setting("CD", "Drive_E"), "True");
     EXPECT_EQ(setting("CD", "Drive_C"), "<none>");
     ASSERT_EQ(view.rowCount(), 2);
-    EXPECT_EQ(view.row(1).drive.caption, "(D:)");
-    EXPECT_EQ(view.row(2).drive.caption, "(E:)");
-    EXPECT_EQ(view.ScaleHeight(), 2 * 735);
-    EXPECT_EQ(view.ScaleWidth(), 1995);
-    EXPECT_EQ(view.caption, "tavimoro");
-    EXPECT_EQ(form->driveList().size(), 2u);
+    EXPECT_EQ(view.row(1).drive.text, "(D:)");
+    EXPECT_EQ(view.row(2).drive.text, "(E:)");
+    EXPECT_EQ(view.clientHeight(), 2 * 735);
+    EXPECT_EQ(view.clientWidth(), 1995);
+    EXPECT_EQ(view.title, "tavimoro");
+    EXPECT_EQ(form->driveList().records().size(), 2u);
 }
 
 TEST_F(MainWindowTest, RowsFormAColumnOfButtonsWithTwoLinesBeside) {
     start("[CD]\r\nDrive_E=True\r\nDrive_F=1\r\nDrive_G=True\r\n");
     ASSERT_EQ(view.rowCount(), 3);
-    EXPECT_EQ(view.ScaleHeight(), 2205);
+    EXPECT_EQ(view.clientHeight(), 2205);
     for (int n = 1; n <= 3; ++n) {
         auto row = view.row(n);
-        EXPECT_EQ(row.button.top, 735.0 * (n - 1));
-        EXPECT_EQ(row.button.left, 0);
-        EXPECT_EQ(row.volume.top, 112.5 + 735.0 * (n - 1));
-        EXPECT_EQ(row.drive.top, 367.5 + 735.0 * (n - 1));
-        EXPECT_EQ(row.volume.left, 795);
-        EXPECT_EQ(row.drive.left, 795);
-        EXPECT_TRUE(row.button.visible && row.volume.visible && row.drive.visible);
-        EXPECT_FALSE(row.button.enabled) << "an empty drive cannot be clicked";
+        EXPECT_EQ(row.button.y, 735.0 * (n - 1));
+        EXPECT_EQ(row.button.x, 0);
+        EXPECT_EQ(row.volume.y, 112.5 + 735.0 * (n - 1));
+        EXPECT_EQ(row.drive.y, 367.5 + 735.0 * (n - 1));
+        EXPECT_EQ(row.volume.x, 795);
+        EXPECT_EQ(row.drive.x, 795);
+        EXPECT_TRUE(row.button.shown && row.volume.shown && row.drive.shown);
+        EXPECT_FALSE(row.button.isEnabled) << "an empty drive cannot be clicked";
     }
 }
 
 TEST_F(MainWindowTest, NoDrivesAtAllKeepsTheDesignHeightAndWritesNothing) {
-    p.host.drives = {{2, "C"}};
+    p.drives.letters.clear();
     start();
     EXPECT_EQ(view.rowCount(), 0);
-    EXPECT_EQ(view.ScaleHeight(), 720);
-    EXPECT_EQ(view.ScaleWidth(), 1995);
+    EXPECT_EQ(view.clientHeight(), 720);
+    EXPECT_EQ(view.clientWidth(), 1995);
     EXPECT_EQ(setting("CD", "Drive_C"), "<none>");
 }
 
@@ -59,28 +59,28 @@ TEST_F(MainWindowTest, TheWidthFollowsTheWidestLabelOrJustTheButtons) {
     for (const auto& c : cases) {
         fakes::Platform fresh;
         p.fs.files.clear();
-        disc("D:", c.label, "setup.exe");
+        disc('D', c.label, "setup.exe");
         form.reset();
         view = fakes::MainView();
         start(std::string("[Mode]\r\nVolumeName=") + (c.volumeName ? "True" : "False") +
               "\r\n[CD]\r\nDrive_D=True\r\n");
-        EXPECT_EQ(view.ScaleWidth(), c.clientWidth) << c.label;
-        EXPECT_EQ(view.caption, c.caption) << c.label;
+        EXPECT_EQ(view.clientWidth(), c.clientWidth) << c.label;
+        EXPECT_EQ(view.title, c.caption) << c.label;
     }
 }
 
 TEST_F(MainWindowTest, ResizingKeepsTheWindowOnTheScreen) {
     start("[CD]\r\nDrive_D=True\r\n");
-    view.top = 11000;
-    view.left = 15000;
-    form->Form_Resize();
-    EXPECT_EQ(view.top + view.height, view.screenHeight);
-    EXPECT_EQ(view.left + view.width, view.screenWidth);
-    view.top = -50;
-    view.left = -70;
-    form->Form_Resize();
-    EXPECT_EQ(view.top, -50) << "nothing moves the window down";
-    EXPECT_EQ(view.left, -70);
+    view.y = 11000;
+    view.x = 15000;
+    form->resized();
+    EXPECT_EQ(view.y + view.h, view.screenH);
+    EXPECT_EQ(view.x + view.w, view.screenW);
+    view.y = -50;
+    view.x = -70;
+    form->resized();
+    EXPECT_EQ(view.y, -50) << "nothing moves the window down";
+    EXPECT_EQ(view.x, -70);
 }
 
 TEST_F(MainWindowTest, PollingFollowsInsertRemoveAndSwap) {
@@ -104,11 +104,11 @@ TEST_F(MainWindowTest, PollingFollowsInsertRemoveAndSwap) {
         {"", "", false, 900, true},           // back to the idle interval
     };
     for (const auto& s : steps) {
-        disc("D:", s.label, s.open);
-        form->tim_Refresh_Timer();
-        EXPECT_EQ(view.row(1).button.enabled, s.enabled) << s.label;
+        disc('D', s.label, s.open);
+        form->refreshTick();
+        EXPECT_EQ(view.row(1).button.isEnabled, s.enabled) << s.label;
         EXPECT_EQ(view.refresh.interval, s.interval) << s.label;
-        EXPECT_EQ(view.visible, s.shown) << s.label;
+        EXPECT_EQ(view.shown, s.shown) << s.label;
         EXPECT_TRUE(view.refresh.running);
     }
 }
@@ -117,15 +117,15 @@ TEST_F(MainWindowTest, ANewDiscShowsTheWindowOnlyWithAutoOpen) {
     for (bool autoOpen : {false, true}) {
         form.reset();
         view = fakes::MainView();
-        p.volumes.labels.clear();
+        p.drives.discs.clear();
         p.fs.files.clear();
         start(std::string("[Mode]\r\nAutoOpen=") + (autoOpen ? "True" : "False") +
               "\r\n[CD]\r\nDrive_D=True\r\n");
-        view.visible = false;
-        disc("D:", "A_VERY_LONG_LABEL", "setup.exe");
-        form->tim_Refresh_Timer();
-        EXPECT_EQ(view.visible, autoOpen);
-        EXPECT_EQ(view.ScaleWidth(), 735 + 1700 + 60 + 60) << "widened to the new label";
+        view.shown = false;
+        disc('D', "A_VERY_LONG_LABEL", "setup.exe");
+        form->refreshTick();
+        EXPECT_EQ(view.shown, autoOpen);
+        EXPECT_EQ(view.clientWidth(), 735 + 1700 + 60 + 60) << "widened to the new label";
     }
 }
 
@@ -137,104 +137,104 @@ TEST_F(MainWindowTest, TheLastChangedDriveDecidesWhetherADiscIsNew) {
     for (const Case c : {Case{true, false}, Case{false, true}}) {
         form.reset();
         view = fakes::MainView();
-        p.volumes.labels.clear();
+        p.drives.discs.clear();
         p.fs.files.clear();
         // The drive that loses its disc held an autorun disc, so losing it is a change.
-        disc(c.dGetsDisc ? "E:" : "D:", "OLD", "old.exe");
+        disc(c.dGetsDisc ? 'E' : 'D', "OLD", "old.exe");
         start("[Mode]\r\nAutoOpen=True\r\n[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
-        view.visible = false;
+        view.shown = false;
         if (c.dGetsDisc) {
-            disc("D:", "NEW", "setup.exe");
-            disc("E:", "", "");
+            disc('D', "NEW", "setup.exe");
+            disc('E', "", "");
         } else {
-            disc("D:", "", "");
-            disc("E:", "NEW", "setup.exe");
+            disc('D', "", "");
+            disc('E', "NEW", "setup.exe");
         }
-        form->tim_Refresh_Timer();
-        EXPECT_EQ(view.visible, c.shown) << c.dGetsDisc;
+        form->refreshTick();
+        EXPECT_EQ(view.shown, c.shown) << c.dGetsDisc;
     }
 }
 
 TEST_F(MainWindowTest, LetterKeysRegisterAndUnregisterDrives) {
     start();
-    const double heightWithTwo = view.height;
-    form->Form_KeyDown('F');
+    const double heightWithTwo = view.h;
+    press('F');
     EXPECT_EQ(setting("CD", "Drive_F"), "True");
     ASSERT_EQ(view.rowCount(), 3);
-    EXPECT_EQ(view.row(3).drive.caption, "(F:)");
-    EXPECT_EQ(view.height, heightWithTwo + 735);
+    EXPECT_EQ(view.row(3).drive.text, "(F:)");
+    EXPECT_EQ(view.h, heightWithTwo + 735);
 
-    form->Form_KeyDown('D');
+    press('D');
     EXPECT_EQ(setting("CD", "Drive_D"), "False");
     ASSERT_EQ(view.rowCount(), 2);
-    EXPECT_EQ(view.row(1).drive.caption, "(E:)");
-    EXPECT_EQ(view.row(2).drive.caption, "(F:)");
+    EXPECT_EQ(view.row(1).drive.text, "(E:)");
+    EXPECT_EQ(view.row(2).drive.text, "(F:)");
 
-    const auto calls = p.volumes.asked.size();
-    form->Form_KeyDown(0x25); // an arrow key: nothing registered, yet every row is rebuilt
+    const auto calls = p.drives.asked.size();
+    press(0); // an arrow key: nothing registered, yet every row is rebuilt
     EXPECT_EQ(view.rowCount(), 2);
-    EXPECT_GT(p.volumes.asked.size(), calls);
+    EXPECT_GT(p.drives.asked.size(), calls);
 
-    form->Form_KeyDown('E');
-    form->Form_KeyDown('F');
+    press('E');
+    press('F');
     EXPECT_EQ(view.rowCount(), 0);
-    EXPECT_EQ(view.ScaleHeight(), 735) << "removing the last row leaves the height of the last build";
+    EXPECT_EQ(view.clientHeight(), 735) << "removing the last row leaves the height of the last build";
 }
 
 TEST_F(MainWindowTest, AClickLaunchesHidesAndEndsOneSecondLater) {
-    disc("E:", "GAME", "bin\\game.exe -full");
+    disc('E', "GAME", "bin\\game.exe -full");
     start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
-    view.visible = true;
-    form->cmd_CD_Click(2);
-    ASSERT_EQ(p.host.runs.size(), 1u);
-    EXPECT_EQ(p.host.saved.at("C:\\Apps\\autorun.lnk").TargetPath, "E:\\bin\\game.exe");
-    EXPECT_EQ(p.host.saved.at("C:\\Apps\\autorun.lnk").Arguments, "-full");
-    EXPECT_FALSE(view.visible);
+    view.shown = true;
+    form->buttonClicked(2);
+    ASSERT_EQ(p.shortcuts.launched.size(), 1u);
+    EXPECT_EQ(p.shortcuts.saved.at("C:\\Apps\\autorun.lnk").program, "E:\\bin\\game.exe");
+    EXPECT_EQ(p.shortcuts.saved.at("C:\\Apps\\autorun.lnk").arguments, "-full");
+    EXPECT_FALSE(view.shown);
     EXPECT_TRUE(view.end.running);
 
     p.fs.addFile("C:\\Apps\\autorun.bat");
-    form->tim_end_Timer();
+    form->endTick();
     EXPECT_FALSE(view.end.running);
     EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
     EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.bat"));
     EXPECT_TRUE(view.closed);
 
     view.closed = false;
-    form->cmd_CD_Click(9); // no such row: nothing runs, the window still hides
-    EXPECT_EQ(p.host.runs.size(), 1u);
+    form->buttonClicked(9); // no such row: nothing runs, the window still hides
+    EXPECT_EQ(p.shortcuts.launched.size(), 1u);
     EXPECT_TRUE(view.end.running);
 }
 
 TEST_F(MainWindowTest, ResidentProgramsStayAfterALaunchAndWhenClosed) {
     start("[Mode]\r\nstandby=True\r\n[CD]\r\nDrive_D=True\r\n");
-    view.visible = true;
-    form->cmd_CD_Click(1);
-    EXPECT_FALSE(view.visible) << "a click hides the resident window too";
+    view.shown = true;
+    form->buttonClicked(1);
+    EXPECT_FALSE(view.shown) << "a click hides the resident window too";
     EXPECT_TRUE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
-    form->tim_end_Timer();
+    form->endTick();
     EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
     EXPECT_FALSE(view.closed);
-    form->tim_end_Timer(); // a tick of a stopped timer that was already on its way does nothing
-    view.visible = true;
-    EXPECT_TRUE(form->Form_Unload());
-    EXPECT_FALSE(view.visible);
+    form->endTick(); // a tick of a stopped timer that was already on its way does nothing
+    view.shown = true;
+    EXPECT_TRUE(form->closing());
+    EXPECT_FALSE(view.shown);
     EXPECT_EQ(setting("Window", "frm_main_Top"), "<none>");
 }
 
 TEST_F(MainWindowTest, UnloadingSavesThePlacementWhichTheNextLoadRestores) {
     start("[CD]\r\nDrive_D=True\r\n");
-    view.top = 1234.5;
-    view.left = 777;
-    EXPECT_FALSE(form->Form_Unload());
+    view.y = 1234.5;
+    view.x = 777;
+    EXPECT_FALSE(form->closing());
     EXPECT_EQ(setting("Window", "frm_main_Top"), "1234.5");
     EXPECT_EQ(setting("Window", "frm_main_Left"), "777");
 
     form.reset();
     fakes::Window next;
-    app::frm_main again(program, next.services);
-    again.Form_Load();
-    EXPECT_EQ(next.view.top, 1234.5);
-    EXPECT_EQ(next.view.left, 777);
+    ui::MainWindow again(p.services, next.services, {program.settingsFile(), program.settings(), false});
+    again.start(false);
+    EXPECT_EQ(next.view.y, 1234.5);
+    EXPECT_EQ(next.view.x, 777);
 }
 
 TEST_F(MainWindowTest, LeftoverLaunchFilesGoWhenTheWindowLoads) {
@@ -248,20 +248,52 @@ TEST_F(MainWindowTest, LeftoverLaunchFilesGoWhenTheWindowLoads) {
 }
 
 TEST_F(MainWindowTest, StartMenuShortcutsFollowTheSettingAndTheDriveList) {
-    disc("D:", "MYDISC", "setup.exe");
+    disc('D', "MYDISC", "setup.exe");
     start("[Mode]\r\nAutoShortcut=True\r\n[CD]\r\nDrive_D=True\r\n");
     const std::string lnk = "C:\\Users\\u\\Start Menu\\(D) MYDISC.lnk";
     EXPECT_TRUE(p.fs.files.count(lnk));
-    form->Form_KeyDown('X'); // rebuilt: removed with the old record, written again by the new one
+    press('X'); // rebuilt: removed with the old record, written again by the new one
     EXPECT_TRUE(p.fs.files.count(lnk));
-    program.settings.AutoShortcut = false;
-    form->ApplySettings();
+    program.settings().startMenuEntries = false;
+    form->applySettings();
     EXPECT_FALSE(p.fs.files.count(lnk));
-    program.settings.AutoShortcut = true;
-    form->ApplySettings();
+    program.settings().startMenuEntries = true;
+    form->applySettings();
     EXPECT_TRUE(p.fs.files.count(lnk));
-    EXPECT_FALSE(form->Form_Unload());
+    EXPECT_FALSE(form->closing());
     EXPECT_FALSE(p.fs.files.count(lnk)) << "the program's end removes its shortcuts";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TabGoesRoundTheButtonsThatTakeTheFocusAndAKeepsItsRow) {
+    disc('D', "ONE", "one.exe");
+    disc('F', "THREE", "three.exe");
+    start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\nDrive_F=True\r\n"); // E: is empty: its button is off
+    const port::Key tab{port::Key::Kind::Tab, 0, false}, backTab{port::Key::Kind::Tab, 0, true};
+    struct Step {
+        port::Key key;
+        int focus; // after the key
+    };
+    const Step steps[] = {
+        {tab, 1},
+        {tab, 3},
+        {tab, 1},
+        {backTab, 3},
+        {backTab, 1},
+        {{port::Key::Kind::Letter, 'Q'}, 1}, // a rebuild keeps the focus on its row
+        {{port::Key::Kind::Space}, 1},       // the space bar rebuilds too, and launches nothing
+    };
+    for (const Step& s : steps) {
+        form->keyPressed(s.key);
+        EXPECT_EQ(view.focus, s.focus);
+    }
+    EXPECT_TRUE(p.shortcuts.launched.empty());
+    view.focus = 0;
+    form->keyPressed(backTab);
+    EXPECT_EQ(view.focus, 3) << "from nowhere, Shift+Tab starts at the last";
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "drives/cls_CDData.h"
+#include "drives/DriveRecord.h"
 #include "support/FakeView.h"
 #include "support/Fakes.h"
 
@@ -6,74 +6,74 @@
 
 namespace {
 
-class CDDataTest : public ::testing::Test {
+class DriveRecordTest : public ::testing::Test {
   protected:
     fakes::Platform p;
-    app::Program program{p.services};
+    app::IniFile settingsFile{p.fs, p.codec};
+    drives::ShortcutWriter shortcuts{{p.shortcuts, p.shortcuts, p.fs, p.messages, p.process, settingsFile}};
     fakes::Icons icons;
     fakes::Button button;
     fakes::Label volumeName, drive;
-    fakes::MenuItem menu;
+    drives::MenuItem menu;
 
     void SetUp() override {
-        program.accessor.SetFile(p.process.settingsFile);
-        program.StartMenuFolder = "C:\\Menu\\";
+        settingsFile.setFile(p.process.settingsFile);
+        p.shortcuts.startMenu = "C:\\Menu\\";
         p.fs.addFolder("C:\\Menu");
-        button.index = 3;
+        button.row = 3;
     }
-    std::unique_ptr<app::cls_CDData> record(bool shortcut = false) {
-        auto r =
-            std::make_unique<app::cls_CDData>(app::cls_CDData::Environment{program, icons, fakes::textWidth});
-        r->setShortcut(shortcut);
-        r->SetObj(button, volumeName, drive, menu);
-        r->setPath("E:");
+    std::unique_ptr<drives::DriveRecord> record(bool entry = false) {
+        auto r = std::make_unique<drives::DriveRecord>(
+            drives::DriveRecord::Context{p.drives, p.fs, p.codec, icons, shortcuts, fakes::textWidth}, 'E');
+        r->setStartMenuEntry(entry);
+        r->attach(button, volumeName, drive, menu);
         return r;
     }
     void insert(const std::string& label, const std::string& autorun) {
         p.fs.files.clear();
         p.fs.addFolder("C:\\Menu");
-        p.volumes.labels["E:"] = label;
+        p.drives.discs['E'] = {label, "E:\\"};
         p.fs.addFolder("E:");
         if (!autorun.empty())
             p.fs.addFile("E:\\autorun.inf", autorun);
     }
-    std::pair<bool, bool> check(app::cls_CDData& r) {
-        bool changed = false, newDisc = false;
-        r.CheckData(changed, newDisc);
-        return {changed, newDisc};
+    // Whether the check saw another disc, and whether the record then holds autorun data.
+    std::pair<bool, bool> check(drives::DriveRecord& r) {
+        const auto autorun = r.check();
+        return {autorun.has_value(), autorun.value_or(false)};
     }
 };
 
-TEST_F(CDDataTest, TheFirstCheckAlwaysCountsAsAChange) {
+TEST_F(DriveRecordTest, TheFirstCheckAlwaysCountsAsAChange) {
     auto r = record();
     EXPECT_EQ(check(*r), std::make_pair(true, false)) << "an empty drive differs from the unchecked state";
-    EXPECT_FALSE(button.enabled);
-    EXPECT_EQ(r->DirPath(), "E:\\");
-    EXPECT_EQ(volumeName.caption, "");
-    EXPECT_EQ(drive.caption, "(E:)");
-    EXPECT_EQ(drive.width, 400 + 60);
+    EXPECT_FALSE(button.isEnabled);
+    EXPECT_EQ(r->folder(), "E:\\");
+    EXPECT_EQ(volumeName.text, "");
+    EXPECT_EQ(drive.text, "(E:)");
+    EXPECT_EQ(drive.w, 400 + 60);
     EXPECT_FALSE(menu.visible);
     EXPECT_EQ(button.pictureText(), "window");
     EXPECT_EQ(check(*r), std::make_pair(false, false)) << "an empty drive stays unchanged";
 }
 
-TEST_F(CDDataTest, AnAutorunDiscFillsTheRow) {
-    insert("MYDISC", "[AutoRun]\r\nopen=setup.exe\r\n");
+TEST_F(DriveRecordTest, AnAutorunDiscFillsTheRow) {
+    insert(std::string("MYDISC\0garbage", 14), "[AutoRun]\r\nopen=setup.exe\r\n"); // a label ends at a NUL
     auto r = record();
     EXPECT_EQ(check(*r), std::make_pair(true, true));
-    EXPECT_EQ(r->ExeName(), "setup.exe");
-    EXPECT_EQ(r->DirPath(), "E:\\");
-    EXPECT_EQ(r->IconSpec(), "E:\\setup.exe");
-    EXPECT_TRUE(button.enabled);
+    EXPECT_EQ(r->program(), "setup.exe");
+    EXPECT_EQ(r->folder(), "E:\\");
+    EXPECT_EQ(r->iconSpec(), "E:\\setup.exe");
+    EXPECT_TRUE(button.isEnabled);
     EXPECT_EQ(button.pictureText(), "extract E:\\setup.exe,0 large");
-    EXPECT_EQ(volumeName.caption, "MYDISC");
-    EXPECT_EQ(volumeName.width, 600 + 60);
+    EXPECT_EQ(volumeName.text, "MYDISC");
+    EXPECT_EQ(volumeName.w, 600 + 60);
     EXPECT_EQ(menu.caption, "(E:) MYDISC");
     EXPECT_TRUE(menu.visible);
     EXPECT_EQ(check(*r), std::make_pair(false, false));
 }
 
-TEST_F(CDDataTest, TheIconReferenceChoosesThePicture) {
+TEST_F(DriveRecordTest, TheIconReferenceChoosesThePicture) {
     struct Case {
         const char* autorun;
         const char* iconSpec;
@@ -96,70 +96,70 @@ TEST_F(CDDataTest, TheIconReferenceChoosesThePicture) {
         insert("DISC", std::string("[AutoRun]\r\n") + c.autorun + "\r\n");
         auto r = record();
         EXPECT_EQ(check(*r), std::make_pair(true, true)) << c.autorun;
-        EXPECT_EQ(r->IconSpec(), c.iconSpec) << c.autorun;
+        EXPECT_EQ(r->iconSpec(), c.iconSpec) << c.autorun;
         EXPECT_EQ(button.pictureText(), c.picture) << c.autorun;
-        EXPECT_TRUE(button.enabled) << c.autorun;
+        EXPECT_TRUE(button.isEnabled) << c.autorun;
     }
 }
 
-TEST_F(CDDataTest, AnIconThatCannotBeLoadedLeavesTheButtonWithoutPicture) {
+TEST_F(DriveRecordTest, AnIconThatCannotBeLoadedLeavesTheButtonWithoutPicture) {
     icons.fail = true;
     insert("DISC", "[AutoRun]\r\nopen=setup.exe\r\n");
     auto r = record();
     EXPECT_EQ(check(*r), std::make_pair(true, true));
     EXPECT_FALSE(button.hasPicture());
-    EXPECT_TRUE(button.enabled);
+    EXPECT_TRUE(button.isEnabled);
 }
 
-TEST_F(CDDataTest, SwappingAutorunDiscsTakesTwoChecks) {
+TEST_F(DriveRecordTest, SwappingAutorunDiscsTakesTwoChecks) {
     insert("ONE", "[AutoRun]\r\nopen=one.exe\r\n");
     auto r = record();
     check(*r);
     insert("TWO", "[AutoRun]\r\nopen=two.exe\r\n");
     EXPECT_EQ(check(*r), std::make_pair(true, false));
-    EXPECT_EQ(r->ExeName(), "");
-    EXPECT_FALSE(button.enabled);
+    EXPECT_EQ(r->program(), "");
+    EXPECT_FALSE(button.isEnabled);
     EXPECT_EQ(check(*r), std::make_pair(true, true));
-    EXPECT_EQ(r->ExeName(), "two.exe");
+    EXPECT_EQ(r->program(), "two.exe");
     EXPECT_EQ(check(*r), std::make_pair(false, false));
 }
 
-TEST_F(CDDataTest, ALabelledDiscWithoutAutorunCountsAsAChangeAtEveryCheck) {
+TEST_F(DriveRecordTest, ALabelledDiscWithoutAutorunCountsAsAChangeAtEveryCheck) {
     insert("DATA", "");
     auto r = record();
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(check(*r), std::make_pair(true, false)) << i;
-    EXPECT_EQ(volumeName.caption, "");
+    EXPECT_EQ(volumeName.text, "");
 }
 
-TEST_F(CDDataTest, OneShortcutFollowsTheDisc) {
+TEST_F(DriveRecordTest, OneShortcutFollowsTheDisc) {
     insert("MYDISC", "[AutoRun]\r\nopen=setup.exe /auto\r\nicon=disc.ico\r\n");
     auto r = record(true);
     check(*r);
     const std::string path = "C:\\Menu\\(E) MYDISC.lnk";
-    ASSERT_EQ(r->CreatedShortcuts(), std::vector<std::string>{path});
-    const auto& lnk = p.host.saved.at(path);
-    EXPECT_EQ(lnk.TargetPath, "E:\\setup.exe");
-    EXPECT_EQ(lnk.Arguments, "/auto");
-    EXPECT_EQ(lnk.IconLocation, "E:\\disc.ico");
-    EXPECT_TRUE(p.host.runs.empty());
+    ASSERT_EQ(r->entries(), std::vector<std::string>{path});
+    const auto& lnk = p.shortcuts.saved.at(path);
+    EXPECT_EQ(lnk.program, "E:\\setup.exe");
+    EXPECT_EQ(lnk.arguments, "/auto");
+    EXPECT_EQ(lnk.icon, "E:\\disc.ico");
+    EXPECT_TRUE(p.shortcuts.launched.empty());
 
-    const auto saves = p.host.saved.size();
-    r->setShortcut(true);
-    EXPECT_EQ(p.host.saved.size(), saves) << "switching on again writes nothing";
-    r->setShortcut(false);
+    const auto saves = p.shortcuts.saved.size();
+    r->setStartMenuEntry(true);
+    EXPECT_EQ(p.shortcuts.saved.size(), saves) << "switching on again writes nothing";
+    r->setStartMenuEntry(false);
     EXPECT_FALSE(p.fs.files.count(path));
-    EXPECT_TRUE(r->CreatedShortcuts().empty());
-    r->setShortcut(true);
+    EXPECT_TRUE(r->entries().empty());
+    r->setStartMenuEntry(true);
     EXPECT_TRUE(p.fs.files.count(path));
 
-    p.volumes.labels["E:"] = "";
+    p.drives.discs['E'] = {"", "E:\\"};
     check(*r);
     EXPECT_FALSE(p.fs.files.count(path)) << "the shortcut goes with the disc";
-    EXPECT_TRUE(r->CreatedShortcuts().empty());
+    EXPECT_TRUE(r->entries().empty());
 }
 
-TEST_F(CDDataTest, TheShortcutGoesWithTheRecord) {
+TEST_F(DriveRecordTest, TheShortcutGoesWithTheRecord) {
     insert("MYDISC", "[AutoRun]\r\nopen=setup.exe\r\n");
     auto r = record(true);
     check(*r);
@@ -168,15 +168,15 @@ TEST_F(CDDataTest, TheShortcutGoesWithTheRecord) {
     EXPECT_FALSE(p.fs.files.count("C:\\Menu\\(E) MYDISC.lnk"));
 }
 
-TEST_F(CDDataTest, NoShortcutIsRecordedWithoutAutorunOrWhenWritingFails) {
+TEST_F(DriveRecordTest, NoShortcutIsRecordedWithoutAutorunOrWhenWritingFails) {
     auto r = record(true);
     check(*r);
-    EXPECT_TRUE(r->CreatedShortcuts().empty());
+    EXPECT_TRUE(r->entries().empty());
     insert("MYDISC", "[AutoRun]\r\nopen=setup.exe\r\n");
-    p.host.saveError = "書き込めません";
+    p.shortcuts.fault = port::ShortcutFault::NotSaved;
     check(*r);
-    EXPECT_TRUE(r->HasAutorun());
-    EXPECT_TRUE(r->CreatedShortcuts().empty());
+    EXPECT_TRUE(r->hasAutorun());
+    EXPECT_TRUE(r->entries().empty());
     EXPECT_EQ(p.messages.shown.size(), 1u);
 }
 
@@ -197,7 +197,7 @@ TEST(ShortcutName, ALabelCannotLeaveTheFolderAndIsCutToWhatTheFolderTakes) {
         {deep, 'L', std::string(300, 'a'), "(L) " + std::string(57, 'a') + ".lnk"},
     };
     for (const auto& [folder, letter, label, expected] : cases)
-        EXPECT_EQ(app::shortcutNameFor(folder, letter, label, ".lnk"), expected) << label;
+        EXPECT_EQ(drives::startMenuEntryName(folder, letter, label, ".lnk"), expected) << label;
 }
 
 } // namespace

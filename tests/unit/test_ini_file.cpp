@@ -1,4 +1,4 @@
-#include "app/IniClass.h"
+#include "app/IniFile.h"
 #include "support/FakeWindow.h"
 #include "support/Fakes.h"
 
@@ -11,8 +11,8 @@ const std::string kPath = "C:\\Apps\\tavimoro.ini";
 struct IniFixture : ::testing::Test {
     fakes::FileSystem fs;
     fakes::Codec codec;
-    app::IniClass ini{fs, codec};
-    IniFixture() { ini.SetFile(kPath); }
+    app::IniFile ini{fs, codec};
+    IniFixture() { ini.setFile(kPath); }
     std::string& file() { return fs.files[kPath]; }
 };
 
@@ -20,40 +20,40 @@ using Table = app::SettingTable;
 
 TEST_F(IniFixture, ReadWriteRoundTripCreatesTheSectionAtTheEnd) {
     file() = "[Status]\r\nRefreshTimer=1000\r\n";
-    EXPECT_EQ(ini.T_GetSetting("WindowTop", "False", "Mode"), "False");
-    ini.T_SaveSetting("WindowTop", "True", "Mode");
-    EXPECT_EQ(ini.T_GetSetting("WindowTop", "False", "Mode"), "True");
+    EXPECT_EQ(ini.read("WindowTop", "False", "Mode"), "False");
+    ini.write("WindowTop", "True", "Mode");
+    EXPECT_EQ(ini.read("WindowTop", "False", "Mode"), "True");
     EXPECT_EQ(file(), "[Status]\r\nRefreshTimer=1000\r\n[Mode]\r\nWindowTop=True\r\n");
 }
 
 TEST_F(IniFixture, EmptySectionMeansTheCurrentOne) {
     file() = "[CD]\r\nDrive_E=True\r\n[Other]\r\nDrive_E=x\r\n";
-    EXPECT_EQ(ini.T_GetSetting("Drive_E", "False"), "False"); // no current section yet
-    ini.SetSection("CD");
-    EXPECT_EQ(ini.T_GetSetting("Drive_E", "False"), "True");
-    EXPECT_EQ(ini.T_GetSetting("Drive_E", "False", "Other"), "x");
-    ini.T_SaveSetting("Drive_F", "True");
+    EXPECT_EQ(ini.read("Drive_E", "False"), "False"); // no current section yet
+    ini.setSection("CD");
+    EXPECT_EQ(ini.read("Drive_E", "False"), "True");
+    EXPECT_EQ(ini.read("Drive_E", "False", "Other"), "x");
+    ini.write("Drive_F", "True");
     EXPECT_EQ(file(), "[CD]\r\nDrive_E=True\r\nDrive_F=True\r\n[Other]\r\nDrive_E=x\r\n");
 }
 
 TEST_F(IniFixture, NewFileUsesThePlatformLineBreak) {
-    ini.T_SaveSetting("a", "1", "S"); // the unit tests run with the Windows conventions
+    ini.write("a", "1", "S"); // the unit tests run with the Windows conventions
     EXPECT_EQ(file(), "[S]\r\na=1\r\n");
 }
 
 TEST_F(IniFixture, UnwritableFileIsLeftAloneSilently) {
     file() = "[A]\r\nk=1\r\n";
     fs.writable = false;
-    ini.T_SaveSetting("k", "2", "A");
-    ini.T_DeleteSetting("k", "A");
-    ini.T_DeleteSetting("", "A");
+    ini.write("k", "2", "A");
+    ini.remove("k", "A");
+    ini.remove("", "A");
     EXPECT_EQ(file(), "[A]\r\nk=1\r\n");
-    EXPECT_EQ(ini.T_GetSetting("k", "d", "A"), "1");
+    EXPECT_EQ(ini.read("k", "d", "A"), "1");
 }
 
-TEST_F(IniFixture, GetSettingIsCutToTheBuffer) {
+TEST_F(IniFixture, AReadIsCutToTheBuffer) {
     file() = "[A]\r\nk=" + std::string(5000, 'v') + "\r\n";
-    EXPECT_EQ(ini.T_GetSetting("k", "", "A"), std::string(4095, 'v'));
+    EXPECT_EQ(ini.read("k", "", "A"), std::string(4095, 'v'));
 }
 
 TEST(SplitSection, Table) {
@@ -74,25 +74,25 @@ TEST(SplitSection, Table) {
         {"empty text", "", std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(app::SplitSection(c.raw), c.expected) << c.name;
+        EXPECT_EQ(app::splitSection(c.raw), c.expected) << c.name;
 }
 
-TEST_F(IniFixture, GetAllSettings) {
+TEST_F(IniFixture, ReadSection) {
     file() = "[A]\r\nx=1\r\ny=a=b\r\nloose\r\n; x=2\r\n[Empty]\r\n[B]\r\n";
-    EXPECT_EQ(ini.T_GetAllSettings("A"), (Table{{"x", "1"}, {"y", "a=b"}}));
-    EXPECT_EQ(ini.T_GetAllSettings("Empty"), std::nullopt);
-    EXPECT_EQ(ini.T_GetAllSettings("Missing"), std::nullopt);
-    ini.SetSection("a");
-    EXPECT_EQ(ini.T_GetAllSettings()->size(), 2u);
+    EXPECT_EQ(ini.readSection("A"), (Table{{"x", "1"}, {"y", "a=b"}}));
+    EXPECT_EQ(ini.readSection("Empty"), std::nullopt);
+    EXPECT_EQ(ini.readSection("Missing"), std::nullopt);
+    ini.setSection("a");
+    EXPECT_EQ(ini.readSection()->size(), 2u);
 }
 
-TEST_F(IniFixture, GetAllSettingsStopsEachLineAtANul) {
+TEST_F(IniFixture, ReadSectionStopsEachLineAtANul) {
     // What follows a NUL on a line must not come back as an entry of its own.
     file() = std::string("[A]\r\nx=1\0y=2\r\nz=3\r\n", 19);
-    EXPECT_EQ(ini.T_GetAllSettings("A"), (Table{{"x", "1"}, {"z", "3"}}));
+    EXPECT_EQ(ini.readSection("A"), (Table{{"x", "1"}, {"z", "3"}}));
 }
 
-TEST_F(IniFixture, GetAllSettingsSeesOnlyTheBuffer) {
+TEST_F(IniFixture, ReadSectionSeesOnlyTheBuffer) {
     // 300 entries of 18 characters (19 with the NUL): the 4096-byte buffer, which ends in two NULs, holds
     // 215 of them whole and the first 9 characters of the next.
     file() = "[A]\r\n";
@@ -101,27 +101,27 @@ TEST_F(IniFixture, GetAllSettingsSeesOnlyTheBuffer) {
         std::snprintf(line, sizeof line, "key%03d=value_%05d\r\n", i, i);
         file() += line;
     }
-    auto table = ini.T_GetAllSettings("A");
+    auto table = ini.readSection("A");
     ASSERT_TRUE(table);
     ASSERT_EQ(table->size(), 216u);
     EXPECT_EQ(table->at(214), (std::pair<std::string, std::string>{"key214", "value_00214"}));
     EXPECT_EQ(table->at(215), (std::pair<std::string, std::string>{"key215", "va"}));
 }
 
-TEST_F(IniFixture, DeleteSettingRemovesEveryEntryOfTheKey) {
+TEST_F(IniFixture, RemoveTakesEveryEntryOfTheKey) {
     file() = "[X]\r\nb=0\r\n[S]\r\na=1\r\nb=2\r\n; note\r\nB=3\r\nc=4\r\n[Y]\r\n";
-    ini.T_DeleteSetting("b", "S");
+    ini.remove("b", "S");
     EXPECT_EQ(file(), "[X]\r\nb=0\r\n[S]\r\na=1\r\n; note\r\nc=4\r\n[Y]\r\n");
-    EXPECT_EQ(ini.T_GetAllSettings("S"), (Table{{"a", "1"}, {"c", "4"}}));
+    EXPECT_EQ(ini.readSection("S"), (Table{{"a", "1"}, {"c", "4"}}));
     // The section goes; its comment stays, and then stands in the section before it.
-    ini.T_DeleteSetting("", "S");
+    ini.remove("", "S");
     EXPECT_EQ(file(), "[X]\r\nb=0\r\n; note\r\n[Y]\r\n");
-    ini.SetSection("X");
-    ini.T_DeleteSetting("");
+    ini.setSection("X");
+    ini.remove("");
     EXPECT_EQ(file(), "; note\r\n[Y]\r\n");
 }
 
-TEST_F(IniFixture, FormGetSetting) {
+TEST_F(IniFixture, ReadPlacement) {
     struct Case {
         const char* name;
         std::string file;
@@ -142,57 +142,57 @@ TEST_F(IniFixture, FormGetSetting) {
     for (const auto& c : cases) {
         file() = c.file;
         fakes::PlacedWindow w("frm_main", 100, 200, 300, 400);
-        ini.FormGetSetting(w, "Window");
-        EXPECT_EQ(w.top, c.top) << c.name;
-        EXPECT_EQ(w.left, c.left) << c.name;
-        EXPECT_EQ(w.width, c.width) << c.name;
-        EXPECT_EQ(w.height, c.height) << c.name;
+        ini.readPlacement(w, "Window");
+        EXPECT_EQ(w.y, c.top) << c.name;
+        EXPECT_EQ(w.x, c.left) << c.name;
+        EXPECT_EQ(w.w, c.width) << c.name;
+        EXPECT_EQ(w.h, c.height) << c.name;
         ASSERT_EQ(w.assigned.size(), 4u) << c.name;
         EXPECT_EQ(w.assigned[0].substr(0, 4), "Top=");
         EXPECT_EQ(w.assigned[3].substr(0, 7), "Height=");
     }
 }
 
-TEST_F(IniFixture, FormSaveSettingWritesDecimalTextInOrder) {
+TEST_F(IniFixture, PlacementIsWrittenAsDecimalTextInOrder) {
     fakes::PlacedWindow w("frm_main", 1234.5f, -30, 2535, 0.1f);
-    ini.SetSection("Window");
-    ini.FormSaveSetting(w);
+    ini.setSection("Window");
+    ini.writePlacement(w);
     EXPECT_EQ(file(), "[Window]\r\nfrm_main_Top=1234.5\r\nfrm_main_Left=-30\r\nfrm_main_Width=2535\r\nfrm_"
                       "main_Height=0.1\r\n");
     fakes::PlacedWindow back("frm_main");
-    ini.FormGetSetting(back);
-    EXPECT_EQ(back.top, 1234.5f);
-    EXPECT_EQ(back.height, 0.1f);
+    ini.readPlacement(back);
+    EXPECT_EQ(back.y, 1234.5f);
+    EXPECT_EQ(back.h, 0.1f);
 }
 
 TEST_F(IniFixture, FontHelpers) {
     port::FontRecord font{"MS UI Gothic", 10.5f, true, false, true, false};
-    ini.FontSaveSetting("Font", font, "F");
+    ini.writeFont("Font", font, "F");
     EXPECT_EQ(file(),
               "[F]\r\nFont_Name=MS UI Gothic\r\nFont_Size=10.5\r\nFont_Bold=True\r\nFont_Italic=False\r\n"
               "Font_Strikethrough=True\r\nFont_Underline=False\r\n");
     port::FontRecord given{"Other", 9, false, true, false, true};
-    port::FontRecord read = ini.FontGetSetting("Font", given, "F");
-    EXPECT_EQ(read.Name, "MS UI Gothic");
-    EXPECT_EQ(read.Size, 10.5f);
-    EXPECT_TRUE(read.Bold && !read.Italic && read.Strikethrough && !read.Underline);
-    EXPECT_EQ(given.Name, "Other");
+    port::FontRecord read = ini.readFont("Font", given, "F");
+    EXPECT_EQ(read.name, "MS UI Gothic");
+    EXPECT_EQ(read.size, 10.5f);
+    EXPECT_TRUE(read.bold && !read.italic && read.strikethrough && !read.underline);
+    EXPECT_EQ(given.name, "Other");
 
     // Values of the wrong kind keep the given font's own.
     file() = "[F]\r\nFont_Size=big\r\nFont_Bold=maybe\r\nFont_Italic=0\r\n";
-    read = ini.FontGetSetting("Font", given, "F");
-    EXPECT_EQ(read.Name, "Other");
-    EXPECT_EQ(read.Size, 9.0f);
-    EXPECT_FALSE(read.Bold);
-    EXPECT_FALSE(read.Italic);
-    EXPECT_TRUE(read.Underline);
+    read = ini.readFont("Font", given, "F");
+    EXPECT_EQ(read.name, "Other");
+    EXPECT_EQ(read.size, 9.0f);
+    EXPECT_FALSE(read.bold);
+    EXPECT_FALSE(read.italic);
+    EXPECT_TRUE(read.underline);
 }
 
 TEST_F(IniFixture, ListHelpers) {
-    ini.ListSaveSetting("L", {"a", "", "c"}, "S");
+    ini.writeList("L", {"a", "", "c"}, "S");
     EXPECT_EQ(file(), "[S]\r\nL_0=a\r\nL_1=\r\nL_2=c\r\n");
     std::vector<std::string> list{"x", "y", "z", "w"};
-    ini.ListGetSetting("L", list, "S");
+    ini.readList("L", list, "S");
     EXPECT_EQ(list, (std::vector<std::string>{"a", "", "c", "w"}));
 }
 
