@@ -38,6 +38,7 @@
 #include "win32/WideText.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32MainView.h"
+#include "win32/Win32TrayIcon.h"
 
 #include <shellapi.h>
 
@@ -373,11 +374,11 @@ std::string messageBoxText(HWND box) {
     return text;
 }
 
-// The notification-area icon of the drive window, as the program adds it (uID 1).
+// The program's notification-area icon, as the program adds it (uID 1 of its tray window).
 NOTIFYICONDATAW trayRecord() {
     NOTIFYICONDATAW data{};
     data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    data.hWnd = findWindow();
+    data.hWnd = FindWindowW(win::kTrayWindowClass, nullptr);
     data.uID = 1;
     return data;
 }
