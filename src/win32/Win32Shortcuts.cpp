@@ -12,10 +12,10 @@ namespace win {
 namespace {
 
 // What a machine without the scripting host is told, in the words the program has always used.
-constexpr const char* kScriptHostMessage = "この環境でプログラムを実行するには\r\n"
-                                           "Windows Script Host 5.1 以降又は\r\n"
-                                           "Intenet Explorer 5.0以降を\r\n"
-                                           "インストールする必要があります。";
+constexpr const char* kNoScriptingMessage = "この環境でプログラムを実行するには\r\n"
+                                            "Windows Script Host 5.1 以降又は\r\n"
+                                            "Intenet Explorer 5.0以降を\r\n"
+                                            "インストールする必要があります。";
 
 std::vector<Variant> textArgument(const std::string& text) {
     std::vector<Variant> arguments;
@@ -38,7 +38,7 @@ port::Result<Dispatch, port::ShortcutError>
 writeShortcut(const std::string& path, const port::Shortcut& shortcut, const port::ShortcutReview& review) {
     Dispatch shell;
     if (!Dispatch::create(L"WScript.Shell", shell).ok() || !shell)
-        return shortcutError(port::ShortcutFault::Unavailable, path, kScriptHostMessage);
+        return shortcutError(port::ShortcutFault::Unavailable, path, kNoScriptingMessage);
     Variant made;
     if (!shell.call(L"CreateShortcut", textArgument(path), &made).ok())
         return shortcutError(port::ShortcutFault::Refused, path);
@@ -63,7 +63,7 @@ writeShortcut(const std::string& path, const port::Shortcut& shortcut, const por
 port::Result<void> Win32Launcher::ready() {
     Dispatch fileSystem;
     if (!Dispatch::create(L"Scripting.FileSystemObject", fileSystem).ok() || !fileSystem)
-        return port::fail(kScriptHostMessage);
+        return port::fail(kNoScriptingMessage);
     return {};
 }
 
