@@ -18,7 +18,8 @@
 //   driver nodialog SECONDS          waits until no dialog of the program is shown
 //   driver press ID                  a real mouse click on the open dialog's control ID
 //   driver hover ID                  moves the mouse (SendInput) onto the open dialog's control ID
-//   driver tooltip SECONDS           waits for a shown tooltip: "tooltip text=T" (status 1: none)
+//   driver tooltip SECONDS           waits for the open dialog's tooltip: "tooltip text=T" (status 1:
+//                                    none)
 //   driver closedialog               the open dialog's close box
 //   driver msgbox TITLE SECONDS      waits for a message box with that title: "msgbox text=T" (lines
 //                                    joined by "|"); status 1 when none comes
@@ -215,10 +216,12 @@ template <class Found> bool waitFor(double seconds, Found found) {
     }
 }
 
-// The system's tooltip control, while one shows.
+// The open dialog's tooltip control, while it shows; not another program's (the tray's tip of the icon
+// under a resting pointer is one too).
 HWND findTooltip() {
+    const HWND dialog = findDialog();
     HWND tip = FindWindowW(L"tooltips_class32", nullptr);
-    while (tip && !IsWindowVisible(tip))
+    while (tip && !(IsWindowVisible(tip) && dialog && GetWindow(tip, GW_OWNER) == dialog))
         tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr);
     return tip;
 }
