@@ -35,12 +35,12 @@ class Win32Dialog : public port::IDialog {
     Win32Dialog(const Win32Dialog&) = delete;
     Win32Dialog& operator=(const Win32Dialog&) = delete;
 
-    bool Value(int control) override;
-    void setValue(int control, bool checked) override;
+    bool checked(int control) override;
+    void setChecked(int control, bool checked) override;
     void setEnabled(int control, bool enabled) override;
     void setCaption(int control, const std::string& text) override;
     void showModal() override;
-    void unload() override;
+    void close() override;
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -184,12 +184,12 @@ HWND Win32Dialog::control(int index) const {
     return m_controls[static_cast<std::size_t>(index)];
 }
 
-bool Win32Dialog::Value(int index) {
+bool Win32Dialog::checked(int index) {
     HWND box = control(index);
     return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Win32Dialog::setValue(int index, bool checked) {
+void Win32Dialog::setChecked(int index, bool checked) {
     if (HWND box = control(index))
         SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -204,7 +204,7 @@ void Win32Dialog::setCaption(int index, const std::string& text) {
         SetWindowTextW(c, toWide(text).c_str());
 }
 
-void Win32Dialog::unload() {
+void Win32Dialog::close() {
     m_done = true;
     // Wakes the modal loop should it be waiting.
     if (m_window)
@@ -263,7 +263,7 @@ bool Win32Dialog::handleKey(const MSG& message) {
         HWND focus = GetFocus();
         for (std::size_t i = 0; i < m_controls.size(); ++i)
             if (m_controls[i] == focus && m_layout.controls[i].kind == ControlKind::Button)
-                m_events.Click(static_cast<int>(i));
+                m_events.clicked(static_cast<int>(i));
         return true;
     }
     case VK_ESCAPE:
@@ -349,7 +349,7 @@ LRESULT Win32Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) == BN_CLICKED && lParam != 0 && control(index) == reinterpret_cast<HWND>(lParam)) {
             const ControlKind kind = m_layout.controls[static_cast<std::size_t>(index)].kind;
             if (kind == ControlKind::CheckBox || kind == ControlKind::Button)
-                m_events.Click(index);
+                m_events.clicked(index);
             return 0;
         }
         break;

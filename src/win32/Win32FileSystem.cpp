@@ -147,7 +147,7 @@ port::Result<std::uint32_t> Win32FileSystem::attributes(const std::string& path)
     return static_cast<std::uint32_t>(attrs);
 }
 
-port::Result<std::vector<std::string>> Win32FileSystem::scanDirectory(const std::string& folder) {
+port::Result<std::vector<std::string>> Win32FileSystem::folderFiles(const std::string& folder) {
     constexpr const char* kWhat = "フォルダを開けません: ";
     std::wstring pattern = toWide(folder);
     if (pattern.empty())
@@ -155,6 +155,7 @@ port::Result<std::vector<std::string>> Win32FileSystem::scanDirectory(const std:
     if (!isSeparator(pattern.back()) && pattern.back() != L':')
         pattern += L'\\';
     pattern += L"*.*";
+    QuietDriveErrors quiet;
     WIN32_FIND_DATAW data{};
     FindHandle scan(FindFirstFileW(pattern.c_str(), &data));
     if (!scan.valid()) {
@@ -166,9 +167,8 @@ port::Result<std::vector<std::string>> Win32FileSystem::scanDirectory(const std:
     }
     std::vector<std::string> names;
     do {
-        if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-            continue;
-        names.push_back(toUtf8(data.cFileName));
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(toUtf8(data.cFileName));
     } while (FindNextFileW(scan.get(), &data));
     return names;
 }

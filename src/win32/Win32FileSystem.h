@@ -2,6 +2,8 @@
 // Files through the wide Windows API.
 #include "port/FileSystem.h"
 
+#include <windows.h>
+
 namespace win {
 
 class Win32FileSystem : public port::IFileSystem {
@@ -9,7 +11,7 @@ class Win32FileSystem : public port::IFileSystem {
     port::Result<std::string> readFile(const std::string& path) override;
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
     port::Result<std::uint32_t> attributes(const std::string& path) override;
-    port::Result<std::vector<std::string>> scanDirectory(const std::string& folder) override;
+    port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override;
     port::Result<void> deleteFile(const std::string& path) override;
     port::Result<void> createDirectories(const std::string& path) override;
     port::Result<std::string> currentDirectory() override;
@@ -21,5 +23,18 @@ class Win32FileSystem : public port::IFileSystem {
 
 // The user's text for a Win32 error code of a file operation.
 std::string fileErrorText(unsigned long error);
+
+// While it lives, an empty removable drive fails this thread's calls at once instead of bringing up the
+// system's "insert a disk" box: the program asks its drives on every poll.
+class QuietDriveErrors {
+  public:
+    QuietDriveErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &m_previous); }
+    ~QuietDriveErrors() { SetThreadErrorMode(m_previous, nullptr); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+  private:
+    DWORD m_previous = 0;
+};
 
 } // namespace win

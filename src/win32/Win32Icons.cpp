@@ -21,8 +21,8 @@ UniqueIcon loadProgramIcon(HINSTANCE instance, int width, int height) {
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIMORO), IMAGE_ICON, width, height, flags)));
 }
 
-port::Result<std::unique_ptr<port::IPicture>> Win32Icons::ExtractIconPicture(const std::string& file,
-                                                                             int index, bool small) {
+port::Result<std::unique_ptr<port::IPicture>> Win32Icons::programFileIcon(const std::string& file, int index,
+                                                                          bool small) {
     const std::wstring path = toWide(file);
     if (path.empty())
         return port::fail("no icon file named");
@@ -36,7 +36,7 @@ port::Result<std::unique_ptr<port::IPicture>> Win32Icons::ExtractIconPicture(con
     return pictureOf(small ? std::move(little) : std::move(large), file);
 }
 
-port::Result<std::unique_ptr<port::IPicture>> Win32Icons::LoadIconFile(const std::string& file) {
+port::Result<std::unique_ptr<port::IPicture>> Win32Icons::iconFile(const std::string& file) {
     const std::wstring path = toWide(file);
     if (path.empty())
         return port::fail("no icon file named");
@@ -45,14 +45,14 @@ port::Result<std::unique_ptr<port::IPicture>> Win32Icons::LoadIconFile(const std
                      file);
 }
 
-port::Result<std::unique_ptr<port::IPicture>> Win32Icons::WindowIcon() {
-    if (!m_windowIcon || !*m_windowIcon) {
+port::Result<std::unique_ptr<port::IPicture>> Win32Icons::programIcon() {
+    if (!m_programIcon || !*m_programIcon) {
         UniqueIcon icon = loadProgramIcon(m_instance, 0, 0);
         if (!icon)
             return port::fail("the program's icon resource cannot be loaded");
-        m_windowIcon = std::make_shared<const UniqueIcon>(std::move(icon));
+        m_programIcon = std::make_shared<const UniqueIcon>(std::move(icon));
     }
-    return std::make_unique<Win32Picture>(m_windowIcon);
+    return std::make_unique<Win32Picture>(m_programIcon);
 }
 
 } // namespace win

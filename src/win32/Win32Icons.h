@@ -1,6 +1,6 @@
 #pragma once
 // Icons for the drive buttons: from program files and libraries, from icon files, and the program's own.
-#include "port/MainView.h"
+#include "port/Icons.h"
 #include "win32/GuiHandles.h"
 
 #include <memory>
@@ -24,15 +24,15 @@ class Win32Icons : public port::IIcons {
     // `instance` holds the program's icon resource.
     explicit Win32Icons(HINSTANCE instance) : m_instance(instance) {}
 
-    port::Result<std::unique_ptr<port::IPicture>> ExtractIconPicture(const std::string& file, int index,
-                                                                     bool small) override;
-    port::Result<std::unique_ptr<port::IPicture>> LoadIconFile(const std::string& file) override;
+    port::Result<std::unique_ptr<port::IPicture>> programFileIcon(const std::string& file, int index,
+                                                                  bool small) override;
+    port::Result<std::unique_ptr<port::IPicture>> iconFile(const std::string& file) override;
     // Loaded once; every picture of it shows the same handle.
-    port::Result<std::unique_ptr<port::IPicture>> WindowIcon() override;
+    port::Result<std::unique_ptr<port::IPicture>> programIcon() override;
 
   private:
     HINSTANCE m_instance;
-    std::shared_ptr<const UniqueIcon> m_windowIcon;
+    std::shared_ptr<const UniqueIcon> m_programIcon;
 };
 
 // The program's icon at a pixel size, as a handle of its own (0 x 0: the system's large icon size).

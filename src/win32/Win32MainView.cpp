@@ -1,12 +1,10 @@
 #include "win32/Win32MainView.h"
 
 #include "win32/WideText.h"
-#include "win32/Win32DropData.h"
 #include "win32/Win32Icons.h"
 #include "win32/WindowOwner.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
@@ -29,12 +27,27 @@ bool isRepeat(LPARAM lParam) {
     return (lParam & (LPARAM{1} << 30)) != 0;
 }
 
+// A key as the presenter knows it. Alt+Tab is the system's, not the rows' Tab.
+port::Key keyOf(UINT message, WPARAM virtualKey) {
+    port::Key key;
+    if (virtualKey >= 'A' && virtualKey <= 'Z') {
+        key.kind = port::Key::Kind::Letter;
+        key.letter = static_cast<char>(virtualKey);
+    } else if (virtualKey == VK_SPACE) {
+        key.kind = port::Key::Kind::Space;
+    } else if (virtualKey == VK_TAB && message == WM_KEYDOWN) {
+        key.kind = port::Key::Kind::Tab;
+        key.shift = GetKeyState(VK_SHIFT) < 0;
+    }
+    return key;
+}
+
 } // namespace
 
 // One child control: its place is kept in twips as the presenter set it and drawn in whole pixels.
 class Win32MainView::Control {
   public:
-    Control(Win32MainView& view, int index, HWND window) : m_view(view), m_index(index), m_window(window) {
+    Control(Win32MainView& view, int row, HWND window) : m_view(view), m_row(row), m_window(window) {
         if (!m_view.m_fonts.empty())
             SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_view.m_fonts.back().get()), FALSE);
         m_view.m_controls.push_back(this);
@@ -47,46 +60,43 @@ class Win32MainView::Control {
     Control& operator=(const Control&) = delete;
 
     HWND hwnd() const { return m_window.get(); }
-    int index() const { return m_index; }
+    int row() const { return m_row; }
     // The window is already gone with its parent.
     void abandon() { m_window.release(); }
 
   protected:
+    struct Place {
+        double left = 0, top = 0, width = 0, height = 0;
+    };
+
     void destroy() {
         // Keys must keep reaching the window when the focused control goes (without a focus window
-        // every key would arrive as a system key); a rebuilt row takes the focus back.
-        if (m_window && GetFocus() == m_window.get() && m_view.m_window) {
-            m_view.m_focusRow = m_index;
+        // every key would arrive as a system key).
+        if (m_window && GetFocus() == m_window.get() && m_view.m_window)
             SetFocus(m_view.hwnd());
-        }
         m_window.reset();
     }
-    double top() const { return m_top; }
-    double left() const { return m_left; }
-    double width() const { return m_width; }
-    double height() const { return m_height; }
-    void setPlace(double left, double top, double width, double height) {
-        m_left = left;
-        m_top = top;
-        m_width = width;
-        m_height = height;
+    const Place& place() const { return m_place; }
+    void setPlace(const Place& place) {
+        m_place = place;
         if (hwnd())
-            SetWindowPos(hwnd(), nullptr, m_view.toPixels(m_left), m_view.toPixels(m_top),
-                         m_view.toPixels(m_width), m_view.toPixels(m_height), SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(hwnd(), nullptr, m_view.toPixels(place.left), m_view.toPixels(place.top),
+                         m_view.toPixels(place.width), m_view.toPixels(place.height),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    bool visible() const { return m_visible; }
-    void setVisibleFlag(bool v) {
-        m_visible = v;
+    bool shown() const { return m_shown; }
+    void show(bool shown) {
+        m_shown = shown;
         if (hwnd())
-            ShowWindow(hwnd(), v ? SW_SHOWNA : SW_HIDE);
+            ShowWindow(hwnd(), shown ? SW_SHOWNA : SW_HIDE);
     }
 
   private:
     Win32MainView& m_view;
-    int m_index;
+    int m_row;
     UniqueWindow m_window;
-    double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
-    bool m_visible = false;
+    Place m_place;
+    bool m_shown = false;
 };
 
 namespace {
@@ -95,17 +105,17 @@ namespace {
 template <class Interface> class ControlOf : public Win32MainView::Control, public Interface {
   public:
     using Control::Control;
-    int Index() override { return index(); }
-    double Top() override { return top(); }
-    double Left() override { return left(); }
-    double Width() override { return width(); }
-    double Height() override { return height(); }
-    void setTop(double v) override { setPlace(left(), v, width(), height()); }
-    void setLeft(double v) override { setPlace(v, top(), width(), height()); }
-    void setWidth(double v) override { setPlace(left(), top(), v, height()); }
-    void setHeight(double v) override { setPlace(left(), top(), width(), v); }
-    bool Visible() override { return visible(); }
-    void setVisible(bool v) override { setVisibleFlag(v); }
+    int index() override { return row(); }
+    double top() override { return place().top; }
+    double left() override { return place().left; }
+    double width() override { return place().width; }
+    double height() override { return place().height; }
+    void setTop(double v) override { setPlace({place().left, v, place().width, place().height}); }
+    void setLeft(double v) override { setPlace({v, place().top, place().width, place().height}); }
+    void setWidth(double v) override { setPlace({place().left, place().top, v, place().height}); }
+    void setHeight(double v) override { setPlace({place().left, place().top, place().width, v}); }
+    bool visible() override { return shown(); }
+    void setVisible(bool v) override { show(v); }
 };
 
 } // namespace
@@ -128,7 +138,7 @@ class Win32MainView::Button : public ControlOf<port::IButton> {
         m_picture = std::move(picture);
     }
     bool hasPicture() override { return m_picture != nullptr; }
-    bool Enabled() override { return m_enabled; }
+    bool enabled() override { return m_enabled; }
     void setEnabled(bool enabled) override {
         m_enabled = enabled;
         if (hwnd())
@@ -144,7 +154,7 @@ class Win32MainView::Label : public ControlOf<port::ILabel> {
   public:
     using ControlOf::ControlOf;
 
-    std::string Caption() override { return m_caption; }
+    std::string caption() override { return m_caption; }
     void setCaption(const std::string& text) override {
         m_caption = text;
         if (hwnd())
@@ -223,10 +233,10 @@ int Win32MainView::toPixels(double twips) const {
 
 void Win32MainView::setFont(const port::FontRecord& font) {
     const double pixelsPerPoint = 20.0 / m_twipsPerPixel; // 1 point = 20 twips
-    UniqueFont made(CreateFontW(-static_cast<int>(std::lround(font.Size * pixelsPerPoint)), 0, 0, 0,
-                                font.Bold ? FW_BOLD : FW_NORMAL, font.Italic, font.Underline,
-                                font.Strikethrough, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, toWide(font.Name).c_str()));
+    UniqueFont made(CreateFontW(-static_cast<int>(std::lround(font.size * pixelsPerPoint)), 0, 0, 0,
+                                font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
+                                font.strikethrough, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, toWide(font.name).c_str()));
     if (!made)
         return;
     if (m_window)
@@ -266,27 +276,27 @@ RECT Win32MainView::windowRect() const {
     return rect;
 }
 
-double Win32MainView::Top() {
+double Win32MainView::top() {
     return windowRect().top * m_twipsPerPixel;
 }
-double Win32MainView::Left() {
+double Win32MainView::left() {
     return windowRect().left * m_twipsPerPixel;
 }
-double Win32MainView::Width() {
+double Win32MainView::width() {
     const RECT r = windowRect();
     return (r.right - r.left) * m_twipsPerPixel;
 }
-double Win32MainView::Height() {
+double Win32MainView::height() {
     const RECT r = windowRect();
     return (r.bottom - r.top) * m_twipsPerPixel;
 }
-double Win32MainView::ScaleWidth() {
+double Win32MainView::clientWidth() {
     RECT r{};
     if (m_window)
         GetClientRect(hwnd(), &r);
     return r.right * m_twipsPerPixel;
 }
-double Win32MainView::ScaleHeight() {
+double Win32MainView::clientHeight() {
     RECT r{};
     if (m_window)
         GetClientRect(hwnd(), &r);
@@ -318,14 +328,14 @@ void Win32MainView::setHeight(double twips) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-double Win32MainView::ScreenWidth() {
+double Win32MainView::screenWidth() {
     return GetSystemMetrics(SM_CXSCREEN) * m_twipsPerPixel;
 }
-double Win32MainView::ScreenHeight() {
+double Win32MainView::screenHeight() {
     return GetSystemMetrics(SM_CYSCREEN) * m_twipsPerPixel;
 }
 
-std::string Win32MainView::Caption() {
+std::string Win32MainView::caption() {
     if (!m_window)
         return {};
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd())) + 1, L'\0');
@@ -337,7 +347,7 @@ void Win32MainView::setCaption(const std::string& text) {
         SetWindowTextW(hwnd(), toWide(text).c_str());
 }
 
-bool Win32MainView::Visible() {
+bool Win32MainView::visible() {
     return m_window && IsWindowVisible(hwnd());
 }
 void Win32MainView::setVisible(bool visible) {
@@ -353,7 +363,7 @@ void Win32MainView::minimize() {
         ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
 }
 
-double Win32MainView::TextWidth(const std::string& text) {
+double Win32MainView::textWidth(const std::string& text) {
     const std::wstring wide = toWide(text);
     if (wide.empty() || !m_window)
         return 0;
@@ -364,10 +374,30 @@ double Win32MainView::TextWidth(const std::string& text) {
     return size.cx * m_twipsPerPixel;
 }
 
-port::ITimer& Win32MainView::tim_Refresh() {
+Win32MainView::Control* Win32MainView::rowButton(int row) const {
+    for (Control* control : m_controls)
+        if (control->row() == row && isButton(control->hwnd()))
+            return control;
+    return nullptr;
+}
+
+int Win32MainView::focusedRow() {
+    const HWND focus = GetFocus();
+    for (Control* control : m_controls)
+        if (focus && control->hwnd() == focus && isButton(focus))
+            return control->row();
+    return 0;
+}
+
+void Win32MainView::focusRow(int row) {
+    if (const Control* button = rowButton(row); button && button->hwnd())
+        SetFocus(button->hwnd());
+}
+
+port::ITimer& Win32MainView::refreshTimer() {
     return *m_refresh;
 }
-port::ITimer& Win32MainView::tim_end() {
+port::ITimer& Win32MainView::endTimer() {
     return *m_end;
 }
 
@@ -375,79 +405,33 @@ void Win32MainView::close() {
     if (!m_window || m_unloading)
         return;
     m_unloading = true;
-    const bool cancelled = m_events && m_events->Form_Unload();
+    const bool cancelled = m_events && m_events->closing();
     m_unloading = false;
     if (!cancelled && m_window)
         DestroyWindow(hwnd());
 }
 
 void Win32MainView::keyDown(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KEYDOWN && wParam == VK_TAB) {
-        moveFocus(GetKeyState(VK_SHIFT) < 0);
-        return;
-    }
-    if (!isRepeat(lParam) && m_events) {
-        m_focusRow = 0;
-        m_events->Form_KeyDown(static_cast<int>(wParam));
-        // The presenter rebuilds every row on a key: the focus goes to the new button of its row.
-        if (m_focusRow > 0 && m_window && GetFocus() == hwnd())
-            for (Control* control : m_controls)
-                if (control->index() == m_focusRow && isButton(control->hwnd()) &&
-                    IsWindowVisible(control->hwnd()) && IsWindowEnabled(control->hwnd()))
-                    SetFocus(control->hwnd());
-        m_focusRow = 0;
-    }
+    if (!isRepeat(lParam) && m_events)
+        m_events->keyPressed(keyOf(message, wParam));
     // Alt+Space, Alt+F4 and the Alt key alone keep their meaning for the window.
     if (message == WM_SYSKEYDOWN && m_window)
         DefWindowProcW(hwnd(), message, wParam, lParam);
 }
 
-void Win32MainView::moveFocus(bool backwards) {
-    std::vector<Control*> buttons;
-    for (Control* control : m_controls)
-        if (isButton(control->hwnd()) && IsWindowVisible(control->hwnd()) && IsWindowEnabled(control->hwnd()))
-            buttons.push_back(control);
-    if (buttons.empty())
-        return;
-    std::sort(buttons.begin(), buttons.end(), [](Control* a, Control* b) { return a->index() < b->index(); });
-    const HWND focus = GetFocus();
-    const auto at =
-        std::find_if(buttons.begin(), buttons.end(), [&](Control* c) { return c->hwnd() == focus; });
-    const auto count = static_cast<std::ptrdiff_t>(buttons.size());
-    std::ptrdiff_t next = 0;
-    if (at == buttons.end())
-        next = backwards ? count - 1 : 0;
-    else
-        next = ((at - buttons.begin()) + (backwards ? count - 1 : 1)) % count;
-    SetFocus(buttons[static_cast<std::size_t>(next)]->hwnd());
-}
-
-void Win32MainView::mouseDown(WPARAM wParam, LPARAM lParam) {
-    // A disabled window (a modal dialog is open) takes no input, the notification area's included.
-    if (!m_events || !IsWindowEnabled(hwnd()))
-        return;
-    int button = 4;
-    if (wParam & MK_LBUTTON)
-        button |= 1;
-    if (wParam & MK_RBUTTON)
-        button |= 2;
-    int shift = 0;
-    if (wParam & MK_SHIFT)
-        shift |= 1;
-    if (wParam & MK_CONTROL)
-        shift |= 2;
-    if (GetKeyState(VK_MENU) < 0)
-        shift |= 4;
-    m_events->Form_MouseDown(button, shift, GET_X_LPARAM(lParam) * m_twipsPerPixel,
-                             GET_Y_LPARAM(lParam) * m_twipsPerPixel);
-}
-
 void Win32MainView::dropFiles(HDROP handle) {
-    UniqueDrop drop(handle);
-    if (m_events) {
-        Win32DropData data(drop.get());
-        m_events->DropFiles(data);
+    const UniqueDrop drop(handle);
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop.get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop.get(), i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(DragQueryFileW(drop.get(), i, path.data(), length + 1));
+        if (!path.empty())
+            paths.push_back(toUtf8(path));
     }
+    if (m_events && !paths.empty())
+        m_events->filesDropped(paths);
 }
 
 LRESULT CALLBACK Win32MainView::childProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -491,23 +475,20 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         const int id = LOWORD(wParam);
         if (lParam != 0 && HIWORD(wParam) == BN_CLICKED && id > kButtonIdBase && id < kVolumeLabelIdBase) {
             if (m_events)
-                m_events->cmd_CD_Click(id - kButtonIdBase);
+                m_events->buttonClicked(id - kButtonIdBase);
             return 0;
         }
         break;
     }
     case WM_TIMER:
         if (m_events && wParam == kRefreshTimerId)
-            m_events->tim_Refresh_Timer();
+            m_events->refreshTick();
         else if (m_events && wParam == kEndTimerId)
-            m_events->tim_end_Timer();
+            m_events->endTick();
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         keyDown(message, wParam, lParam);
-        return 0;
-    case WM_MBUTTONDOWN:
-        mouseDown(wParam, lParam);
         return 0;
     case WM_ACTIVATE:
         // The focused button keeps the focus over a message box or a dialog, as in the system's dialogs.
@@ -522,7 +503,7 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED && m_events)
-            m_events->Form_Resize();
+            m_events->resized();
         return 0;
     case WM_GETMINMAXINFO: {
         // Windows keeps a captioned window at least as wide as its caption's buttons, and no larger than
@@ -546,7 +527,7 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         // The process may be ended as soon as this returns: the whole unload happens before.
         if (wParam && m_events)
-            m_events->EndSession();
+            m_events->sessionEnding();
         return 0;
     case WM_DESTROY:
         KillTimer(window, kRefreshTimerId);

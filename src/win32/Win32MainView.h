@@ -19,8 +19,8 @@ inline constexpr int kButtonIdBase = 1000;
 inline constexpr int kVolumeLabelIdBase = 2000;
 inline constexpr int kDriveLabelIdBase = 3000;
 inline constexpr int kRowIdEnd = 4000;
-inline constexpr UINT_PTR kRefreshTimerId = 1; // tim_Refresh
-inline constexpr UINT_PTR kEndTimerId = 2;     // tim_end
+inline constexpr UINT_PTR kRefreshTimerId = 1;
+inline constexpr UINT_PTR kEndTimerId = 2;
 
 class Win32MainView : public port::IMainView {
   public:
@@ -41,28 +41,30 @@ class Win32MainView : public port::IMainView {
     void setFont(const port::FontRecord& font) override;
     port::RowControls createRow(int index) override;
 
-    double Top() override;
-    double Left() override;
-    double Width() override;
-    double Height() override;
-    double ScaleWidth() override;
-    double ScaleHeight() override;
+    double top() override;
+    double left() override;
+    double width() override;
+    double height() override;
+    double clientWidth() override;
+    double clientHeight() override;
     void setTop(double twips) override;
     void setLeft(double twips) override;
     void setWidth(double twips) override;
     void setHeight(double twips) override;
-    double ScreenWidth() override;
-    double ScreenHeight() override;
-    double TwipsPerPixelX() override { return m_twipsPerPixel; }
-    double TwipsPerPixelY() override { return m_twipsPerPixel; }
-    std::string Caption() override;
+    double screenWidth() override;
+    double screenHeight() override;
+    double twipsPerPixelX() override { return m_twipsPerPixel; }
+    double twipsPerPixelY() override { return m_twipsPerPixel; }
+    std::string caption() override;
     void setCaption(const std::string& text) override;
-    bool Visible() override;
+    bool visible() override;
     void setVisible(bool visible) override;
     void minimize() override;
-    double TextWidth(const std::string& text) override;
-    port::ITimer& tim_Refresh() override;
-    port::ITimer& tim_end() override;
+    double textWidth(const std::string& text) override;
+    int focusedRow() override;
+    void focusRow(int row) override;
+    port::ITimer& refreshTimer() override;
+    port::ITimer& endTimer() override;
     void close() override;
 
     class Control;
@@ -76,9 +78,9 @@ class Win32MainView : public port::IMainView {
                                       UINT_PTR subclassId, DWORD_PTR view);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void keyDown(UINT message, WPARAM wParam, LPARAM lParam);
-    void mouseDown(WPARAM wParam, LPARAM lParam);
     void dropFiles(HDROP drop);
-    void moveFocus(bool backwards);
+    // The button of `row`; null for none.
+    Control* rowButton(int row) const;
     HWND makeChild(const wchar_t* className, DWORD style, int id);
     int toPixels(double twips) const;
     RECT windowRect() const;
@@ -95,7 +97,6 @@ class Win32MainView : public port::IMainView {
     std::unique_ptr<Timer> m_end;
     std::vector<Control*> m_controls; // every live control; the presenter owns them
     std::map<UINT, std::function<void(WPARAM, LPARAM)>> m_listeners;
-    int m_focusRow = 0;         // the row whose focused button a rebuild destroyed
     HWND m_lastFocus = nullptr; // the focused control when the window was last deactivated
     bool m_unloading = false;
 };

@@ -1,13 +1,11 @@
 #pragma once
 // The window's menus on Win32: the pop-up menu, drawn from its entries each time it opens, and the
-// system menu with its hooked window procedure.
+// program's commands in the system menu, reached through a replaced window procedure.
 #include "port/Menus.h"
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace win {
@@ -16,7 +14,7 @@ class Win32PopupMenu : public port::IPopupMenu {
   public:
     // `owner` is the window the menu belongs to (it may be hidden).
     explicit Win32PopupMenu(HWND owner) : m_owner(owner) {}
-    int track(const std::vector<port::MenuEntry>& items) override;
+    int open(const std::vector<port::MenuEntry>& items) override;
 
   private:
     HWND m_owner;
@@ -29,16 +27,15 @@ class Win32SystemMenu : public port::ISystemMenu {
     Win32SystemMenu(const Win32SystemMenu&) = delete;
     Win32SystemMenu& operator=(const Win32SystemMenu&) = delete;
 
-    void append(int flags, int id, const std::string& text) override;
-    void hook(std::function<void(std::int32_t wParam)> procedure) override;
-    void unhook() override;
+    void install(const std::vector<port::MenuEntry>& items, std::function<void(int id)> chosen) override;
+    void remove() override;
 
   private:
     static LRESULT CALLBACK hookedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND m_window;
     WNDPROC m_previous = nullptr; // null while nothing is hooked
-    std::function<void(std::int32_t)> m_procedure;
+    std::function<void(int)> m_chosen;
 };
 
 } // namespace win

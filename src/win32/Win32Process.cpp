@@ -81,6 +81,10 @@ std::wstring modulePath() {
     }
 }
 
+std::wstring programFolder() {
+    return folderOf(modulePath()) + L"\\";
+}
+
 std::string Win32Process::exeName() {
     return toUtf8(baseNameWithoutExtension(modulePath()));
 }
@@ -93,10 +97,6 @@ std::string Win32Process::commandLine() {
 std::string Win32Process::settingsFilePath() {
     std::wstring exe = modulePath();
     return toUtf8(folderOf(exe) + L"\\" + baseNameWithoutExtension(exe) + L".ini");
-}
-
-std::string Win32Process::launchFolder() {
-    return toUtf8(folderOf(modulePath()) + L"\\");
 }
 
 port::Version Win32Process::version() {

@@ -14,8 +14,6 @@ class Win32Process : public port::IProcess {
     std::string exeName() override;
     std::string commandLine() override;
     std::string settingsFilePath() override;
-    std::string launchFolder() override;
-    std::string shortcutExtension() override { return ".lnk"; }
     std::string title() override { return "Tavimoro"; }
     // The file version in the executable's own version resource (major, minor, build).
     port::Version version() override;
@@ -31,5 +29,7 @@ class Win32Process : public port::IProcess {
 std::wstring commandTail(std::wstring_view commandLine);
 // The executable's full path.
 std::wstring modulePath();
+// The executable's folder, ending in "\".
+std::wstring programFolder();
 
 } // namespace win

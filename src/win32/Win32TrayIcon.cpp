@@ -1,33 +1,55 @@
 #include "win32/Win32TrayIcon.h"
 
 #include "win32/WideText.h"
+#include "win32/WindowOwner.h"
 
-#include <algorithm>
+#include <cstddef>
 #include <cwchar>
 
 namespace win {
+namespace {
 
-Win32TrayIcon::Win32TrayIcon(HWND window)
-    : m_window(window), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {}
+// The message the shell sends the icon's window, its lParam the mouse message.
+constexpr UINT kIconMessage = WM_APP + 1;
+// The tip the first form of the record holds, without its NUL.
+constexpr std::size_t kTipRoom =
+    (NOTIFYICONDATAW_V1_SIZE - offsetof(NOTIFYICONDATAW, szTip)) / sizeof(wchar_t) - 1;
+
+} // namespace
+
+Win32TrayIcon::Win32TrayIcon(HINSTANCE instance, HWND mainWindow)
+    : m_mainWindow(mainWindow), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &Win32TrayIcon::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kTrayWindowClass;
+    RegisterClassExW(&windowClass); // a second icon in one process finds the class registered
+    m_window.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kTrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, instance, this));
+}
 
 Win32TrayIcon::~Win32TrayIcon() {
     // An icon left behind would stay in the notification area until the mouse passes over it.
     if (m_shown)
         remove();
+    m_window.reset();
 }
 
 void Win32TrayIcon::add(const std::string& tip) {
     m_data = NOTIFYICONDATAW{};
     // The first form of the record: every shell version takes it, and it carries all the icon needs.
     m_data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    m_data.hWnd = m_window;
+    m_data.hWnd = m_window.get();
     m_data.uID = 1;
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    m_data.uCallbackMessage = WM_MBUTTONDOWN;
-    m_data.hIcon = reinterpret_cast<HICON>(SendMessageW(m_window, WM_GETICON, ICON_SMALL, 0));
+    m_data.uCallbackMessage = kIconMessage;
+    m_data.hIcon = reinterpret_cast<HICON>(SendMessageW(m_mainWindow, WM_GETICON, ICON_SMALL, 0));
     const std::wstring text = toWide(tip);
-    constexpr std::size_t kTipRoom = sizeof(m_data.szTip) / sizeof(m_data.szTip[0]) - 1;
-    const std::size_t length = std::min(text.size(), kTipRoom);
+    std::size_t length = text.size() < kTipRoom ? text.size() : kTipRoom;
+    // A cut never leaves half of a surrogate pair.
+    if (length < text.size() && length > 0 && IS_HIGH_SURROGATE(text[length - 1]))
+        --length;
     std::wmemcpy(m_data.szTip, text.data(), length);
     m_data.szTip[length] = L'\0';
     // The shell refuses a second add of a shown icon and leaves that one as it is.
@@ -40,9 +62,38 @@ void Win32TrayIcon::remove() {
     m_shown = false;
 }
 
-void Win32TrayIcon::taskbarCreated() {
-    if (m_shown)
-        Shell_NotifyIconW(NIM_ADD, &m_data);
+void Win32TrayIcon::mouse(UINT message) {
+    // A disabled main window (a modal window is open) takes no input, the notification area's included.
+    if (!m_handler || !IsWindowEnabled(m_mainWindow))
+        return;
+    port::TrayEvent event{};
+    switch (message) {
+    case WM_LBUTTONDBLCLK:
+        event = port::TrayEvent::ShowWindow;
+        break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: // a second right press within the double-click time
+        event = port::TrayEvent::OpenMenu;
+        break;
+    default:
+        return;
+    }
+    // Held here: the handler may replace itself while it runs.
+    const std::function<void(port::TrayEvent)> handler = m_handler;
+    handler(event);
+}
+
+LRESULT CALLBACK Win32TrayIcon::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* tray = windowOwner<Win32TrayIcon>(window, message, lParam);
+    if (tray && message == kIconMessage) {
+        tray->mouse(static_cast<UINT>(lParam));
+        return 0;
+    }
+    // The new taskbar knows nothing of the icons of the old one: an icon that is shown is added again,
+    // or a resident program with a hidden window would be out of reach.
+    if (tray && message == tray->m_taskbarCreated && tray->m_shown)
+        Shell_NotifyIconW(NIM_ADD, &tray->m_data);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 } // namespace win

@@ -1,7 +1,10 @@
 #pragma once
-// The program's icon in the notification area, with Shell_NotifyIconW. The shell reports mouse activity
-// on it to the window as WM_MBUTTONDOWN whose lParam is the mouse message.
+// The program's icon in the notification area, with Shell_NotifyIconW. The icon belongs to a hidden
+// top-level window of its own, which takes the icon's mouse messages and the shell's news of a new
+// taskbar: that news is broadcast to top-level windows only, and under Wine an icon of a message-only
+// window opened no menu.
 #include "port/TrayIcon.h"
+#include "win32/GuiHandles.h"
 
 #include <windows.h>
 
@@ -9,29 +12,33 @@
 
 namespace win {
 
+// What outside programs (the test driver) can rely on to find the window the icon (uID 1) belongs to.
+inline constexpr wchar_t kTrayWindowClass[] = L"TavimoroTrayWindow";
+
 class Win32TrayIcon : public port::ITrayIcon {
   public:
-    // `window` receives the callback messages and lends the icon its own small icon.
-    explicit Win32TrayIcon(HWND window);
+    // The icon shows the small icon of `mainWindow`, and stays still while that window is disabled (a
+    // modal window of the program is open).
+    Win32TrayIcon(HINSTANCE instance, HWND mainWindow);
     ~Win32TrayIcon() override;
     Win32TrayIcon(const Win32TrayIcon&) = delete;
     Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
 
+    void setHandler(std::function<void(port::TrayEvent)> handler) override { m_handler = std::move(handler); }
     void add(const std::string& tip) override;
     void remove() override;
     bool available() override { return true; }
 
-    // The message the shell broadcasts when its taskbar has been made anew.
-    UINT taskbarCreatedMessage() const { return m_taskbarCreated; }
-    // The new taskbar knows nothing of the icons of the old one: an icon that is shown is added again,
-    // or a resident program with a hidden window would be out of reach.
-    void taskbarCreated();
-
   private:
-    HWND m_window;
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void mouse(UINT message);
+
+    HWND m_mainWindow;
     UINT m_taskbarCreated;
+    std::function<void(port::TrayEvent)> m_handler;
     NOTIFYICONDATAW m_data{}; // the record of the last add
     bool m_shown = false;
+    UniqueWindow m_window;
 };
 
 } // namespace win

@@ -1,21 +1,19 @@
 // The Windows program's entry: the platform services, then the portable start-up, then the drive window
 // with the features around it until it is closed for good.
-#include "app/code_main.h"
-#include "ui/frm_main.h"
+#include "program/Program.h"
 #include "win32/Handles.h"
 #include "win32/Win32Codec.h"
 #include "win32/Win32DeviceEvents.h"
 #include "win32/Win32Dialogs.h"
+#include "win32/Win32Drives.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Icons.h"
 #include "win32/Win32MainView.h"
 #include "win32/Win32Menus.h"
 #include "win32/Win32MessageBox.h"
 #include "win32/Win32Process.h"
-#include "win32/Win32ScriptHost.h"
-#include "win32/Win32SpecialFolders.h"
+#include "win32/Win32Shortcuts.h"
 #include "win32/Win32TrayIcon.h"
-#include "win32/Win32Volumes.h"
 #include "win32/Win32WindowTop.h"
 
 namespace {
@@ -40,32 +38,31 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     win::Win32Process process;
     win::Win32FileSystem files;
     win::Win32Codec codec;
-    win::Win32ScriptHost scriptHost;
-    win::Win32Volumes volumes;
-    win::Win32SpecialFolders folders;
+    win::Win32Drives drives;
+    win::Win32Launcher launcher;
+    win::Win32StartMenu startMenu;
     win::Win32MessageBox messages;
-    port::Services services{process, files, codec, scriptHost, volumes, folders, messages};
+    const port::Services services{process, files, codec, drives, launcher, startMenu, messages};
 
-    app::Program program(services);
-    const app::StartOutcome outcome = app::code_main::SubMain(program);
-    if (outcome == app::StartOutcome::Ended)
+    program::Program program(services);
+    const program::StartOutcome outcome = program.start();
+    if (outcome == program::StartOutcome::Ended)
         return 0;
 
     win::Win32Icons icons(instance);
     win::Win32MainView view(instance);
     if (!view.hwnd())
         return 1;
-    win::Win32TrayIcon tray(view.hwnd());
-    view.listen(tray.taskbarCreatedMessage(), [&tray] { tray.taskbarCreated(); });
+    win::Win32TrayIcon tray(instance, view.hwnd());
     win::Win32PopupMenu popup(view.hwnd());
     win::Win32SystemMenu systemMenu(view.hwnd());
     win::Win32WindowTop windowTop(view.hwnd());
     win::Win32Dialogs dialogs(instance);
     win::Win32DeviceEvents deviceEvents(view);
-    const port::WindowServices window{view, icons, tray, popup, systemMenu, windowTop, dialogs, deviceEvents};
+    const port::WindowServices windowServices{view,       icons,     tray,    popup,
+                                              systemMenu, windowTop, dialogs, deviceEvents};
 
     // The presenter goes before the view and the features: its drive records point at the view's controls.
-    app::frm_main form(program, window);
-    form.Start(outcome);
+    const auto window = program.openWindow(windowServices, outcome);
     return runMessageLoop();
 }

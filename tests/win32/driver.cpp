@@ -18,7 +18,8 @@
 //   driver nodialog SECONDS          waits until no dialog of the program is shown
 //   driver press ID                  a real mouse click on the open dialog's control ID
 //   driver hover ID                  moves the mouse (SendInput) onto the open dialog's control ID
-//   driver tooltip SECONDS           waits for a shown tooltip: "tooltip text=T" (status 1: none)
+//   driver tooltip SECONDS           waits for the open dialog's tooltip: "tooltip text=T" (status 1:
+//                                    none)
 //   driver closedialog               the open dialog's close box
 //   driver msgbox TITLE SECONDS      waits for a message box with that title: "msgbox text=T" (lines
 //                                    joined by "|"); status 1 when none comes
@@ -30,14 +31,15 @@
 //   window visible=1 client=W,H title=T
 //   placement rect=X,Y,W,H topmost=0 enabled=1 foreground=0    (screen pixels)
 //   button ROW visible=1 enabled=1 icon=1 rect=X,Y,W,H focus=0 handle=H
-//   volume ROW visible=1 rect=X,Y,W,H text=T        (lbl_VolumeName)
-//   drive ROW visible=1 rect=X,Y,W,H text=T         (lbl_Drive)
+//   volume ROW visible=1 rect=X,Y,W,H text=T        (the volume label)
+//   drive ROW visible=1 rect=X,Y,W,H text=T         (the drive label)
 // Element 0 of each control array (the hidden template) is left out. Dialog lines:
 //   dialog caption=T client=W,H enabled=1
 //   control ID kind=frame|checkbox|button|label|image rect=X,Y,W,H checked=0 enabled=1 focus=0 text=T
 #include "win32/WideText.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32MainView.h"
+#include "win32/Win32TrayIcon.h"
 
 #include <shellapi.h>
 
@@ -214,10 +216,12 @@ template <class Found> bool waitFor(double seconds, Found found) {
     }
 }
 
-// The system's tooltip control, while one shows.
+// The open dialog's tooltip control, while it shows; not another program's (the tray's tip of the icon
+// under a resting pointer is one too).
 HWND findTooltip() {
+    const HWND dialog = findDialog();
     HWND tip = FindWindowW(L"tooltips_class32", nullptr);
-    while (tip && !IsWindowVisible(tip))
+    while (tip && !(IsWindowVisible(tip) && dialog && GetWindow(tip, GW_OWNER) == dialog))
         tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr);
     return tip;
 }
@@ -373,11 +377,11 @@ std::string messageBoxText(HWND box) {
     return text;
 }
 
-// The notification-area icon of the drive window, as the program adds it (uID 1).
+// The program's notification-area icon, as the program adds it (uID 1 of its tray window).
 NOTIFYICONDATAW trayRecord() {
     NOTIFYICONDATAW data{};
     data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    data.hWnd = findWindow();
+    data.hWnd = FindWindowW(win::kTrayWindowClass, nullptr);
     data.uID = 1;
     return data;
 }

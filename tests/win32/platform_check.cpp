@@ -2,15 +2,13 @@
 // Usage: platform_check WORKFOLDER [CDROM_LETTER CDROM_LABEL]
 // Prints one line per failed check and a summary; the exit status is the number of failures.
 #include "port/Paths.h"
-#include "port/ScriptHost.h" // before <windows.h>, which renames DeleteFile
 #include "win32/Handles.h"
 #include "win32/WideText.h"
 #include "win32/Win32Codec.h"
+#include "win32/Win32Drives.h"
 #include "win32/Win32FileSystem.h"
 #include "win32/Win32Process.h"
-#include "win32/Win32ScriptHost.h"
-#include "win32/Win32SpecialFolders.h"
-#include "win32/Win32Volumes.h"
+#include "win32/Win32Shortcuts.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -19,9 +17,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-// <windows.h> renames DeleteFile; the scripting member keeps its own name.
-#undef DeleteFile
 
 namespace {
 
@@ -39,10 +34,6 @@ void check(bool ok, const std::string& what, const std::string& detail = "") {
 
 void checkEqual(const std::string& got, const std::string& expected, const std::string& what) {
     check(got == expected, what, "got [" + got + "], expected [" + expected + "]");
-}
-
-bool contains(const std::vector<std::string>& list, const std::string& name) {
-    return std::find(list.begin(), list.end(), name) != list.end();
 }
 
 void writeRaw(const std::string& path, const std::string& bytes) {
@@ -127,24 +118,19 @@ void checkFileSystem(const std::string& work) {
     check(!files.attributes(folder + "\\nothing.txt").ok(), "attributes of a missing file");
 
     writeRaw(folder + "\\visible.txt", "v");
+    writeRaw(folder + "\\二.txt", "2");
     writeRaw(folder + "\\system.txt", "s");
     SetFileAttributesW(win::toWide(folder + "\\system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
     for (const std::string& base : {folder, folder + "\\"}) {
-        auto names = files.scanDirectory(base);
-        check(names.ok(), "scanDirectory of " + base);
-        if (!names)
-            continue;
-        check(contains(*names, "visible.txt") && contains(*names, "deep"),
-              "scanDirectory lists files and folders");
-        check(!contains(*names, "a.txt") && !contains(*names, "system.txt"),
-              "scanDirectory leaves out hidden and system entries");
-        // No temporary file of a replacement is left behind.
-        check(std::none_of(
-                  names->begin(), names->end(),
-                  [](const std::string& n) { return n.size() > 4 && n.substr(n.size() - 4) == ".tmp"; }),
-              "no temporary files left");
+        // Hidden and system files are in, the folder is out, and no replacement left a temporary file.
+        auto names = files.folderFiles(base).value_or(std::vector<std::string>{"<failed>"});
+        std::sort(names.begin(), names.end());
+        std::string got;
+        for (const std::string& name : names)
+            got += name + " ";
+        checkEqual(got, "a.txt system.txt visible.txt 二.txt ", "folderFiles of " + base);
     }
-    check(!files.scanDirectory(folder + "\\missing").ok(), "scanDirectory of a missing folder");
+    check(!files.folderFiles(folder + "\\missing").ok(), "folderFiles of a missing folder");
 
     check(files.deleteFile(folder + "\\visible.txt").ok(), "deleteFile of a file");
     check(!files.attributes(folder + "\\visible.txt"), "the deleted file is gone");
@@ -153,57 +139,48 @@ void checkFileSystem(const std::string& work) {
     check(!files.currentDirectory().value_or("").empty(), "currentDirectory");
 }
 
-void checkScriptHost(const std::string& work, const std::string& cdLetter) {
-    win::Win32ScriptHost host;
-    auto created = host.createFileSystemObject();
-    check(created.ok(), "Scripting.FileSystemObject", created.error());
-    if (created) {
-        auto& fso = *created;
-        auto listed = fso->Drives();
-        check(listed.ok(), "Drives", listed.error());
-        const auto drives = listed.value_or(std::vector<port::DriveEntry>{});
-        auto hasDrive = [&](const std::string& letter, int type) {
-            return std::any_of(drives.begin(), drives.end(), [&](const port::DriveEntry& d) {
-                return d.DriveLetter == letter && d.DriveType == type;
-            });
-        };
-        check(hasDrive("C", 2), "Drives holds C as a fixed drive");
-        if (!cdLetter.empty())
-            check(hasDrive(cdLetter, 4), "Drives holds " + cdLetter + " as a CD-ROM drive");
-
-        const std::string folder = work + "\\fso\\";
-        win::Win32FileSystem files;
-        check(files.createDirectories(folder + "sub").ok(), "createDirectories of " + folder + "sub");
-        writeRaw(folder + "one.txt", "1");
-        writeRaw(folder + "二.txt", "2");
-        auto names = fso->GetFolderFiles(folder);
-        check(names && names->size() == 2 && contains(*names, "one.txt") && contains(*names, "二.txt"),
-              "GetFolder().Files lists the files, not the subfolder");
-        check(!fso->GetFolderFiles(folder + "missing\\").ok(), "GetFolder of a missing folder");
-        check(fso->DeleteFile(folder + "one.txt").ok(), "DeleteFile of a file");
-        check(!files.attributes(folder + "one.txt"), "DeleteFile removed the file");
-        const auto again = fso->DeleteFile(folder + "one.txt");
-        check(!again && !again.error().empty(), "DeleteFile of a missing file gives an error text");
+void checkDrives(const std::string& cdLetter, const std::string& cdLabel) {
+    win::Win32Drives drives;
+    const auto listed = drives.cdromLetters();
+    check(listed.ok(), "cdromLetters", listed.error());
+    const auto letters = listed.value_or(std::vector<char>{});
+    const auto has = [&](char letter) {
+        return std::find(letters.begin(), letters.end(), letter) != letters.end();
+    };
+    check(std::is_sorted(letters.begin(), letters.end()) && !has('C'),
+          "cdromLetters: CD-ROM drives alone, in letter order", std::string(letters.begin(), letters.end()));
+    checkEqual(drives.disc('Q').label, "", "the label of a drive that does not exist");
+    if (!cdLetter.empty()) {
+        check(has(cdLetter[0]), "cdromLetters holds " + cdLetter);
+        const port::Disc disc = drives.disc(cdLetter[0]);
+        checkEqual(disc.label, cdLabel, "the label of the CD-ROM drive");
+        checkEqual(disc.root, cdLetter + ":\\", "the root of the CD-ROM drive");
     }
+}
 
-    auto madeShell = host.createShell();
-    check(madeShell.ok(), "WScript.Shell", madeShell.error());
-    if (!madeShell)
-        return;
-    auto shell = std::move(madeShell).value();
-    const std::string lnk = work + "\\テスト.lnk";
-    auto madeLink = shell->CreateShortcut(lnk);
-    check(madeLink.ok(), "CreateShortcut", madeLink.error());
-    if (!madeLink)
-        return;
-    auto link = std::move(madeLink).value();
-    link->setTargetPath("C:\\windows\\notepad.exe");
-    link->setArguments("/a \"b c\"");
-    link->setWorkingDirectory("C:\\windows\\");
-    link->setIconLocation("C:\\windows\\notepad.exe,1");
-    checkEqual(link->Arguments(), "/a \"b c\"", "Arguments read back");
-    const auto saved = link->Save();
-    check(saved.ok(), "Save", saved.error());
+void checkShortcuts() {
+    win::Win32Launcher launcher;
+    check(launcher.ready().ok(), "the launcher is ready", launcher.ready().error());
+    const std::string exe = win::toUtf8(win::modulePath());
+    checkEqual(launcher.launchFile(), exe.substr(0, exe.rfind('\\') + 1) + "autorun.lnk", "launchFile");
+
+    win::Win32StartMenu startMenu;
+    win::Win32FileSystem files;
+    const std::string menu = startMenu.folder();
+    check(!menu.empty() && menu.back() == '\\' && menu.find('\0') == std::string::npos,
+          "the Start-menu folder", menu);
+    check(files.attributes(menu).value_or(0) & port::kAttrDirectory, "the Start-menu folder exists", menu);
+    checkEqual(startMenu.extension(), ".lnk", "the Start menu's extension");
+
+    const port::Shortcut shortcut{"C:\\windows\\notepad.exe", "/a \"b c\"", "C:\\windows\\",
+                                  "C:\\windows\\notepad.exe,1"};
+    port::Shortcut reviewed;
+    const auto published = startMenu.publish("(M) テスト.lnk", shortcut,
+                                             [&](const port::Shortcut& stored) { reviewed = stored; });
+    check(published.ok(), "publish", published ? "" : published.failure().reason);
+    checkEqual(reviewed.arguments, shortcut.arguments, "the arguments reviewed before saving");
+    const std::string lnk = published.value_or(std::string());
+    checkEqual(lnk, menu + "(M) テスト.lnk", "the published entry's path");
 
     // Read the file itself back: what the shell will open.
     win::ComPtr<IShellLinkW> reader;
@@ -215,40 +192,23 @@ void checkScriptHost(const std::string& work, const std::string& cdLetter) {
         wchar_t text[1024] = {};
         int index = -1;
         reader->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
-        checkEqual(win::toUtf8(text), "C:\\windows\\notepad.exe", "saved target");
+        checkEqual(win::toUtf8(text), shortcut.program, "saved target");
         reader->GetArguments(text, 1024);
-        checkEqual(win::toUtf8(text), "/a \"b c\"", "saved arguments");
+        checkEqual(win::toUtf8(text), shortcut.arguments, "saved arguments");
         reader->GetWorkingDirectory(text, 1024);
-        checkEqual(win::toUtf8(text), "C:\\windows\\", "saved working folder");
+        checkEqual(win::toUtf8(text), shortcut.folder, "saved working folder");
         reader->GetIconLocation(text, 1024, &index);
-        checkEqual(win::toUtf8(text) + "," + std::to_string(index), "C:\\windows\\notepad.exe,1",
-                   "saved icon");
+        checkEqual(win::toUtf8(text) + "," + std::to_string(index), shortcut.icon, "saved icon");
     }
-    auto bad = shell->CreateShortcut(work + "\\missing\\x.lnk");
-    if (bad) {
-        const auto refused = (*bad)->Save();
-        check(!refused && !refused.error().empty(), "Save into a missing folder gives an error text");
-    }
-}
+    persist.reset();
+    startMenu.withdraw(lnk);
+    check(!files.attributes(lnk), "withdraw deletes the entry");
+    startMenu.withdraw(lnk); // gone already: nothing happens
 
-void checkVolumes(const std::string& cdLetter, const std::string& cdLabel) {
-    win::Win32Volumes volumes;
-    checkEqual(volumes.volumeLabel("Q:"), "", "the label of a drive that does not exist");
-    checkEqual(volumes.volumeLabel(""), "", "the label of an empty drive path");
-    if (!cdLetter.empty()) {
-        checkEqual(volumes.volumeLabel(cdLetter + ":"), cdLabel, "the label of the CD-ROM drive");
-        checkEqual(volumes.volumeLabel(cdLetter + ":\\"), cdLabel, "the label of the CD-ROM drive's root");
-    }
-}
-
-void checkSpecialFolders() {
-    win::Win32SpecialFolders folders;
-    const auto found = folders.startMenu();
-    check(found.ok(), "the Start-menu folder is known", found.error());
-    const std::string menu = found.value_or(std::string());
-    check(!menu.empty() && menu.find('\0') == std::string::npos, "the Start-menu folder", menu);
-    win::Win32FileSystem files;
-    check(files.attributes(menu).value_or(0) & port::kAttrDirectory, "the Start-menu folder exists", menu);
+    const auto refused = startMenu.publish("missing\\x.lnk", shortcut, {});
+    check(!refused && refused.failure().fault == port::ShortcutFault::NotSaved &&
+              !refused.failure().reason.empty(),
+          "publish into a missing folder: not saved, with an error text");
 }
 
 LRESULT CALLBACK plainWindow(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -260,7 +220,6 @@ void checkProcess() {
     checkEqual(process.exeName(), "platform_check", "exeName");
     std::string exe = win::toUtf8(win::modulePath());
     std::string folder = exe.substr(0, exe.rfind('\\') + 1);
-    checkEqual(process.launchFolder(), folder, "launchFolder");
     checkEqual(process.settingsFilePath(), folder + "platform_check.ini", "settingsFilePath");
     const port::Version version = process.version();
     check(version.major == 0 && version.minor == 0 && version.revision == 0,
@@ -299,9 +258,8 @@ int wmain(int argc, wchar_t** argv) {
     checkPaths();
     checkCodec();
     checkFileSystem(work);
-    checkScriptHost(work, cdLetter);
-    checkVolumes(cdLetter, cdLabel);
-    checkSpecialFolders();
+    checkDrives(cdLetter, cdLabel);
+    checkShortcuts();
     checkProcess();
     std::printf("%d checks, %d failed\n", g_checks, g_failures);
     return g_failures;

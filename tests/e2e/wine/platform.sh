@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Windows services (files, code page, scripting objects, shortcuts, volumes, Start menu, process)
+# The Windows services (files, code page, drives, launcher, Start menu, shortcuts, process)
 # checked against Wine by tests/win32/platform_check.exe, with a folder-backed CD-ROM drive M: whose
 # label is known.
 #

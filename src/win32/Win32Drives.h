@@ -1,0 +1,16 @@
+#pragma once
+// The machine's CD-ROM drives by their drive type, and the disc in each by its volume label.
+#include "port/Drives.h"
+
+namespace win {
+
+class Win32Drives : public port::IDrives {
+  public:
+    port::Result<std::vector<char>> cdromLetters() override;
+    port::Disc disc(char letter) override;
+    // Each label query is the system's own single read of the drive: a poll has nothing to share.
+    void beginPoll() override {}
+    void endPoll() override {}
+};
+
+} // namespace win

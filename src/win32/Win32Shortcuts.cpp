@@ -1,0 +1,117 @@
+#include "win32/Win32Shortcuts.h"
+
+#include "win32/Dispatch.h"
+#include "win32/WideText.h"
+#include "win32/Win32Process.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace win {
+namespace {
+
+// What a machine without the scripting host is told, in the words the program has always used.
+constexpr const char* kNoScriptingMessage = "この環境でプログラムを実行するには\r\n"
+                                            "Windows Script Host 5.1 以降又は\r\n"
+                                            "Intenet Explorer 5.0以降を\r\n"
+                                            "インストールする必要があります。";
+
+std::vector<Variant> textArgument(const std::string& text) {
+    std::vector<Variant> arguments;
+    arguments.emplace_back(toWide(text));
+    return arguments;
+}
+
+std::string readField(const Dispatch& link, const wchar_t* name) {
+    Variant value;
+    return link.get(name, value).ok() ? toUtf8(value.asText()) : std::string();
+}
+
+port::ShortcutError shortcutError(port::ShortcutFault fault, const std::string& path,
+                                  std::string reason = {}) {
+    return {fault, path, std::move(reason)};
+}
+
+// Writes `shortcut` to the file `path` through "WScript.Shell"; gives the shell, which can run it.
+port::Result<Dispatch, port::ShortcutError>
+writeShortcut(const std::string& path, const port::Shortcut& shortcut, const port::ShortcutReview& review) {
+    Dispatch shell;
+    if (!Dispatch::create(L"WScript.Shell", shell).ok() || !shell)
+        return shortcutError(port::ShortcutFault::Unavailable, path, kNoScriptingMessage);
+    Variant made;
+    if (!shell.call(L"CreateShortcut", textArgument(path), &made).ok())
+        return shortcutError(port::ShortcutFault::Refused, path);
+    const Dispatch link(made.asDispatch());
+    if (!link)
+        return shortcutError(port::ShortcutFault::Refused, path);
+    // A refused value leaves the field as it was; Save then writes what the object holds.
+    link.put(L"WorkingDirectory", Variant(toWide(shortcut.folder)));
+    link.put(L"TargetPath", Variant(toWide(shortcut.program)));
+    link.put(L"Arguments", Variant(toWide(shortcut.arguments)));
+    link.put(L"IconLocation", Variant(toWide(shortcut.icon)));
+    if (review)
+        review({readField(link, L"TargetPath"), readField(link, L"Arguments"),
+                readField(link, L"WorkingDirectory"), readField(link, L"IconLocation")});
+    if (const ComResult saved = link.call(L"Save", {}); !saved.ok())
+        return shortcutError(port::ShortcutFault::NotSaved, path, saved.message());
+    return shell;
+}
+
+} // namespace
+
+port::Result<void> Win32Launcher::ready() {
+    Dispatch fileSystem;
+    if (!Dispatch::create(L"Scripting.FileSystemObject", fileSystem).ok() || !fileSystem)
+        return port::fail(kNoScriptingMessage);
+    return {};
+}
+
+port::Result<void, port::ShortcutError> Win32Launcher::launch(const port::Shortcut& shortcut,
+                                                              const port::ShortcutReview& review) {
+    const std::string path = launchFile();
+    auto shell = writeShortcut(path, shortcut, review);
+    if (!shell)
+        return shell.failure();
+    if (const ComResult ran = shell->call(L"Run", textArgument("\"" + path + "\"")); !ran.ok())
+        return shortcutError(port::ShortcutFault::NotStarted, path, ran.message());
+    return {};
+}
+
+std::string Win32Launcher::launchFile() {
+    return toUtf8(programFolder()) + "autorun.lnk";
+}
+
+std::string Win32StartMenu::folder() {
+    if (!m_folder) {
+        m_folder.emplace();
+        CoTaskMem<ITEMIDLIST> list;
+        wchar_t path[MAX_PATH + 1] = {};
+        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTMENU, list.put())) && list.get() &&
+            SHGetPathFromIDListW(list.get(), path)) {
+            path[MAX_PATH] = L'\0';
+            *m_folder = toUtf8(path);
+            if (!m_folder->empty() && m_folder->back() != '\\')
+                *m_folder += '\\';
+        }
+    }
+    return *m_folder;
+}
+
+port::Result<std::string, port::ShortcutError> Win32StartMenu::publish(const std::string& name,
+                                                                       const port::Shortcut& shortcut,
+                                                                       const port::ShortcutReview& review) {
+    // Without the folder, entries go to the root folder, where the program has always put them then.
+    const std::string base = folder();
+    const std::string path = (base.empty() ? std::string("\\") : base) + name;
+    if (auto written = writeShortcut(path, shortcut, review); !written)
+        return written.failure();
+    return path;
+}
+
+void Win32StartMenu::withdraw(const std::string& path) {
+    // An entry that cannot be deleted stays the user's to remove.
+    DeleteFileW(toWide(path).c_str());
+}
+
+} // namespace win
