@@ -34,7 +34,8 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
     void remove() override;
     bool available() override;
 
-    const QSystemTrayIcon& icon() const { return m_icon; }
+    // The Qt icon whose activations become the events.
+    QSystemTrayIcon& icon() { return m_icon; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
