@@ -9,7 +9,8 @@ namespace {
 using drivetest::TempDir;
 using drivetest::writeFile;
 
-// Drive D: (sr0) is empty, drive E: (sr1) has its medium mounted on <tmp>/media/My Disc.
+// Drive D: (sr0) is empty, drive E: (sr1) has its medium mounted on <tmp>/media/My Disc\1: a mount point
+// is a folder of this machine, whose "\" separates nothing.
 class MountedDisc : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -22,8 +23,9 @@ class MountedDisc : public ::testing::Test {
             writeFile(base + "/dev", "11:" + std::to_string(n) + "\n");
             writeFile(base + "/device/type", "5\n");
         }
-        m_mount = m_dir / "media/My Disc";
+        m_mount = m_dir / "media/My Disc\\1";
         std::string escaped = m_mount;
+        escaped.replace(escaped.find('\\'), 1, "\\134");
         escaped.replace(escaped.find(' '), 1, "\\040");
         writeFile(m_config.mountinfo, "60 22 11:1 / " + escaped + " ro - iso9660 /dev/sr1 ro\n");
 
