@@ -42,7 +42,9 @@ void LinuxStartMenu::removeStaleEntries(const EntryNamer& nameOf,
                                         const std::function<std::string(char letter)>& labelOf) {
     const std::string menu = folder();
     std::error_code ec;
-    for (const auto& item : fs::directory_iterator(menu, ec)) {
+    // Stepped with an error code: a folder that fails half-way ends the clean-up, not the program.
+    for (fs::directory_iterator it(menu, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::directory_entry& item = *it;
         const std::string name = item.path().filename().string();
         // "(E) " and a name that is a Desktop Entry's.
         if (name.size() < 4 || name[0] != '(' || name[2] != ')' || name[3] != ' ' || name[1] < 'A' ||
@@ -52,8 +54,9 @@ void LinuxStartMenu::removeStaleEntries(const EntryNamer& nameOf,
         const auto entry = text ? readDesktopEntry(*text) : std::nullopt;
         if (!entry || !entry->ours)
             continue;
+        std::error_code removeError;
         if (nameOf(menu, name[1], labelOf(name[1]), std::string(kDesktopExtension)) != name)
-            fs::remove(item.path(), ec);
+            fs::remove(item.path(), removeError);
     }
 }
 
