@@ -6,6 +6,7 @@
 #include <QDBusInterface>
 #include <QMouseEvent>
 #include <cstdio>
+#include <optional>
 
 namespace qtui {
 namespace {
@@ -13,21 +14,7 @@ namespace {
 const char* const kWatcherService = "org.kde.StatusNotifierWatcher";
 const char* const kWatcherPath = "/StatusNotifierWatcher";
 
-} // namespace
-
-TrayHost trayHostOn(const QDBusConnection& bus) {
-    if (!bus.isConnected())
-        return TrayHost::XEmbed;
-    const QDBusConnectionInterface* daemon = bus.interface();
-    const QString service = QString::fromLatin1(kWatcherService);
-    if (!daemon || !daemon->isServiceRegistered(service).value())
-        return TrayHost::XEmbed;
-    QDBusInterface watcher(service, QString::fromLatin1(kWatcherPath), service, bus);
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()
-               ? TrayHost::StatusNotifier
-               : TrayHost::XEmbed;
-}
-
+// The event an activation stands for on that kind of host; nothing for one that is no command.
 std::optional<port::TrayEvent> trayEvent(QSystemTrayIcon::ActivationReason reason, TrayHost host) {
     switch (reason) {
     case QSystemTrayIcon::DoubleClick:
@@ -42,6 +29,21 @@ std::optional<port::TrayEvent> trayEvent(QSystemTrayIcon::ActivationReason reaso
     default:
         return std::nullopt;
     }
+}
+
+} // namespace
+
+TrayHost trayHostOn(const QDBusConnection& bus) {
+    if (!bus.isConnected())
+        return TrayHost::XEmbed;
+    const QDBusConnectionInterface* daemon = bus.interface();
+    const QString service = QString::fromLatin1(kWatcherService);
+    if (!daemon || !daemon->isServiceRegistered(service).value())
+        return TrayHost::XEmbed;
+    QDBusInterface watcher(service, QString::fromLatin1(kWatcherPath), service, bus);
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()
+               ? TrayHost::StatusNotifier
+               : TrayHost::XEmbed;
 }
 
 QtTrayIcon::QtTrayIcon(const QIcon& icon, TrayHost host) : m_icon(icon), m_host(host) {

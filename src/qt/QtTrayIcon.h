@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <functional>
-#include <optional>
 #include <string>
 
 class QDBusConnection;
@@ -21,8 +20,6 @@ enum class TrayHost { XEmbed, StatusNotifier };
 // The kind Qt uses on this bus: a StatusNotifierItem host when the watcher service is registered and
 // says a host is registered with it, as Qt itself decides.
 TrayHost trayHostOn(const QDBusConnection& bus);
-// The event an activation stands for on that kind of host; nothing for one that is no command.
-std::optional<port::TrayEvent> trayEvent(QSystemTrayIcon::ActivationReason reason, TrayHost host);
 
 class QtTrayIcon : public QObject, public port::ITrayIcon {
   public:
