@@ -14,9 +14,8 @@
 //   disc_files_opened               files on the discs that the idle polls opened: must be 0
 // The exit status is 2 when an idle poll opened a disc file.
 #include "SimulatedMachine.h"
-#include "app/code_main.h"
+#include "program/Program.h"
 #include "qt/QtProgram.h"
-#include "ui/frm_main.h"
 
 #include <QApplication>
 #include <QPixmapCache>
@@ -118,23 +117,22 @@ int main(int argc, char** argv) {
     config.mountinfo = machine.mountinfo;
     config.devDir = machine.devDir;
     qtui::LinuxPlatform platform("tavimoro", {}, config);
-    app::Program program(platform.services);
-    if (app::code_main::SubMain(program) != app::StartOutcome::ShowMainWindow) {
+    program::Program program(platform.services);
+    if (program.start() != program::StartOutcome::ShowWindow) {
         std::fprintf(stderr, "unexpected start-up outcome\n");
         return 1;
     }
-    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed, platform.drives);
-    app::frm_main form(program, window.services);
-    form.Start(app::StartOutcome::ShowMainWindow);
+    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed, platform.driveSource);
+    const auto form = program.openWindow(window.services, program::StartOutcome::ShowWindow);
     settle();
     const std::size_t heapOneRow = heapBytes();
     const QSize sizeOneRow = window.view.window().size();
     // The event loop turns between two key presses, as it does for the user's.
     for (int n = 0; n < drives; ++n) {
-        form.Form_KeyDown('D' + n);
+        form->keyPressed({port::Key::Kind::Letter, static_cast<char>('D' + n), false});
         settle();
     }
-    if (!window.view.window().isVisible() || form.controls().UBound() != drives + 1) {
+    if (!window.view.window().isVisible() || form->rows().last() != drives + 1) {
         std::fprintf(stderr, "the window is not showing %d rows\n", drives + 1);
         return 1;
     }
@@ -147,7 +145,7 @@ int main(int argc, char** argv) {
     for (int batch = 0; batch < 9; ++batch) {
         const double start = cpuSeconds();
         for (int i = 0; i < idlePolls; ++i)
-            form.tim_Refresh_Timer();
+            form->refreshTick();
         batches.push_back((cpuSeconds() - start) / idlePolls * 1e6);
     }
     const double idleUs = median(batches);
@@ -165,7 +163,7 @@ int main(int argc, char** argv) {
             for (int n = 0; n < drives; ++n)
                 machine.label(n, (i % 2 ? "DISC_" : "OTHER_") + std::to_string(n));
             const double start = cpuSeconds();
-            form.tim_Refresh_Timer();
+            form->refreshTick();
             cpu += cpuSeconds() - start;
         }
         batches.push_back(cpu / changedPolls * 1e6);
@@ -173,28 +171,28 @@ int main(int argc, char** argv) {
     const double changedUs = median(batches);
     for (int n = 0; n < drives; ++n)
         machine.label(n, "DISC_" + std::to_string(n));
-    form.tim_Refresh_Timer();
-    form.tim_Refresh_Timer();
+    form->refreshTick();
+    form->refreshTick();
 
     // A disc mounted between two ticks: the row shows it without waiting for the timer.
     std::vector<double> wakes;
     for (int i = 0; drives > 0 && i < 10; ++i) {
-        auto& caption = form.controls().lbl_VolumeName(2);
+        auto& caption = form->rows().volumeName(2);
         machine.mountAll(true, 0);
-        eventsUntil([&] { return caption.Caption().empty(); });
+        eventsUntil([&] { return caption.caption().empty(); });
         const std::string label = "DISC_0_" + std::to_string(i);
         machine.label(0, label);
         const auto start = std::chrono::steady_clock::now();
         machine.mountAll(true);
-        eventsUntil([&] { return caption.Caption() == label; });
+        eventsUntil([&] { return caption.caption() == label; });
         wakes.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
 
     // Empty rows, then no rows at all.
     machine.mountAll(false);
-    form.tim_Refresh_Timer();
-    form.tim_Refresh_Timer();
+    form->refreshTick();
+    form->refreshTick();
     settle();
     const std::size_t heapEmpty = heapBytes();
     const QSize sizeEmpty = window.view.window().size();

@@ -267,6 +267,18 @@ std::string toUtf8Lossy(std::string_view text) {
     return out;
 }
 
+bool isDesktopFileName(std::string_view name) {
+    if (name.size() <= kDesktopExtension.size())
+        return false;
+    name.remove_prefix(name.size() - kDesktopExtension.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
+        if (c != kDesktopExtension[i])
+            return false;
+    }
+    return true;
+}
+
 std::string writeDesktopEntry(const DesktopEntry& entry) {
     std::string text = "[Desktop Entry]\nType=Application\n";
     text += "Name=" + escapeValue(entry.name) + "\n";

@@ -39,6 +39,11 @@ struct DesktopEntry {
     bool ours = false;             // carries the mark of the entries this program writes
 };
 
+// The extension of a Desktop Entry's file name.
+inline constexpr std::string_view kDesktopExtension = ".desktop";
+// True for a file name that ends in ".desktop" (in any letter case) with a name before it.
+bool isDesktopFileName(std::string_view name);
+
 // The key that marks the entries this program writes, so that it can tell them from a user's own.
 inline constexpr const char* kOwnEntryKey = "X-Tavimoro-Shortcut";
 

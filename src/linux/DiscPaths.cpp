@@ -125,6 +125,20 @@ std::string foldCase(std::string_view name) {
     return out;
 }
 
+std::optional<std::string> DiscPaths::mountPointAtStart(std::string_view path) const {
+    std::optional<std::string> found;
+    m_source.beginPoll();
+    for (const CdDrive& drive : m_source.drives()) {
+        auto mount = m_source.mountPoint(drive.letter);
+        if (mount && path.starts_with(*mount) &&
+            (path.size() == mount->size() || isSeparator(path[mount->size()])) &&
+            (!found || mount->size() > found->size()))
+            found = std::move(mount);
+    }
+    m_source.endPoll();
+    return found;
+}
+
 std::string DiscPaths::resolve(std::string_view path) const {
     std::string resolved;
     std::string_view rest = path;
@@ -137,8 +151,14 @@ std::string DiscPaths::resolve(std::string_view path) const {
             return std::string(path);
         resolved = *mount;
         rest.remove_prefix(2);
+    } else if (const auto mount =
+                   path.find('\\') != std::string_view::npos ? mountPointAtStart(path) : std::nullopt) {
+        // A disc's root is its mount point, whatever its name holds ("\" included).
+        resolved = *mount;
+        rest.remove_prefix(mount->size());
     } else if (!rest.empty() && isSeparator(rest.front())) {
-        resolved = "/";
+        // Appended, not assigned: GCC 12 takes an assignment of "/" here for an overlapping copy.
+        resolved.push_back('/');
     }
     const bool trailingSeparator = !rest.empty() && isSeparator(rest.back());
 

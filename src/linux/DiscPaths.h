@@ -4,6 +4,7 @@
 // component is matched against the real folder the way Wine does it.
 #include "linux/DriveSource.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,12 +19,16 @@ class DiscPaths {
     explicit DiscPaths(const DriveSource& source) : m_source(source) {}
 
     // A Linux path for a Windows or Linux path. "X:" at the start stands for the mount point of CD-ROM
-    // drive X; "\" and "/" both separate; each existing component is matched exactly first, else
-    // without regard to case. Components that do not exist stay as written. A drive letter that is
-    // not a mounted CD-ROM drive gives the path back unresolved, so that lookups through it fail.
+    // drive X; "\" and "/" both separate, except within a CD-ROM drive's mount point at the start;
+    // each existing component is matched exactly first, else without regard to case. Components that
+    // do not exist stay as written. A drive letter that is not a mounted CD-ROM drive gives the path
+    // back unresolved, so that lookups through it fail.
     std::string resolve(std::string_view path) const;
 
   private:
+    // The longest mount point of a CD-ROM drive that `path` starts with, as a whole component.
+    std::optional<std::string> mountPointAtStart(std::string_view path) const;
+
     DriveSource m_source;
 };
 

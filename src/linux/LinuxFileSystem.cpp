@@ -238,19 +238,20 @@ port::Result<std::uint32_t> LinuxFileSystem::attributes(const std::string& path)
     return ::access(real.c_str(), W_OK) == 0 ? 0u : port::kAttrReadOnly;
 }
 
-port::Result<std::vector<std::string>> LinuxFileSystem::scanDirectory(const std::string& folder) {
-    const std::string real = resolve(folder);
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(real.c_str()));
-    if (!dir)
-        return failure("フォルダを開けません: ", folder, errno);
+port::Result<std::vector<std::string>> LinuxFileSystem::folderFiles(const std::string& folder) {
+    std::error_code ec;
+    fs::directory_iterator it(resolve(folder), ec);
+    if (ec)
+        return failure("フォルダを開けません: ", folder, ec.value());
     std::vector<std::string> names;
-    while (dirent* entry = ::readdir(dir.get()))
-        names.emplace_back(entry->d_name);
-    // readdir order depends on the file system; "." and ".." come first, as on Windows, then by name.
-    auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
-    std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-        return rank(a) != rank(b) ? rank(a) < rank(b) : a < b;
-    });
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        std::error_code typeError;
+        if (it->is_regular_file(typeError))
+            names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
     return names;
 }
 

@@ -23,8 +23,9 @@ class LinuxFileSystem : public port::IFileSystem {
     port::Result<std::string> readFile(const std::string& path) override;
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
     port::Result<std::uint32_t> attributes(const std::string& path) override;
-    // Every entry, "." and ".." included, sorted by name: Linux has no hidden attribute to leave out.
-    port::Result<std::vector<std::string>> scanDirectory(const std::string& folder) override;
+    // Regular files and symbolic links to them, sorted by name. A failure half-way keeps the names
+    // gathered so far.
+    port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override;
     port::Result<void> deleteFile(const std::string& path) override;
     port::Result<void> createDirectories(const std::string& path) override;
     port::Result<std::string> currentDirectory() override;

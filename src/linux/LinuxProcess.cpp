@@ -1,6 +1,6 @@
 #include "linux/LinuxProcess.h"
 
-#include "linux/LinuxSpecialFolders.h"
+#include "linux/XdgFolders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -49,14 +49,6 @@ std::string LinuxProcess::settingsFilePath() {
     if (!folder.empty())
         fs::create_directories(folder, ec); // a failure shows later as an unwritable settings file
     return folder + m_exeName + ".ini";
-}
-
-std::string LinuxProcess::launchFolder() {
-    const std::string folder = configFolder();
-    std::error_code ec;
-    if (!folder.empty())
-        fs::create_directories(folder, ec);
-    return folder;
 }
 
 std::string LinuxProcess::runtimeFolder() const {

@@ -24,9 +24,6 @@ class LinuxProcess : public port::IProcess {
     std::string commandLine() override;
     // configFolder() + exeName + ".ini"; the folder is created when missing.
     std::string settingsFilePath() override;
-    // The settings folder, ending in "/".
-    std::string launchFolder() override;
-    std::string shortcutExtension() override { return ".desktop"; }
     std::string title() override { return "Tavimoro"; }
     // The numbers the build was made with.
     port::Version version() override;

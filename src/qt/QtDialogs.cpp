@@ -176,12 +176,12 @@ QWidget* QtDialog::control(int index) const {
     return m_controls[static_cast<std::size_t>(index)];
 }
 
-bool QtDialog::Value(int control) {
+bool QtDialog::checked(int control) {
     auto* box = qobject_cast<QCheckBox*>(this->control(control));
     return box && box->isChecked();
 }
 
-void QtDialog::setValue(int control, bool checked) {
+void QtDialog::setChecked(int control, bool checked) {
     if (auto* box = qobject_cast<QCheckBox*>(this->control(control)))
         box->setChecked(checked);
 }
@@ -203,7 +203,7 @@ void QtDialog::setCaption(int control, const std::string& text) {
 }
 
 void QtDialog::showModal() {
-    if (m_unloaded)
+    if (m_closed)
         return;
     // No owner window: the whole program waits for the dialog, while its timers go on.
     m_dialog->setWindowModality(Qt::ApplicationModal);
@@ -212,14 +212,14 @@ void QtDialog::showModal() {
     m_dialog->exec();
 }
 
-void QtDialog::unload() {
-    m_unloaded = true;
+void QtDialog::close() {
+    m_closed = true;
     m_dialog->done(QDialog::Rejected);
 }
 
 void QtDialog::clicked(int control) {
-    if (!m_unloaded)
-        m_events.Click(control);
+    if (!m_closed)
+        m_events.clicked(control);
 }
 
 std::unique_ptr<port::IDialog> QtDialogs::create(const port::DialogLayout& layout,

@@ -20,12 +20,12 @@ class QtDialog : public port::IDialog {
     QtDialog(const QtDialog&) = delete;
     QtDialog& operator=(const QtDialog&) = delete;
 
-    bool Value(int control) override;
-    void setValue(int control, bool checked) override;
+    bool checked(int control) override;
+    void setChecked(int control, bool checked) override;
     void setEnabled(int control, bool enabled) override;
     void setCaption(int control, const std::string& text) override;
     void showModal() override;
-    void unload() override;
+    void close() override;
 
     QDialog& dialog();
     // The widget of a control of the layout; null for an index the layout does not have.
@@ -40,7 +40,7 @@ class QtDialog : public port::IDialog {
     std::unique_ptr<Window> m_dialog;
     std::vector<QPointer<QWidget>> m_controls; // by index in the layout
     QPointer<QWidget> m_firstFocus;
-    bool m_unloaded = false;
+    bool m_closed = false;
 };
 
 class QtDialogs : public port::IDialogs {

@@ -51,10 +51,10 @@ QFont designFont(const std::string& face, double points, bool bold) {
 }
 
 QFont designFont(const port::FontRecord& record) {
-    QFont font = designFont(record.Name, record.Size, record.Bold);
-    font.setItalic(record.Italic);
-    font.setStrikeOut(record.Strikethrough);
-    font.setUnderline(record.Underline);
+    QFont font = designFont(record.name, record.size, record.bold);
+    font.setItalic(record.italic);
+    font.setStrikeOut(record.strikethrough);
+    font.setUnderline(record.underline);
     return font;
 }
 

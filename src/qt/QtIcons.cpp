@@ -90,8 +90,8 @@ QSize largestSize(const QIcon& icon) {
 
 QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
 
-port::Result<std::unique_ptr<port::IPicture>> QtIcons::ExtractIconPicture(const std::string& file, int index,
-                                                                          bool small) {
+port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std::string& file, int index,
+                                                                       bool small) {
     const auto bytes = lnx::extractPeIcon(m_resolve(file), index, small ? 16 : 32);
     if (!bytes)
         return port::fail("no icon " + std::to_string(index) + " in " + file);
@@ -100,13 +100,13 @@ port::Result<std::unique_ptr<port::IPicture>> QtIcons::ExtractIconPicture(const 
                      file);
 }
 
-port::Result<std::unique_ptr<port::IPicture>> QtIcons::LoadIconFile(const std::string& file) {
+port::Result<std::unique_ptr<port::IPicture>> QtIcons::iconFile(const std::string& file) {
     return pictureOf(iconFromIcoData(readSmallFile(m_resolve(file))), file);
 }
 
-port::Result<std::unique_ptr<port::IPicture>> QtIcons::WindowIcon() {
+port::Result<std::unique_ptr<port::IPicture>> QtIcons::programIcon() {
     if (m_windowIcon.isNull())
-        m_windowIcon = programIcon();
+        m_windowIcon = qtui::programIcon();
     return pictureOf(m_windowIcon, "the program");
 }
 
@@ -129,9 +129,9 @@ QIcon QtIcons::iconAt(const std::string& iconLocation) {
     const std::string extension = upperExtension(file);
     std::unique_ptr<port::IPicture> picture;
     if (extension == "ICO")
-        picture = LoadIconFile(file).value_or(nullptr);
+        picture = iconFile(file).value_or(nullptr);
     else if (extension == "EXE" || extension == "DLL")
-        picture = ExtractIconPicture(file, index, false).value_or(nullptr);
+        picture = programFileIcon(file, index, false).value_or(nullptr);
     auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
     return qtPicture ? qtPicture->icon() : QIcon();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Icons on Qt: program files and libraries through the project's PE resource reader, icon files
 // through Qt's own .ico reader, and the program's icon from the built-in resources.
-#include "port/MainView.h"
+#include "port/Icons.h"
 
 #include <QByteArray>
 #include <QIcon>
@@ -37,11 +37,11 @@ class QtIcons : public port::IIcons {
     using Resolver = std::function<std::string(std::string_view)>;
     explicit QtIcons(Resolver resolve);
 
-    port::Result<std::unique_ptr<port::IPicture>> ExtractIconPicture(const std::string& file, int index,
-                                                                     bool small) override;
-    port::Result<std::unique_ptr<port::IPicture>> LoadIconFile(const std::string& file) override;
+    port::Result<std::unique_ptr<port::IPicture>> programFileIcon(const std::string& file, int index,
+                                                                  bool small) override;
+    port::Result<std::unique_ptr<port::IPicture>> iconFile(const std::string& file) override;
     // Decoded once; every picture of it shares the one copy of its pixels.
-    port::Result<std::unique_ptr<port::IPicture>> WindowIcon() override;
+    port::Result<std::unique_ptr<port::IPicture>> programIcon() override;
 
     // The icon an icon location names ("E:\SETUP.EXE,2", "E:\DISC.ICO", "E:\SETUP.EXE"): a PE file's
     // icon by its index, else an icon file. A null icon when there is none.

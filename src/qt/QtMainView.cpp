@@ -16,9 +16,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QToolButton>
+#include <QUrl>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
@@ -30,8 +30,6 @@ namespace {
 
 // How long the window manager may take to tell the frame it will draw; it answers at once.
 constexpr std::chrono::milliseconds kFramePatience{500};
-// The longest time between the release and the press that make one repeat of a held key.
-constexpr quint64 kRepeatPairMilliseconds = 10;
 
 struct TwipsRect {
     double top = 0, left = 0, width = 0, height = 0;
@@ -43,24 +41,6 @@ bool isContextMenuKey(const QKeyEvent& event) {
            (event.key() == Qt::Key_F10 && (event.modifiers() & Qt::ShiftModifier));
 }
 
-int buttonMask(Qt::MouseButton button) {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int shiftMask(Qt::KeyboardModifiers modifiers) {
-    return ((modifiers & Qt::ShiftModifier) ? 1 : 0) | ((modifiers & Qt::ControlModifier) ? 2 : 0) |
-           ((modifiers & Qt::AltModifier) ? 4 : 0);
-}
-
 // What the view knows of each control it made: the widget that draws it.
 class QtControl {
   public:
@@ -69,81 +49,6 @@ class QtControl {
 };
 
 } // namespace
-
-int virtualKeyCode(int qtKey) {
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
-        return qtKey;
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
-        return 0x70 + (qtKey - Qt::Key_F1);
-    switch (qtKey) {
-    case Qt::Key_Backspace:
-        return 0x08;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 0x09;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 0x0D;
-    case Qt::Key_Shift:
-        return 0x10;
-    case Qt::Key_Control:
-        return 0x11;
-    case Qt::Key_Alt:
-        return 0x12;
-    case Qt::Key_Pause:
-        return 0x13;
-    case Qt::Key_CapsLock:
-        return 0x14;
-    case Qt::Key_Escape:
-        return 0x1B;
-    case Qt::Key_Space:
-        return 0x20;
-    case Qt::Key_PageUp:
-        return 0x21;
-    case Qt::Key_PageDown:
-        return 0x22;
-    case Qt::Key_End:
-        return 0x23;
-    case Qt::Key_Home:
-        return 0x24;
-    case Qt::Key_Left:
-        return 0x25;
-    case Qt::Key_Up:
-        return 0x26;
-    case Qt::Key_Right:
-        return 0x27;
-    case Qt::Key_Down:
-        return 0x28;
-    case Qt::Key_Print:
-        return 0x2C;
-    case Qt::Key_Insert:
-        return 0x2D;
-    case Qt::Key_Delete:
-        return 0x2E;
-    case Qt::Key_Meta:
-        return 0x5B;
-    case Qt::Key_Menu:
-        return 0x5D;
-    case Qt::Key_NumLock:
-        return 0x90;
-    case Qt::Key_ScrollLock:
-        return 0x91;
-    default:
-        return 0xFF;
-    }
-}
-
-QtDropData::QtDropData(const QList<QUrl>& urls) {
-    for (const QUrl& url : urls)
-        if (url.isLocalFile())
-            m_files.push_back(url.toLocalFile().toStdString());
-}
-
-std::string QtDropData::file(int position) {
-    if (position < 1 || position > fileCount())
-        return {};
-    return m_files[static_cast<std::size_t>(position - 1)];
-}
 
 QtTimer::QtTimer(std::function<void()> tick) {
     QObject::connect(&m_timer, &QTimer::timeout, std::move(tick));
@@ -164,27 +69,26 @@ class QtMainView::Window : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override {
-        if (m_view.unloadRequested())
+        if (m_view.closeRequested())
             event->accept();
         else
             event->ignore();
     }
-    void keyPressEvent(QKeyEvent* event) override {
-        if (!m_view.keyPressed(*event))
-            QWidget::keyPressEvent(event);
-    }
+    void keyPressEvent(QKeyEvent* event) override { m_view.keyPressed(*event); }
     void keyReleaseEvent(QKeyEvent* event) override { m_view.keyReleased(*event); }
+    // The focus goes where the presenter puts it: Tab reaches the key handlers, and a button hidden or
+    // disabled under the focus hands it to no other.
+    bool focusNextPrevChild(bool) override { return false; }
     // A key released elsewhere is never seen here: whatever was held counts as let go.
     void changeEvent(QEvent* event) override {
         if (event->type() == QEvent::ActivationChange && !isActiveWindow())
-            m_view.m_heldKeys.clear();
+            m_view.m_repeats.clear();
         QWidget::changeEvent(event);
     }
     void hideEvent(QHideEvent* event) override {
-        m_view.m_heldKeys.clear();
+        m_view.m_repeats.clear();
         QWidget::hideEvent(event);
     }
-    void mousePressEvent(QMouseEvent* event) override { m_view.mousePressed(*event); }
     void dragEnterEvent(QDragEnterEvent* event) override {
         if (event->mimeData()->hasUrls())
             event->acceptProposedAction();
@@ -194,18 +98,23 @@ class QtMainView::Window : public QWidget {
             event->acceptProposedAction();
     }
     void dropEvent(QDropEvent* event) override {
-        if (!event->mimeData()->hasUrls())
+        std::vector<std::string> paths;
+        for (const QUrl& url : event->mimeData()->urls())
+            if (url.isLocalFile())
+                paths.push_back(url.toLocalFile().toStdString());
+        // Web addresses alone carry nothing to launch: the drop is refused.
+        if (paths.empty())
             return;
         event->acceptProposedAction();
-        m_view.filesDropped(event->mimeData()->urls());
+        m_view.filesDropped(paths);
     }
 
   private:
     QtMainView& m_view;
 };
 
-// A drive button. It takes the focus, and Tab moves it on; every other key goes to the window's key
-// handler, Space included: the key belongs to the window's registration keys, not to the button.
+// A drive button. It takes the focus; every key goes to the window's key handler, Space included: the
+// key belongs to the window's registration keys, not to the button.
 class QtMainView::DriveButton : public QToolButton {
   public:
     DriveButton(QtMainView& view, int index, QWidget* parent)
@@ -218,20 +127,9 @@ class QtMainView::DriveButton : public QToolButton {
     int index() const { return m_index; }
 
   protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        if (!m_view.keyPressed(*event))
-            QToolButton::keyPressEvent(event);
-    }
+    void keyPressEvent(QKeyEvent* event) override { m_view.keyPressed(*event); }
     // With no press taken, a release has nothing for the button to finish.
     void keyReleaseEvent(QKeyEvent* event) override { m_view.keyReleased(*event); }
-    // On the program's home platform a button is a window of its own: a press on it never reaches the
-    // drive window's mouse handler.
-    void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton)
-            QToolButton::mousePressEvent(event);
-        else
-            event->accept();
-    }
 
   private:
     QtMainView& m_view;
@@ -260,11 +158,11 @@ template <class Base, class Widget> class Placed : public Base, public QtControl
     Placed& operator=(const Placed&) = delete;
 
     QWidget* qtWidget() override { return m_widget; }
-    int Index() override { return m_index; }
-    double Top() override { return m_rect.top; }
-    double Left() override { return m_rect.left; }
-    double Width() override { return m_rect.width; }
-    double Height() override { return m_rect.height; }
+    int index() override { return m_index; }
+    double top() override { return m_rect.top; }
+    double left() override { return m_rect.left; }
+    double width() override { return m_rect.width; }
+    double height() override { return m_rect.height; }
     void setTop(double twips) override {
         m_rect.top = twips;
         apply();
@@ -281,7 +179,7 @@ template <class Base, class Widget> class Placed : public Base, public QtControl
         m_rect.height = twips;
         apply();
     }
-    bool Visible() override { return m_visible; }
+    bool visible() override { return m_visible; }
     void setVisible(bool visible) override {
         m_visible = visible;
         if (m_widget)
@@ -324,7 +222,7 @@ class Button : public Placed<port::IButton, QToolButton> {
         m_picture = std::move(picture);
     }
     bool hasPicture() override { return m_picture != nullptr; }
-    bool Enabled() override { return m_widget && m_widget->isEnabled(); }
+    bool enabled() override { return m_widget && m_widget->isEnabled(); }
     void setEnabled(bool enabled) override {
         if (m_widget)
             m_widget->setEnabled(enabled);
@@ -338,7 +236,7 @@ class Label : public Placed<port::ILabel, QLabel> {
   public:
     using Placed::Placed;
 
-    std::string Caption() override { return m_caption; }
+    std::string caption() override { return m_caption; }
     void setCaption(const std::string& text) override {
         m_caption = text;
         if (m_widget)
@@ -361,14 +259,14 @@ class Label : public Placed<port::ILabel, QLabel> {
 
 QtMainView::QtMainView(const QIcon& windowIcon)
     : m_window(std::make_unique<Window>(*this)), m_refresh([this] {
-          if (m_events && !m_unloaded)
-              m_events->tim_Refresh_Timer();
+          if (m_events && !m_closed)
+              m_events->refreshTick();
       }),
       m_end([this] {
-          if (m_events && !m_unloaded)
-              m_events->tim_end_Timer();
+          if (m_events && !m_closed)
+              m_events->endTick();
       }) {
-    // A tool window does not count as the last window; the program ends when this window unloads,
+    // A tool window does not count as the last window; the program ends when this window closes,
     // and a message box closing while the window is hidden must not end it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     m_window->setWindowIcon(windowIcon);
@@ -433,38 +331,38 @@ port::RowControls QtMainView::createRow(int index) {
 
 // Positions are those of the frame; Qt is told where the client area goes, since before the first
 // show it would take a frame position for the client's.
-double QtMainView::Top() {
-    return (m_window->geometry().top() - frameMargins().top()) * TwipsPerPixelY();
+double QtMainView::top() {
+    return (m_window->geometry().top() - frameMargins().top()) * twipsPerPixelY();
 }
 
-double QtMainView::Left() {
-    return (m_window->geometry().left() - frameMargins().left()) * TwipsPerPixelX();
+double QtMainView::left() {
+    return (m_window->geometry().left() - frameMargins().left()) * twipsPerPixelX();
 }
 
-double QtMainView::Width() {
+double QtMainView::width() {
     const QMargins frame = frameMargins();
-    return (m_window->width() + frame.left() + frame.right()) * TwipsPerPixelX();
+    return (m_window->width() + frame.left() + frame.right()) * twipsPerPixelX();
 }
 
-double QtMainView::Height() {
+double QtMainView::height() {
     const QMargins frame = frameMargins();
-    return (m_window->height() + frame.top() + frame.bottom()) * TwipsPerPixelY();
+    return (m_window->height() + frame.top() + frame.bottom()) * twipsPerPixelY();
 }
 
-double QtMainView::ScaleWidth() {
-    return m_window->width() * TwipsPerPixelX();
+double QtMainView::clientWidth() {
+    return m_window->width() * twipsPerPixelX();
 }
 
-double QtMainView::ScaleHeight() {
-    return m_window->height() * TwipsPerPixelY();
+double QtMainView::clientHeight() {
+    return m_window->height() * twipsPerPixelY();
 }
 
 void QtMainView::setTop(double twips) {
-    placeClient({m_window->geometry().left(), toPixels(twips, TwipsPerPixelY()) + frameMargins().top()});
+    placeClient({m_window->geometry().left(), toPixels(twips, twipsPerPixelY()) + frameMargins().top()});
 }
 
 void QtMainView::setLeft(double twips) {
-    placeClient({toPixels(twips, TwipsPerPixelX()) + frameMargins().left(), m_window->geometry().top()});
+    placeClient({toPixels(twips, twipsPerPixelX()) + frameMargins().left(), m_window->geometry().top()});
 }
 
 void QtMainView::placeClient(QPoint topLeft) {
@@ -482,12 +380,12 @@ void QtMainView::syncHiddenWindow() {
 
 void QtMainView::setWidth(double twips) {
     const QMargins frame = frameMargins();
-    resizeClient(toPixels(twips, TwipsPerPixelX()) - frame.left() - frame.right(), m_window->height());
+    resizeClient(toPixels(twips, twipsPerPixelX()) - frame.left() - frame.right(), m_window->height());
 }
 
 void QtMainView::setHeight(double twips) {
     const QMargins frame = frameMargins();
-    resizeClient(m_window->width(), toPixels(twips, TwipsPerPixelY()) - frame.top() - frame.bottom());
+    resizeClient(m_window->width(), toPixels(twips, twipsPerPixelY()) - frame.top() - frame.bottom());
 }
 
 void QtMainView::resizeClient(int width, int height) {
@@ -497,29 +395,29 @@ void QtMainView::resizeClient(int width, int height) {
         return;
     m_window->setFixedSize(width, height);
     syncHiddenWindow();
-    if (m_events && !m_unloaded)
-        m_events->Form_Resize();
+    if (m_events && !m_closed)
+        m_events->resized();
 }
 
-double QtMainView::ScreenWidth() {
+double QtMainView::screenWidth() {
     const QScreen* screen = m_window->screen();
-    return screen ? screen->geometry().width() * TwipsPerPixelX() : 0;
+    return screen ? screen->geometry().width() * twipsPerPixelX() : 0;
 }
 
-double QtMainView::ScreenHeight() {
+double QtMainView::screenHeight() {
     const QScreen* screen = m_window->screen();
-    return screen ? screen->geometry().height() * TwipsPerPixelY() : 0;
+    return screen ? screen->geometry().height() * twipsPerPixelY() : 0;
 }
 
-double QtMainView::TwipsPerPixelX() {
+double QtMainView::twipsPerPixelX() {
     return twipsPerPixel(m_window.get());
 }
 
-double QtMainView::TwipsPerPixelY() {
+double QtMainView::twipsPerPixelY() {
     return twipsPerPixel(m_window.get());
 }
 
-std::string QtMainView::Caption() {
+std::string QtMainView::caption() {
     return m_window->windowTitle().toStdString();
 }
 
@@ -527,12 +425,12 @@ void QtMainView::setCaption(const std::string& text) {
     m_window->setWindowTitle(QString::fromStdString(text));
 }
 
-bool QtMainView::Visible() {
+bool QtMainView::visible() {
     return m_window->isVisible();
 }
 
 void QtMainView::setVisible(bool visible) {
-    if (m_unloaded)
+    if (m_closed)
         return;
     if (!visible) {
         m_window->hide();
@@ -547,7 +445,7 @@ void QtMainView::setVisible(bool visible) {
 }
 
 void QtMainView::minimize() {
-    if (m_unloaded)
+    if (m_closed)
         return;
     // Window managers neither minimize a tool window (it belongs to its program's group) nor list it in
     // a taskbar. A window that waits minimized must be found again: it becomes an ordinary window.
@@ -559,102 +457,72 @@ void QtMainView::minimize() {
     m_window->showMinimized();
 }
 
-double QtMainView::TextWidth(const std::string& text) {
+double QtMainView::textWidth(const std::string& text) {
     return QFontMetricsF(m_font, m_window.get()).horizontalAdvance(QString::fromStdString(text)) *
-           TwipsPerPixelX();
+           twipsPerPixelX();
 }
 
 void QtMainView::close() {
     m_window->close();
 }
 
-bool QtMainView::unloadRequested() {
-    if (m_unloaded)
+bool QtMainView::closeRequested() {
+    if (m_closed)
         return true;
     // The presenter hides the window itself when it stays resident.
-    if (m_events && m_events->Form_Unload())
+    if (m_events && m_events->closing())
         return false;
-    m_unloaded = true;
+    m_closed = true;
     m_refresh.stop();
     m_end.stop();
     QCoreApplication::quit();
     return true;
 }
 
-bool QtMainView::keyPressed(const QKeyEvent& event) {
-    // Tab and Shift+Tab belong to the focus chain of the drive buttons.
-    if (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab)
-        return false;
-    // A held key repeats; the press counts once.
-    if (isRepeat(event) || m_unloaded)
-        return true;
+int QtMainView::focusedRow() {
     const auto* focused = dynamic_cast<const DriveButton*>(m_window->focusWidget());
-    const int focusRow = focused ? focused->index() : -1;
+    return focused ? focused->index() : 0;
+}
+
+void QtMainView::focusRow(int row) {
+    const auto button = m_buttons.find(row);
+    if (button == m_buttons.end() || !button->second)
+        return;
+    // The focus moves by the keyboard: the style draws its frame, as after Qt's own Tab.
+    m_window->setAttribute(Qt::WA_KeyboardFocusChange);
+    button->second->setFocus(Qt::TabFocusReason);
+}
+
+void QtMainView::keyPressed(const QKeyEvent& event) {
+    // A held key repeats; the press counts once.
+    if (m_repeats.isRepeat(event) || m_closed)
+        return;
     if (m_events)
-        m_events->Form_KeyDown(virtualKeyCode(event.key()));
-    // A key makes the rows anew; the focus stays on its row, so that Shift+Tab, say, goes on from there.
-    if (const auto row = m_buttons.find(focusRow); row != m_buttons.end() && row->second &&
-                                                   row->second != focused && row->second->isVisible() &&
-                                                   row->second->isEnabled())
-        row->second->setFocus(Qt::OtherFocusReason);
+        m_events->keyPressed(portableKey(event));
     // The keyboard's way to the window's context menu, asked for once the key itself has been handled
     // (the key may have rebuilt the rows under the focus).
-    if (isContextMenuKey(event) && m_window) {
+    if (isContextMenuKey(event)) {
         const QPoint corner(0, 0);
         QCoreApplication::postEvent(m_window.get(),
                                     new QContextMenuEvent(QContextMenuEvent::Keyboard, corner,
                                                           m_window->mapToGlobal(corner), event.modifiers()));
         // The menu takes the key's release.
-        m_heldKeys.erase(heldKey(event));
+        m_repeats.forget(event);
     }
-    return true;
 }
 
 void QtMainView::keyReleased(const QKeyEvent& event) {
-    if (event.isAutoRepeat())
-        return;
-    m_heldKeys.erase(heldKey(event));
-    m_lastRelease = {heldKey(event), event.timestamp()};
+    m_repeats.released(event);
 }
 
-bool QtMainView::isRepeat(const QKeyEvent& event) {
-    const int key = heldKey(event);
-    // Qt marks a repeat the X server sends as a release and a press at the same time, but only when the
-    // press is already queued as the release is handled, which a slow key handler makes a matter of
-    // luck; such a pair is a repeat all the same. Where a server sends repeats as presses alone, a press
-    // of a key still down is one.
-    const bool repeat = event.isAutoRepeat() || m_heldKeys.count(key) != 0 ||
-                        (m_lastRelease.key == key && m_lastRelease.time != 0 &&
-                         event.timestamp() - m_lastRelease.time <= kRepeatPairMilliseconds);
-    m_heldKeys.insert(key);
-    m_lastRelease = {};
-    return repeat;
-}
-
-int QtMainView::heldKey(const QKeyEvent& event) {
-    // The key on the keyboard: Shift pressed or let go while it is held changes Qt's key code.
-    return event.nativeScanCode() != 0 ? static_cast<int>(event.nativeScanCode()) : -event.key();
-}
-
-void QtMainView::mousePressed(const QMouseEvent& event) {
-    const int button = buttonMask(event.button());
-    if (!m_events || m_unloaded || button == 0)
-        return;
-    const QPointF at = event.position();
-    m_events->Form_MouseDown(button, shiftMask(event.modifiers()), at.x() * TwipsPerPixelX(),
-                             at.y() * TwipsPerPixelY());
-}
-
-void QtMainView::filesDropped(const QList<QUrl>& urls) {
-    if (!m_events || m_unloaded)
-        return;
-    QtDropData data(urls);
-    m_events->DropFiles(data);
+void QtMainView::filesDropped(const std::vector<std::string>& paths) {
+    if (m_events && !m_closed)
+        m_events->filesDropped(paths);
 }
 
 void QtMainView::buttonClicked(int index) {
-    if (m_events && !m_unloaded)
-        m_events->cmd_CD_Click(index);
+    if (m_events && !m_closed)
+        m_events->buttonClicked(index);
 }
 
 } // namespace qtui

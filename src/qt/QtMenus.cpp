@@ -30,7 +30,7 @@ int execMenu(const std::vector<port::MenuEntry>& entries, const QPoint& where) {
     return chosen ? chosen->data().toInt() : 0;
 }
 
-int QtPopupMenu::track(const std::vector<port::MenuEntry>& items) {
+int QtPopupMenu::open(const std::vector<port::MenuEntry>& items) {
     return execMenu(items, QCursor::pos());
 }
 
@@ -42,23 +42,18 @@ QtSystemMenu::~QtSystemMenu() {
     m_window.removeEventFilter(this);
 }
 
-void QtSystemMenu::append(int flags, int id, const std::string& text) {
-    if (flags & port::kMenuSeparator)
-        m_items.push_back({id, "", true});
-    else
-        m_items.push_back({id, text, false});
+void QtSystemMenu::install(const std::vector<port::MenuEntry>& items, std::function<void(int)> chosen) {
+    m_items = items;
+    m_chosen = std::move(chosen);
 }
 
-void QtSystemMenu::hook(std::function<void(std::int32_t)> procedure) {
-    m_procedure = std::move(procedure);
-}
-
-void QtSystemMenu::unhook() {
-    m_procedure = nullptr;
+void QtSystemMenu::remove() {
+    m_items.clear();
+    m_chosen = nullptr;
 }
 
 std::vector<port::MenuEntry> QtSystemMenu::entries() const {
-    if (!m_procedure)
+    if (!m_chosen)
         return {};
     // The items come below the standard ones, which Linux does not have: a leading separator would
     // separate nothing.
@@ -73,9 +68,9 @@ bool QtSystemMenu::open(const QPoint& where) {
     if (shown.empty())
         return false;
     const int id = execMenu(shown, where);
-    // The command may unhook the menu (the exit command does): call a copy.
-    if (const auto procedure = m_procedure; id != 0 && procedure)
-        procedure(id);
+    // The command may remove the menu (the exit command does): call a copy.
+    if (const auto chosen = m_chosen; id != 0 && chosen)
+        chosen(id);
     return true;
 }
 

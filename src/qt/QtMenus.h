@@ -22,7 +22,7 @@ int execMenu(const std::vector<port::MenuEntry>& entries, const QPoint& where);
 
 class QtPopupMenu : public port::IPopupMenu {
   public:
-    int track(const std::vector<port::MenuEntry>& items) override;
+    int open(const std::vector<port::MenuEntry>& items) override;
 };
 
 class QtSystemMenu : public QObject, public port::ISystemMenu {
@@ -33,11 +33,10 @@ class QtSystemMenu : public QObject, public port::ISystemMenu {
     QtSystemMenu(const QtSystemMenu&) = delete;
     QtSystemMenu& operator=(const QtSystemMenu&) = delete;
 
-    void append(int flags, int id, const std::string& text) override;
-    void hook(std::function<void(std::int32_t wParam)> procedure) override;
-    void unhook() override;
+    void install(const std::vector<port::MenuEntry>& items, std::function<void(int id)> chosen) override;
+    void remove() override;
 
-    // The commands as the window's context menu shows them; empty while nothing is hooked.
+    // The commands as the window's context menu shows them; empty while none is installed.
     std::vector<port::MenuEntry> entries() const;
     // Opens the menu at `where` and runs the command chosen; false when there is no menu to open.
     bool open(const QPoint& where);
@@ -48,7 +47,7 @@ class QtSystemMenu : public QObject, public port::ISystemMenu {
   private:
     QWidget& m_window;
     std::vector<port::MenuEntry> m_items;
-    std::function<void(std::int32_t)> m_procedure;
+    std::function<void(int)> m_chosen;
 };
 
 } // namespace qtui

@@ -1,20 +1,12 @@
 #include "qt/QtProgram.h"
 
-#include "app/code_main.h"
-#include "linux/DiscPaths.h"
+#include "drives/Shortcuts.h"
 #include "linux/InstanceSocket.h"
-#include "linux/LinuxCodec.h"
-#include "linux/LinuxFileSystem.h"
-#include "linux/LinuxProcess.h"
-#include "linux/LinuxScriptHost.h"
-#include "linux/LinuxSpecialFolders.h"
-#include "linux/LinuxVolumes.h"
+#include "linux/Utf8Link.h"
+#include "linux/XdgFolders.h"
+#include "program/Program.h"
 #include "qt/InstanceChannel.h"
-#include "qt/QtIcons.h"
-#include "qt/QtMainView.h"
-#include "qt/QtMessageBox.h"
 #include "qt/QtSessionEnd.h"
-#include "ui/frm_main.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -31,21 +23,21 @@ std::string iconCacheFolder() {
 
 LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> arguments,
                              const lnx::DriveSourceConfig& driveConfig)
-    : process(std::move(argv0), std::move(arguments)), drives(driveConfig), discPaths(drives),
+    : process(std::move(argv0), std::move(arguments)), driveSource(driveConfig), discPaths(driveSource),
       icons([this](std::string_view path) { return discPaths.resolve(path); }),
-      files([this](const std::string& path) { return discPaths.resolve(path); }),
+      files([this](const std::string& path) { return discPaths.resolve(path); }), drives(driveSource),
       // Start-menu entries show the disc's icon as a PNG: desktops cannot read icons inside programs.
-      scriptHost(
-          entryFiles, drives, [this](std::string_view path) { return discPaths.resolve(path); },
-          [this](const std::string& iconLocation) {
+      entries(
+          entryFiles, [this](std::string_view path) { return discPaths.resolve(path); },
+          [this](const std::string& icon) {
               const std::string folder = iconCacheFolder();
-              return folder.empty() ? std::string() : icons.writePng(iconLocation, folder);
+              return folder.empty() ? std::string() : icons.writePng(icon, folder);
           },
           [](const std::string& target) {
               const std::string folder = iconCacheFolder();
               return folder.empty() ? std::string() : lnx::utf8Link(target, folder + "links");
           }),
-      volumes(drives) {
+      launcher(entries, process.configFolder()), startMenu(entries, entryFiles) {
     process.setActivator(
         [this](const std::string& title) { return lnx::requestActivation(process.channelPath(), title); });
 }
@@ -65,31 +57,25 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
 
     LinuxPlatform platform(argc > 0 ? argv[0] : "tavimoro", std::vector<std::string>(argv + 1, argv + argc),
                            driveConfig);
-    lnx::LinuxProcess& process = platform.process;
-    app::Program program(platform.services);
-
-    const app::StartOutcome outcome = app::code_main::SubMain(program);
-    if (outcome == app::StartOutcome::Ended)
+    program::Program program(platform.services);
+    const auto outcome = program.start();
+    if (outcome == program::StartOutcome::Ended)
         return 0;
 
     // From here on this is the resident instance: a second one asks it, through the channel, to bring
     // the "AutoRun" window forward.
     InstanceChannel channel;
-    channel.listen(process.channelPath());
+    channel.listen(platform.process.channelPath());
 
     // Entries for discs that a run ended without cleaning up (killed, say) left in the Start menu.
-    lnx::removeStaleEntries(program.StartMenuFolder,
-                            [&](const std::string& drive) { return platform.volumes.volumeLabel(drive); });
+    platform.startMenu.removeStaleEntries(drives::startMenuEntryName,
+                                          [&](char letter) { return platform.drives.disc(letter).label; });
 
     // The presenter goes first: its drive records point at the window's controls.
-    QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()), platform.drives);
-    app::frm_main form(program, window.services);
-    window.tray.setHandler([&form](int message) { form.TaskIconMessage(message); });
-    const QtSessionEnd sessionEnd([&form] { form.EndSession(); });
-    form.Start(outcome);
-    const int status = QApplication::exec();
-    window.tray.setHandler(nullptr);
-    return status;
+    QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()), platform.driveSource);
+    auto mainWindow = program.openWindow(window.services, outcome);
+    const QtSessionEnd sessionEnd([&mainWindow] { mainWindow->sessionEnding(); });
+    return QApplication::exec();
 }
 
 } // namespace qtui

@@ -3,12 +3,13 @@
 // real system; the end-to-end tests hand in a simulated one.
 #include "linux/DiscPaths.h"
 #include "linux/DriveSource.h"
+#include "linux/EntryWriter.h"
 #include "linux/LinuxCodec.h"
+#include "linux/LinuxDrives.h"
 #include "linux/LinuxFileSystem.h"
+#include "linux/LinuxLauncher.h"
 #include "linux/LinuxProcess.h"
-#include "linux/LinuxScriptHost.h"
-#include "linux/LinuxSpecialFolders.h"
-#include "linux/LinuxVolumes.h"
+#include "linux/LinuxStartMenu.h"
 #include "port/Services.h"
 #include "qt/QtDeviceEvents.h"
 #include "qt/QtDialogs.h"
@@ -36,7 +37,7 @@ struct LinuxPlatform {
     LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
     lnx::LinuxProcess process;
-    const lnx::DriveSource drives;
+    const lnx::DriveSource driveSource;
     const lnx::DiscPaths discPaths;
     QtIcons icons;
     lnx::LinuxFileSystem files;
@@ -44,11 +45,12 @@ struct LinuxPlatform {
     // a volume label in an entry's name may hold a "\" or differ from an old entry only in case.
     lnx::LinuxFileSystem entryFiles;
     lnx::LinuxCodec codec;
-    lnx::LinuxScriptHost scriptHost;
-    lnx::LinuxVolumes volumes;
-    lnx::LinuxSpecialFolders folders;
+    lnx::LinuxDrives drives;
+    lnx::EntryWriter entries;
+    lnx::LinuxLauncher launcher;
+    lnx::LinuxStartMenu startMenu;
     QtMessageBox messages;
-    port::Services services{process, files, codec, scriptHost, volumes, folders, messages};
+    port::Services services{process, files, codec, drives, launcher, startMenu, messages};
 };
 
 // The drive window and the features around it, wired together. Needs a QApplication. Whoever drives it

@@ -1,17 +1,35 @@
 #include "qt/QtTrayIcon.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QMouseEvent>
 #include <cstdio>
+#include <optional>
 
 namespace qtui {
 namespace {
 
 const char* const kWatcherService = "org.kde.StatusNotifierWatcher";
 const char* const kWatcherPath = "/StatusNotifierWatcher";
+
+// The event an activation stands for on that kind of host; nothing for one that is no command.
+std::optional<port::TrayEvent> trayEvent(QSystemTrayIcon::ActivationReason reason, TrayHost host) {
+    switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+        return port::TrayEvent::ShowWindow;
+    case QSystemTrayIcon::Context:
+        return port::TrayEvent::OpenMenu;
+    case QSystemTrayIcon::Trigger:
+        // A StatusNotifierItem host has no double click: its single activation is the way in.
+        if (host == TrayHost::StatusNotifier)
+            return port::TrayEvent::ShowWindow;
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
 
 } // namespace
 
@@ -28,23 +46,12 @@ TrayHost trayHostOn(const QDBusConnection& bus) {
                : TrayHost::XEmbed;
 }
 
-int trayMessage(QSystemTrayIcon::ActivationReason reason, TrayHost host) {
-    switch (reason) {
-    case QSystemTrayIcon::DoubleClick:
-        return kTrayDoubleClick;
-    case QSystemTrayIcon::Context:
-        return kTrayRightButtonDown;
-    case QSystemTrayIcon::Trigger:
-        // A StatusNotifierItem host has no double click: its single activation is the way in.
-        return host == TrayHost::StatusNotifier ? kTrayDoubleClick : 0;
-    default:
-        return 0;
-    }
-}
-
 QtTrayIcon::QtTrayIcon(const QIcon& icon, TrayHost host) : m_icon(icon), m_host(host) {
     QObject::connect(&m_icon, &QSystemTrayIcon::activated, &m_icon,
-                     [this](QSystemTrayIcon::ActivationReason reason) { post(trayMessage(reason, m_host)); });
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (const auto event = trayEvent(reason, m_host))
+                             post(*event);
+                     });
     // Qt makes a second right press within the double-click time a double click, which the docked icon's
     // widget drops (it reports the left button's alone): a quick right press after a closed pop-up menu
     // would open nothing. The widget is Qt's own and made anew whenever a tray appears, so it is watched
@@ -57,22 +64,22 @@ bool QtTrayIcon::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
         watched->inherits("QSystemTrayIconSys")) {
-        post(kTrayRightDoubleClick);
+        post(port::TrayEvent::OpenMenu);
         return true;
     }
     return false;
 }
 
-void QtTrayIcon::post(int message) {
-    if (message == 0)
-        return;
-    // What the message starts may take the icon away (Exit, resident mode turned off), and with it the
-    // icon's window whose mouse event is still being handled: it runs once that event has returned.
+void QtTrayIcon::post(port::TrayEvent event) {
+    // What the event starts may take the icon away (Exit, resident mode turned off), and with it the
+    // icon's window whose mouse event is still being handled: it runs once that event has returned. A
+    // StatusNotifierItem host's activation comes over D-Bus, which a modal window does not hold back: it
+    // is dropped, as a click on a docked icon is.
     QMetaObject::invokeMethod(
         this,
-        [this, message] {
-            if (m_handler)
-                m_handler(message);
+        [this, event] {
+            if (m_handler && !QApplication::activeModalWidget())
+                m_handler(event);
         },
         Qt::QueuedConnection);
 }

@@ -1,9 +1,8 @@
 // A disc's AUTORUN.INF, in whatever encoding the disc's maker chose (CP932, UTF-16 with its mark, UTF-8):
-// the Linux text codec over its bytes, and the program's own reading of "open" and "icon" through IniClass.
+// the Linux text codec over its bytes, and the program's own reading of "open" and "icon" through IniFile.
 #include "FuzzSupport.h"
-#include "app/IniClass.h"
+#include "app/IniFile.h"
 #include "linux/LinuxCodec.h"
-#include "support/Fakes.h"
 
 namespace {
 
@@ -20,14 +19,13 @@ void checkCodec(std::string_view bytes) {
 
 // What the drive record reads: the program line, and the icon (the program line when "icon" is missing).
 void checkSettings(std::string_view bytes) {
-    fakes::FileSystem files;
-    files.addFile(kAutorun, std::string(bytes));
+    fuzz::OneFile files(kAutorun, std::string(bytes));
     lnx::LinuxCodec codec;
-    app::IniClass autorun(files, codec);
-    autorun.SetFile(kAutorun);
-    autorun.SetSection("AutoRun");
-    const std::string open = autorun.T_GetSetting("open", "");
-    const std::string icon = autorun.T_GetSetting("icon", open);
+    app::IniFile autorun(files, codec);
+    autorun.setFile(kAutorun);
+    autorun.setSection("AutoRun");
+    const std::string open = autorun.read("open", "");
+    const std::string icon = autorun.read("icon", open);
     // A file marked UTF-8 is taken as it stands, even where it is not.
     const bool decoded = bytes.substr(0, 3) != "\xEF\xBB\xBF";
     for (const std::string& value : {open, icon}) {
@@ -37,7 +35,7 @@ void checkSettings(std::string_view bytes) {
         if (decoded)
             fuzz::check(fuzz::isStrictUtf8(value), "a decoded value is UTF-8", value);
     }
-    if (const auto table = autorun.T_GetAllSettings())
+    if (const auto table = autorun.readSection())
         for (const auto& [key, value] : *table)
             fuzz::check(key.find('\0') == std::string::npos && value.find('\0') == std::string::npos,
                         "a table entry holds no NUL", key + "=" + value);

@@ -1,16 +1,17 @@
 // A disc's program line written as a Start-menu desktop entry, then read back.
 //
 // The input's NUL-separated pieces are a program path, its argument text, a working folder and a volume
-// label, as a disc's AUTORUN.INF and its label give them. The shortcut is saved into a folder of its own;
-// its Exec line, read by the Desktop Entry rules as a launcher reads it (string escapes undone, then the
+// label, as a disc's AUTORUN.INF and its label give them. The entry is published into a Start menu of its
+// own; its Exec line, read by the Desktop Entry rules as a launcher reads it (string escapes undone, then the
 // quoting rules, then %% to %), must give exactly the intended arguments ("wine" for a Windows program,
 // the program, then its argument text split by the Windows rules). The file name made from the label
 // must stay in its folder.
 #include "FuzzSupport.h"
-#include "drives/cls_CDData.h"
+#include "drives/Shortcuts.h"
 #include "linux/DesktopEntry.h"
 #include "linux/LinuxFileSystem.h"
-#include "linux/LinuxScriptShell.h"
+#include "linux/LinuxStartMenu.h"
+#include "linux/ShortcutMessages.h"
 #include "linux/WindowsCommandLine.h"
 
 #include <algorithm>
@@ -138,30 +139,36 @@ std::map<std::string, std::string> readGroup(const std::string& text) {
     return keys;
 }
 
-struct Folder {
+// The Start menu in a folder of its own: $XDG_DATA_HOME/applications.
+struct StartMenu {
     fuzz::TempFolder temp;
-    std::string menu = temp / "applications";
-    Folder() { fs::create_directories(menu); }
+    lnx::LinuxFileSystem files;
+    lnx::EntryWriter entries{files, resolveOnDisc};
+    lnx::LinuxStartMenu menu{entries, files};
+    std::string folder = temp / "applications/";
+    StartMenu() {
+        ::setenv("XDG_DATA_HOME", (temp / "").c_str(), 1);
+        fuzz::check(menu.folder() == folder, "the Start menu is the data folder's applications");
+        fs::create_directories(folder);
+    }
 };
 
-void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pieces) {
-    const std::string target = fuzz::piece(pieces, 0);
-    const std::string arguments = fuzz::piece(pieces, 1);
-    const std::string workingFolder = fuzz::piece(pieces, 2);
+void checkShortcut(StartMenu& start, const std::vector<std::string_view>& pieces) {
+    const port::Shortcut shortcut{fuzz::piece(pieces, 0), fuzz::piece(pieces, 1), fuzz::piece(pieces, 2), ""};
+    const std::string& arguments = shortcut.arguments;
     const std::string label = fuzz::piece(pieces, 3);
 
     // The file name stays in its folder, whatever the label holds.
-    const std::string name = app::shortcutNameFor(folder.menu + "/", 'E', label, ".desktop");
+    const std::string name = drives::startMenuEntryName(start.folder, 'E', label, start.menu.extension());
     fuzz::check(name.find('/') == std::string::npos && name.find('\0') == std::string::npos,
                 "a shortcut name holds no separator", name);
-    const fs::path file = fs::path(folder.menu) / name;
-    fuzz::check(file.lexically_normal().parent_path() == fs::path(folder.menu),
+    const fs::path file = fs::path(start.folder) / name;
+    fuzz::check(file.lexically_normal().parent_path() == fs::path(start.temp / "applications"),
                 "a shortcut stays in its folder", name);
 
     // What the shortcut is meant to start: its program, then the argument text split by the Windows rules.
     const std::string entryName = name.substr(0, name.size() - std::string_view(".desktop").size());
-    const lnx::DesktopEntry entry =
-        lnx::shortcutEntry(entryName, target, arguments, workingFolder, "", resolveOnDisc);
+    const lnx::DesktopEntry entry = lnx::shortcutEntry(entryName, shortcut, resolveOnDisc);
     const Args& intended = entry.exec;
     const Args split = lnx::splitWindowsCommandLine(arguments);
     fuzz::check(intended.size() > split.size() &&
@@ -175,25 +182,15 @@ void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pi
     for (char c : entry.name + entry.path)
         storable = storable && !controlCharacter(static_cast<unsigned char>(c));
 
-    lnx::LinuxFileSystem files;
-
-    lnx::LinuxScriptShell shell(files, resolveOnDisc);
-    auto made = shell.CreateShortcut(file.string());
-    fuzz::check(made.ok(), "a label always makes a shortcut name", name);
-    if (!made)
-        return;
-    const auto shortcut = std::move(made).value();
-    shortcut->setTargetPath(target);
-    shortcut->setArguments(arguments);
-    shortcut->setWorkingDirectory(workingFolder);
-    const auto saved = shortcut->Save();
+    const auto published = start.menu.publish(name, shortcut, {});
     if (!storable) {
-        fuzz::check(!saved && saved.error() == lnx::kShortcutUnstorable, "control characters are refused",
-                    saved.error());
+        fuzz::check(!published && published.failure().reason == lnx::kShortcutUnstorable,
+                    "control characters are refused", name);
         return;
     }
-    if (!saved)
+    if (!published)
         return; // a name too long for the file system: the write fails and nothing is left behind
+    fuzz::check(*published == file.string(), "the entry is the file named", *published);
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     fs::remove(file);
@@ -214,7 +211,7 @@ void checkShortcut(const Folder& folder, const std::vector<std::string_view>& pi
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const Folder folder;
-    checkShortcut(folder, fuzz::split(fuzz::asText(data, size), '\0'));
+    static StartMenu start;
+    checkShortcut(start, fuzz::split(fuzz::asText(data, size), '\0'));
     return 0;
 }

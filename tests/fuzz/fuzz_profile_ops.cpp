@@ -1,4 +1,4 @@
-// The settings engine changing a file it did not write, through IniClass over a file in memory.
+// The settings engine changing a file it did not write, through IniFile over a file in memory.
 //
 // The input is the file, then "%%ops" and a line break, then one operation a line: "s SECTION|KEY|VALUE"
 // (save), "g SECTION|KEY" (get), "d SECTION|KEY" (delete a key; an empty key deletes the section), "x
@@ -10,9 +10,8 @@
 // the same section, a file keeps its form (UTF-16 stays UTF-16), and a file that cannot be written keeps
 // every byte.
 #include "ProfileRules.h"
-#include "app/IniClass.h"
+#include "app/IniFile.h"
 #include "linux/LinuxCodec.h"
-#include "support/Fakes.h"
 
 #include <map>
 #include <memory>
@@ -68,10 +67,7 @@ std::vector<std::string> fields(std::string_view text) {
 
 class Session {
   public:
-    explicit Session(std::string file) {
-        m_files.addFile(kPath, std::move(file));
-        useCodec(false);
-    }
+    explicit Session(std::string file) : m_files(kPath, std::move(file)) { useCodec(false); }
 
     void run(std::string_view line) {
         if (line.empty())
@@ -83,27 +79,27 @@ class Session {
         switch (op) {
         case 's': {
             const bool fits = fitsInALine(section, key, value);
-            change(section, key, fits, [&] { m_ini->T_SaveSetting(key, value, section); });
+            change(section, key, fits, [&] { m_ini->write(key, value, section); });
             if (fits)
                 checkSaved(section, key, value);
             break;
         }
         case 'd':
-            change(section, key, true, [&] { m_ini->T_DeleteSetting(key, section); });
+            change(section, key, true, [&] { m_ini->remove(key, section); });
             if (!key.empty() && m_files.writable)
                 fuzz::check(!findValue(file(), section, key, *m_codec), "a deleted key is gone", key);
             break;
         case 'x':
-            change(section, "", true, [&] { m_ini->T_DeleteSetting("", section); });
+            change(section, "", true, [&] { m_ini->remove("", section); });
             break;
         case 'g': {
-            const std::string got = m_ini->T_GetSetting(key, "\x7f", section);
+            const std::string got = m_ini->read(key, "\x7f", section);
             fuzz::check(got.size() < kDefaultBufferSize && got.find('\0') == std::string::npos,
                         "a setting read fits the buffer", got);
             break;
         }
         case 'a':
-            if (const auto table = m_ini->T_GetAllSettings(section)) {
+            if (const auto table = m_ini->readSection(section)) {
                 std::size_t bytes = 1;
                 for (const auto& [k, v] : *table) {
                     fuzz::check((k + v).find('\0') == std::string::npos, "a table entry holds no NUL", k + v);
@@ -140,8 +136,8 @@ class Session {
     void useCodec(bool linux) {
         m_codec = linux ? static_cast<port::ITextCodec*>(&m_linuxCodec) : &m_sameBytes;
         m_linux = linux;
-        m_ini = std::make_unique<app::IniClass>(m_files, *m_codec);
-        m_ini->SetFile(kPath);
+        m_ini = std::make_unique<app::IniFile>(m_files, *m_codec);
+        m_ini->setFile(kPath);
     }
 
     std::string file() {
@@ -213,12 +209,12 @@ class Session {
                         "a saved value reads back", section + "|" + key + "|" + value);
     }
 
-    fakes::FileSystem m_files;
-    fakes::Codec m_sameBytes;
+    fuzz::OneFile m_files;
+    fuzz::SameBytes m_sameBytes;
     lnx::LinuxCodec m_linuxCodec;
     port::ITextCodec* m_codec = nullptr;
     bool m_linux = false;
-    std::unique_ptr<app::IniClass> m_ini;
+    std::unique_ptr<app::IniFile> m_ini;
     std::set<std::string> m_sections{"AutoRun", "Mode", "CD"};
     std::set<std::string> m_keys{"open", "icon", "Standby"};
 };

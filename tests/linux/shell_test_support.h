@@ -1,11 +1,18 @@
 #pragma once
-// A temporary folder per test, and small file helpers, for the tests of the launch services.
+// A temporary folder per test, environment variables set for one test, the file system with its writes
+// watched, and small file helpers, for the tests of the launch services.
+#include "linux/LinuxFileSystem.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace shelltest {
 
@@ -29,6 +36,48 @@ class TempFolder {
 
   private:
     std::string m_path;
+};
+
+// Sets environment variables for one test and puts the old values back.
+class ScopedEnv {
+  public:
+    void set(const char* name, const std::string& value) {
+        save(name);
+        ::setenv(name, value.c_str(), 1);
+    }
+    void unset(const char* name) {
+        save(name);
+        ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+            if (it->second)
+                ::setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                ::unsetenv(it->first.c_str());
+        }
+    }
+
+  private:
+    void save(const char* name) {
+        const char* old = std::getenv(name);
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+// The real file system, its replaces recorded, and refused or kept in memory on demand.
+class WatchedFiles : public lnx::LinuxFileSystem {
+  public:
+    std::map<std::string, std::string> replaced; // the bytes of each file's last replace
+    bool failReplace = false;
+    bool inMemory = false; // a replace leaves the disk as it was
+    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
+        replaced[path] = std::string(bytes);
+        if (failReplace)
+            return port::fail("refused");
+        return inMemory ? port::Result<void>() : LinuxFileSystem::replaceFile(path, bytes);
+    }
 };
 
 inline void writeFile(const std::string& path, const std::string& text, mode_t mode = 0644) {

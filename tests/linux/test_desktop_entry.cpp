@@ -1,20 +1,28 @@
+#include "drives/Shortcuts.h"
 #include "linux/DesktopEntry.h"
-#include "linux/LinuxFileSystem.h"
-#include "linux/LinuxScriptShell.h"
+#include "linux/EntryWriter.h"
+#include "linux/LinuxStartMenu.h"
+#include "linux/ShortcutMessages.h"
+#include "linux/Utf8Link.h"
 #include "linux/WindowsCommandLine.h"
 #include "shell_test_support.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 namespace {
 
+using shelltest::ScopedEnv;
 using shelltest::TempFolder;
 
 std::string identity(std::string_view p) {
     return std::string(p);
+}
+
+// A shortcut of a program and its arguments, with no working folder and no icon.
+port::Shortcut shortcutOf(const std::string& program, const std::string& arguments = "") {
+    return {program, arguments, "", ""};
 }
 
 // Runs desktop-file-validate; its complaints, or "" when the file passes without any.
@@ -65,15 +73,8 @@ TEST_P(HostileProgramLine, SurvivesTheRoundTripThroughAValidEntry) {
     const std::string file = temp / "(E) LABEL.desktop";
 
     lnx::LinuxFileSystem files;
-
-    lnx::LinuxScriptShell shell(files, identity);
-    auto shortcut = shell.CreateShortcut(file).value();
-    ASSERT_TRUE(shortcut);
-    shortcut->setTargetPath(target);
-    shortcut->setArguments(GetParam());
-    shortcut->setWorkingDirectory(temp / "My Disc/");
-    shortcut->setIconLocation("");
-    ASSERT_TRUE(shortcut->Save().ok());
+    lnx::EntryWriter entries(files, identity);
+    ASSERT_TRUE(entries.write(file, {target, GetParam(), temp / "My Disc/", ""}, {}).ok());
 
     EXPECT_EQ(validate(file), "");
 
@@ -163,103 +164,54 @@ TEST(DesktopEntryShortcut, ResolvesDiscPathsAndRunsWindowsProgramsThroughWine) {
         {"Bin\\prog", "", "", {temp / "disc/Bin/prog"}, false},
     };
     for (const auto& c : cases) {
-        const auto entry = lnx::shortcutEntry("n", c.target, c.args, "E:\\", c.icon, resolve);
+        const auto entry = lnx::shortcutEntry("n", {c.target, c.args, "E:\\", c.icon}, resolve);
         EXPECT_EQ(entry.exec, c.exec) << c.target;
         EXPECT_EQ(entry.path, temp / "disc/") << c.target;
         EXPECT_EQ(entry.icon, c.hasIcon ? temp / "disc/ICON.ICO" : "") << c.target;
     }
 }
 
-TEST(DesktopEntryShortcut, RefusesWhatCannotBeStored) {
+TEST(LinuxStartMenu, publishesDesktopEntriesIntoItsFolderAndWithdrawsFilesOnly) {
     TempFolder temp;
-    lnx::LinuxFileSystem files;
-    lnx::LinuxScriptShell shell(files, identity);
-    EXPECT_FALSE(shell.CreateShortcut(temp / "autorun.lnk"));
-    EXPECT_FALSE(shell.CreateShortcut(temp / ".desktop"));
-    EXPECT_TRUE(shell.CreateShortcut(temp / "A.DESKTOP"));
+    ScopedEnv env;
+    env.set("XDG_DATA_HOME", temp / "data");
+    shelltest::WatchedFiles files;
+    lnx::EntryWriter entries(files, identity);
+    lnx::LinuxStartMenu menu(entries, files);
+    const std::string folder = temp / "data/applications/";
+    ASSERT_EQ(menu.folder(), folder);
 
-    auto shortcut = shell.CreateShortcut(temp / "ctl.desktop").value();
-    shortcut->setTargetPath("/bin/echo");
-    shortcut->setArguments(std::string("a\x01", 2));
-    EXPECT_EQ(shortcut->Save().error(), lnx::kShortcutUnstorable);
-    EXPECT_FALSE(std::filesystem::exists(temp / "ctl.desktop"));
+    for (const char* name : {"autorun.lnk", ".desktop"}) {
+        const auto refused = menu.publish(name, shortcutOf("/bin/true"), {});
+        EXPECT_EQ(refused.failure().fault, port::ShortcutFault::Refused) << name;
+        EXPECT_EQ(refused.failure().path, folder + name);
+    }
+    const auto unstorable = menu.publish("ctl.desktop", shortcutOf("/bin/echo", std::string("a\x01", 2)), {});
+    EXPECT_EQ(unstorable.failure().fault, port::ShortcutFault::NotSaved);
+    EXPECT_EQ(unstorable.failure().reason, lnx::kShortcutUnstorable);
+    EXPECT_FALSE(std::filesystem::exists(folder + "ctl.desktop"));
 
-    // The launcher folder is made when it is missing; a path under a file cannot be.
-    auto nested = shell.CreateShortcut(temp / "new/applications/x.desktop").value();
-    nested->setTargetPath("/bin/true");
-    EXPECT_TRUE(nested->Save().ok());
+    // The launcher folder is made when it is missing.
+    const auto published = menu.publish("(E) A.DESKTOP", shortcutOf("/bin/true"), {});
+    ASSERT_TRUE(published.ok());
+    EXPECT_EQ(*published, folder + "(E) A.DESKTOP");
+    EXPECT_TRUE(std::filesystem::is_regular_file(*published));
+    menu.withdraw(*published);
+    EXPECT_FALSE(std::filesystem::exists(*published));
+    menu.withdraw(*published); // gone already
+    std::filesystem::create_directory(folder + "(F) B.desktop");
+    menu.withdraw(folder + "(F) B.desktop");
+    EXPECT_TRUE(std::filesystem::is_directory(folder + "(F) B.desktop")) << "never a folder";
+
+    files.failReplace = true;
+    EXPECT_EQ(menu.publish("x.desktop", shortcutOf("/bin/true"), {}).failure().reason,
+              lnx::kShortcutUnwritable);
+    files.failReplace = false;
+    // A folder under a file cannot be made.
     shelltest::writeFile(temp / "plainfile", "");
-    auto blocked = shell.CreateShortcut(temp / "plainfile/x.desktop").value();
-    blocked->setTargetPath("/bin/true");
-    EXPECT_EQ(blocked->Save().error(), lnx::kShortcutUnwritable);
-}
-
-// The real file system, its replace and folder creation watched and made to fail on demand.
-class WatchedFiles : public lnx::LinuxFileSystem {
-  public:
-    std::vector<std::string> replaced;
-    bool failReplace = false, failFolders = false;
-    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
-        replaced.push_back(path);
-        return failReplace ? port::fail("refused") : LinuxFileSystem::replaceFile(path, bytes);
-    }
-    port::Result<void> createDirectories(const std::string& path) override {
-        return failFolders ? port::fail("refused") : LinuxFileSystem::createDirectories(path);
-    }
-};
-
-TEST(DesktopEntryShortcut, IsWrittenThroughTheFileSystemsReplace) {
-    struct Case {
-        const char* name;
-        bool failFolders, failReplace, oldEntry;
-    };
-    const Case cases[] = {
-        {"new folder", false, false, false},
-        {"over an old entry", false, false, true},
-        {"folder refused", true, false, false},
-        {"replace refused", false, true, false},
-        {"replace refused, old entry kept", false, true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempFolder temp;
-        const std::string folder = temp / "applications";
-        const std::string file = folder + "/autorun.desktop";
-        if (c.oldEntry) {
-            shelltest::writeFile(file, "old");
-            ::chmod(file.c_str(), 0600);
-        }
-        WatchedFiles files;
-        files.failFolders = c.failFolders;
-        files.failReplace = c.failReplace;
-        lnx::LinuxScriptShell shell(files, identity);
-        auto shortcut = shell.CreateShortcut(file).value();
-        shortcut->setTargetPath("/bin/true");
-        const auto saved = shortcut->Save();
-
-        const bool written = !c.failFolders && !c.failReplace;
-        EXPECT_EQ(saved.ok(), written);
-        EXPECT_EQ(saved.error(), written ? "" : lnx::kShortcutUnwritable);
-        EXPECT_EQ(files.replaced,
-                  c.failFolders ? std::vector<std::string>{} : std::vector<std::string>{file});
-        std::vector<std::string> left;
-        std::error_code ec;
-        for (const auto& item : std::filesystem::directory_iterator(folder, ec))
-            left.push_back(item.path().filename().string());
-        EXPECT_EQ(left, (written || c.oldEntry ? std::vector<std::string>{"autorun.desktop"}
-                                               : std::vector<std::string>{}))
-            << "no temporary file is left behind";
-        if (written) {
-            EXPECT_EQ(validate(file), "");
-        } else if (c.oldEntry) {
-            EXPECT_EQ(shelltest::readFile(file), "old");
-        }
-        if (c.oldEntry) {
-            struct stat st {};
-            ASSERT_EQ(::stat(file.c_str(), &st), 0);
-            EXPECT_EQ(st.st_mode & 0777, 0600u) << "the replace keeps the old entry's permissions";
-        }
-    }
+    env.set("XDG_DATA_HOME", temp / "plainfile");
+    EXPECT_EQ(menu.publish("x.desktop", shortcutOf("/bin/true"), {}).failure().reason,
+              lnx::kShortcutUnwritable);
 }
 
 TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) {
@@ -273,34 +225,29 @@ TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) 
 
     TempFolder temp;
     const std::string disc = temp / "disc\x83\x66"; // a folder named in Shift-JIS
-    shelltest::writeFile(disc + "/prog.sh", shelltest::recordingScript(temp / "ran"), 0755);
+    shelltest::writeFile(disc + "/prog.sh", "#!/bin/sh\n", 0755);
     lnx::LinuxFileSystem files;
-    lnx::LinuxScriptShell shell(files, identity, {},
-                                [&](const std::string& t) { return lnx::utf8Link(t, temp / "links"); });
+    lnx::EntryWriter entries(files, identity, {},
+                             [&](const std::string& t) { return lnx::utf8Link(t, temp / "links"); });
 
-    auto shortcut = shell.CreateShortcut(temp / "(E) \x83\x66.desktop").value();
-    shortcut->setTargetPath(disc + "/prog.sh");
-    shortcut->setArguments("one");
-    shortcut->setWorkingDirectory(disc + "/");
-    ASSERT_TRUE(shortcut->Save().ok());
-    EXPECT_EQ(validate(temp / "(E) \x83\x66.desktop"), "");
-    const auto entry = lnx::readDesktopEntry(shelltest::readFile(temp / "(E) \x83\x66.desktop"));
+    const std::string file = temp / "(E) \x83\x66.desktop";
+    ASSERT_TRUE(entries.write(file, {disc + "/prog.sh", "one", disc + "/", ""}, {}).ok());
+    EXPECT_EQ(validate(file), "");
+    const auto entry = lnx::readDesktopEntry(shelltest::readFile(file));
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->name, "(E) \xEF\xBF\xBD\x66");
     EXPECT_EQ(std::filesystem::canonical(entry->exec.at(0)), std::filesystem::canonical(disc + "/prog.sh"));
     EXPECT_EQ(std::filesystem::canonical(entry->path), std::filesystem::canonical(disc));
-    EXPECT_TRUE(shell.Run(temp / "(E) \x83\x66.desktop").ok());
 
     // An argument that is not UTF-8 has no link to stand for it; neither has a path without a link maker.
-    shortcut->setArguments("\x83\x66");
-    EXPECT_EQ(shortcut->Save().error(), lnx::kShortcutUnstorable);
-    lnx::LinuxScriptShell noLinks(files, identity);
-    auto plain = noLinks.CreateShortcut(temp / "plain.desktop").value();
-    plain->setTargetPath(disc + "/prog.sh");
-    EXPECT_EQ(plain->Save().error(), lnx::kShortcutUnstorable);
+    EXPECT_EQ(entries.write(file, {disc + "/prog.sh", "\x83\x66", "", ""}, {}).error(),
+              lnx::kShortcutUnstorable);
+    lnx::EntryWriter noLinks(files, identity);
+    EXPECT_EQ(noLinks.write(temp / "plain.desktop", shortcutOf(disc + "/prog.sh"), {}).error(),
+              lnx::kShortcutUnstorable);
 }
 
-TEST(DesktopEntryShortcut, EntriesLeftForDiscsThatWentAreRemovedAtStart) {
+TEST(LinuxStartMenu, entriesLeftForDiscsThatWentAreRemovedAtStart) {
     TempFolder temp;
     const std::string menu = temp / "applications/";
     const auto entry = [&](const std::string& name, bool ours) {
@@ -318,7 +265,13 @@ TEST(DesktopEntryShortcut, EntriesLeftForDiscsThatWentAreRemovedAtStart) {
     for (const auto& [name, kept] : cases)
         entry(name, true);
     entry("(E) USER.desktop", false); // a user's own entry of that form
-    lnx::removeStaleEntries(menu, [](const std::string& drive) { return drive == "E:" ? "NEW" : ""; });
+    ScopedEnv env;
+    env.set("XDG_DATA_HOME", temp.path());
+    lnx::LinuxFileSystem files;
+    lnx::EntryWriter entries(files, identity);
+    lnx::LinuxStartMenu(entries, files).removeStaleEntries(drives::startMenuEntryName, [](char drive) {
+        return drive == 'E' ? "NEW" : "";
+    });
     for (const auto& [name, kept] : cases)
         EXPECT_EQ(std::filesystem::exists(menu + name), kept) << name;
     EXPECT_TRUE(std::filesystem::exists(menu + "(E) USER.desktop"));

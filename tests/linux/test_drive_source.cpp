@@ -1,7 +1,6 @@
 #include "drives_test_support.h"
 #include "linux/DriveSource.h"
-#include "linux/LinuxScriptFileSystem.h"
-#include "linux/LinuxVolumes.h"
+#include "linux/LinuxDrives.h"
 #include "linux/Mountinfo.h"
 
 #include <functional>
@@ -71,15 +70,7 @@ TEST(DriveSource, lettersCdromDrivesInKernelNumberOrder) {
     }
     EXPECT_EQ(drives[3].minor, 10u);
 
-    lnx::LinuxScriptFileSystem fso(machine.source());
-    const auto listed = fso.Drives();
-    ASSERT_TRUE(listed.ok());
-    const auto& entries = *listed;
-    ASSERT_EQ(entries.size(), 4u);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(entries[i].DriveType, 4);
-        EXPECT_EQ(entries[i].DriveLetter, std::string(1, expected[i].first));
-    }
+    EXPECT_EQ(lnx::LinuxDrives(machine.source()).cdromLetters(), (std::vector<char>{'D', 'E', 'F', 'G'}));
 }
 
 TEST(DriveSource, stopsAtZ) {
@@ -146,8 +137,6 @@ TEST_P(DriveSourceUdev, labelComesFromTheUdevDatabase) {
     machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
     machine.udev("11:0", GetParam().udevContent);
     EXPECT_EQ(machine.source().label('D'), GetParam().expected);
-    lnx::LinuxVolumes volumes(machine.source());
-    EXPECT_EQ(volumes.volumeLabel("D:"), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,12 +158,14 @@ TEST(DriveSource, unmountedMediumReadsAsEmptyDrive) {
     FakeMachine machine;
     machine.addCdrom(0);
     machine.udev("11:0", "E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=INSERTED\n");
-    const auto source = machine.source();
-    EXPECT_EQ(source.label('D'), "");
-    EXPECT_EQ(source.label('E'), ""); // no such drive
+    lnx::LinuxDrives drives(machine.source());
+    EXPECT_EQ(drives.disc('D').label, "");
+    EXPECT_EQ(drives.disc('D').root, "");
+    EXPECT_EQ(drives.disc('E').label, ""); // no such drive
 
     machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
-    EXPECT_EQ(source.label('D'), "INSERTED"); // asked anew on every call
+    EXPECT_EQ(drives.disc('D').label, "INSERTED"); // asked anew on every call
+    EXPECT_EQ(drives.disc('D').root, "/media/cd");
 }
 
 TEST(DriveSource, aPollReadsTheDrivesOnceAndCopiesShareIt) {
@@ -182,7 +173,7 @@ TEST(DriveSource, aPollReadsTheDrivesOnceAndCopiesShareIt) {
     machine.addCdrom(0);
     machine.udev("11:0", "E:ID_FS_LABEL_ENC=ONE\n");
     const auto source = machine.source();
-    const lnx::DriveSource copy = source; // as the disc paths and the scripting objects hold it
+    const lnx::DriveSource copy = source; // as the disc paths and the drives hold it
     const std::string unmounted = drivetest::readFile(machine.config().mountinfo);
     struct Step {
         const char* what;
@@ -238,18 +229,16 @@ TEST(DriveSource, withoutUdevTheDescriptorsOfTheDeviceGiveTheLabel) {
     // udev knows the device but has not probed a file system on it.
     machine.udev("11:1", "E:ID_CDROM=1\n");
 
-    lnx::LinuxVolumes volumes(machine.source());
-    EXPECT_EQ(volumes.volumeLabel("D:"), "FROM DEVICE");
-    EXPECT_EQ(volumes.volumeLabel("d:\\"), "FROM DEVICE");
-    EXPECT_EQ(volumes.volumeLabel("E:"), "SR1 DEVICE");
-    for (const char* malformed : {"", "D", "D:x", "D:\\x", ":"})
-        EXPECT_EQ(volumes.volumeLabel(malformed), "") << malformed;
+    lnx::LinuxDrives drives(machine.source());
+    EXPECT_EQ(drives.disc('D').label, "FROM DEVICE");
+    EXPECT_EQ(drives.disc('D').root, "/media/cd0");
+    EXPECT_EQ(drives.disc('E').label, "SR1 DEVICE");
 
     // A medium whose device node holds no ISO 9660 data has no label.
     writeFile(machine.config().devDir + "/sr1", std::string(40000, 'z'));
-    EXPECT_EQ(volumes.volumeLabel("E:"), "");
+    EXPECT_EQ(drives.disc('E').label, "");
     std::filesystem::remove(machine.config().devDir + "/sr1");
-    EXPECT_EQ(volumes.volumeLabel("E:"), "");
+    EXPECT_EQ(drives.disc('E').label, "");
 }
 
 struct MountinfoCase {

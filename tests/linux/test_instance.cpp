@@ -1,6 +1,7 @@
 #include "linux/InstanceSocket.h"
+#include "linux/LinuxLauncher.h"
 #include "linux/LinuxProcess.h"
-#include "linux/LinuxSpecialFolders.h"
+#include "linux/LinuxStartMenu.h"
 #include "qt/InstanceChannel.h"
 #include "shell_test_support.h"
 
@@ -15,31 +16,7 @@ namespace {
 
 using shelltest::TempFolder;
 
-// Sets environment variables for one test and puts the old values back.
-class ScopedEnv {
-  public:
-    void set(const char* name, const std::string& value) {
-        const char* old = std::getenv(name);
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name, value.c_str(), 1);
-    }
-    void unset(const char* name) {
-        const char* old = std::getenv(name);
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
+using shelltest::ScopedEnv;
 
 TEST(LinuxProcess, NamesAndFoldersFollowTheProgramAndTheXdgFolders) {
     TempFolder temp;
@@ -53,14 +30,17 @@ TEST(LinuxProcess, NamesAndFoldersFollowTheProgramAndTheXdgFolders) {
     EXPECT_EQ(process.commandLine(), "\"/media/cd disc\" ");
     EXPECT_EQ(process.settingsFilePath(), temp / "home/.config/tavimoro/tavimoro.ini");
     EXPECT_TRUE(std::filesystem::is_directory(temp / "home/.config/tavimoro"));
-    EXPECT_EQ(process.launchFolder(), temp / "home/.config/tavimoro/");
-    EXPECT_EQ(process.shortcutExtension(), ".desktop");
-    EXPECT_EQ(lnx::LinuxSpecialFolders().startMenu(), temp / "home/.local/share/applications/");
+    lnx::LinuxFileSystem files;
+    lnx::EntryWriter entries(files, {});
+    lnx::LinuxStartMenu startMenu(entries, files);
+    EXPECT_EQ(lnx::LinuxLauncher(entries, process.configFolder()).launchFile(),
+              temp / "home/.config/tavimoro/autorun.desktop");
+    EXPECT_EQ(startMenu.folder(), temp / "home/.local/share/applications/");
 
     env.set("XDG_CONFIG_HOME", temp / "cfg");
     env.set("XDG_DATA_HOME", temp / "data/");
     EXPECT_EQ(process.settingsFilePath(), temp / "cfg/tavimoro/tavimoro.ini");
-    EXPECT_EQ(lnx::LinuxSpecialFolders().startMenu(), temp / "data/applications/");
+    EXPECT_EQ(startMenu.folder(), temp / "data/applications/");
 
     for (auto [argv0, name] :
          {std::pair{"tavimoro", "tavimoro"}, {"./AutoRun.exe", "AutoRun"}, {"/x/.hidden", ".hidden"}})

@@ -1,4 +1,4 @@
-#include "drives/cls_CDData.h"
+#include "drives/Shortcuts.h"
 #include "linux/LinuxFileSystem.h"
 #include "port/Paths.h"
 
@@ -88,7 +88,7 @@ TEST(LinuxFileSystem, FailedReplaceLeavesTheOldFile) {
     EXPECT_EQ(entries(dir.path), std::vector<std::string>{"t.ini"});
 }
 
-TEST(LinuxFileSystem, AttributesScanDeleteAndFolders) {
+TEST(LinuxFileSystem, AttributesListingDeleteAndFolders) {
     TempDir dir;
     lnx::LinuxFileSystem files;
     writeRaw(dir / "b.txt", "1");
@@ -104,9 +104,12 @@ TEST(LinuxFileSystem, AttributesScanDeleteAndFolders) {
         ::chmod((dir / "b.txt").c_str(), 0644);
     }
 
-    EXPECT_EQ(files.scanDirectory(dir.path.string()),
-              (std::vector<std::string>{".", "..", ".hidden", "b.txt", "sub"}));
-    EXPECT_FALSE(files.scanDirectory(dir / "none"));
+    // Files only: a link to a file counts, a link to a folder does not.
+    fs::create_symlink(dir / "b.txt", dir / "link");
+    fs::create_directory_symlink(dir / "sub", dir / "sublink");
+    EXPECT_EQ(files.folderFiles(dir.path.string()), (std::vector<std::string>{".hidden", "b.txt", "link"}));
+    EXPECT_FALSE(files.folderFiles(dir / "none"));
+    EXPECT_FALSE(files.folderFiles(dir / "b.txt"));
 
     EXPECT_TRUE(files.deleteFile(dir / "b.txt").ok());
     EXPECT_FALSE(fs::exists(dir / "b.txt"));
@@ -134,7 +137,7 @@ TEST(LinuxFileSystem, ResolverAppliesToEveryPath) {
     ASSERT_TRUE(files.replaceFile("E:\\Bin\\a.txt", "x"));
     EXPECT_EQ(files.readFile("E:\\Bin\\a.txt"), "x");
     EXPECT_EQ(files.attributes("E:\\Bin"), port::kAttrDirectory);
-    EXPECT_EQ(files.scanDirectory("E:\\Bin")->size(), 3u);
+    EXPECT_EQ(files.folderFiles("E:\\Bin"), std::vector<std::string>{"a.txt"});
     EXPECT_TRUE(files.deleteFile("E:\\Bin\\a.txt").ok());
     EXPECT_EQ(asked.size(), 6u);
 }
@@ -151,7 +154,7 @@ TEST(LinuxPaths, aShortcutNameIsCutToWhatTheFolderTakes) {
     std::string label;
     for (int i = 0; i < 90; ++i)
         label += "巻";
-    const std::string name = app::shortcutNameFor(folder, 'E', label, ".desktop");
+    const std::string name = drives::startMenuEntryName(folder, 'E', label, ".desktop");
     EXPECT_LE(name.size(), 255u);
     EXPECT_EQ(name.substr(0, 7), "(E) 巻");
     EXPECT_TRUE(std::ofstream(folder + name).good());

@@ -6,8 +6,8 @@
 #include "qt/QtIcons.h"
 #include "qt/QtTrayIcon.h"
 #include "qt_test_support.h"
-#include "ui/frm_Config.h"
-#include "ui/frm_Version.h"
+#include "ui/AboutBox.h"
+#include "ui/SettingsDialog.h"
 
 #include <QCheckBox>
 #include <QDBusConnection>
@@ -29,22 +29,48 @@ using qttest::application;
 
 // ---- The notification-area icon.
 
-TEST(QtTrayIcon, eachActivationStandsForTheMouseMessageOfItsKindOfHost) {
+TEST(QtTrayIcon, anActivationArrivesQueuedAsTheEventItStandsForOnItsKindOfHost) {
+    application();
     using R = QSystemTrayIcon;
+    using Events = std::vector<port::TrayEvent>;
+    const Events none, show{port::TrayEvent::ShowWindow}, menu{port::TrayEvent::OpenMenu};
     struct Case {
         R::ActivationReason reason;
-        int xembed, statusNotifier;
+        Events xembed, statusNotifier;
     };
     const Case cases[] = {
         // An XEmbed tray reports the double click itself; its single click comes first and is no command.
-        {R::Trigger, 0, 0x203},     {R::DoubleClick, 0x203, 0x203},
-        {R::Context, 0x204, 0x204}, {R::MiddleClick, 0, 0},
-        {R::Unknown, 0, 0},
+        {R::Trigger, none, show},     {R::DoubleClick, show, show}, {R::Context, menu, menu},
+        {R::MiddleClick, none, none}, {R::Unknown, none, none},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(qtui::trayMessage(c.reason, qtui::TrayHost::XEmbed), c.xembed) << c.reason;
-        EXPECT_EQ(qtui::trayMessage(c.reason, qtui::TrayHost::StatusNotifier), c.statusNotifier) << c.reason;
+        for (const auto& [host, expected] : {std::pair{qtui::TrayHost::XEmbed, c.xembed},
+                                             {qtui::TrayHost::StatusNotifier, c.statusNotifier}}) {
+            qtui::QtTrayIcon tray(qtui::programIcon(), host);
+            Events events;
+            tray.setHandler([&](port::TrayEvent event) { events.push_back(event); });
+            emit tray.icon().activated(c.reason);
+            EXPECT_EQ(events, none) << "nothing before the activation has returned";
+            QApplication::processEvents();
+            EXPECT_EQ(events, expected) << c.reason << " " << static_cast<int>(host);
+        }
     }
+
+    // While a modal window is open, an activation from the bus goes nowhere.
+    qtui::QtTrayIcon tray(qtui::programIcon(), qtui::TrayHost::StatusNotifier);
+    Events events;
+    tray.setHandler([&](port::TrayEvent event) { events.push_back(event); });
+    QDialog modal;
+    qttest::whileOpen([&] { modal.exec(); },
+                      [&] {
+                          emit tray.icon().activated(R::Trigger);
+                          QApplication::processEvents();
+                          modal.done(0);
+                          return true;
+                      },
+                      [&] { modal.done(0); });
+    QApplication::processEvents();
+    EXPECT_EQ(events, none);
 }
 
 // The watcher of a StatusNotifierItem host, as a desktop's panel registers it on the session bus.
@@ -121,15 +147,15 @@ TEST(QtTrayIcon, aStatusNotifierHostCountsOnlyWhenItsWatcherSaysOneIsRegistered)
 
 // ---- Dialogs drawn from their layouts.
 
-// Records each click with the value of the control at that moment; a click on a button unloads.
+// Records each click with the value of the control at that moment; a click on a button closes the dialog.
 class Recorder : public port::IDialogEvents {
   public:
     qtui::QtDialog* dialog = nullptr;
     std::vector<std::pair<int, bool>> clicks;
-    void Click(int control) override {
-        clicks.emplace_back(control, dialog->Value(control));
+    void clicked(int control) override {
+        clicks.emplace_back(control, dialog->checked(control));
         if (qobject_cast<QPushButton*>(dialog->control(control)))
-            dialog->unload();
+            dialog->close();
     }
 };
 
@@ -170,8 +196,8 @@ TEST(QtDialog, theLayoutsGiveTheSizesTitlesAndPlacesInPixels) {
         QSize client;
         const char* title;
     };
-    for (const Case& c : {Case{app::frm_Config::kLayout, {369, 282}, "設定"},
-                          Case{app::frm_Version::kLayout, {362, 143}, "ﾊﾞｰｼﾞｮﾝ情報"}}) {
+    for (const Case& c : {Case{ui::SettingsDialog::kLayout, {369, 282}, "設定"},
+                          Case{ui::AboutBox::kLayout, {362, 143}, "ﾊﾞｰｼﾞｮﾝ情報"}}) {
         OpenDialog open(c.layout);
         QDialog& dialog = open.dialog->dialog();
         EXPECT_EQ(dialog.size(), c.client) << c.title;
@@ -184,22 +210,22 @@ TEST(QtDialog, theLayoutsGiveTheSizesTitlesAndPlacesInPixels) {
     }
 
     // Check boxes lie in their frames, at places relative to them; the rest on the dialog.
-    OpenDialog open(app::frm_Config::kLayout);
-    using C = app::frm_Config;
+    using C = ui::SettingsDialog;
+    OpenDialog open(C::kLayout);
     struct Place {
         int control;
         QRect rect; // in the dialog's pixels
         int parent; // -1 for the dialog
     };
     const Place places[] = {
-        {C::Frame1, {8, 8, 353, 73}, -1},
-        {C::chk_WindowTop, {24, 24, 321, 25}, C::Frame1},
-        {C::chk_VolumeName, {24, 48, 321, 25}, C::Frame1},
-        {C::Frame2, {8, 88, 353, 73}, -1},
-        {C::chk_AutoShortcut, {24, 128, 321, 25}, C::Frame2},
-        {C::chk_StartMode, {24, 208, 321, 25}, C::Frame3},
-        {C::cmd_OK, {192, 248, 81, 25}, -1},
-        {C::Command1, {280, 248, 81, 25}, -1},
+        {C::displayFrame, {8, 8, 353, 73}, -1},
+        {C::keepOnTopBox, {24, 24, 321, 25}, C::displayFrame},
+        {C::showLabelsBox, {24, 48, 321, 25}, C::displayFrame},
+        {C::discFrame, {8, 88, 353, 73}, -1},
+        {C::startMenuBox, {24, 128, 321, 25}, C::discFrame},
+        {C::startHiddenBox, {24, 208, 321, 25}, C::residentFrame},
+        {C::okButton, {192, 248, 81, 25}, -1},
+        {C::cancelButton, {280, 248, 81, 25}, -1},
     };
     for (const Place& p : places) {
         QWidget& widget = open.at(p.control);
@@ -208,49 +234,49 @@ TEST(QtDialog, theLayoutsGiveTheSizesTitlesAndPlacesInPixels) {
         EXPECT_EQ(widget.parentWidget(), p.parent < 0 ? &open.dialog->dialog() : &open.at(p.parent))
             << p.control;
     }
-    EXPECT_EQ(open.at(C::chk_AutoOpen).toolTip().toStdString(),
+    EXPECT_EQ(open.at(C::openOnNewDiscBox).toolTip().toStdString(),
               "ＣＤの挿入を検出したらドライブ一覧ウィンドウを自動的に開きます");
-    EXPECT_EQ(static_cast<QCheckBox&>(open.at(C::chk_AutoShortcut)).text().toStdString(),
+    EXPECT_EQ(static_cast<QCheckBox&>(open.at(C::startMenuBox)).text().toStdString(),
               "自動実行可能なドライブをスタートメニューに自動登録する");
 }
 
 TEST(QtDialog, focusGoesByTabIndexAndFramesTakeNone) {
     application();
-    using C = app::frm_Config;
+    using C = ui::SettingsDialog;
     OpenDialog open(C::kLayout);
     std::vector<int> order;
-    QWidget* widget = &open.at(C::cmd_OK);
+    QWidget* widget = &open.at(C::okButton);
     for (int i = 0; i < 40 && order.size() < 12; ++i, widget = widget->nextInFocusChain()) {
         for (int c = 0; c < static_cast<int>(C::kLayout.controls.size()); ++c)
             if (widget == &open.at(c) && (widget->focusPolicy() & Qt::TabFocus))
                 order.push_back(c);
-        if (!order.empty() && widget->nextInFocusChain() == &open.at(C::cmd_OK))
+        if (!order.empty() && widget->nextInFocusChain() == &open.at(C::okButton))
             break;
     }
     EXPECT_EQ(order,
-              (std::vector<int>{C::cmd_OK, C::Command1, C::chk_VolumeName, C::chk_WindowTop, C::chk_AutoOpen,
-                                C::chk_AutoShortcut, C::chk_standbyMode, C::chk_StartMode}));
-    for (int frame : {C::Frame1, C::Frame2, C::Frame3})
+              (std::vector<int>{C::okButton, C::cancelButton, C::showLabelsBox, C::keepOnTopBox,
+                                C::openOnNewDiscBox, C::startMenuBox, C::residentBox, C::startHiddenBox}));
+    for (int frame : {C::displayFrame, C::discFrame, C::residentFrame})
         EXPECT_EQ(open.at(frame).focusPolicy(), Qt::NoFocus) << frame;
 }
 
 TEST(QtDialog, enterPressesTheFocusedButtonOnlyAndEscDoesNothing) {
     application();
-    using C = app::frm_Config;
+    using C = ui::SettingsDialog;
     struct Case {
         const char* name;
         std::vector<int> keys; // pressed on the focused control, one after the other
         std::vector<std::pair<int, bool>> clicks;
     };
     const Case cases[] = {
-        {"Enter right after opening is OK", {Qt::Key_Return}, {{C::cmd_OK, false}}},
-        {"the keypad's Enter too", {Qt::Key_Enter}, {{C::cmd_OK, false}}},
-        {"Tab, Enter is キャンセル", {Qt::Key_Tab, Qt::Key_Return}, {{C::Command1, false}}},
+        {"Enter right after opening is OK", {Qt::Key_Return}, {{C::okButton, false}}},
+        {"the keypad's Enter too", {Qt::Key_Enter}, {{C::okButton, false}}},
+        {"Tab, Enter is キャンセル", {Qt::Key_Tab, Qt::Key_Return}, {{C::cancelButton, false}}},
         {"Esc does nothing", {Qt::Key_Escape}, {}},
         {"Enter on a check box does nothing", {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Return}, {}},
         {"Space on a check box clicks it",
          {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space},
-         {{C::chk_VolumeName, true}}},
+         {{C::showLabelsBox, true}}},
     };
     for (const Case& c : cases) {
         OpenDialog open(C::kLayout);
@@ -266,39 +292,39 @@ TEST(QtDialog, enterPressesTheFocusedButtonOnlyAndEscDoesNothing) {
                 }
             }
             stillOpen = dialog.isVisible();
-            open.dialog->unload();
+            open.dialog->close();
         });
         EXPECT_TRUE(returned) << c.name;
         EXPECT_EQ(open.events.clicks, c.clicks) << c.name;
-        EXPECT_EQ(stillOpen, c.clicks.empty() || c.clicks[0].first == C::chk_VolumeName) << c.name;
+        EXPECT_EQ(stillOpen, c.clicks.empty() || c.clicks[0].first == C::showLabelsBox) << c.name;
     }
 }
 
 TEST(QtDialog, clicksReportNewValuesAndTheCloseBoxEndsWithoutAClick) {
     application();
-    using C = app::frm_Config;
+    using C = ui::SettingsDialog;
     OpenDialog open(C::kLayout);
-    open.dialog->setValue(C::chk_StartMode, true);
-    open.dialog->setEnabled(C::chk_StartMode, false);
-    EXPECT_TRUE(open.dialog->Value(C::chk_StartMode)) << "a disabled box keeps its value";
-    EXPECT_FALSE(open.at(C::chk_StartMode).isEnabled());
-    EXPECT_FALSE(open.dialog->Value(C::cmd_OK)) << "a button has no value";
-    EXPECT_FALSE(open.dialog->Value(99)) << "nor a control the layout does not have";
-    open.dialog->setValue(99, true);
+    open.dialog->setChecked(C::startHiddenBox, true);
+    open.dialog->setEnabled(C::startHiddenBox, false);
+    EXPECT_TRUE(open.dialog->checked(C::startHiddenBox)) << "a disabled box keeps its value";
+    EXPECT_FALSE(open.at(C::startHiddenBox).isEnabled());
+    EXPECT_FALSE(open.dialog->checked(C::okButton)) << "a button has no value";
+    EXPECT_FALSE(open.dialog->checked(99)) << "nor a control the layout does not have";
+    open.dialog->setChecked(99, true);
     open.dialog->setEnabled(-1, false);
 
     bool closedByBox = open.show([&](QDialog& dialog) {
-        static_cast<QCheckBox&>(open.at(C::chk_standbyMode)).click();
-        static_cast<QCheckBox&>(open.at(C::chk_standbyMode)).click();
+        static_cast<QCheckBox&>(open.at(C::residentBox)).click();
+        static_cast<QCheckBox&>(open.at(C::residentBox)).click();
         dialog.close();
     });
     EXPECT_TRUE(closedByBox);
     EXPECT_EQ(open.events.clicks,
-              (std::vector<std::pair<int, bool>>{{C::chk_standbyMode, true}, {C::chk_standbyMode, false}}));
+              (std::vector<std::pair<int, bool>>{{C::residentBox, true}, {C::residentBox, false}}));
 
-    // Unloaded before it is shown, it does not show.
+    // Closed before it is shown, it does not show.
     OpenDialog early(C::kLayout);
-    early.dialog->unload();
+    early.dialog->close();
     bool shownAtAll = false;
     EXPECT_TRUE(early.show([&](QDialog& dialog) { shownAtAll = dialog.isVisible(); }));
     EXPECT_FALSE(shownAtAll);
@@ -321,17 +347,17 @@ TEST(QtDialog, theAboutBoxShowsTheBuildsVersionInItsFontsAndTheIconStretched) {
     application();
     lnx::LinuxProcess process("/usr/bin/tavimoro", {});
     Inspected dialogs;
-    app::frm_Version about(process, dialogs);
-    using V = app::frm_Version;
+    ui::AboutBox about(process, dialogs);
+    using V = ui::AboutBox;
     QString version, title;
     QFont nameFont, versionFont;
     Qt::Alignment versionAlign;
     QSize image;
-    qttest::whileOpen([&] { about.Show(); },
+    qttest::whileOpen([&] { about.show(); },
                       [&] {
-                          auto* name = qobject_cast<QLabel*>(dialogs.last->control(V::Label_Version0));
-                          auto* number = qobject_cast<QLabel*>(dialogs.last->control(V::Label_Version1));
-                          auto* icon = qobject_cast<QLabel*>(dialogs.last->control(V::Image_Icon));
+                          auto* name = qobject_cast<QLabel*>(dialogs.last->control(V::nameLabel));
+                          auto* number = qobject_cast<QLabel*>(dialogs.last->control(V::versionLabel));
+                          auto* icon = qobject_cast<QLabel*>(dialogs.last->control(V::iconImage));
                           title = name->text();
                           nameFont = name->font();
                           version = number->text();

@@ -1,22 +1,13 @@
 // The Qt drive window with its presenter and the real Linux services over a simulated machine: fake
 // sysfs, udev database and mount table, and disc folders that the tests change between polls.
-#include "app/code_main.h"
 #include "drives_test_support.h"
-#include "linux/DiscPaths.h"
-#include "linux/DriveSource.h"
-#include "linux/LinuxCodec.h"
-#include "linux/LinuxFileSystem.h"
-#include "linux/LinuxProcess.h"
-#include "linux/LinuxScriptHost.h"
-#include "linux/LinuxScriptShell.h"
-#include "linux/LinuxSpecialFolders.h"
-#include "linux/LinuxVolumes.h"
+#include "linux/ShortcutEntry.h"
 #include "port/MessageBox.h"
+#include "program/Program.h"
 #include "qt/QtIcons.h"
 #include "qt/QtMainView.h"
 #include "qt/QtProgram.h"
 #include "qt_test_support.h"
-#include "ui/frm_main.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -28,7 +19,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QWidget>
 
 #include <chrono>
@@ -129,41 +119,29 @@ class Machine {
     }
 
     // Starts the program as the user would, up to the loaded window.
-    app::StartOutcome start() {
-        lnx::DriveSource drives(m_config);
-        m_paths = std::make_unique<lnx::DiscPaths>(drives);
-        const auto resolve = [this](std::string_view path) { return m_paths->resolve(path); };
-        m_process = std::make_unique<lnx::LinuxProcess>(m_dir / "bin/tavimoro", std::vector<std::string>{});
-        m_files = std::make_unique<lnx::LinuxFileSystem>(
-            [this](const std::string& p) { return m_paths->resolve(p); });
-        m_icons = std::make_unique<qtui::QtIcons>(resolve);
-        m_scriptHost = std::make_unique<lnx::LinuxScriptHost>(
-            m_entryFiles, drives, resolve, [this](const std::string& location) {
-                return m_icons->writePng(location, qtui::iconCacheFolder());
-            });
-        m_volumes = std::make_unique<lnx::LinuxVolumes>(drives);
+    program::StartOutcome start() {
+        m_platform = std::make_unique<qtui::LinuxPlatform>(m_dir / "bin/tavimoro", std::vector<std::string>{},
+                                                           m_config);
+        qtui::LinuxPlatform& p = *m_platform;
         m_services = std::make_unique<port::Services>(
-            port::Services{*m_process, *m_files, m_codec, *m_scriptHost, *m_volumes, m_folders, messages});
-        m_program = std::make_unique<app::Program>(*m_services);
-        const app::StartOutcome outcome = app::code_main::SubMain(*m_program);
-        m_window = std::make_unique<qtui::QtWindow>(*m_icons, qtui::TrayHost::XEmbed, drives);
-        m_form = std::make_unique<app::frm_main>(*m_program, m_window->services);
-        m_window->tray.setHandler([this](int message) { m_form->TaskIconMessage(message); });
-        m_form->Start(outcome);
+            port::Services{p.process, p.files, p.codec, p.drives, p.launcher, p.startMenu, messages});
+        m_program = std::make_unique<program::Program>(*m_services);
+        const program::StartOutcome outcome = m_program->start();
+        m_window = std::make_unique<qtui::QtWindow>(p.icons, qtui::TrayHost::XEmbed, p.driveSource);
+        m_form = m_program->openWindow(m_window->services, outcome);
         return outcome;
     }
 
     qtui::QtWindow& window() { return *m_window; }
     qtui::QtMainView& view() { return m_window->view; }
-    app::frm_main& form() { return *m_form; }
     // The widgets of a row (0 is the template) and its pop-up menu item, as the presenter holds them.
-    int rowCount() { return m_form->controls().UBound(); }
-    QAbstractButton& button(int row) { return widget<QAbstractButton>(m_form->controls().cmd_CD(row)); }
-    QLabel& volumeLabel(int row) { return widget<QLabel>(m_form->controls().lbl_VolumeName(row)); }
-    QLabel& driveLabel(int row) { return widget<QLabel>(m_form->controls().lbl_Drive(row)); }
-    app::MenuItem& menuItem(int row) { return m_form->controls().Menu_Drive(row); }
+    int rowCount() { return m_form->rows().last(); }
+    QAbstractButton& button(int row) { return widget<QAbstractButton>(m_form->rows().button(row)); }
+    QLabel& volumeLabel(int row) { return widget<QLabel>(m_form->rows().volumeName(row)); }
+    QLabel& driveLabel(int row) { return widget<QLabel>(m_form->rows().drive(row)); }
+    drives::MenuItem& menuItem(int row) { return m_form->rows().menuItem(row); }
     // One tick of the poll timer, as the timer gives it.
-    void poll() { m_form->tim_Refresh_Timer(); }
+    void poll() { m_form->refreshTick(); }
     // What a row shows.
     std::string volumeText(int row) { return volumeLabel(row).text().toStdString(); }
     std::string driveText(int row) { return driveLabel(row).text().toStdString(); }
@@ -203,20 +181,12 @@ class Machine {
     lnx::DriveSourceConfig m_config;
     std::map<int, std::string> m_mounted;
     std::map<std::string, std::optional<std::string>> m_savedEnvironment;
-    std::unique_ptr<lnx::DiscPaths> m_paths;
-    std::unique_ptr<lnx::LinuxProcess> m_process;
-    std::unique_ptr<lnx::LinuxFileSystem> m_files;
-    lnx::LinuxFileSystem m_entryFiles;
-    lnx::LinuxCodec m_codec;
-    std::unique_ptr<qtui::QtIcons> m_icons;
-    std::unique_ptr<lnx::LinuxScriptHost> m_scriptHost;
-    std::unique_ptr<lnx::LinuxVolumes> m_volumes;
-    lnx::LinuxSpecialFolders m_folders;
+    std::unique_ptr<qtui::LinuxPlatform> m_platform;
     std::unique_ptr<port::Services> m_services;
-    std::unique_ptr<app::Program> m_program;
+    std::unique_ptr<program::Program> m_program;
     // The presenter goes first: its records point at the window's controls.
     std::unique_ptr<qtui::QtWindow> m_window;
-    std::unique_ptr<app::frm_main> m_form;
+    std::unique_ptr<ui::MainWindow> m_form;
 };
 
 void makeAutorunDisc(const std::string& folder, const std::string& autorun) {
@@ -228,14 +198,14 @@ void makeAutorunDisc(const std::string& folder, const std::string& autorun) {
 TEST(QtMainView, firstRunRegistersEveryDriveAndLaysOutRowsInPixels) {
     Machine machine(2);
     machine.settings("[Mode]\nVolumeName=True\n");
-    EXPECT_EQ(machine.start(), app::StartOutcome::ShowMainWindow);
+    EXPECT_EQ(machine.start(), program::StartOutcome::ShowWindow);
     const std::string ini = readFile(machine.settingsFile());
     EXPECT_NE(ini.find("[CD]\nDrive_D=True\nDrive_E=True\n"), std::string::npos) << ini;
 
     qtui::QtMainView& view = machine.view();
-    ASSERT_DOUBLE_EQ(view.TwipsPerPixelX(), 15.0);
+    ASSERT_DOUBLE_EQ(view.twipsPerPixelX(), 15.0);
     EXPECT_EQ(machine.rowCount(), 2);
-    EXPECT_TRUE(view.Visible());
+    EXPECT_TRUE(view.visible());
     // Two rows of 735 twips (49 px); 735 + 1200 + 60 twips wide (133 px).
     EXPECT_EQ(machine.clientHeight(), 98);
     EXPECT_EQ(machine.clientWidth(), 133);
@@ -254,19 +224,19 @@ TEST(QtMainView, firstRunRegistersEveryDriveAndLaysOutRowsInPixels) {
     EXPECT_FALSE(machine.buttonEnabled(1));
     EXPECT_TRUE(machine.buttonHasIcon(1)) << "an empty drive shows the program's icon, greyed";
     EXPECT_FALSE(machine.button(0).isVisible());
-    EXPECT_EQ(view.Caption(), "tavimoro");
+    EXPECT_EQ(view.caption(), "tavimoro");
 }
 
 TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     Machine machine(2);
     machine.settings("[Mode]\nstandby=True\nStartMode=True\nAutoOpen=True\nAutoShortcut=True\n"
                      "[Status]\nRefreshTimer=700\nChangeTimer=300\n");
-    EXPECT_EQ(machine.start(), app::StartOutcome::LoadMainWindow);
+    EXPECT_EQ(machine.start(), program::StartOutcome::LoadHidden);
     qtui::QtMainView& view = machine.view();
     // The offscreen platform has no notification area: the resident window waits minimized.
     EXPECT_TRUE(view.window().isMinimized());
-    EXPECT_EQ(view.refreshTimer().interval(), 700);
-    EXPECT_TRUE(view.refreshTimer().isActive());
+    EXPECT_EQ(view.qtRefreshTimer().interval(), 700);
+    EXPECT_TRUE(view.qtRefreshTimer().isActive());
 
     const std::string one = machine.disc("one");
     makeAutorunDisc(one, "[AutoRun]\r\nopen=setup.sh\r\nicon=DISC.ICO\r\n");
@@ -276,17 +246,17 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     EXPECT_EQ(machine.volumeText(1), "とても長いディスクの名前 第一巻");
     EXPECT_TRUE(machine.buttonEnabled(1));
     EXPECT_TRUE(machine.buttonHasIcon(1));
-    EXPECT_TRUE(view.Visible()) << "AutoOpen shows the window for a new autorun disc";
+    EXPECT_TRUE(view.visible()) << "AutoOpen shows the window for a new autorun disc";
     EXPECT_GT(machine.clientWidth(), 133) << "the long label widens the window";
     const int labelRight =
         machine.volumeLabel(1).geometry().left() + machine.volumeLabel(1).geometry().width();
     EXPECT_GE(machine.clientWidth(), labelRight) << "the whole label fits in the window";
-    EXPECT_EQ(machine.menuItem(1).Caption(), "(D:) とても長いディスクの名前 第一巻");
-    EXPECT_TRUE(machine.menuItem(1).Visible());
-    EXPECT_EQ(view.refreshTimer().interval(), 300) << "after a change the next poll comes at ChangeTimer";
+    EXPECT_EQ(machine.menuItem(1).caption, "(D:) とても長いディスクの名前 第一巻");
+    EXPECT_TRUE(machine.menuItem(1).visible);
+    EXPECT_EQ(view.qtRefreshTimer().interval(), 300) << "after a change the next poll comes at ChangeTimer";
     EXPECT_TRUE(machine.entryExists("(D) とても長いディスクの名前 第一巻"));
     machine.poll();
-    EXPECT_EQ(view.refreshTimer().interval(), 700) << "a poll without change returns to RefreshTimer";
+    EXPECT_EQ(view.qtRefreshTimer().interval(), 700) << "a poll without change returns to RefreshTimer";
 
     // Swapped for another autorun disc: the first poll empties the row, the second fills it.
     const std::string two = machine.disc("two");
@@ -300,7 +270,7 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     EXPECT_EQ(machine.volumeText(1), "TWO");
     EXPECT_TRUE(machine.buttonEnabled(1));
     EXPECT_TRUE(machine.entryExists("(D) TWO"));
-    EXPECT_EQ(view.refreshTimer().interval(), 300);
+    EXPECT_EQ(view.qtRefreshTimer().interval(), 300);
 
     // A disc without AUTORUN.INF in E:, and D:'s disc removed.
     const std::string data = machine.disc("data");
@@ -311,9 +281,9 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     EXPECT_FALSE(machine.buttonEnabled(1));
     EXPECT_FALSE(machine.buttonEnabled(2));
     EXPECT_EQ(machine.volumeText(2), "");
-    EXPECT_FALSE(machine.menuItem(1).Visible());
+    EXPECT_FALSE(machine.menuItem(1).visible);
     EXPECT_FALSE(machine.entryExists("(D) TWO"));
-    EXPECT_EQ(view.refreshTimer().interval(), 300);
+    EXPECT_EQ(view.qtRefreshTimer().interval(), 300);
 }
 
 // Runs the event loop until `done` holds, for at most five seconds (a bound, not a measure of speed).
@@ -335,7 +305,7 @@ TEST(QtMainView, aDiscMountedOrUnmountedShowsWithoutWaitingForTheTimer) {
     EXPECT_TRUE(machine.buttonEnabled(2));
     machine.eject(1);
     EXPECT_TRUE(eventsUntil([&] { return !machine.buttonEnabled(2); })) << "unmounted";
-    EXPECT_EQ(machine.view().refreshTimer().interval(), 60000);
+    EXPECT_EQ(machine.view().qtRefreshTimer().interval(), 60000);
 }
 
 TEST(QtMainView, letterKeysToggleOnceWhetherTheWindowOrAButtonHasTheFocus) {
@@ -369,11 +339,6 @@ TEST(QtMainView, letterKeysToggleOnceWhetherTheWindowOrAButtonHasTheFocus) {
     EXPECT_EQ(registration('G'), "False");
     EXPECT_EQ(registration('D'), "True");
     EXPECT_EQ(machine.rowCount(), 1);
-
-    EXPECT_EQ(qtui::virtualKeyCode(Qt::Key_A), 'A');
-    EXPECT_EQ(qtui::virtualKeyCode(Qt::Key_Z), 'Z');
-    for (int key : {Qt::Key_Agrave, Qt::Key_Escape, Qt::Key_unknown, Qt::Key_yen, Qt::Key_F1})
-        EXPECT_TRUE(qtui::virtualKeyCode(key) < 'A' || qtui::virtualKeyCode(key) > 'Z') << key;
 }
 
 // A key event as the window gets it.
@@ -412,54 +377,40 @@ TEST(QtMainView, aHeldKeyCountsOnceHoweverItsRepeatsArrive) {
     }
 }
 
-TEST(QtMainView, aMiddlePressAtTheIconsMessageColumnActsAsTheIcon) {
-    Machine machine(1);
-    machine.start();
-    qtui::QtMainView& view = machine.view();
-    view.setVisible(false);
-    // The notification area of the home platform posts its double click as a middle press at x = 0x203.
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(0x203, 3), QPointF(0x203, 3), Qt::MiddleButton,
-                      Qt::MiddleButton, Qt::NoModifier);
-    QApplication::sendEvent(&view.window(), &press);
-    EXPECT_TRUE(view.Visible());
-}
-
 TEST(QtMainView, closingHidesWhenResidentAndEndsOtherwise) {
     for (const bool standby : {true, false}) {
         Machine machine(1);
         machine.settings(standby ? "[Mode]\nstandby=True\n" : "[Mode]\nstandby=False\n");
         machine.start();
         qtui::QtMainView& view = machine.view();
-        ASSERT_TRUE(view.Visible());
+        ASSERT_TRUE(view.visible());
         view.window().close();
         // Resident without a notification area (offscreen has none), the window waits minimized.
-        EXPECT_EQ(view.Visible(), standby) << standby;
+        EXPECT_EQ(view.visible(), standby) << standby;
         EXPECT_EQ(view.window().isMinimized(), standby) << standby;
-        EXPECT_EQ(view.unloaded(), !standby);
-        EXPECT_EQ(view.refreshTimer().isActive(), standby) << "an unloaded window polls no more";
+        EXPECT_EQ(view.closed(), !standby);
+        EXPECT_EQ(view.qtRefreshTimer().isActive(), standby) << "an unloaded window polls no more";
         const std::string ini = readFile(machine.settingsFile());
         EXPECT_EQ(ini.find("[Window]") != std::string::npos, !standby) << ini;
     }
 }
 
 TEST(QtMainView, dropsHandLocalFilesToThePresenter) {
-    qtui::QtDropData data({QUrl::fromLocalFile("/media/disc one/AUTORUN.INF"), QUrl("https://example.org/x"),
-                           QUrl::fromLocalFile("/tmp/ディスク")});
-    EXPECT_TRUE(data.hasFileList());
-    ASSERT_EQ(data.fileCount(), 2);
-    EXPECT_EQ(data.file(1), "/media/disc one/AUTORUN.INF");
-    EXPECT_EQ(data.file(2), "/tmp/ディスク");
-    EXPECT_EQ(data.file(0), "");
-    EXPECT_EQ(data.file(3), "");
-    EXPECT_FALSE(qtui::QtDropData({QUrl("https://example.org/")}).hasFileList());
-
-    // A dropped disc folder launches its program and arms the end timer.
     Machine machine(1);
     machine.start();
+    // Web addresses alone are refused.
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/x")});
+    QDropEvent refused(QPointF(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&machine.view().window(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_FALSE(machine.view().qtEndTimer().isActive());
+
+    // A dropped disc folder, among web addresses, launches its program and arms the end timer.
     const std::string folder = machine.disc("dropped");
     writeFile(folder + "/AUTORUN.INF", "[AutoRun]\r\nopen=missing-program\r\n");
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder))});
+    mime.setUrls({QUrl("https://example.org/x"), QUrl::fromLocalFile(QString::fromStdString(folder))});
     // Over a label: the label passes the drag on to the window, which takes the drop.
     QLabel& label = machine.driveLabel(1);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -468,7 +419,7 @@ TEST(QtMainView, dropsHandLocalFilesToThePresenter) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&label, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_TRUE(machine.view().endTimer().isActive());
+    EXPECT_TRUE(machine.view().qtEndTimer().isActive());
     ASSERT_EQ(machine.messages.shown.size(), 1u) << "the missing program is reported";
     EXPECT_NE(machine.messages.shown[0].find("missing-program"), std::string::npos)
         << machine.messages.shown[0];
@@ -480,8 +431,8 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     qtui::QtIcons icons([](std::string_view path) { return std::string(path); });
     const std::string good = dir / "good.ico";
     writeFile(good, icoBytes());
-    EXPECT_TRUE(icons.LoadIconFile(good).ok());
-    EXPECT_TRUE(icons.WindowIcon().ok());
+    EXPECT_TRUE(icons.iconFile(good).ok());
+    EXPECT_TRUE(icons.programIcon().ok());
     EXPECT_EQ(qtui::programIcon().availableSizes().size(), 2u);
 
     std::string huge = icoBytes();
@@ -496,20 +447,20 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     };
     for (const auto& [name, bytes] : cases) {
         writeFile(dir / "bad.ico", bytes);
-        auto picture = icons.LoadIconFile(dir / "bad.ico");
+        auto picture = icons.iconFile(dir / "bad.ico");
         // Qt may still decode a mislabelled image; it must never crash or hang, nor give an empty icon.
         if (picture) {
             EXPECT_FALSE(dynamic_cast<qtui::QtPicture&>(**picture).icon().isNull()) << name;
         }
     }
-    EXPECT_FALSE(icons.LoadIconFile(dir / "missing.ico").ok());
-    EXPECT_FALSE(icons.LoadIconFile(dir.str()).ok()) << "a folder";
+    EXPECT_FALSE(icons.iconFile(dir / "missing.ico").ok());
+    EXPECT_FALSE(icons.iconFile(dir.str()).ok()) << "a folder";
     // A disc may carry a named pipe under an icon's name: no writer ever comes, and nothing may wait.
     ASSERT_EQ(::mkfifo((dir / "pipe.ico").c_str(), 0600), 0);
-    EXPECT_FALSE(icons.LoadIconFile(dir / "pipe.ico").ok());
+    EXPECT_FALSE(icons.iconFile(dir / "pipe.ico").ok());
     EXPECT_EQ(icons.writePng(dir / "pipe.ico", dir / "cache"), "");
-    EXPECT_FALSE(icons.ExtractIconPicture(good, 0, false).ok()) << "an icon file is no program file";
-    EXPECT_FALSE(icons.ExtractIconPicture(dir / "missing.exe", 0, false).ok());
+    EXPECT_FALSE(icons.programFileIcon(good, 0, false).ok()) << "an icon file is no program file";
+    EXPECT_FALSE(icons.programFileIcon(dir / "missing.exe", 0, false).ok());
 
     // Start-menu entries get the icon as a PNG, shared by equal icons; no icon gives no file.
     const std::string png = icons.writePng(good, dir / "cache");
@@ -563,12 +514,12 @@ TEST(ShortcutIcon, theConverterGivesTheEntryItsImageAndFallsBackToTheFile) {
         asked.push_back(location);
         return location.find("SETUP") != std::string::npos ? std::string("/cache/icon.png") : std::string();
     };
-    EXPECT_EQ(lnx::shortcutEntry("n", "setup.sh", "", "E:\\", "E:\\SETUP.EXE,2", resolve, convert).icon,
+    EXPECT_EQ(lnx::shortcutEntry("n", {"setup.sh", "", "E:\\", "E:\\SETUP.EXE,2"}, resolve, convert).icon,
               "/cache/icon.png");
-    EXPECT_EQ(lnx::shortcutEntry("n", "setup.sh", "", "E:\\", "E:\\DISC.ICO", resolve, convert).icon,
+    EXPECT_EQ(lnx::shortcutEntry("n", {"setup.sh", "", "E:\\", "E:\\DISC.ICO"}, resolve, convert).icon,
               dir / "disc/DISC.ICO")
         << "without an image the icon file itself is named";
-    EXPECT_EQ(lnx::shortcutEntry("n", "setup.sh", "", "E:\\", "", resolve, convert).icon, "");
+    EXPECT_EQ(lnx::shortcutEntry("n", {"setup.sh", "", "E:\\", ""}, resolve, convert).icon, "");
     EXPECT_EQ(asked, (std::vector<std::string>{"E:\\SETUP.EXE,2", "E:\\DISC.ICO"})) << "no icon, no question";
 }
 

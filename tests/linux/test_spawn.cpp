@@ -1,5 +1,3 @@
-#include "linux/LinuxFileSystem.h"
-#include "linux/LinuxScriptShell.h"
 #include "linux/Spawn.h"
 #include "shell_test_support.h"
 
@@ -14,10 +12,6 @@ namespace {
 
 using shelltest::TempFolder;
 namespace fs = std::filesystem;
-
-std::string identity(std::string_view p) {
-    return std::string(p);
-}
 
 // Children of this process that have ended but were not reaped.
 std::vector<int> zombieChildren() {
@@ -104,63 +98,6 @@ TEST(Spawn, ReportsWhatFailed) {
         EXPECT_EQ(failure->error, c.error) << c.program;
     }
     EXPECT_EQ(zombieChildren(), std::vector<int>{});
-}
-
-TEST(ScriptShellRun, LaunchesTheEntryItWroteAndNamesWhatIsMissing) {
-    TempFolder temp;
-    const std::string out = temp / "rec";
-    const std::string recorded = temp / "recorded";
-    ASSERT_EQ(::mkfifo(recorded.c_str(), 0600), 0);
-    shelltest::writeFile(temp / "disc/Bin/RECORD.sh",
-                         shelltest::recordingScript(out) + ": > '" + recorded + "'\n", 0755);
-    // No wine and no other program on PATH, at first.
-    fs::create_directories(temp / "empty bin");
-    const char* oldPath = std::getenv("PATH");
-    const std::string savedPath = oldPath ? oldPath : "";
-    ::setenv("PATH", (temp / "empty bin").c_str(), 1);
-
-    lnx::LinuxFileSystem files;
-
-    lnx::LinuxScriptShell shell(files, identity);
-    auto write = [&](const std::string& name, const std::string& target, const std::string& args,
-                     const std::string& folder) {
-        auto shortcut = shell.CreateShortcut(temp / name).value();
-        shortcut->setTargetPath(target);
-        shortcut->setArguments(args);
-        shortcut->setWorkingDirectory(folder);
-        EXPECT_TRUE(shortcut->Save().ok());
-        return "\"" + temp / name + "\"";
-    };
-
-    EXPECT_TRUE(
-        shell.Run(write("ok.desktop", temp / "disc/Bin/RECORD.sh", "\"a b\" c $(x)", temp / "disc/")).ok());
-    waitForWriter(recorded);
-    EXPECT_EQ(shelltest::readFile(out + ".args"), "a b\nc\n$(x)\n");
-    EXPECT_EQ(shelltest::readFile(out + ".cwd"), temp / "disc\n");
-
-    EXPECT_EQ(shell.Run(write("w.desktop", "/discs/SETUP.EXE", "/x", "/")).error(),
-              std::string(lnx::kWineRequired) + "/discs/SETUP.EXE");
-    // With Wine installed, a Windows program runs through it.
-    shelltest::writeFile(temp / "empty bin/wine", shelltest::readFile(temp / "disc/Bin/RECORD.sh"), 0755);
-    EXPECT_TRUE(shell.Run("\"" + temp / "w.desktop\"").ok());
-    waitForWriter(recorded);
-    EXPECT_EQ(shelltest::readFile(out + ".args"), "/discs/SETUP.EXE\n/x\n");
-    EXPECT_EQ(shelltest::readFile(out + ".cwd"), "/\n");
-
-    EXPECT_EQ(shell.Run(write("m.desktop", temp / "disc/NONE.sh", "", "")).error(),
-              lnx::kProgramNotFound + temp / "disc/NONE.sh");
-    EXPECT_EQ(shell.Run(write("p.desktop", "nosuchprogram", "", "")).error(),
-              std::string(lnx::kProgramNotFound) + "nosuchprogram");
-    EXPECT_EQ(shell.Run(write("f.desktop", temp / "disc/Bin/RECORD.sh", "", temp / "gone/")).error(),
-              lnx::kFolderNotFound + temp / "gone/");
-    EXPECT_EQ(shell.Run(write("d.desktop", temp / "disc/", "", "")).error(),
-              lnx::kProgramNotExecutable + temp / "disc/");
-    EXPECT_EQ(shell.Run("\"" + temp / "absent.desktop\"").error(),
-              lnx::kShortcutUnreadable + temp / "absent.desktop");
-    shelltest::writeFile(temp / "broken.desktop", "[Desktop Entry]\nExec=\"open\n");
-    EXPECT_EQ(shell.Run(temp / "broken.desktop").error(), lnx::kShortcutUnreadable + temp / "broken.desktop");
-    EXPECT_EQ(zombieChildren(), std::vector<int>{});
-    ::setenv("PATH", savedPath.c_str(), 1);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #pragma once
 // The per-user folders of the XDG base directory conventions.
-#include "port/SpecialFolders.h"
-
 #include <string>
 #include <string_view>
 
@@ -13,11 +11,5 @@ std::string homeFolder();
 // $variable when it holds an absolute path (relative ones are ignored, as the conventions require),
 // else home + "/" + fallback; empty without a home. No trailing separator.
 std::string xdgFolder(const char* variable, std::string_view fallbackUnderHome);
-
-class LinuxSpecialFolders : public port::ISpecialFolders {
-  public:
-    // $XDG_DATA_HOME/applications/ (default ~/.local/share/applications/), where per-user launchers live.
-    port::Result<std::string> startMenu() override;
-};
 
 } // namespace lnx

@@ -1,4 +1,4 @@
-#include "linux/LinuxSpecialFolders.h"
+#include "linux/XdgFolders.h"
 
 #include <cstdlib>
 #include <pwd.h>
@@ -29,13 +29,6 @@ std::string xdgFolder(const char* variable, std::string_view fallbackUnderHome) 
     if (home.empty())
         return {};
     return (home.back() == '/' ? home : home + "/") + std::string(fallbackUnderHome);
-}
-
-port::Result<std::string> LinuxSpecialFolders::startMenu() {
-    const std::string data = xdgFolder("XDG_DATA_HOME", ".local/share");
-    if (data.empty())
-        return port::fail("no data folder: neither XDG_DATA_HOME nor HOME is set");
-    return (data.back() == '/' ? data : data + "/") + "applications/";
 }
 
 } // namespace lnx

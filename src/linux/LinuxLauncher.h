@@ -1,0 +1,28 @@
+#pragma once
+// Launching a disc's program on Linux: the launch file is a Desktop Entry in the settings folder, and
+// the program starts from the entry as it was written: detached, without a shell, Windows programs
+// through wine.
+#include "linux/EntryWriter.h"
+#include "port/Shortcuts.h"
+
+#include <string>
+
+namespace lnx {
+
+class LinuxLauncher : public port::ILauncher {
+  public:
+    // The launch file goes into `folder` (the settings folder, ending in "/"), written by `entries`.
+    LinuxLauncher(EntryWriter& entries, std::string folder);
+
+    // Nothing more than the program itself is needed to launch.
+    port::Result<void> ready() override { return {}; }
+    port::Result<void, port::ShortcutError> launch(const port::Shortcut& shortcut,
+                                                   const port::ShortcutReview& review) override;
+    std::string launchFile() override { return m_folder + "autorun.desktop"; }
+
+  private:
+    EntryWriter& m_entries;
+    std::string m_folder;
+};
+
+} // namespace lnx

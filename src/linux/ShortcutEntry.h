@@ -1,0 +1,29 @@
+#pragma once
+// A shortcut as a Desktop Entry: the program, its arguments, its working folder and its icon, in the
+// form a Linux desktop starts and shows them.
+#include "linux/DesktopEntry.h"
+#include "port/Shortcuts.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace lnx {
+
+// Turns a path that may be in Windows form ("E:\Bin\SETUP.sh", "/media/cd/Bin\setup.sh") into a path
+// on this machine.
+using PathResolver = std::function<std::string(std::string_view)>;
+
+// Turns a shortcut's icon ("E:\SETUP.EXE,2", "/media/cd/DISC.ICO") into an image file a desktop can
+// show (the windowing layer writes a PNG); empty when it has none.
+using IconConverter = std::function<std::string(const std::string& icon)>;
+
+// True for a file name ending in .exe, .com or .bat in any letter case: a program for Wine.
+bool isWindowsProgram(std::string_view path);
+
+// The Desktop Entry named `name` that stands for `shortcut`: its paths resolved, a Windows program run
+// through wine, the arguments split the Windows way, an icon the desktop can show (or none).
+DesktopEntry shortcutEntry(const std::string& name, const port::Shortcut& shortcut,
+                           const PathResolver& resolve, const IconConverter& convertIcon = {});
+
+} // namespace lnx
