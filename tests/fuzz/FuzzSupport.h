@@ -1,10 +1,8 @@
 #pragma once
 // What the fuzz targets share: a broken rule that libFuzzer records as a crash, a strict UTF-8 check
 // written apart from the program's own, splitting of the input, files in memory for readers that take a
-// path or a descriptor, and one file in memory for the settings engine.
+// path or a descriptor.
 #include "linux/OwnedFd.h"
-#include "port/FileSystem.h"
-#include "port/TextCodec.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -155,48 +153,6 @@ class TempFolder {
 
   private:
     std::filesystem::path m_path;
-};
-
-// The one file the settings engine reads and writes, in memory; its writes fail while it is not writable.
-class OneFile : public port::IFileSystem {
-  public:
-    OneFile(std::string path, std::string bytes) : m_path(std::move(path)), m_bytes(std::move(bytes)) {}
-    bool writable = true;
-
-    port::Result<std::string> readFile(const std::string& path) override {
-        return path == m_path ? port::Result<std::string>(m_bytes) : port::fail("no file " + path);
-    }
-    port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
-        if (path != m_path || !writable)
-            return port::fail("cannot write " + path);
-        m_bytes = bytes;
-        return {};
-    }
-    port::Result<std::uint32_t> attributes(const std::string& path) override {
-        return path == m_path ? port::Result<std::uint32_t>(0u) : port::fail("no file " + path);
-    }
-    port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override {
-        return port::fail("no folder " + folder);
-    }
-    port::Result<void> deleteFile(const std::string& path) override { return port::fail("kept " + path); }
-    port::Result<void> createDirectories(const std::string& path) override {
-        return port::fail("no " + path);
-    }
-    port::Result<std::string> currentDirectory() override { return port::fail("no current folder"); }
-
-  private:
-    std::string m_path;
-    std::string m_bytes;
-};
-
-// Bytes pass through unchanged, as where the system's code page is UTF-8.
-class SameBytes : public port::ITextCodec {
-  public:
-    std::string ansiToUtf8(std::string_view bytes) override { return std::string(bytes); }
-    std::string utf8ToAnsi(std::string_view text) override { return std::string(text); }
-    std::string utf8ToAnsiInLine(std::string_view text, std::string_view, std::string_view) override {
-        return std::string(text);
-    }
 };
 
 } // namespace fuzz

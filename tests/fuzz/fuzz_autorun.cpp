@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 #include "app/IniFile.h"
 #include "linux/LinuxCodec.h"
+#include "support/Fakes.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ void checkCodec(std::string_view bytes) {
 
 // What the drive record reads: the program line, and the icon (the program line when "icon" is missing).
 void checkSettings(std::string_view bytes) {
-    fuzz::OneFile files(kAutorun, std::string(bytes));
+    fakes::FileSystem files;
+    files.files[kAutorun] = std::string(bytes);
     lnx::LinuxCodec codec;
     app::IniFile autorun(files, codec);
     autorun.setFile(kAutorun);

@@ -12,6 +12,7 @@
 #include "ProfileRules.h"
 #include "app/IniFile.h"
 #include "linux/LinuxCodec.h"
+#include "support/Fakes.h"
 
 #include <map>
 #include <memory>
@@ -67,7 +68,10 @@ std::vector<std::string> fields(std::string_view text) {
 
 class Session {
   public:
-    explicit Session(std::string file) : m_files(kPath, std::move(file)) { useCodec(false); }
+    explicit Session(std::string file) {
+        m_files.files[kPath] = std::move(file);
+        useCodec(false);
+    }
 
     void run(std::string_view line) {
         if (line.empty())
@@ -209,8 +213,8 @@ class Session {
                         "a saved value reads back", section + "|" + key + "|" + value);
     }
 
-    fuzz::OneFile m_files;
-    fuzz::SameBytes m_sameBytes;
+    fakes::FileSystem m_files; // writes fail while it is not writable
+    fakes::Codec m_sameBytes;
     lnx::LinuxCodec m_linuxCodec;
     port::ITextCodec* m_codec = nullptr;
     bool m_linux = false;
