@@ -57,15 +57,22 @@ std::optional<bool> DriveRecord::check() {
     // The label is read once: an unchanged drive costs one label read and nothing else.
     const port::Disc disc = m_context.drives.disc(m_letter);
     std::string label = app::cutAtNul(disc.label);
-    if (label == m_label)
+    if (label == m_label && disc.root == m_root)
         return std::nullopt;
     withdrawEntries();
     const bool hadAutorun = m_hasAutorun;
     const auto autorunName = findFile(m_context.files, disc.root, kAutorunFile);
     m_hasAutorun = autorunName.has_value();
+    m_mountable = !m_hasAutorun && disc.root.empty() && disc.mountable;
     m_label = std::move(label);
-    // A record that held autorun data is cleared first: the new disc is read at the next check.
-    if (!m_hasAutorun || hadAutorun) {
+    m_root = disc.root;
+    if (m_mountable) {
+        // Its label is what the system knows of it; a click mounts it and reads it.
+        const std::string known = m_label;
+        clear(disc.root);
+        m_label = known;
+    } else if (!m_hasAutorun || hadAutorun) {
+        // A record that held autorun data is cleared first: the new disc is read at the next check.
         clear(disc.root);
     } else {
         readAutorun(disc.root, *autorunName);
@@ -75,7 +82,7 @@ std::optional<bool> DriveRecord::check() {
 
     if (m_button) {
         m_button->setPicture(picture());
-        m_button->setEnabled(m_hasAutorun);
+        m_button->setEnabled(m_hasAutorun || m_mountable);
     }
     if (m_volumeName) {
         m_volumeName->setCaption(m_label);
@@ -88,7 +95,7 @@ std::optional<bool> DriveRecord::check() {
     }
     if (m_menuItem) {
         m_menuItem->caption = "(" + path() + ") " + m_label;
-        m_menuItem->visible = m_hasAutorun;
+        m_menuItem->visible = m_hasAutorun || m_mountable;
     }
     return m_hasAutorun;
 }

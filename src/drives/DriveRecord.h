@@ -36,8 +36,8 @@ class DriveRecord {
     DriveRecord(const DriveRecord&) = delete;
     DriveRecord& operator=(const DriveRecord&) = delete;
 
-    // Re-examines the drive. Nothing when it holds the disc it held; otherwise whether the record now
-    // holds autorun data.
+    // Re-examines the drive. Nothing when it holds the disc it held (the same label at the same root);
+    // otherwise whether the record now holds autorun data.
     std::optional<bool> check();
     // The controls of the record's row, which every check fills.
     void attach(port::IButton& button, port::ILabel& volumeName, port::ILabel& drive, MenuItem& menuItem);
@@ -55,6 +55,8 @@ class DriveRecord {
     const std::string& iconSpec() const { return m_iconSpec; }
     const std::string& label() const { return m_label; }
     bool hasAutorun() const { return m_hasAutorun; }
+    // The disc's files are not reachable yet, but mounting would make them so: its row can be clicked.
+    bool mountable() const { return m_mountable; }
     bool startMenuEntry() const { return m_startMenuEntry; }
     // The entries written and not yet withdrawn.
     const std::vector<std::string>& entries() const { return m_entries; }
@@ -73,7 +75,9 @@ class DriveRecord {
     std::string m_iconName; // the icon as AUTORUN.INF names it, relative to the disc's folder
     std::string m_iconSpec;
     bool m_hasAutorun = false;
+    bool m_mountable = false;
     std::string m_label = "////"; // never a real label: the first check always counts as a change
+    std::string m_root;
     bool m_startMenuEntry = false;
     port::IButton* m_button = nullptr;
     port::ILabel* m_volumeName = nullptr;

@@ -48,6 +48,7 @@ class IDialog {
     virtual void setChecked(int control, bool checked) = 0;
     virtual void setEnabled(int control, bool enabled) = 0;
     virtual void setCaption(int control, const std::string& text) = 0;
+    virtual void setTooltip(int control, const std::string& text) = 0;
     // Shows the dialog modally, without an owner window, the focus on the control with the lowest tab
     // index; the program's other windows take no input meanwhile, their timers go on. Returns once it
     // has closed: by close() from an event, or by its close box. Enter presses the focused button; Esc

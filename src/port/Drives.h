@@ -11,6 +11,9 @@ namespace port {
 struct Disc {
     std::string label; // UTF-8; empty for an empty drive, or one that is not ready or cannot be read
     std::string root;  // the folder that holds the disc's files; empty when there is none
+    // A disc whose files the system could show but does not yet (Linux: a file system not mounted):
+    // mount() makes its root.
+    bool mountable = false;
 };
 
 class IDrives {
@@ -22,6 +25,8 @@ class IDrives {
     // The disc in drive `letter` (an upper-case letter). Asks the drive anew on every call outside a
     // poll.
     virtual Disc disc(char letter) = 0;
+    // Makes the files of a mountable disc reachable; the failure's text is for the user.
+    virtual Result<void> mount(char letter) = 0;
 
     // One poll of several drives runs between beginPoll and endPoll. In between, the platform may read
     // what describes its drives (the drive list, the mount table) once, at beginPoll, and answer every

@@ -31,6 +31,9 @@ class IProcess {
     // Brings the top-level window titled exactly `title`, else one whose title begins with it, to the
     // front; a failure when there is none.
     virtual Result<void> activateWindow(const std::string& title) = 0;
+    // Asks the instance already running to show its drive window and bring it to the front, handing on
+    // whatever lets this start do that on this desktop; a failure when it cannot be reached.
+    virtual Result<void> showFirstInstance() = 0;
 };
 
 } // namespace port

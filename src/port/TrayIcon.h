@@ -1,7 +1,10 @@
 #pragma once
 // The program's icon in the notification area, and what the user does with it.
+#include "port/Menus.h"
+
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace port {
 
@@ -23,6 +26,10 @@ class ITrayIcon {
     virtual void remove() = 0;
     // False on a desktop without a notification area, where an icon would never show.
     virtual bool available() = 0;
+    // The pop-up menu as it would open now. Where the notification area draws the icon's menu itself
+    // (a StatusNotifierItem host), the items are handed to it and a choice comes to `chosen` with the
+    // item's id; elsewhere the menu opens on OpenMenu and this does nothing.
+    virtual void setMenu(const std::vector<MenuEntry>& items, std::function<void(int id)> chosen) = 0;
 };
 
 } // namespace port

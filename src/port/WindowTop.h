@@ -13,6 +13,9 @@ class IWindowTop {
     // The window stays where `rect` puts it (its own placement, as the caller read it) and is never
     // shown by this call.
     virtual void setTopmost(bool topmost, const PixelRect& rect) = 0;
+    // True where the desktop, not the program, decides where a window goes and what stays in front
+    // (Wayland): the settings are still kept, and the user is told.
+    virtual bool desktopDecides() = 0;
 };
 
 } // namespace port

@@ -23,6 +23,7 @@ StartOutcome Program::start() {
     if (process.anotherInstanceRunning()) {
         // The first instance may have no window yet; this one ends all the same.
         static_cast<void>(process.activateWindow("AutoRun"));
+        static_cast<void>(process.showFirstInstance());
         return StartOutcome::Ended;
     }
 

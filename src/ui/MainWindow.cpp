@@ -86,6 +86,7 @@ MainWindow::~MainWindow() {
     if (m_systemMenuInstalled)
         m_window.systemMenu.remove();
     m_window.tray.setHandler(nullptr);
+    m_window.tray.setMenu({}, nullptr);
     m_window.deviceEvents.setHandler(nullptr);
     m_view.setEvents(nullptr);
     // The records go before the controls they point at.
@@ -212,7 +213,24 @@ bool MainWindow::closing() {
 }
 
 void MainWindow::buttonClicked(int row) {
-    if (const drives::DriveRecord* record = m_drives.recordOfRow(row))
+    drives::DriveRecord* record = m_drives.recordOfRow(row);
+    if (record && record->mountable()) {
+        // A disc not mounted yet: mounted first, then read as a poll reads it. A refusal changes nothing.
+        if (const auto mounted = m_platform.drives.mount(record->letter()); !mounted) {
+            m_platform.messages.show(mounted.error(), m_platform.process.title(),
+                                     port::MessageIcon::Exclamation);
+            return;
+        }
+        {
+            drives::PollScope poll(m_platform.drives);
+            static_cast<void>(record->check());
+        }
+        adjustWidth();
+        updateTrayMenu();
+        if (!record->hasAutorun())
+            return;
+    }
+    if (record)
         m_shortcuts.launch(record->program(), record->folder());
     hide();
     m_endTimer.setEnabled(true);
@@ -222,6 +240,8 @@ void MainWindow::refreshTick() {
     // The poll switches its own timer off so that polls never overlap.
     m_refreshTimer.setEnabled(false);
     const drives::DriveList::PollResult poll = m_drives.poll(m_platform.drives);
+    if (poll.changed)
+        updateTrayMenu();
     if (poll.newAutorunDisc) {
         adjustWidth();
         if (m_state.settings.openOnNewDisc)
@@ -262,6 +282,7 @@ void MainWindow::loadDriveList() {
         static_cast<void>(record->check());
         m_drives.add(std::move(record));
     }
+    updateTrayMenu();
 }
 
 void MainWindow::rebuildRows() {
@@ -318,7 +339,14 @@ void MainWindow::trayEvent(port::TrayEvent event) {
         openWindow();
         return;
     }
-    const int id = m_window.popup.open(popupMenuEntries());
+    popupCommand(m_window.popup.open(popupMenuEntries()));
+}
+
+void MainWindow::updateTrayMenu() {
+    m_window.tray.setMenu(popupMenuEntries(), [this](int id) { popupCommand(id); });
+}
+
+void MainWindow::popupCommand(int id) {
     if (id > commands::kDriveItemBase) {
         buttonClicked(id - commands::kDriveItemBase);
     } else if (const commands::Command* command = commands::find(commands::kPopupMenu, id);
@@ -349,7 +377,8 @@ void MainWindow::openWindow() {
 }
 
 void MainWindow::showSettings() {
-    SettingsDialog dialog(m_state.settingsFile, m_state.settings, m_window.dialogs);
+    SettingsDialog dialog(m_state.settingsFile, m_state.settings, m_window.dialogs,
+                          m_window.windowTop.desktopDecides());
     if (dialog.show())
         applySettings();
 }

@@ -77,6 +77,10 @@ class MainWindow : public port::IMainViewEvents {
     void loadDriveList();
     void rebuildRows();
     void moveFocus(int from, bool backwards);
+    // Runs the command of a pop-up menu item.
+    void popupCommand(int id);
+    // Hands the pop-up menu as it stands to a notification area that draws it itself.
+    void updateTrayMenu();
     // Hides the window; where no notification area could take the program's icon, a resident window
     // is minimized instead, so that it stays within reach.
     void hide();

@@ -41,14 +41,20 @@ constexpr std::array<SettingsDialog::Control, app::kPreferences.size()> kBoxes{
 
 const port::DialogLayout SettingsDialog::kLayout{"設定", 5535, 4230, kControls};
 
-SettingsDialog::SettingsDialog(app::IniFile& settingsFile, app::Settings& settings, port::IDialogs& dialogs)
-    : m_settingsFile(settingsFile), m_settings(settings), m_dialogs(dialogs) {}
+SettingsDialog::SettingsDialog(app::IniFile& settingsFile, app::Settings& settings, port::IDialogs& dialogs,
+                               bool desktopDecides)
+    : m_settingsFile(settingsFile), m_settings(settings), m_dialogs(dialogs),
+      m_desktopDecides(desktopDecides) {}
 
 bool SettingsDialog::show() {
     m_dialog = m_dialogs.create(kLayout, *this);
     for (std::size_t i = 0; i < kBoxes.size(); ++i)
         m_dialog->setChecked(kBoxes[i], m_settings.*app::kPreferences[i].field);
     m_dialog->setEnabled(startHiddenBox, m_dialog->checked(residentBox));
+    if (m_desktopDecides)
+        m_dialog->setTooltip(keepOnTopBox, std::string(kControls[keepOnTopBox].tooltip) +
+                                               "\n（このデスクトップでは、ウィンドウの位置と前面への表示は"
+                                               "デスクトップが決めます）");
     m_accepted = false;
     m_dialog->showModal();
     m_dialog.reset();

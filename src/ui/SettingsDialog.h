@@ -27,7 +27,10 @@ class SettingsDialog : public port::IDialogEvents {
     };
     static const port::DialogLayout kLayout;
 
-    SettingsDialog(app::IniFile& settingsFile, app::Settings& settings, port::IDialogs& dialogs);
+    // `desktopDecides`: the desktop, not the program, places the window and keeps it in front; the
+    // keep-on-top box says so.
+    SettingsDialog(app::IniFile& settingsFile, app::Settings& settings, port::IDialogs& dialogs,
+                   bool desktopDecides = false);
 
     // Loads the dialog and shows it modally; true once it has closed with OK.
     bool show();
@@ -40,6 +43,7 @@ class SettingsDialog : public port::IDialogEvents {
     app::IniFile& m_settingsFile;
     app::Settings& m_settings;
     port::IDialogs& m_dialogs;
+    bool m_desktopDecides;
     std::unique_ptr<port::IDialog> m_dialog;
     bool m_accepted = false;
 };

@@ -192,6 +192,12 @@ class TrayIcon : public port::ITrayIcon {
     std::string tip;
     std::vector<std::string> calls;
     std::function<void(port::TrayEvent)> handler;
+    std::vector<port::MenuEntry> menu; // as last handed over
+    std::function<void(int)> chosen;
+    void setMenu(const std::vector<port::MenuEntry>& items, std::function<void(int)> choice) override {
+        menu = items;
+        chosen = std::move(choice);
+    }
     void setHandler(std::function<void(port::TrayEvent)> h) override { handler = std::move(h); }
     // The user does something with the icon.
     void fire(port::TrayEvent event) {
@@ -250,6 +256,8 @@ class SystemMenu : public port::ISystemMenu {
 class WindowTop : public port::IWindowTop {
   public:
     std::vector<std::pair<bool, port::PixelRect>> calls;
+    bool decides = false;
+    bool desktopDecides() override { return decides; }
     void setTopmost(bool topmost, const port::PixelRect& rect) override { calls.push_back({topmost, rect}); }
 };
 
@@ -259,7 +267,7 @@ class Dialog : public port::IDialog {
     const port::DialogLayout& layout;
     port::IDialogEvents& events;
     std::map<int, bool> values, enabled;
-    std::map<int, std::string> captions;
+    std::map<int, std::string> captions, tooltips;
     bool unloaded = false;
     std::function<void(Dialog&)> whileOpen;
     Dialog(const port::DialogLayout& l, port::IDialogEvents& e) : layout(l), events(e) {}
@@ -268,6 +276,7 @@ class Dialog : public port::IDialog {
     void setChecked(int c, bool v) override { values[c] = v; }
     void setEnabled(int c, bool v) override { enabled[c] = v; }
     void setCaption(int c, const std::string& t) override { captions[c] = t; }
+    void setTooltip(int c, const std::string& t) override { tooltips[c] = t; }
     void showModal() override {
         if (whileOpen)
             whileOpen(*this);
@@ -301,6 +310,7 @@ class Dialogs : public port::IDialogs {
         void setChecked(int c, bool v) override { dialog.setChecked(c, v); }
         void setEnabled(int c, bool v) override { dialog.setEnabled(c, v); }
         void setCaption(int c, const std::string& t) override { dialog.setCaption(c, t); }
+        void setTooltip(int c, const std::string& t) override { dialog.setTooltip(c, t); }
         void showModal() override { dialog.showModal(); }
         void close() override { dialog.close(); }
     };

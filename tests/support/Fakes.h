@@ -134,7 +134,7 @@ class Drives : public port::IDrives {
   public:
     std::vector<char> letters{'D', 'E'};
     bool listable = true;
-    std::map<char, port::Disc> discs; // an empty drive has none
+    std::map<char, port::Disc> discs; // none for an empty drive
     std::vector<char> asked;
     int polls = 0, depth = 0;
     int askedOutsidePoll = 0;
@@ -150,8 +150,21 @@ class Drives : public port::IDrives {
             ++askedOutsidePoll;
         if (onAsk)
             onAsk();
+        // As on Windows, a drive without a disc still has its root.
         const auto it = discs.find(letter);
-        return it == discs.end() ? port::Disc{} : it->second;
+        return it == discs.end() ? port::Disc{"", std::string(1, letter) + ":\\"} : it->second;
+    }
+    // What mount() does: a failure's text, else the root the disc gets.
+    std::optional<std::string> mountRefusal;
+    std::vector<char> mounted;
+    port::Result<void> mount(char letter) override {
+        mounted.push_back(letter);
+        if (mountRefusal)
+            return port::fail(*mountRefusal);
+        port::Disc& disc = discs[letter];
+        disc.root = std::string(1, letter) + ":\\";
+        disc.mountable = false;
+        return {};
     }
     void beginPoll() override {
         if (depth++ == 0)
@@ -175,6 +188,11 @@ class Process : public port::IProcess {
     port::Version version_{1, 1, 0};
     port::Version version() override { return version_; }
     bool anotherInstanceRunning() override { return another; }
+    int firstShown = 0;
+    port::Result<void> showFirstInstance() override {
+        ++firstShown;
+        return {};
+    }
     port::Result<void> activateWindow(const std::string& title) override {
         activated.push_back(title);
         if (!activationResult)

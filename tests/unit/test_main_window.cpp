@@ -297,3 +297,51 @@ TEST_F(MainWindowTest, TabGoesRoundTheButtonsThatTakeTheFocusAndAKeepsItsRow) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AClickOnADiscNotMountedYetMountsItThenLaunches) {
+    struct Case {
+        const char* refusal; // none: the disc mounts
+        const char* autorun; // what the mounted disc holds
+        bool launched, hidden;
+    };
+    const Case cases[] = {
+        {nullptr, "[AutoRun]\r\nopen=setup.exe\r\n", true, true},
+        {nullptr, "", false, false},
+        {"マウントできませんでした", "[AutoRun]\r\nopen=setup.exe\r\n", false, false},
+    };
+    for (const Case& c : cases) {
+        p.drives.discs.clear();
+        p.fs.files.clear();
+        p.shortcuts.launched.clear();
+        p.messages.shown.clear();
+        p.drives.mountRefusal = c.refusal ? std::optional<std::string>(c.refusal) : std::nullopt;
+        p.drives.discs['D'] = {"NOTYET", "", true};
+        if (*c.autorun)
+            p.fs.addFile("D:\\AUTORUN.INF", c.autorun);
+        start("[CD]\r\nDrive_D=True\r\n");
+        EXPECT_EQ(view.row(1).volume.text, "NOTYET") << "the row shows the label the system knows";
+        ASSERT_TRUE(view.row(1).button.isEnabled);
+        ASSERT_EQ(w.tray.menu.front().caption, "(D:) NOTYET");
+        view.shown = true;
+        form->buttonClicked(1);
+        EXPECT_EQ(p.shortcuts.launched.size(), c.launched ? 1u : 0u);
+        EXPECT_EQ(view.shown, !c.hidden);
+        EXPECT_EQ(p.messages.shown.size(), c.refusal ? 1u : 0u);
+        if (c.refusal)
+            EXPECT_EQ(p.messages.shown[0].text, c.refusal);
+    }
+}
+
+TEST_F(MainWindowTest, AMenuTheNotificationAreaDrawsRunsTheSameCommands) {
+    disc('D', "GAME", "game.exe");
+    start("[CD]\r\nDrive_D=True\r\n");
+    ASSERT_EQ(w.tray.menu.size(), form->popupMenuEntries().size());
+    w.tray.chosen(w.tray.menu.front().id);
+    EXPECT_EQ(p.shortcuts.launched.size(), 1u) << "the drive item launches like the button";
+    w.tray.chosen(101);
+    EXPECT_TRUE(view.shown) << "開く shows the window";
+}
+
+} // namespace
