@@ -11,8 +11,19 @@ namespace lnx {
 
 namespace {
 
-// A title is short; a peer that sends more is cut off.
+// A title or a token is short; a peer that sends more is cut off.
 constexpr std::size_t kMaxRequest = 4096;
+
+constexpr std::string_view kRaiseVerb = "raise ";
+constexpr std::string_view kShowVerb = "show ";
+
+std::optional<InstanceRequest> parseRequest(const std::string& line) {
+    if (line.starts_with(kRaiseVerb))
+        return InstanceRequest{InstanceRequest::Kind::RaiseTitled, line.substr(kRaiseVerb.size())};
+    if (line.starts_with(kShowVerb))
+        return InstanceRequest{InstanceRequest::Kind::ShowWindow, line.substr(kShowVerb.size())};
+    return std::nullopt;
+}
 
 std::optional<sockaddr_un> socketAddress(const std::string& path) {
     sockaddr_un address{};
@@ -101,7 +112,8 @@ InstanceListener::~InstanceListener() {
         ::unlink(m_path.c_str());
 }
 
-void InstanceListener::serve(const std::function<bool(const std::string& title)>& raise, int timeoutMs) {
+void InstanceListener::serve(const std::function<bool(const InstanceRequest& request)>& answer,
+                             int timeoutMs) {
     while (true) {
         OwnedFd peer(::accept4(m_socket.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (!peer) {
@@ -110,15 +122,16 @@ void InstanceListener::serve(const std::function<bool(const std::string& title)>
             return; // EAGAIN: no more waiting
         }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        const auto title = readLine(peer.get(), deadline);
-        if (!title)
+        const auto line = readLine(peer.get(), deadline);
+        if (!line)
             continue;
-        const bool raised = raise(*title);
-        sendAll(peer.get(), raised ? "1\n" : "0\n", deadline);
+        const auto request = parseRequest(*line);
+        const bool done = request && answer(*request);
+        sendAll(peer.get(), done ? "1\n" : "0\n", deadline);
     }
 }
 
-bool requestActivation(const std::string& path, const std::string& title, int timeoutMs) {
+bool sendRequest(const std::string& path, const InstanceRequest& request, int timeoutMs) {
     const auto address = socketAddress(path);
     if (!address)
         return false;
@@ -136,12 +149,13 @@ bool requestActivation(const std::string& path, const std::string& title, int ti
         if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
             return false;
     }
-    std::string request = title;
-    for (char& c : request) {
+    std::string line(request.kind == InstanceRequest::Kind::ShowWindow ? kShowVerb : kRaiseVerb);
+    line += request.text;
+    for (char& c : line) {
         if (c == '\n')
             c = ' '; // the line feed ends the request
     }
-    if (!sendAll(socket.get(), request + "\n", deadline))
+    if (!sendAll(socket.get(), line + "\n", deadline))
         return false;
     const auto answer = readLine(socket.get(), deadline);
     return answer && *answer == "1";

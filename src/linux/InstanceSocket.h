@@ -1,7 +1,8 @@
 #pragma once
 // How a second instance asks the first to bring its window forward: a Unix stream socket in the
-// user's private runtime folder. A request is the window title in UTF-8 and a line feed; the answer is
-// "1" (raised) or "0" and a line feed.
+// user's private runtime folder. A request is a line: "raise " and a window title in UTF-8, or "show "
+// and the activation token the second start was given (possibly empty). The answer is "1" (done) or "0"
+// and a line feed.
 #include "linux/OwnedFd.h"
 
 #include <functional>
@@ -9,6 +10,16 @@
 #include <string>
 
 namespace lnx {
+
+struct InstanceRequest {
+    enum class Kind {
+        RaiseTitled, // bring forward the window with this title
+        ShowWindow,  // show the drive window and bring it forward, with this activation token
+    };
+    Kind kind;
+    std::string text;
+    bool operator==(const InstanceRequest&) const = default;
+};
 
 class InstanceListener {
   public:
@@ -23,9 +34,9 @@ class InstanceListener {
 
     // Watch this descriptor for reading: it becomes readable when a request is waiting.
     int fd() const { return m_socket.get(); }
-    // Takes every waiting connection, reads its title (waiting at most `timeoutMs` for it) and answers
-    // with what `raise` says.
-    void serve(const std::function<bool(const std::string& title)>& raise, int timeoutMs = 1000);
+    // Takes every waiting connection, reads its request (waiting at most `timeoutMs` for it) and answers
+    // with what `answer` says; a request of no known kind is answered "0".
+    void serve(const std::function<bool(const InstanceRequest& request)>& answer, int timeoutMs = 1000);
 
   private:
     InstanceListener(OwnedFd socket, std::string path)
@@ -35,8 +46,8 @@ class InstanceListener {
     std::string m_path;
 };
 
-// Asks the instance listening at `path` to raise the window titled `title`. True when it did; false when
-// nobody listens, it has no such window, or it gives no answer within `timeoutMs`.
-bool requestActivation(const std::string& path, const std::string& title, int timeoutMs = 3000);
+// Hands `request` to the instance listening at `path`. True when it did what was asked; false when
+// nobody listens, it could not, or it gives no answer within `timeoutMs`.
+bool sendRequest(const std::string& path, const InstanceRequest& request, int timeoutMs = 3000);
 
 } // namespace lnx

@@ -17,4 +17,8 @@ port::Disc LinuxDrives::disc(char letter) {
     return disc;
 }
 
+port::Result<void> LinuxDrives::mount(char) {
+    return port::fail("このディスクをマウントできませんでした。");
+}
+
 } // namespace lnx

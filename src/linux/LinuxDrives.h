@@ -14,6 +14,7 @@ class LinuxDrives : public port::IDrives {
     port::Result<std::vector<char>> cdromLetters() override;
     // Only a mounted medium has a label and a root.
     port::Disc disc(char letter) override;
+    port::Result<void> mount(char letter) override;
     // The poll is the drive source's: every copy of it (the disc paths, the device watch) answers from
     // the same reads.
     void beginPoll() override { m_source.beginPoll(); }

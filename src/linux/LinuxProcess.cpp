@@ -90,9 +90,16 @@ port::Version LinuxProcess::version() {
 }
 
 port::Result<void> LinuxProcess::activateWindow(const std::string& title) {
-    if (m_activator && m_activator(title))
+    if (m_requester && m_requester({InstanceRequest::Kind::RaiseTitled, title}))
         return {};
     return port::fail("no window to activate: " + title);
+}
+
+port::Result<void> LinuxProcess::showFirstInstance() {
+    const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+    if (m_requester && m_requester({InstanceRequest::Kind::ShowWindow, token ? token : ""}))
+        return {};
+    return port::fail("the first instance did not answer");
 }
 
 } // namespace lnx

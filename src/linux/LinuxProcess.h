@@ -1,7 +1,8 @@
 #pragma once
 // The process services on Linux: names, the settings folder under the XDG config folder, and the
-// one-instance lock. Bringing the first instance's window forward is the windowing layer's part; it is
-// handed in as a function.
+// one-instance lock. Bringing the first instance's window forward is the windowing layer's part; the
+// request reaches it through a function handed in.
+#include "linux/InstanceSocket.h"
 #include "linux/OwnedFd.h"
 #include "port/Process.h"
 
@@ -14,7 +15,7 @@ namespace lnx {
 
 class LinuxProcess : public port::IProcess {
   public:
-    using Activator = std::function<bool(const std::string& title)>;
+    using Requester = std::function<bool(const InstanceRequest& request)>;
 
     // argv0 as the program was started; arguments are the rest of its argument vector.
     LinuxProcess(std::string argv0, std::vector<std::string> arguments);
@@ -32,8 +33,11 @@ class LinuxProcess : public port::IProcess {
     // reason (no writable folder) lets this instance run.
     bool anotherInstanceRunning() override;
     port::Result<void> activateWindow(const std::string& title) override;
+    // Hands on the activation token this start was given (XDG_ACTIVATION_TOKEN on Wayland), without
+    // which a compositor would not let the first instance take the focus.
+    port::Result<void> showFirstInstance() override;
 
-    void setActivator(Activator activator) { m_activator = std::move(activator); }
+    void setRequester(Requester requester) { m_requester = std::move(requester); }
 
     // $XDG_CONFIG_HOME/tavimoro/ (default ~/.config/tavimoro/), with "/" at the end; empty without a
     // home folder.
@@ -48,7 +52,7 @@ class LinuxProcess : public port::IProcess {
   private:
     std::string m_exeName;
     std::vector<std::string> m_arguments;
-    Activator m_activator;
+    Requester m_requester;
     std::optional<bool> m_anotherInstance;
     OwnedFd m_lock; // held until the process ends
 };

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,8 +23,13 @@ class InstanceChannel : public QObject {
 
     // Starts answering requests at `path` (see lnx::InstanceListener::listen).
     bool listen(const std::string& path);
+    // What shows the drive window; until it is set, a request to show it is refused.
+    void setShowWindow(std::function<void()> showWindow) { m_showWindow = std::move(showWindow); }
+    // Answers one request: a title's window raised, or the drive window shown with the token handed on.
+    bool answer(const lnx::InstanceRequest& request);
 
   private:
+    std::function<void()> m_showWindow;
     std::optional<lnx::InstanceListener> m_listener;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

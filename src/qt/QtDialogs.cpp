@@ -202,6 +202,11 @@ void QtDialog::setCaption(int control, const std::string& text) {
         label->setText(caption);
 }
 
+void QtDialog::setTooltip(int control, const std::string& text) {
+    if (QWidget* widget = this->control(control))
+        widget->setToolTip(QString::fromStdString(text));
+}
+
 void QtDialog::showModal() {
     if (m_closed)
         return;

@@ -24,6 +24,7 @@ class QtDialog : public port::IDialog {
     void setChecked(int control, bool checked) override;
     void setEnabled(int control, bool enabled) override;
     void setCaption(int control, const std::string& text) override;
+    void setTooltip(int control, const std::string& text) override;
     void showModal() override;
     void close() override;
 

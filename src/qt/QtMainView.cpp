@@ -441,6 +441,7 @@ void QtMainView::setVisible(bool visible) {
         m_window->showNormal();
     else
         m_window->show();
+    m_window->raise();
     m_window->activateWindow();
 }
 

@@ -38,8 +38,9 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
               return folder.empty() ? std::string() : lnx::utf8Link(target, folder + "links");
           }),
       launcher(entries, process.configFolder()), startMenu(entries, entryFiles) {
-    process.setActivator(
-        [this](const std::string& title) { return lnx::requestActivation(process.channelPath(), title); });
+    process.setRequester([this](const lnx::InstanceRequest& request) {
+        return lnx::sendRequest(process.channelPath(), request);
+    });
 }
 
 QtWindow::QtWindow(port::IIcons& icons, TrayHost host, const lnx::DriveSource& drives)
@@ -63,7 +64,7 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
         return 0;
 
     // From here on this is the resident instance: a second one asks it, through the channel, to bring
-    // the "AutoRun" window forward.
+    // its drive window (or one titled "AutoRun") forward.
     InstanceChannel channel;
     channel.listen(platform.process.channelPath());
 
@@ -74,6 +75,7 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
     // The presenter goes first: its drive records point at the window's controls.
     QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()), platform.driveSource);
     auto mainWindow = program.openWindow(window.services, outcome);
+    channel.setShowWindow([&mainWindow] { mainWindow->openWindow(); });
     const QtSessionEnd sessionEnd([&mainWindow] { mainWindow->sessionEnding(); });
     return QApplication::exec();
 }

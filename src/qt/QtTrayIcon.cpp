@@ -1,5 +1,8 @@
 #include "qt/QtTrayIcon.h"
 
+#include "qt/QtMenus.h"
+
+#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -99,6 +102,31 @@ void QtTrayIcon::add(const std::string& tip) {
 
 void QtTrayIcon::remove() {
     m_icon.hide();
+}
+
+void QtTrayIcon::setMenu(const std::vector<port::MenuEntry>& items, std::function<void(int id)> chosen) {
+    if (m_host != TrayHost::StatusNotifier)
+        return;
+    m_chosen = std::move(chosen);
+    if (!m_menu) {
+        m_menu = std::make_unique<QMenu>();
+        // The host asks for the item's choice over D-Bus; it runs once that call has returned, since the
+        // command may take the icon and its menu away (Exit), and not while a modal window is open.
+        QObject::connect(m_menu.get(), &QMenu::triggered, this, [this](QAction* action) {
+            const int id = action->data().toInt();
+            QMetaObject::invokeMethod(
+                this,
+                [this, id] {
+                    if (const auto chosen = m_chosen; chosen && !QApplication::activeModalWidget())
+                        chosen(id);
+                },
+                Qt::QueuedConnection);
+        });
+        m_icon.setContextMenu(m_menu.get());
+    }
+    // The actions change in place: Qt sends the host the new layout.
+    m_menu->clear();
+    fillMenu(*m_menu, items);
 }
 
 bool QtTrayIcon::available() {

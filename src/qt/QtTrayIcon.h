@@ -3,9 +3,11 @@
 #include "port/TrayIcon.h"
 
 #include <QIcon>
+#include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QDBusConnection;
@@ -30,6 +32,9 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
     void add(const std::string& tip) override;
     void remove() override;
     bool available() override;
+    // Exported (DBusMenu) only to a StatusNotifierItem host: a docked icon's menu opens on OpenMenu, and
+    // an exported one would open there as well.
+    void setMenu(const std::vector<port::MenuEntry>& items, std::function<void(int id)> chosen) override;
 
     // The Qt icon whose activations become the events.
     QSystemTrayIcon& icon() { return m_icon; }
@@ -43,6 +48,8 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
     QSystemTrayIcon m_icon;
     TrayHost m_host;
     std::function<void(port::TrayEvent)> m_handler;
+    std::unique_ptr<QMenu> m_menu; // the exported menu; its actions carry the items' ids
+    std::function<void(int id)> m_chosen;
     bool m_told = false; // the missing notification area was reported
 };
 

@@ -1,5 +1,6 @@
 #include "qt/QtWindowTop.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -17,6 +18,10 @@ void QtWindowTop::setTopmost(bool topmost, const port::PixelRect&) {
     m_window.overrideWindowFlags(wanted);
     if (QWindow* native = m_window.windowHandle())
         native->setFlags(wanted);
+}
+
+bool QtWindowTop::desktopDecides() {
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 } // namespace qtui

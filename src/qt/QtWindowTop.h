@@ -11,6 +11,8 @@ class QtWindowTop : public port::IWindowTop {
     explicit QtWindowTop(QWidget& window) : m_window(window) {}
     // The window manager keeps the window where it is; the placement is not needed to hold it there.
     void setTopmost(bool topmost, const port::PixelRect& rect) override;
+    // On Wayland: a client can neither place its window nor keep it above others.
+    bool desktopDecides() override;
 
   private:
     QWidget& m_window;

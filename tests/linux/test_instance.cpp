@@ -65,31 +65,40 @@ TEST(LinuxProcess, OnlyOneInstanceHoldsTheLock) {
     EXPECT_FALSE(afterwards.anotherInstanceRunning()) << "the lock goes with the process that held it";
 }
 
-TEST(InstanceSocket, CarriesTheTitleAndTheAnswer) {
+TEST(InstanceSocket, CarriesTheRequestAndTheAnswer) {
+    using Kind = lnx::InstanceRequest::Kind;
     TempFolder temp;
     const std::string path = temp / "tavimoro.socket";
-    EXPECT_FALSE(lnx::requestActivation(path, "AutoRun")) << "nobody listens yet";
+    EXPECT_FALSE(lnx::sendRequest(path, {Kind::RaiseTitled, "AutoRun"})) << "nobody listens yet";
 
     shelltest::writeFile(path, "stale"); // left by an instance that crashed
     auto listener = lnx::InstanceListener::listen(path);
     ASSERT_TRUE(listener);
     EXPECT_FALSE(lnx::InstanceListener::listen(temp.path() + "/" + std::string(200, 'x')));
 
-    for (const std::string title : {"AutoRun", "TVM", "multi\nline"}) {
+    const struct {
+        lnx::InstanceRequest sent, seen;
+    } cases[] = {
+        {{Kind::RaiseTitled, "AutoRun"}, {Kind::RaiseTitled, "AutoRun"}},
+        {{Kind::RaiseTitled, "multi\nline"}, {Kind::RaiseTitled, "multi line"}},
+        {{Kind::ShowWindow, "sway-token-1"}, {Kind::ShowWindow, "sway-token-1"}},
+        {{Kind::ShowWindow, ""}, {Kind::ShowWindow, ""}},
+    };
+    for (const auto& c : cases) {
         bool answer = false;
-        std::thread client([&] { answer = lnx::requestActivation(path, title); });
-        std::vector<std::string> seen;
+        std::thread client([&] { answer = lnx::sendRequest(path, c.sent); });
+        std::vector<lnx::InstanceRequest> seen;
         while (seen.empty()) {
             pollfd p{listener->fd(), POLLIN, 0};
             ::poll(&p, 1, -1);
-            listener->serve([&](const std::string& t) {
-                seen.push_back(t);
-                return t == "AutoRun";
+            listener->serve([&](const lnx::InstanceRequest& request) {
+                seen.push_back(request);
+                return request.text != "AutoRun";
             });
         }
         client.join();
-        EXPECT_EQ(seen, std::vector<std::string>{title == "multi\nline" ? "multi line" : title});
-        EXPECT_EQ(answer, title == "AutoRun");
+        EXPECT_EQ(seen, std::vector{c.seen}) << c.sent.text;
+        EXPECT_EQ(answer, c.sent.text != "AutoRun") << c.sent.text;
     }
 }
 
