@@ -12,6 +12,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -331,12 +332,18 @@ port::RowControls QtMainView::createRow(int index) {
 
 // Positions are those of the frame; Qt is told where the client area goes, since before the first
 // show it would take a frame position for the client's.
+QPoint QtMainView::clientTopLeft() const {
+    if (m_requestedTopLeft && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return *m_requestedTopLeft;
+    return m_window->geometry().topLeft();
+}
+
 double QtMainView::top() {
-    return (m_window->geometry().top() - frameMargins().top()) * twipsPerPixelY();
+    return (clientTopLeft().y() - frameMargins().top()) * twipsPerPixelY();
 }
 
 double QtMainView::left() {
-    return (m_window->geometry().left() - frameMargins().left()) * twipsPerPixelX();
+    return (clientTopLeft().x() - frameMargins().left()) * twipsPerPixelX();
 }
 
 double QtMainView::width() {
@@ -358,14 +365,15 @@ double QtMainView::clientHeight() {
 }
 
 void QtMainView::setTop(double twips) {
-    placeClient({m_window->geometry().left(), toPixels(twips, twipsPerPixelY()) + frameMargins().top()});
+    placeClient({clientTopLeft().x(), toPixels(twips, twipsPerPixelY()) + frameMargins().top()});
 }
 
 void QtMainView::setLeft(double twips) {
-    placeClient({toPixels(twips, twipsPerPixelX()) + frameMargins().left(), m_window->geometry().top()});
+    placeClient({toPixels(twips, twipsPerPixelX()) + frameMargins().left(), clientTopLeft().y()});
 }
 
 void QtMainView::placeClient(QPoint topLeft) {
+    m_requestedTopLeft = topLeft;
     m_window->setGeometry(QRect(topLeft, m_window->size()));
     syncHiddenWindow();
 }

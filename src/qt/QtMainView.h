@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,8 @@ class QtMainView : public port::IMainView {
 
     void resizeClient(int width, int height);
     void placeClient(QPoint topLeft);
+    // Where the client area's top left is, as far as the program can know.
+    QPoint clientTopLeft() const;
     void syncHiddenWindow();
     // Window events, from the window and its buttons.
     bool closeRequested(); // true when the window may close
@@ -103,6 +106,9 @@ class QtMainView : public port::IMainView {
     std::unique_ptr<Window> m_window;
     // The frame the window manager said it will draw, asked before the window was first shown.
     QMargins m_expectedFrame;
+    // The last position asked for: a Wayland compositor places the window itself and never says where,
+    // so this is the placement the program knows and keeps.
+    std::optional<QPoint> m_requestedTopLeft;
     std::map<int, QPointer<DriveButton>> m_buttons; // the newest button of each row
     KeyRepeats m_repeats;
     QtTimer m_refresh;

@@ -55,6 +55,9 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // QApplication takes its own options (-platform, -style ...) out of argv; the rest is ours.
     QApplication application(argc, argv);
+    // A Wayland compositor knows the program by this name (its app id), and finds its icon and name in
+    // the desktop entry of the same name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavimoro"));
 
     LinuxPlatform platform(argc > 0 ? argv[0] : "tavimoro", std::vector<std::string>(argv + 1, argv + argc),
                            driveConfig);
