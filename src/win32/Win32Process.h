@@ -19,8 +19,8 @@ class Win32Process : public port::IProcess {
     port::Version version() override;
     bool anotherInstanceRunning() override;
     port::Result<void> activateWindow(const std::string& title) override;
-    // Sends showRequestMessage() to the first instance's drive window, hidden or not, and lets that
-    // instance take the foreground.
+    // Sends showRequestMessage() to every drive window, hidden ones too, and lets their processes take
+    // the foreground: only the first instance's window knows the message.
     port::Result<void> showFirstInstance() override;
 
   private:
