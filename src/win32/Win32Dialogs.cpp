@@ -39,6 +39,7 @@ class Win32Dialog : public port::IDialog {
     void setChecked(int control, bool checked) override;
     void setEnabled(int control, bool enabled) override;
     void setCaption(int control, const std::string& text) override;
+    void setTooltip(int control, const std::string& text) override;
     void showModal() override;
     void close() override;
 
@@ -51,6 +52,8 @@ class Win32Dialog : public port::IDialog {
     HFONT makeFont(const wchar_t* name, double points, bool bold);
     void createControls(HINSTANCE instance);
     void addTooltips();
+    // Gives `control` the tip `text` (UTF-8), replacing any it had; an empty text leaves it none.
+    void setTool(HWND control, const std::string& text);
     // The keys the dialog handles itself; true when the message is used up.
     bool handleKey(const MSG& message);
     void moveFocus(bool backwards);
@@ -162,20 +165,30 @@ void Win32Dialog::addTooltips() {
         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window.get(), nullptr, nullptr, nullptr));
     if (!m_tooltips)
         return;
+    // A line break in a tip breaks its line only once the tip has a width to wrap at.
+    SendMessageW(m_tooltips.get(), TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
     for (std::size_t i = 0; i < m_layout.controls.size(); ++i) {
         const port::ControlLayout& c = m_layout.controls[i];
-        if (!c.tooltip || !*c.tooltip || !m_controls[i])
-            continue;
-        std::wstring text = toWide(c.tooltip);
-        TTTOOLINFOW tool{};
-        // The size the first common controls understand; later versions take it as well.
-        tool.cbSize = TTTOOLINFOW_V2_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = m_window.get();
-        tool.uId = reinterpret_cast<UINT_PTR>(m_controls[i]);
-        tool.lpszText = text.data(); // copied by the control
-        SendMessageW(m_tooltips.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        if (c.tooltip && m_controls[i])
+            setTool(m_controls[i], c.tooltip);
     }
+}
+
+void Win32Dialog::setTool(HWND control, const std::string& text) {
+    if (!m_tooltips || !control)
+        return;
+    std::wstring wide = toWide(text);
+    TTTOOLINFOW tool{};
+    // The size the first common controls understand; later versions take it as well.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window.get();
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = wide.data(); // copied by the control
+    // Deleting a tool that is not there does nothing, so one path serves a first tip and a new one.
+    SendMessageW(m_tooltips.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!wide.empty())
+        SendMessageW(m_tooltips.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HWND Win32Dialog::control(int index) const {
@@ -202,6 +215,10 @@ void Win32Dialog::setEnabled(int index, bool enabled) {
 void Win32Dialog::setCaption(int index, const std::string& text) {
     if (HWND c = control(index))
         SetWindowTextW(c, toWide(text).c_str());
+}
+
+void Win32Dialog::setTooltip(int index, const std::string& text) {
+    setTool(control(index), text);
 }
 
 void Win32Dialog::close() {

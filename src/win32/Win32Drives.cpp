@@ -39,4 +39,8 @@ port::Disc Win32Drives::disc(char letter) {
     return {ok ? toUtf8(name) : std::string(), root};
 }
 
+port::Result<void> Win32Drives::mount(char letter) {
+    return port::fail("ドライブ " + std::string(1, letter) + ": のディスクは Windows が読み込みます。");
+}
+
 } // namespace win

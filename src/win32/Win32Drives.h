@@ -8,6 +8,8 @@ class Win32Drives : public port::IDrives {
   public:
     port::Result<std::vector<char>> cdromLetters() override;
     port::Disc disc(char letter) override;
+    // Windows itself makes every disc's files reachable: no disc is ever mountable, so this is never asked.
+    port::Result<void> mount(char letter) override;
     // Each label query is the system's own single read of the drive: a poll has nothing to share.
     void beginPoll() override {}
     void endPoll() override {}

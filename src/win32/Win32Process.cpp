@@ -1,6 +1,7 @@
 #include "win32/Win32Process.h"
 
 #include "win32/WideText.h"
+#include "win32/Win32MainView.h"
 
 #include <winver.h>
 
@@ -48,7 +49,22 @@ BOOL CALLBACK findByPrefix(HWND window, LPARAM param) {
     return TRUE;
 }
 
+// What tells the program's instances apart: copies under other names run side by side. File names
+// compare without regard to case.
+std::wstring instanceName() {
+    std::wstring name = baseNameWithoutExtension(modulePath());
+    if (!name.empty())
+        CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
+    return name;
+}
+
 } // namespace
+
+UINT showRequestMessage() {
+    // Named after the instance: a drive window of another copy does not know the message and ignores it.
+    static const UINT message = RegisterWindowMessageW((L"TavimoroShowWindow-" + instanceName()).c_str());
+    return message;
+}
 
 std::wstring commandTail(std::wstring_view line) {
     size_t pos = 0;
@@ -119,11 +135,8 @@ port::Version Win32Process::version() {
 bool Win32Process::anotherInstanceRunning() {
     if (m_another)
         return *m_another;
-    // One mutex per user session and executable name; file names compare without regard to case.
-    std::wstring name = baseNameWithoutExtension(modulePath());
-    if (!name.empty())
-        CharLowerBuffW(name.data(), static_cast<DWORD>(name.size()));
-    std::wstring mutexName = L"Local\\Tavimoro-" + name;
+    // One mutex per user session and instance name.
+    std::wstring mutexName = L"Local\\Tavimoro-" + instanceName();
     m_instanceMutex = UniqueHandle(CreateMutexW(nullptr, FALSE, mutexName.c_str()));
     DWORD error = GetLastError();
     // A mutex that exists but may not be opened belongs to a running instance as well.
@@ -146,6 +159,27 @@ port::Result<void> Win32Process::activateWindow(const std::string& title) {
     if (IsIconic(window))
         ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
+    return {};
+}
+
+port::Result<void> Win32Process::showFirstInstance() {
+    // Hidden windows are found too (a resident first instance keeps its window hidden). All of them are
+    // listed before any is asked: the one that comes forward changes the order they are found in.
+    std::vector<HWND> windows;
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, kMainWindowClass, nullptr));)
+        windows.push_back(window);
+    bool answered = false;
+    for (HWND window : windows) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        // Only the process the user just started may take the foreground; it hands that right on.
+        AllowSetForegroundWindow(owner);
+        DWORD_PTR ignored = 0;
+        answered |=
+            SendMessageTimeoutW(window, showRequestMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+    }
+    if (!answered)
+        return port::fail("no drive window of the first instance answered");
     return {};
 }
 

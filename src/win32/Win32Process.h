@@ -19,11 +19,18 @@ class Win32Process : public port::IProcess {
     port::Version version() override;
     bool anotherInstanceRunning() override;
     port::Result<void> activateWindow(const std::string& title) override;
+    // Sends showRequestMessage() to every drive window, hidden ones too, and lets their processes take
+    // the foreground: only the first instance's window knows the message.
+    port::Result<void> showFirstInstance() override;
 
   private:
     UniqueHandle m_instanceMutex;
     std::optional<bool> m_another;
 };
+
+// The message a second start sends to the first instance's drive window: show the window and bring
+// it to the front.
+UINT showRequestMessage();
 
 // What follows the executable's name in a command line (the name may be quoted), leading blanks removed.
 std::wstring commandTail(std::wstring_view commandLine);

@@ -28,6 +28,8 @@ class Win32TrayIcon : public port::ITrayIcon {
     void add(const std::string& tip) override;
     void remove() override;
     bool available() override { return true; }
+    // The notification area draws no menu of its own here: the menu opens on OpenMenu.
+    void setMenu(const std::vector<port::MenuEntry>&, std::function<void(int)>) override {}
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -10,6 +10,7 @@ class Win32WindowTop : public port::IWindowTop {
   public:
     explicit Win32WindowTop(HWND window) : m_window(window) {}
     void setTopmost(bool topmost, const port::PixelRect& rect) override;
+    bool desktopDecides() override { return false; }
 
   private:
     HWND m_window;

@@ -64,5 +64,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // The presenter goes before the view and the features: its drive records point at the view's controls.
     const auto window = program.openWindow(windowServices, outcome);
+    // A second start asks for the window (Win32Process::showFirstInstance): the way the tray icon's
+    // double click opens it, then to the front. While a modal window of the program is open the request
+    // is dropped, as the icon's events are.
+    view.listen(win::showRequestMessage(), [&view, &window] {
+        if (!IsWindowEnabled(view.hwnd()))
+            return;
+        window->openWindow();
+        SetForegroundWindow(view.hwnd());
+    });
     return runMessageLoop();
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows program as a resident program under Wine, with a real system tray (trayer, XEmbed): the
-# resident start with only the tray icon; the icon's double click and pop-up menu; the close box that
+# resident start with only the tray icon; a second start that shows the first's hidden window and
+# ends; the icon's double click and pop-up menu; the close box that
 # only hides; the about box, the help text and the settings dialog from the pop-up menu and from the
 # system menu (Alt+Space); what the settings dialog writes and what it changes at once (keep-on-top, the
 # narrow window, the tray icon); the icon's return after the shell's taskbar is made anew; keys; and the
@@ -96,6 +97,14 @@ start
 expect 'window visible=0' 'button 2 visible=1 enabled=1'
 [ -z "$(xdotool search --onlyvisible --name '^(tavimoro|TVM)$' 2>/dev/null)" ] ||
     fail "a window is on the screen at a resident start"
+
+step "a second start ends and brings the first's hidden window onto the screen, in front"
+timeout 30 wine 'C:\tavi\tavimoro.exe' >>"$WORK/tavimoro.log" 2>&1 || fail "the second start ended with status $?"
+wait_until "the second start did not show the first's window" \
+    xdotool search --onlyvisible --name '^(tavimoro|TVM)$' >/dev/null
+expect 'window visible=1' 'foreground=1'
+drv close
+expect 'window visible=0'
 
 step "a double click on the icon shows the window; the close box only hides it"
 icon_click 1 2
