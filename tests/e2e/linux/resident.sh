@@ -186,6 +186,12 @@ press alt+F4
 wait_until "closing did not hide the resident window" hidden_window
 alive || fail "closing the resident window ended the program"
 tray_icon >/dev/null || fail "closing the resident window took the icon away"
+# A second start ends, and the hidden window comes forward, active.
+"$work/bin/tavimoro" >>"$work/program.log" 2>&1 || fail "the second start ended with status $?"
+wait_until "a second start did not show the window" visible_window
+wait_until "a second start did not make the window active" eval '[ "$(xdotool getactivewindow 2>/dev/null)" = "$(window_id)" ]'
+press alt+F4
+wait_until "closing did not hide the window again" hidden_window
 
 # Open from the pop-up menu.
 from_icon_menu o
