@@ -80,18 +80,19 @@ std::optional<bool> DriveRecord::check() {
             addEntry();
     }
 
+    const std::string driveText = "(" + path() + ")";
     if (m_button) {
         m_button->setPicture(picture());
         m_button->setEnabled(m_hasAutorun || m_mountable);
+        m_button->setAccessibleName(m_label.empty() ? driveText : m_label + " " + driveText);
     }
     if (m_volumeName) {
         m_volumeName->setCaption(m_label);
         m_volumeName->setWidth(m_context.textWidth(m_label) + kLabelPadding);
     }
     if (m_drive) {
-        const std::string caption = "(" + path() + ")";
-        m_drive->setCaption(caption);
-        m_drive->setWidth(m_context.textWidth(caption) + kLabelPadding);
+        m_drive->setCaption(driveText);
+        m_drive->setWidth(m_context.textWidth(driveText) + kLabelPadding);
     }
     if (m_menuItem) {
         m_menuItem->caption = "(" + path() + ") " + m_label;

@@ -35,6 +35,9 @@ class IButton : public IControl {
     virtual bool hasPicture() = 0;
     virtual bool enabled() = 0;
     virtual void setEnabled(bool enabled) = 0;
+    // What a screen reader says for the button, which shows a picture alone: what a sighted user reads
+    // beside it. Whether it is enabled, the platform says itself.
+    virtual void setAccessibleName(const std::string& name) = 0;
 };
 
 class ILabel : public IControl {

@@ -228,6 +228,10 @@ class Button : public Placed<port::IButton, QToolButton> {
         if (m_widget)
             m_widget->setEnabled(enabled);
     }
+    void setAccessibleName(const std::string& name) override {
+        if (m_widget)
+            m_widget->setAccessibleName(QString::fromStdString(name));
+    }
 
   private:
     std::unique_ptr<port::IPicture> m_picture;

@@ -144,6 +144,11 @@ class Win32MainView::Button : public ControlOf<port::IButton> {
         if (hwnd())
             EnableWindow(hwnd(), enabled);
     }
+    // BS_ICON hides the window text, which is what MSAA and UI Automation read as the button's name.
+    void setAccessibleName(const std::string& name) override {
+        if (hwnd())
+            SetWindowTextW(hwnd(), toWide(name).c_str());
+    }
 
   private:
     std::unique_ptr<port::IPicture> m_picture;

@@ -65,6 +65,8 @@ class Button : public Control<port::IButton> {
   public:
     std::unique_ptr<port::IPicture> picture;
     bool isEnabled = true;
+    std::string accessibleName;
+    void setAccessibleName(const std::string& v) override { accessibleName = v; }
     void setPicture(std::unique_ptr<port::IPicture> p) override { picture = std::move(p); }
     bool hasPicture() override { return picture != nullptr; }
     bool enabled() override { return isEnabled; }

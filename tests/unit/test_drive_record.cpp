@@ -51,6 +51,7 @@ TEST_F(DriveRecordTest, TheFirstCheckAlwaysCountsAsAChange) {
     EXPECT_EQ(r->folder(), "E:\\");
     EXPECT_EQ(volumeName.text, "");
     EXPECT_EQ(drive.text, "(E:)");
+    EXPECT_EQ(button.accessibleName, "(E:)") << "an empty drive's button is named after its drive";
     EXPECT_EQ(drive.w, 400 + 60);
     EXPECT_FALSE(menu.visible);
     EXPECT_EQ(button.pictureText(), "window");
@@ -67,6 +68,7 @@ TEST_F(DriveRecordTest, AnAutorunDiscFillsTheRow) {
     EXPECT_TRUE(button.isEnabled);
     EXPECT_EQ(button.pictureText(), "extract E:\\setup.exe,0 large");
     EXPECT_EQ(volumeName.text, "MYDISC");
+    EXPECT_EQ(button.accessibleName, "MYDISC (E:)");
     EXPECT_EQ(volumeName.w, 600 + 60);
     EXPECT_EQ(menu.caption, "(E:) MYDISC");
     EXPECT_TRUE(menu.visible);
