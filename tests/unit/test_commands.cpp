@@ -218,6 +218,21 @@ TEST_F(CommandsTest, TheSettingsDialogEnablesStartModeOnlyWithResidentMode) {
     EXPECT_TRUE(w.dialogs.created.back()->unloaded);
 }
 
+TEST_F(CommandsTest, WhereTheDesktopPlacesWindowsKeepOnTopSaysSo) {
+    start();
+    for (const bool decides : {false, true}) {
+        w.windowTop.decides = decides;
+        std::string tip;
+        w.dialogs.whileOpen = [&](fakes::Dialog& d) {
+            tip = d.tooltips.count(SettingsDialog::keepOnTopBox) ? d.tooltips[SettingsDialog::keepOnTopBox]
+                                                                 : "";
+            d.click(SettingsDialog::cancelButton);
+        };
+        w.systemMenu.command(7);
+        EXPECT_EQ(tip.find("デスクトップが決めます") != std::string::npos, decides) << tip;
+    }
+}
+
 TEST_F(CommandsTest, OkWritesTheSixKeysInOrderAndAppliesThem) {
     start("[Mode]\r\nAppNameCheck=True\r\n");
     w.dialogs.whileOpen = [](fakes::Dialog& d) {
