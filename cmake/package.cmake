@@ -78,8 +78,10 @@ else()
     set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-    # Without a Japanese font every caption shows as boxes; discs' Windows programs start through wine.
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic")
+    # Without a Japanese font every caption shows as boxes; a disc that is not mounted yet is mounted
+    # through UDisks2; folders, documents and web addresses open through xdg-open; discs' Windows
+    # programs start through wine.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic, udisks2, xdg-utils")
     set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
     # The summary above becomes the first line.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tavimoro is a small resident utility with one row per CD-ROM drive: a button
