@@ -49,6 +49,8 @@ port::Result<void> mountWithUDisks(const QDBusConnection& bus, const std::string
                                                         QStringLiteral("org.freedesktop.UDisks2.Filesystem"),
                                                         QStringLiteral("Mount"));
     mount << QVariantMap{};
+    // The service may then ask the user for a password through the desktop's policy agent.
+    mount.setInteractiveAuthorizationAllowed(true);
     const QDBusReply<QString> mounted = bus.call(mount, QDBus::Block, kReplyTimeoutMs);
     if (!mounted.isValid() && mounted.error().name() != kErrorPrefix + QStringLiteral("AlreadyMounted"))
         return reason(mounted.error());
