@@ -79,8 +79,10 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
     # Without a Japanese font every caption shows as boxes; without Qt's Wayland platform a Wayland desktop
-    # runs the program through XWayland, or not at all; discs' Windows programs start through wine.
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic, qt6-wayland")
+    # runs the program through XWayland, or not at all; a disc that is not mounted yet is mounted through
+    # UDisks2; folders, documents and web addresses open through xdg-open; discs' Windows programs start
+    # through wine.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic, qt6-wayland, udisks2, xdg-utils")
     set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
     # The summary above becomes the first line.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tavimoro is a small resident utility with one row per CD-ROM drive: a button

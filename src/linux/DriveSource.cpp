@@ -164,7 +164,13 @@ struct DriveSource::State {
     void takeListing();
     // The index of the drive with that letter, or -1.
     int find(char letter) const;
-    std::optional<std::string> udevLabel(std::size_t index);
+    // What udev's database says of drive `index`'s medium.
+    struct UdevMedium {
+        bool present = false;    // ID_CDROM_MEDIA=1
+        bool fileSystem = false; // ID_FS_TYPE names one
+        std::optional<std::string> label;
+    };
+    UdevMedium udevMedium(std::size_t index);
     std::string deviceLabel(const CdDrive& drive) const;
 };
 
@@ -290,33 +296,49 @@ std::optional<std::string> DriveSource::mountPoint(char letter) const {
     return m_state->driveMounts[std::size_t(index)]->mountPoint;
 }
 
-std::string DriveSource::label(char letter) const {
+Medium DriveSource::medium(char letter) const {
     State& state = *m_state;
     state.refreshOutsidePoll();
     const int index = state.find(letter);
-    if (index < 0 || !state.driveMounts[std::size_t(index)])
+    if (index < 0)
         return {};
-    if (auto fromUdev = state.udevLabel(std::size_t(index)))
-        return *fromUdev;
-    return state.deviceLabel(state.drives[std::size_t(index)]);
+    const MountEntry* mounted = state.driveMounts[std::size_t(index)];
+    State::UdevMedium udev = state.udevMedium(std::size_t(index));
+    if (!mounted) {
+        if (!udev.present || !udev.fileSystem)
+            return {};
+        return Medium{udev.label.value_or(std::string()), std::nullopt, true};
+    }
+    std::string label =
+        udev.label ? std::move(*udev.label) : state.deviceLabel(state.drives[std::size_t(index)]);
+    return Medium{std::move(label), mounted->mountPoint, false};
 }
 
-std::optional<std::string> DriveSource::State::udevLabel(std::size_t index) {
+DriveSource::State::UdevMedium DriveSource::State::udevMedium(std::size_t index) {
+    UdevMedium medium;
     if (!buffer.read(udevFiles[index].c_str()))
-        return std::nullopt;
-    constexpr std::string_view kKey = "E:ID_FS_LABEL_ENC=";
+        return medium;
+    const auto value = [](std::string_view line, std::string_view key) -> std::optional<std::string_view> {
+        if (line.substr(0, key.size()) != key)
+            return std::nullopt;
+        return trim(line.substr(key.size()));
+    };
     std::string_view rest = buffer.text();
     while (!rest.empty()) {
         const auto end = rest.find('\n');
         const std::string_view line = rest.substr(0, end);
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (line.substr(0, kKey.size()) != kKey)
-            continue;
-        std::string label = utf8OrCp932ToUtf8(decodeUdevEscapes(trim(line.substr(kKey.size()))));
-        cutAtNulAndTrim(label);
-        return label;
+        if (const auto media = value(line, "E:ID_CDROM_MEDIA=")) {
+            medium.present = *media == "1";
+        } else if (const auto type = value(line, "E:ID_FS_TYPE=")) {
+            medium.fileSystem = !type->empty();
+        } else if (const auto encoded = value(line, "E:ID_FS_LABEL_ENC="); encoded && !medium.label) {
+            std::string label = utf8OrCp932ToUtf8(decodeUdevEscapes(*encoded));
+            cutAtNulAndTrim(label);
+            medium.label = std::move(label);
+        }
     }
-    return std::nullopt;
+    return medium;
 }
 
 std::string DriveSource::State::deviceLabel(const CdDrive& d) const {

@@ -26,6 +26,14 @@ struct CdDrive {
     unsigned minor = 0;
 };
 
+// The medium in a drive as the system describes it.
+struct Medium {
+    std::string label;                     // UTF-8
+    std::optional<std::string> mountPoint; // the folder of its files, when mounted
+    // Not mounted, but udev found a file system on it: mounting it gives its files.
+    bool mountable = false;
+};
+
 // Undoes udev's "\xHH" escapes of a property value (ID_FS_LABEL_ENC); other text is kept as written.
 std::string decodeUdevEscapes(std::string_view value);
 
@@ -42,10 +50,14 @@ class DriveSource {
     std::optional<CdDrive> drive(char letter) const;
     // The folder the drive's medium is mounted on; nothing when the drive is unknown or not mounted.
     std::optional<std::string> mountPoint(char letter) const;
-    // The medium's volume label, UTF-8; empty when the drive is unknown, empty or its medium is not
-    // mounted (only a mounted medium has files on Linux). Never opens the device of an unmounted drive,
-    // so an idle poll does not spin a drive up.
-    std::string label(char letter) const;
+    // The medium in the drive: its label, its mount point, and whether it could be mounted. Only a
+    // mounted medium, or one with a file system udev has probed, has a label; the label of an unmounted
+    // one is udev's alone, as the device of an unmounted drive is never opened (an idle poll must not
+    // spin a drive up).
+    Medium medium(char letter) const;
+    // The medium's volume label, UTF-8; empty when the drive is unknown or empty, or its medium has no
+    // label (see medium).
+    std::string label(char letter) const { return medium(letter).label; }
 
     // Between beginPoll and endPoll (nested pairs count once) the sysfs listing and the mount table
     // are read once, at the outermost beginPoll, and serve every question; outside a poll each

@@ -25,7 +25,7 @@ port::Result<DesktopEntry> EntryWriter::write(const std::string& file, const por
     // Desktops drop an entry whose values are not UTF-8 (a disc's file names may be in another
     // encoding): its paths go through links with UTF-8 names, and its name shows U+FFFD in their place.
     entry.name = toUtf8Lossy(entry.name);
-    const std::size_t program = !entry.exec.empty() && entry.exec.front() == "wine" ? 1 : 0;
+    const std::size_t program = fileArgument(entry.exec);
     for (std::string* value :
          {program < entry.exec.size() ? &entry.exec[program] : nullptr, &entry.path, &entry.icon}) {
         if (value && !isUtf8(*value) && m_link) {

@@ -1,5 +1,7 @@
 #include "linux/LinuxDrives.h"
 
+#include "linux/MountMessages.h"
+
 namespace lnx {
 
 port::Result<std::vector<char>> LinuxDrives::cdromLetters() {
@@ -12,13 +14,23 @@ port::Result<std::vector<char>> LinuxDrives::cdromLetters() {
 port::Disc LinuxDrives::disc(char letter) {
     // The label and the mount point from one reading of the drives, even outside a poll.
     m_source.beginPoll();
-    port::Disc disc{m_source.label(letter), m_source.mountPoint(letter).value_or(std::string())};
+    Medium medium = m_source.medium(letter);
     m_source.endPoll();
-    return disc;
+    return port::Disc{std::move(medium.label), medium.mountPoint.value_or(std::string()), medium.mountable};
 }
 
-port::Result<void> LinuxDrives::mount(char) {
-    return port::fail("このディスクをマウントできませんでした。");
+port::Result<void> LinuxDrives::mount(char letter) {
+    const auto drive = m_source.drive(letter);
+    if (!drive)
+        return port::fail(std::string(kMountRefused) + kMountNoDevice + letter + ":");
+    // The desktop may have mounted it since the last poll; the next read of the drive shows where.
+    if (m_source.medium(letter).mountPoint)
+        return {};
+    if (!m_mounter)
+        return port::fail(std::string(kMountRefused) + kMountNoService);
+    if (auto mounted = m_mounter(m_source.config().devDir + "/" + drive->kernelName); !mounted)
+        return port::fail(kMountRefused + mounted.error());
+    return {};
 }
 
 } // namespace lnx

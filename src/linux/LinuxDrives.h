@@ -4,16 +4,25 @@
 #include "linux/DriveSource.h"
 #include "port/Drives.h"
 
+#include <functional>
+
 namespace lnx {
+
+// Mounts the file system on a block device ("/dev/sr0") for the user, the way the desktop does; the
+// failure's text is the reason, for the user.
+using Mounter = std::function<port::Result<void>(const std::string& device)>;
 
 class LinuxDrives : public port::IDrives {
   public:
-    explicit LinuxDrives(DriveSource source) : m_source(std::move(source)) {}
+    // Without a mounter no disc is ever mounted here.
+    explicit LinuxDrives(DriveSource source, Mounter mounter = {})
+        : m_source(std::move(source)), m_mounter(std::move(mounter)) {}
 
     // Never a failure: a machine whose drives cannot be listed has none.
     port::Result<std::vector<char>> cdromLetters() override;
-    // Only a mounted medium has a label and a root.
+    // Only a mounted medium has a root; one with a file system udev knows has its label before that.
     port::Disc disc(char letter) override;
+    // Mounts the drive's medium through the mounter; a medium mounted meanwhile is a success.
     port::Result<void> mount(char letter) override;
     // The poll is the drive source's: every copy of it (the disc paths, the device watch) answers from
     // the same reads.
@@ -22,6 +31,7 @@ class LinuxDrives : public port::IDrives {
 
   private:
     DriveSource m_source;
+    Mounter m_mounter;
 };
 
 } // namespace lnx

@@ -35,6 +35,8 @@ port::Result<void> start(const DesktopEntry& entry, const std::string& file) {
         if (program.empty()) {
             if (named == "wine")
                 return port::fail(std::string(kWineRequired) + (entry.exec.size() > 1 ? entry.exec[1] : ""));
+            if (named == "xdg-open")
+                return port::fail(kOpenerNotFound);
             return port::fail(kProgramNotFound + named);
         }
     }

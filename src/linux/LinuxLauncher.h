@@ -1,7 +1,7 @@
 #pragma once
 // Launching a disc's program on Linux: the launch file is a Desktop Entry in the settings folder, and
 // the program starts from the entry as it was written: detached, without a shell, Windows programs
-// through wine.
+// through wine, folders, documents and web addresses through the desktop's opener.
 #include "linux/EntryWriter.h"
 #include "port/Shortcuts.h"
 

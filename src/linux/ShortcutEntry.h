@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lnx {
 
@@ -21,8 +22,18 @@ using IconConverter = std::function<std::string(const std::string& icon)>;
 // True for a file name ending in .exe, .com or .bat in any letter case: a program for Wine.
 bool isWindowsProgram(std::string_view path);
 
+// The program with which the desktop opens what is not a program itself (a folder, a document, a web
+// address) in the form it takes one argument: "xdg-open", or "gio open" where only GLib's tool is
+// installed. With neither, "xdg-open", which the launch then reports missing.
+std::vector<std::string> desktopOpener();
+
+// The index in an entry's Exec of the file it starts or opens: after "wine" or the desktop's opener.
+std::size_t fileArgument(const std::vector<std::string>& exec);
+
 // The Desktop Entry named `name` that stands for `shortcut`: its paths resolved, a Windows program run
-// through wine, the arguments split the Windows way, an icon the desktop can show (or none).
+// through wine, the arguments split the Windows way, an icon the desktop can show (or none). A folder, a
+// document or a web address goes to the desktop's opener, without the arguments, as the Windows shell
+// opens them.
 DesktopEntry shortcutEntry(const std::string& name, const port::Shortcut& shortcut,
                            const PathResolver& resolve, const IconConverter& convertIcon = {});
 

@@ -7,6 +7,7 @@
 #include "program/Program.h"
 #include "qt/InstanceChannel.h"
 #include "qt/QtSessionEnd.h"
+#include "qt/UDisksMount.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -25,7 +26,9 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
                              const lnx::DriveSourceConfig& driveConfig)
     : process(std::move(argv0), std::move(arguments)), driveSource(driveConfig), discPaths(driveSource),
       icons([this](std::string_view path) { return discPaths.resolve(path); }),
-      files([this](const std::string& path) { return discPaths.resolve(path); }), drives(driveSource),
+      files([this](const std::string& path) { return discPaths.resolve(path); }),
+      drives(driveSource,
+             [](const std::string& device) { return mountWithUDisks(QDBusConnection::systemBus(), device); }),
       // Start-menu entries show the disc's icon as a PNG: desktops cannot read icons inside programs.
       entries(
           entryFiles, [this](std::string_view path) { return discPaths.resolve(path); },

@@ -127,6 +127,7 @@ struct UdevCase {
     const char* name;
     std::string udevContent;
     std::string expected;
+    bool mounted = true, mountable = false;
 };
 
 class DriveSourceUdev : public ::testing::TestWithParam<UdevCase> {};
@@ -134,9 +135,12 @@ class DriveSourceUdev : public ::testing::TestWithParam<UdevCase> {};
 TEST_P(DriveSourceUdev, labelComesFromTheUdevDatabase) {
     FakeMachine machine;
     machine.addCdrom(0);
-    machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
+    if (GetParam().mounted)
+        machine.mount("50 22 11:0 / /media/cd ro - iso9660 /dev/sr0 ro");
     machine.udev("11:0", GetParam().udevContent);
-    EXPECT_EQ(machine.source().label('D'), GetParam().expected);
+    const port::Disc disc = lnx::LinuxDrives(machine.source()).disc('D');
+    EXPECT_EQ(std::tuple(disc.label, !disc.root.empty(), disc.mountable),
+              std::tuple(GetParam().expected, GetParam().mounted, GetParam().mountable));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,7 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
         UdevCase{"cp932_bytes", "E:ID_FS_LABEL_ENC=\\x83f\\x83B\\x83X\\x83N\n", "ディスク"},
         UdevCase{"backslash_and_bad_escape", "E:ID_FS_LABEL_ENC=A\\x5cB\\xZZ\\x4\n", "A\\B\\xZZ\\x4"},
         UdevCase{"empty_label", "E:ID_FS_TYPE=iso9660\nE:ID_FS_LABEL_ENC=\n", ""},
-        UdevCase{"trailing_blanks", "E:ID_FS_LABEL_ENC=DISC\\x20\\x20\n", "DISC"}),
+        UdevCase{"trailing_blanks", "E:ID_FS_LABEL_ENC=DISC\\x20\\x20\n", "DISC"},
+        UdevCase{"unmounted", "E:ID_CDROM_MEDIA=1\nE:ID_FS_TYPE=udf\nE:ID_FS_LABEL_ENC=CD", "CD", false,
+                 true},
+        UdevCase{"unmounted_without_file_system", "E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=X\n", "", false}),
     [](const ::testing::TestParamInfo<UdevCase>& info) { return std::string(info.param.name); });
 
 TEST(DriveSource, unmountedMediumReadsAsEmptyDrive) {

@@ -38,10 +38,18 @@ TEST(LinuxLauncher, writesTheLaunchFileThenStartsTheProgramFromTheValues) {
         std::optional<Fault> fault;
         std::string said; // the failure's reason; for a start, the arguments the program got
         std::string cwd;  // where the program started
+        std::string searchPath = {};
     };
     const std::string record = disc + "/Bin/RECORD.sh", setup = "/discs/SETUP.EXE", gone = temp / "gone/";
     const std::string missing = disc + "/NONE.sh", notFound = lnx::kProgramNotFound, folder = disc + "/";
     const std::string unstorable = lnx::kShortcutUnstorable;
+    const std::string readme = disc + "/README.TXT", web = "http://a.example/?b", system = "/usr/bin:/bin";
+    // A desktop whose recorder opens folders, text and web addresses; a file of a disc without Rock Ridge.
+    shelltest::writeFile(temp / "data/applications/rec.desktop", "[Desktop Entry]\nExec=" + record + " %u\n");
+    shelltest::writeFile(temp / "config/mimeapps.list",
+                         "[Default Applications]\ntext/plain=rec.desktop\n"
+                         "inode/directory=rec.desktop\nx-scheme-handler/http=rec.desktop\n");
+    shelltest::writeFile(disc + "/README.TXT", "Read me.\n", 0755);
     const Fault notStarted = Fault::NotStarted, notSaved = Fault::NotSaved;
     const Case cases[] = {
         {"a disc's program", {record, "\"a b\" c $(x)", folder, ""}, false, {}, "a b\nc\n$(x)\n", disc},
@@ -51,13 +59,20 @@ TEST(LinuxLauncher, writesTheLaunchFileThenStartsTheProgramFromTheValues) {
         {"a missing program", {missing, "", "", ""}, false, notStarted, notFound + missing, ""},
         {"not on PATH", {"nosuchprogram", "", "", ""}, false, notStarted, notFound + "nosuchprogram", ""},
         {"a missing folder", {record, "", gone, ""}, false, notStarted, lnx::kFolderNotFound + gone, ""},
-        {"a folder", {folder, "", "", ""}, false, notStarted, lnx::kProgramNotExecutable + folder, ""},
+        {"a folder", {folder, "x", folder, ""}, false, {}, folder + "\n", disc, system},
+        {"a document", {readme, "x", folder, ""}, false, {}, readme + "\n", disc, system},
+        {"a web address", {folder + web, "x", folder, ""}, false, {}, web + "\n", disc, system},
+        {"no opener", {readme, "", folder, ""}, false, notStarted, lnx::kOpenerNotFound, ""},
         {"a control character", {"/bin/echo", "a\x01", "", ""}, false, notSaved, unstorable, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         shelltest::ScopedEnv env;
-        env.set("PATH", c.wine ? temp / "wine" : temp / "nothing");
+        env.set("PATH", !c.searchPath.empty() ? c.searchPath : c.wine ? temp / "wine" : temp / "nothing");
+        env.set("XDG_CONFIG_HOME", temp / "config");
+        env.set("XDG_DATA_HOME", temp / "data");
+        env.set("XDG_CURRENT_DESKTOP", "X-Generic");
+        env.set("WAYLAND_DISPLAY", "wayland-0");
         // Written to memory only: whatever starts, starts from the values.
         shelltest::WatchedFiles files;
         files.inMemory = true;
@@ -83,7 +98,7 @@ TEST(LinuxLauncher, writesTheLaunchFileThenStartsTheProgramFromTheValues) {
             continue;
         }
         ASSERT_TRUE(launched.ok()) << launched.failure().reason;
-        ::close(::open(ran.c_str(), O_RDONLY)); // until the program has recorded
+        std::ifstream(ran).get(); // until the program has recorded and closed the signal for the next run
         EXPECT_EQ(shelltest::readFile(temp / "rec.args"), c.said);
         EXPECT_EQ(shelltest::readFile(temp / "rec.cwd"), c.cwd + "\n");
         // The file says what was started.

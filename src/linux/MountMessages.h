@@ -1,0 +1,12 @@
+#pragma once
+// What the user is told, in Japanese, when a disc cannot be mounted: the first line, then the reason.
+namespace lnx {
+
+inline constexpr const char* kMountRefused = "ディスクをマウントできませんでした。\r\n";
+inline constexpr const char* kMountNoService = "マウントを行うサービス (UDisks2) が見つかりません。";
+inline constexpr const char* kMountNotAuthorized = "ディスクをマウントする権限がありません。";
+inline constexpr const char* kMountNoDevice = "ドライブが見つかりません: ";
+// Followed by the system's own words in parentheses.
+inline constexpr const char* kMountFailed = "ディスクを読み取れませんでした。";
+
+} // namespace lnx

@@ -1,0 +1,16 @@
+#pragma once
+// Mounting a disc as the desktop does, without privileges of our own: UDisks2 mounts it for the user
+// (under /media or /run/media), asking the user through the desktop's policy agent when its rules say so.
+#include "port/Result.h"
+
+#include <QDBusConnection>
+#include <string>
+
+namespace qtui {
+
+// Mounts the file system on the block device `device` ("/dev/sr0") through the UDisks2 service on `bus`
+// (the system bus). A device mounted already is a success. The failure's text is the reason, for the
+// user.
+port::Result<void> mountWithUDisks(const QDBusConnection& bus, const std::string& device);
+
+} // namespace qtui
