@@ -80,9 +80,21 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
 
     // The presenter goes first: its drive records point at the window's controls.
     QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()), platform.driveSource);
-    auto mainWindow = program.openWindow(window.services, outcome);
+    std::unique_ptr<ui::MainWindow> mainWindow;
+    // The signals are handled before the window loads (it writes Start-menu entries as it does): one that
+    // comes meanwhile ends the window once it is there.
+    bool endAsked = false;
+    const QtSessionEnd sessionEnd([&] {
+        if (mainWindow)
+            mainWindow->sessionEnding();
+        else
+            endAsked = true;
+    });
+    mainWindow = program.openWindow(window.services, outcome);
+    if (endAsked)
+        QMetaObject::invokeMethod(
+            &application, [&mainWindow] { mainWindow->sessionEnding(); }, Qt::QueuedConnection);
     channel.setShowWindow([&mainWindow] { mainWindow->openWindow(); });
-    const QtSessionEnd sessionEnd([&mainWindow] { mainWindow->sessionEnding(); });
     return QApplication::exec();
 }
 
