@@ -1,0 +1,9 @@
+#pragma once
+// What the test driver and iconprobe.dll, the hook it places in the program, agree on. The driver posts
+// the message to a drive button with a number in wParam; the hook answers in the button's property:
+// the number shifted left 16 bits, plus the width of the button's icon (0: none).
+#include <windows.h>
+
+inline constexpr wchar_t kIconProbeMessage[] = L"TavimoroIconProbe";
+inline constexpr wchar_t kIconProbeProperty[] = L"TavimoroIconProbe";
+inline constexpr char kIconProbeHook[] = "probeIcon";
