@@ -29,7 +29,8 @@
 //   driver taskbarcreated            broadcasts the message of a newly made taskbar
 //   driver dpichanged DPI X Y W H    sends the drive window WM_DPICHANGED with that suggested rectangle,
 //                                    as Windows does when the window reaches a monitor of that DPI
-//   driver icons SECONDS             the size of each drive button's icon: "icon ROW size=W" (0: none);
+//   driver icons SECONDS             each drive button's icon: "icon ROW size=W colour=RRGGBB" (size 0:
+//                                    none; the colour of its centre pixel);
 //                                    read inside the program by iconprobe.dll, as icon handles are
 //                                    not readable from another process under Wine
 //   driver names                     what a screen reader reads (MSAA) for each control of the drive
@@ -426,7 +427,12 @@ int icons(double wait) {
                 const auto answer = reinterpret_cast<WPARAM>(GetPropW(buttons[i], kIconProbeProperty));
                 if (answer >> 16 != run)
                     return false;
-                lines.push_back("icon " + std::to_string(i + 1) + " size=" + std::to_string(answer & 0xFFFF));
+                char colour[16];
+                std::snprintf(colour, sizeof colour, "%06llx",
+                              static_cast<unsigned long long>(
+                                  reinterpret_cast<UINT_PTR>(GetPropW(buttons[i], kIconColourProperty))));
+                lines.push_back("icon " + std::to_string(i + 1) + " size=" + std::to_string(answer & 0xFFFF) +
+                                " colour=" + colour);
             }
             return true;
         });

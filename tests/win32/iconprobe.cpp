@@ -3,6 +3,25 @@
 #include "iconprobe.h"
 #include "win32/GuiHandles.h"
 
+#include <vector>
+
+namespace {
+
+// The colour of the middle pixel of an icon's colour image, 0xRRGGBB.
+INT_PTR centreColour(HBITMAP image, LONG width) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -width, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(width));
+    const win::WindowDC screen(nullptr, nullptr);
+    if (!image || width <= 0 ||
+        GetDIBits(screen.get(), image, 0, static_cast<UINT>(width), pixels.data(), &info, DIB_RGB_COLORS) ==
+            0)
+        return 0;
+    return static_cast<INT_PTR>(pixels[static_cast<std::size_t>(width / 2 * width + width / 2)] & 0xFFFFFF);
+}
+
+} // namespace
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK probeIcon(int code, WPARAM removed, LPARAM lParam) {
     const auto& message = *reinterpret_cast<const MSG*>(lParam);
     if (code == HC_ACTION && removed == PM_REMOVE &&
@@ -16,6 +35,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK probeIcon(int code, WPARAM rem
             BITMAP bitmap{};
             if (GetObjectW(mask.get(), sizeof bitmap, &bitmap))
                 width = bitmap.bmWidth;
+            SetPropW(message.hwnd, kIconColourProperty,
+                     reinterpret_cast<HANDLE>(centreColour(colour.get(), width)));
         }
         const auto answer =
             static_cast<INT_PTR>((message.wParam << 16) | static_cast<WPARAM>(width & 0xFFFF));
