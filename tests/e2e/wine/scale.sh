@@ -14,8 +14,8 @@ source "$(dirname "$0")/session.bash"
 
 step "the manifest in the executable"
 require_files "$WIN_BUILD/tavimoro.exe" "$WIN_BUILD/tests/win32/iconprobe.dll"
-manifest=$(wrestool -x --raw --type=24 --name=1 "$WIN_BUILD/tavimoro.exe" | tr -s ' \r\n\t' ' ') ||
-    fail "no manifest resource in tavimoro.exe"
+manifest=$(wrestool -x --raw --type=24 --name=1 "$WIN_BUILD/tavimoro.exe" | tr -s ' \r\n\t' ' ')
+[ -n "$manifest" ] || fail "no manifest resource in tavimoro.exe"
 # A manifest that is not well-formed XML keeps Windows from starting the program at all.
 xmllint --noout - <<<"$manifest" || fail "the manifest is not well-formed XML: $manifest"
 while IFS='|' read -r what pattern; do
