@@ -1,6 +1,6 @@
 #pragma once
-// Move-only owners of the window-system handles: icons, fonts, bitmaps, menus, windows, device contexts,
-// dropped-file lists, message hooks and loaded libraries.
+// Move-only owners of the window-system handles: icons, fonts, menus, windows, device contexts and
+// dropped-file lists.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -46,15 +46,6 @@ struct IconTraits {
 struct FontTraits {
     static void close(HFONT h) { DeleteObject(h); }
 };
-struct BitmapTraits {
-    static void close(HBITMAP h) { DeleteObject(h); }
-};
-struct HookTraits {
-    static void close(HHOOK h) { UnhookWindowsHookEx(h); }
-};
-struct ModuleTraits {
-    static void close(HMODULE h) { FreeLibrary(h); }
-};
 struct MenuTraits {
     static void close(HMENU h) { DestroyMenu(h); }
 };
@@ -67,9 +58,6 @@ struct DropTraits {
 
 using UniqueIcon = UniqueGui<HICON, IconTraits>;
 using UniqueFont = UniqueGui<HFONT, FontTraits>;
-using UniqueBitmap = UniqueGui<HBITMAP, BitmapTraits>;
-using UniqueHook = UniqueGui<HHOOK, HookTraits>;
-using UniqueModule = UniqueGui<HMODULE, ModuleTraits>;
 using UniqueMenu = UniqueGui<HMENU, MenuTraits>;
 using UniqueWindow = UniqueGui<HWND, WindowTraits>;
 using UniqueDrop = UniqueGui<HDROP, DropTraits>;

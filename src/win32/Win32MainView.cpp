@@ -547,7 +547,7 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // the screen, unless the window says otherwise; the presenter's sizes (one button wide, as many
         // rows as there are drives) must hold.
         RECT frame{0, 0, 0, 0};
-        AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+        outerRect(frame, kWindowStyle, kWindowExStyle, m_dpi);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
         info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};

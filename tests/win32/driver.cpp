@@ -27,15 +27,9 @@
 //   driver untray                    takes the program's icon out of the notification area behind its
 //                                    back, as a restarting shell loses it
 //   driver taskbarcreated            broadcasts the message of a newly made taskbar
-//   driver dpichanged DPI X Y W H    sends the drive window WM_DPICHANGED with that suggested rectangle,
-//                                    as Windows does when the window reaches a monitor of that DPI
-//   driver icons SECONDS             each drive button's icon: "icon ROW size=W colour=RRGGBB" (size 0:
-//                                    none; the colour of its centre pixel);
-//                                    read inside the program by iconprobe.dll, as icon handles are
-//                                    not readable from another process under Wine
-//   driver names                     what a screen reader reads (MSAA) for each control of the drive
-//                                    window and the open dialog: "name KIND ID text=T"; status 1 when a
-//                                    push button, check box or group box has no name
+//   driver dpichanged DPI X Y W H    WM_DPICHANGED with that suggested rectangle (a move to such a monitor)
+//   driver names                     "name KIND ID text=T": the MSAA names of the shown controls of the drive
+//                                    window and the open dialog; status 1 when a button or box has none
 // Drive window lines, UTF-8, coordinates in pixels of the window's client area:
 //   window visible=1 client=W,H title=T
 //   placement rect=X,Y,W,H topmost=0 enabled=1 foreground=0    (screen pixels)
@@ -45,7 +39,6 @@
 // Element 0 of each control array (the hidden template) is left out. Dialog lines:
 //   dialog caption=T client=W,H enabled=1
 //   control ID kind=frame|checkbox|button|label|image rect=X,Y,W,H checked=0 enabled=1 focus=0 text=T
-#include "iconprobe.h"
 #include "win32/Handles.h"
 #include "win32/WideText.h"
 #include "win32/Win32Dialogs.h"
@@ -399,49 +392,7 @@ NOTIFYICONDATAW trayRecord() {
     return data;
 }
 
-// The width of each drive button's icon, read by the hook of iconprobe.dll (beside the driver) in the
-// program's own thread.
-int icons(double wait) {
-    HWND window = findWindow();
-    const win::UniqueModule probe(LoadLibraryW(L"iconprobe.dll"));
-    const auto hook = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void (*)()>(probe ? GetProcAddress(probe.get(), kIconProbeHook) : nullptr));
-    if (!window || !hook) {
-        std::fprintf(stderr, "driver: no drive window, or no iconprobe.dll\n");
-        return 1;
-    }
-    const win::UniqueHook placed(
-        SetWindowsHookExW(WH_GETMESSAGE, hook, probe.get(), GetWindowThreadProcessId(window, nullptr)));
-    // A number of this run, so that an answer to an earlier one is not taken for this one's.
-    const WPARAM run = (GetTickCount() & 0xFFFFFF) + 1;
-    std::vector<HWND> buttons;
-    for (int row = 1; HWND button = GetDlgItem(window, win::kButtonIdBase + row); ++row) {
-        buttons.push_back(button);
-        PostMessageW(button, RegisterWindowMessageW(kIconProbeMessage), run, 0);
-    }
-    std::vector<std::string> lines;
-    const bool answered =
-        placed && waitFor(wait, [&] {
-            lines.clear();
-            for (std::size_t i = 0; i < buttons.size(); ++i) {
-                const auto answer = reinterpret_cast<WPARAM>(GetPropW(buttons[i], kIconProbeProperty));
-                if (answer >> 16 != run)
-                    return false;
-                char colour[16];
-                std::snprintf(colour, sizeof colour, "%06llx",
-                              static_cast<unsigned long long>(
-                                  reinterpret_cast<UINT_PTR>(GetPropW(buttons[i], kIconColourProperty))));
-                lines.push_back("icon " + std::to_string(i + 1) + " size=" + std::to_string(answer & 0xFFFF) +
-                                " colour=" + colour);
-            }
-            return true;
-        });
-    print(lines);
-    return answered ? 0 : 1;
-}
-
-// WM_DPICHANGED as the system sends it. Wine hands the message's pointer to the program as it is, so the
-// rectangle is written into the program's own memory.
+// Wine hands this message's pointer on as it is: the rectangle goes into the program's own memory.
 int dpiChanged(int dpi, const RECT& suggested) {
     HWND window = findWindow();
     DWORD id = 0;
@@ -449,50 +400,32 @@ int dpiChanged(int dpi, const RECT& suggested) {
     const win::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, id));
     const auto release = [&process](void* memory) { VirtualFreeEx(process.get(), memory, 0, MEM_RELEASE); };
     const std::unique_ptr<void, decltype(release)> remote(
-        window && process.valid() ? VirtualAllocEx(process.get(), nullptr, sizeof suggested,
-                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
-                                  : nullptr,
-        release);
-    if (!remote || !WriteProcessMemory(process.get(), remote.get(), &suggested, sizeof suggested, nullptr)) {
-        std::fprintf(stderr, "driver: cannot reach the drive window's process\n");
-        return 1;
-    }
-    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.get()));
-    return 0;
+        VirtualAllocEx(process.get(), nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE), release);
+    return remote && WriteProcessMemory(process.get(), remote.get(), &suggested, sizeof suggested, nullptr)
+               ? static_cast<int>(SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                               reinterpret_cast<LPARAM>(remote.get())))
+               : 1;
 }
 
-// What a screen reader reads for a control: its MSAA name.
-std::string accessibleName(HWND control) {
+bool names() {
     // mingw-w64's IID_IAccessible, linked statically, comes out wrong under Wine.
     constexpr IID kAccessible{0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-    win::ComPtr<IAccessible> object;
-    if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, kAccessible, object.putVoid())) || !object)
-        return {};
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    const HRESULT hr = object->get_accName(self, &name);
-    const win::Bstr owned = win::Bstr::adopt(name);
-    return hr == S_OK ? win::toUtf8(owned.text()) : std::string();
-}
-
-// The names of the shown controls of the drive window and the open dialog; true when every push
-// button, check box and group box has one.
-bool names() {
     const win::ComScope com;
     bool named = true;
-    for (HWND top : {findWindow(), findDialog()}) {
+    for (HWND top : {findWindow(), findDialog()})
         for (HWND c = top ? GetWindow(top, GW_CHILD) : nullptr; c; c = GetWindow(c, GW_HWNDNEXT)) {
+            win::ComPtr<IAccessible> object;
+            VARIANT self{}; // CHILDID_SELF
+            self.vt = VT_I4;
+            BSTR name = nullptr;
             if (!IsWindowVisible(c))
                 continue;
-            const std::string kind = dialogKind(c);
-            const std::string name = accessibleName(c);
-            print({"name " + kind + " " + std::to_string(GetDlgCtrlID(c)) + " text=" + name});
-            if (name.empty() && kind != "label" && kind != "image")
-                named = false;
+            if (SUCCEEDED(AccessibleObjectFromWindow(c, OBJID_CLIENT, kAccessible, object.putVoid())))
+                object->get_accName(self, &name);
+            const std::string text = win::toUtf8(win::Bstr::adopt(name).text()), kind = dialogKind(c);
+            print({"name " + kind + " " + std::to_string(GetDlgCtrlID(c)) + " text=" + text});
+            named = named && (!text.empty() || kind == "label" || kind == "image");
         }
-    }
     return named;
 }
 
@@ -599,23 +532,18 @@ int wmain(int argc, wchar_t** argv) {
         NOTIFYICONDATAW data = trayRecord();
         return data.hWnd && Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
     }
-    if (command == L"icons" && argc == 3)
-        return icons(seconds(argv[2]));
     if (command == L"names" && argc == 2)
         return names() ? 0 : 1;
-    if (command == L"dpichanged" && argc == 7) {
-        int n[5];
-        for (int i = 0; i < 5; ++i)
-            n[i] = static_cast<int>(std::wcstol(argv[2 + i], nullptr, 10));
-        return dpiChanged(n[0], {n[1], n[2], n[1] + n[3], n[2] + n[4]});
-    }
+    const auto n = [argv](int i) { return static_cast<int>(std::wcstol(argv[i], nullptr, 10)); };
+    if (command == L"dpichanged" && argc == 7)
+        return dpiChanged(n(2), {n(3), n(4), n(3) + n(5), n(4) + n(6)});
     if (command == L"taskbarcreated" && argc == 2)
         return SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
     std::fputs(
         "usage: driver dump | wait TEXT SECONDS | gone SECONDS | click ROW | key VK [ROW] |\n"
         "       input TARGET KEY... | close | menu SECONDS | nomenu SECONDS | dialog CAPTION SECONDS |\n"
         "       nodialog SECONDS | press ID | hover ID | tooltip SECONDS | closedialog |\n"
-        "       msgbox TITLE SECONDS | msgboxok TITLE | untray | taskbarcreated | icons SECONDS | names |\n"
+        "       msgbox TITLE SECONDS | msgboxok TITLE | untray | taskbarcreated | names |\n"
         "       dpichanged DPI X Y W H\n",
         stderr);
     return 2;
