@@ -33,13 +33,12 @@ port::Result<std::unique_ptr<port::IPicture>> Win32Icons::programFileIcon(const 
     const int size = small ? systemMetric(SM_CXSMICON, dpi) : buttonIconSize(dpi);
     HICON handle = nullptr;
     // The shell picks the image of the group that fits the size best. A negative index names a
-    // resource id; it goes to the shell unchanged.
-    const HRESULT found =
-        SHDefExtractIconW(path.c_str(), index, 0, &handle, nullptr, static_cast<UINT>(MAKELONG(size, size)));
-    UniqueIcon icon(handle); // owned whatever the outcome
-    if (found != S_OK)
+    // resource id; it goes to the shell unchanged. The handle is taken only from a success: Wine's
+    // ExtractIconExW left a stray value in it for a file without icons.
+    if (SHDefExtractIconW(path.c_str(), index, 0, &handle, nullptr,
+                          static_cast<UINT>(MAKELONG(size, size))) != S_OK)
         return port::fail("no icon " + std::to_string(index) + " in " + file);
-    return pictureOf(std::move(icon), file);
+    return pictureOf(UniqueIcon(handle), file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> Win32Icons::iconFile(const std::string& file) {
