@@ -18,6 +18,9 @@ target_link_libraries(tavimoro_win32 PUBLIC tavimoro_core ole32 oleaut32 uuid sh
 target_include_directories(tavimoro_win32 PRIVATE res)
 
 add_executable(tavimoro WIN32 src/win32/WinMain.cpp res/tavimoro.rc)
+# The resource script takes these files whole; the build reads only its includes for what it depends on.
+set_source_files_properties(res/tavimoro.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/tavimoro.manifest;${CMAKE_SOURCE_DIR}/res/tavimoro.ico")
 target_link_libraries(tavimoro PRIVATE tavimoro_win32)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/tavimoro-ini.cpp)

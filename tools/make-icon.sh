@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Draws the program's icon, a compact disc, at 32x32 and 16x16 and packs both into res/tavimoro.ico; draws it
-# again at 48, 64, 128 and 256 pixels and writes all six sizes into res/hicolor/, the icon theme tree that is
-# installed on Linux. The drawing is plain vector commands and every time stamp is left out, so the files come
+# Draws the program's icon, a compact disc, at 32x32 and 16x16, and again at 48, 64, 128 and 256 pixels. Packs
+# 32, 16, 48, 64 and 256 into res/tavimoro.ico (in that order: the first two stay where they always were),
+# so that Windows finds an image near every size a scaled screen asks for; writes all six sizes into
+# res/hicolor/, the icon theme tree that is installed on Linux. The drawing is plain vector commands and every time stamp is left out, so the files come
 # out the same on every run: the generated icons are checked in and this script only needs to run when the
 # drawing changes.
 set -euo pipefail
@@ -43,16 +44,17 @@ draw_large() {
 
 draw 32 "$work/disc32.png"
 draw 16 "$work/disc16.png"
-convert "$work/disc32.png" "$work/disc16.png" +set date:create +set date:modify res/tavimoro.ico
+for size in 48 64 128 256; do
+    draw_large "$size" "$work/disc$size.png"
+done
+# The 256-pixel image goes in as a PNG, the others as bitmaps.
+convert "$work/disc32.png" "$work/disc16.png" "$work/disc48.png" "$work/disc64.png" "$work/disc256.png" \
+    "${NO_DATES[@]}" res/tavimoro.ico
 echo "wrote res/tavimoro.ico"
 
 for size in 16 32 48 64 128 256; do
     folder="res/hicolor/${size}x${size}/apps"
     mkdir -p "$folder"
-    if [ "$size" -le 32 ]; then
-        cp "$work/disc$size.png" "$folder/tavimoro.png"
-    else
-        draw_large "$size" "$folder/tavimoro.png"
-    fi
+    cp "$work/disc$size.png" "$folder/tavimoro.png"
     echo "wrote $folder/tavimoro.png"
 done

@@ -80,6 +80,9 @@ class IMainViewEvents {
     // Tab moves no focus of itself.
     virtual void keyPressed(const Key& key) = 0;
     virtual void resized() = 0;
+    // The window is drawn at another scale now (it went to a monitor of another DPI). Every control
+    // already stands at its place in twips; what the rows show is measured at the old scale.
+    virtual void scaleChanged() = 0;
     // The close box, or close(): true when the window stays (it only hides).
     virtual bool closing() = 0;
     virtual void refreshTick() = 0;

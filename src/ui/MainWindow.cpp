@@ -304,11 +304,21 @@ void MainWindow::keyPressed(const port::Key& key) {
     if (key.kind == port::Key::Kind::Letter && key.letter >= 'A' && key.letter <= 'Z')
         app::setDriveRegistered(m_state.settingsFile, key.letter,
                                 !app::driveRegistered(m_state.settingsFile, key.letter));
+    rebuildKeepingFocus(focus);
+}
+
+void MainWindow::rebuildKeepingFocus(int focus) {
     rebuildRows();
     // The focus stays on its row, so that Shift+Tab, say, goes on from there.
     if (focus >= 1 && focus <= m_rows.last() && m_rows.button(focus).visible() &&
         m_rows.button(focus).enabled())
         m_view.focusRow(focus);
+}
+
+void MainWindow::scaleChanged() {
+    // The icons come at the new scale's size and the labels are measured in its font; the rows and the
+    // window's size follow.
+    rebuildKeepingFocus(m_view.focusedRow());
 }
 
 void MainWindow::moveFocus(int from, bool backwards) {

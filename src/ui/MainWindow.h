@@ -39,6 +39,7 @@ class MainWindow : public port::IMainViewEvents {
     void buttonClicked(int row) override;
     void keyPressed(const port::Key& key) override;
     void resized() override;
+    void scaleChanged() override;
     bool closing() override;
     void refreshTick() override;
     void endTick() override;
@@ -76,6 +77,8 @@ class MainWindow : public port::IMainViewEvents {
     void adjustWidth();
     void loadDriveList();
     void rebuildRows();
+    // Makes the rows anew and gives the focus back to the button of `focus` (a row, 0 for none).
+    void rebuildKeepingFocus(int focus);
     void moveFocus(int from, bool backwards);
     // Runs the command of a pop-up menu item.
     void popupCommand(int id);

@@ -1,5 +1,6 @@
 #include "win32/Win32Dialogs.h"
 
+#include "win32/Dpi.h"
 #include "win32/GuiHandles.h"
 #include "win32/WideText.h"
 #include "win32/Win32Icons.h"
@@ -51,6 +52,8 @@ class Win32Dialog : public port::IDialog {
     int toPixels(double twips) const { return static_cast<int>(std::lround(twips / m_twipsPerPixel)); }
     HFONT makeFont(const wchar_t* name, double points, bool bold);
     void createControls(HINSTANCE instance);
+    // Places the controls, and makes the fonts and icons, at `dpi`.
+    void scaleTo(UINT dpi);
     void addTooltips();
     // Gives `control` the tip `text` (UTF-8), replacing any it had; an empty text leaves it none.
     void setTool(HWND control, const std::string& text);
@@ -61,6 +64,7 @@ class Win32Dialog : public port::IDialog {
     void drawImage(const DRAWITEMSTRUCT& item);
     void centre();
 
+    HINSTANCE m_instance;
     const port::DialogLayout& m_layout;
     port::IDialogEvents& m_events;
     double m_twipsPerPixel = 15;
@@ -68,6 +72,7 @@ class Win32Dialog : public port::IDialog {
     std::vector<UniqueFont> m_fonts;
     UniqueIcon m_bigIcon;
     UniqueIcon m_smallIcon;
+    UniqueIcon m_imageIcon; // at the image control's size
     UniqueWindow m_window;
     UniqueWindow m_tooltips;      // owned by the dialog window, so it goes first
     std::vector<HWND> m_controls; // by layout index; children that go with the window
@@ -77,26 +82,54 @@ class Win32Dialog : public port::IDialog {
 };
 
 Win32Dialog::Win32Dialog(HINSTANCE instance, const port::DialogLayout& layout, port::IDialogEvents& events)
-    : m_layout(layout), m_events(events) {
-    {
-        WindowDC screen(nullptr, nullptr);
-        const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-        m_twipsPerPixel = 1440.0 / (dpi > 0 ? dpi : 96);
-    }
-    m_bigIcon = loadProgramIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
-    m_smallIcon = loadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
-
-    RECT outer{0, 0, toPixels(layout.clientWidth), toPixels(layout.clientHeight)};
-    AdjustWindowRectEx(&outer, kDialogStyle, FALSE, kDialogExStyle);
+    : m_instance(instance), m_layout(layout), m_events(events) {
     m_window.reset(CreateWindowExW(kDialogExStyle, kDialogClass, toWide(layout.caption).c_str(), kDialogStyle,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
-                                   outer.bottom - outer.top, nullptr, nullptr, instance, this));
+                                   CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this));
     if (!m_window)
         return;
-    SendMessageW(m_window.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
-    SendMessageW(m_window.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
     createControls(instance);
+    // Once the window exists it knows the monitor it is on: it is laid out at that monitor's DPI.
+    const UINT dpi = windowDpi(m_window.get());
+    scaleTo(dpi);
+    RECT outer{0, 0, toPixels(layout.clientWidth), toPixels(layout.clientHeight)};
+    outerRect(outer, kDialogStyle, kDialogExStyle, dpi);
+    SetWindowPos(m_window.get(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     addTooltips();
+}
+
+void Win32Dialog::scaleTo(UINT dpi) {
+    m_twipsPerPixel = twipsPerPixel(dpi);
+    // The earlier fonts live until every control has let go of them.
+    const std::vector<UniqueFont> earlier = std::move(m_fonts);
+    m_fonts.clear();
+    const HFONT standard = makeFont(kStandardFontName, kStandardFontPoints, false);
+    SendMessageW(m_window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(standard), FALSE);
+    for (std::size_t i = 0; i < m_layout.controls.size(); ++i) {
+        const port::ControlLayout& c = m_layout.controls[i];
+        double left = c.left;
+        double top = c.top;
+        if (c.container >= 0 && static_cast<std::size_t>(c.container) < m_layout.controls.size()) {
+            left += m_layout.controls[static_cast<std::size_t>(c.container)].left;
+            top += m_layout.controls[static_cast<std::size_t>(c.container)].top;
+        }
+        if (!m_controls[i])
+            continue;
+        SetWindowPos(m_controls[i], nullptr, toPixels(left), toPixels(top), toPixels(c.width),
+                     toPixels(c.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = c.fontName ? makeFont(toWide(c.fontName).c_str(), c.fontPoints, c.bold) : standard;
+        SendMessageW(m_controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        // The image is drawn from the icon's image that fits its size best, not stretched from a small one.
+        if (c.kind == ControlKind::Image)
+            m_imageIcon = loadProgramIcon(m_instance, toPixels(c.width), toPixels(c.height));
+    }
+    UniqueIcon big = loadProgramIcon(m_instance, systemMetric(SM_CXICON, dpi), systemMetric(SM_CYICON, dpi));
+    UniqueIcon little =
+        loadProgramIcon(m_instance, systemMetric(SM_CXSMICON, dpi), systemMetric(SM_CYSMICON, dpi));
+    SendMessageW(m_window.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(m_window.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little.get()));
+    m_bigIcon = std::move(big);
+    m_smallIcon = std::move(little);
 }
 
 HFONT Win32Dialog::makeFont(const wchar_t* name, double points, bool bold) {
@@ -109,17 +142,10 @@ HFONT Win32Dialog::makeFont(const wchar_t* name, double points, bool bold) {
 }
 
 void Win32Dialog::createControls(HINSTANCE instance) {
-    const HFONT standard = makeFont(kStandardFontName, kStandardFontPoints, false);
-    SendMessageW(m_window.get(), WM_SETFONT, reinterpret_cast<WPARAM>(standard), FALSE);
-    // Created in layout order, each frame before the boxes inside it, so that the boxes lie above it.
+    // Created in layout order, each frame before the boxes inside it, so that the boxes lie above it;
+    // scaleTo places them.
     for (std::size_t i = 0; i < m_layout.controls.size(); ++i) {
         const port::ControlLayout& c = m_layout.controls[i];
-        double left = c.left;
-        double top = c.top;
-        if (c.container >= 0 && static_cast<std::size_t>(c.container) < m_layout.controls.size()) {
-            left += m_layout.controls[static_cast<std::size_t>(c.container)].left;
-            top += m_layout.controls[static_cast<std::size_t>(c.container)].top;
-        }
         const wchar_t* className = L"BUTTON";
         DWORD style = WS_CHILD | WS_VISIBLE;
         switch (c.kind) {
@@ -143,12 +169,9 @@ void Win32Dialog::createControls(HINSTANCE instance) {
             break;
         }
         const int id = kDialogControlIdBase + static_cast<int>(i);
-        HWND child = CreateWindowExW(0, className, toWide(c.caption).c_str(), style, toPixels(left),
-                                     toPixels(top), toPixels(c.width), toPixels(c.height), m_window.get(),
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        const HFONT font = c.fontName ? makeFont(toWide(c.fontName).c_str(), c.fontPoints, c.bold) : standard;
-        if (child)
-            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        HWND child =
+            CreateWindowExW(0, className, toWide(c.caption).c_str(), style, 0, 0, 0, 0, m_window.get(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         m_controls.push_back(child);
         if (takesFocus(c))
             m_tabOrder.push_back(static_cast<int>(i));
@@ -346,7 +369,7 @@ void Win32Dialog::showModal() {
 void Win32Dialog::drawImage(const DRAWITEMSTRUCT& item) {
     // The image control always shows the program's icon, stretched to the control's size.
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-    DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, m_bigIcon.get(),
+    DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, m_imageIcon.get(),
                item.rcItem.right - item.rcItem.left, item.rcItem.bottom - item.rcItem.top, 0, nullptr,
                DI_NORMAL);
 }
@@ -391,6 +414,15 @@ LRESULT Win32Dialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_DPICHANGED:
+        // The two DPIs are the same (the high word is the vertical one).
+        if (lParam != 0) {
+            scaleTo(HIWORD(wParam));
+            const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
     case WM_CLOSE:
         // The close box ends the showing without any click.
         m_done = true;

@@ -1,7 +1,10 @@
 #include "win32/Win32Icons.h"
 
 #include "resource.h"
+#include "win32/Dpi.h"
 #include "win32/WideText.h"
+
+#include <shlobj.h>
 
 namespace win {
 namespace {
@@ -26,31 +29,37 @@ port::Result<std::unique_ptr<port::IPicture>> Win32Icons::programFileIcon(const 
     const std::wstring path = toWide(file);
     if (path.empty())
         return port::fail("no icon file named");
-    HICON largeHandle = nullptr;
-    HICON smallHandle = nullptr;
-    // A negative index names a resource id; it goes to the shell unchanged.
-    ExtractIconExW(path.c_str(), index, &largeHandle, &smallHandle, 1);
-    // Both handles are owned at once; the one not given away is destroyed when its owner goes.
-    UniqueIcon large(largeHandle);
-    UniqueIcon little(smallHandle);
-    return pictureOf(small ? std::move(little) : std::move(large), file);
+    const UINT dpi = m_dpi();
+    const int size = small ? systemMetric(SM_CXSMICON, dpi) : buttonIconSize(dpi);
+    HICON handle = nullptr;
+    // The shell picks the image of the group that fits the size best. A negative index names a
+    // resource id; it goes to the shell unchanged. The handle is taken only from a success: Wine's
+    // ExtractIconExW left a stray value in it for a file without icons.
+    if (SHDefExtractIconW(path.c_str(), index, 0, &handle, nullptr,
+                          static_cast<UINT>(MAKELONG(size, size))) != S_OK)
+        return port::fail("no icon " + std::to_string(index) + " in " + file);
+    return pictureOf(UniqueIcon(handle), file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> Win32Icons::iconFile(const std::string& file) {
     const std::wstring path = toWide(file);
     if (path.empty())
         return port::fail("no icon file named");
-    return pictureOf(UniqueIcon(static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0,
-                                                              LR_LOADFROMFILE | LR_DEFAULTSIZE))),
+    const int size = buttonIconSize(m_dpi());
+    return pictureOf(UniqueIcon(static_cast<HICON>(
+                         LoadImageW(nullptr, path.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE))),
                      file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> Win32Icons::programIcon() {
-    if (!m_programIcon || !*m_programIcon) {
-        UniqueIcon icon = loadProgramIcon(m_instance, 0, 0);
+    const int size = buttonIconSize(m_dpi());
+    // Pictures of an earlier size keep their own handle alive.
+    if (!m_programIcon || !*m_programIcon || size != m_programIconSize) {
+        UniqueIcon icon = loadProgramIcon(m_instance, size, size);
         if (!icon)
             return port::fail("the program's icon resource cannot be loaded");
         m_programIcon = std::make_shared<const UniqueIcon>(std::move(icon));
+        m_programIconSize = size;
     }
     return std::make_unique<Win32Picture>(m_programIcon);
 }

@@ -3,6 +3,7 @@
 #include "port/Icons.h"
 #include "win32/GuiHandles.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,21 +22,25 @@ class Win32Picture : public port::IPicture {
 
 class Win32Icons : public port::IIcons {
   public:
-    // `instance` holds the program's icon resource.
-    explicit Win32Icons(HINSTANCE instance) : m_instance(instance) {}
+    // `instance` holds the program's icon resource; `dpi` gives the DPI the buttons are drawn at now,
+    // which every icon is made for.
+    Win32Icons(HINSTANCE instance, std::function<UINT()> dpi) : m_instance(instance), m_dpi(std::move(dpi)) {}
 
     port::Result<std::unique_ptr<port::IPicture>> programFileIcon(const std::string& file, int index,
                                                                   bool small) override;
     port::Result<std::unique_ptr<port::IPicture>> iconFile(const std::string& file) override;
-    // Loaded once; every picture of it shows the same handle.
+    // Loaded once a size; every picture of it at that size shows the same handle.
     port::Result<std::unique_ptr<port::IPicture>> programIcon() override;
 
   private:
     HINSTANCE m_instance;
+    std::function<UINT()> m_dpi;
     std::shared_ptr<const UniqueIcon> m_programIcon;
+    int m_programIconSize = 0;
 };
 
-// The program's icon at a pixel size, as a handle of its own (0 x 0: the system's large icon size).
+// The program's icon at a pixel size, from the image that fits it best, as a handle of its own (0 x 0:
+// the system's large icon size).
 UniqueIcon loadProgramIcon(HINSTANCE instance, int width, int height);
 
 } // namespace win

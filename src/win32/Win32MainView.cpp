@@ -1,5 +1,6 @@
 #include "win32/Win32MainView.h"
 
+#include "win32/Dpi.h"
 #include "win32/WideText.h"
 #include "win32/Win32Icons.h"
 #include "win32/WindowOwner.h"
@@ -63,6 +64,8 @@ class Win32MainView::Control {
     int row() const { return m_row; }
     // The window is already gone with its parent.
     void abandon() { m_window.release(); }
+    // Converts the place in twips anew, at the window's DPI now.
+    void placeAgain() { setPlace(m_place); }
 
   protected:
     struct Place {
@@ -192,14 +195,6 @@ class Win32MainView::Timer : public port::ITimer {
 Win32MainView::Win32MainView(HINSTANCE instance)
     : m_instance(instance), m_refresh(std::make_unique<Timer>(*this, kRefreshTimerId)),
       m_end(std::make_unique<Timer>(*this, kEndTimerId)) {
-    {
-        WindowDC screen(nullptr, nullptr);
-        const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-        m_twipsPerPixel = 1440.0 / (dpi > 0 ? dpi : 96);
-    }
-    m_bigIcon = loadProgramIcon(instance, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
-    m_smallIcon = loadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
-
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &Win32MainView::windowProc;
@@ -214,8 +209,10 @@ Win32MainView::Win32MainView(HINSTANCE instance)
                                    this));
     if (!m_window)
         return;
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
+    // The window is placed by now, so it knows the monitor it is on.
+    m_dpi = windowDpi(hwnd());
+    m_twipsPerPixel = twipsPerPixel(m_dpi);
+    setWindowIcons();
 }
 
 Win32MainView::~Win32MainView() {
@@ -236,7 +233,42 @@ int Win32MainView::toPixels(double twips) const {
     return static_cast<int>(std::lround(twips / m_twipsPerPixel));
 }
 
+void Win32MainView::setWindowIcons() {
+    UniqueIcon big =
+        loadProgramIcon(m_instance, systemMetric(SM_CXICON, m_dpi), systemMetric(SM_CYICON, m_dpi));
+    UniqueIcon little =
+        loadProgramIcon(m_instance, systemMetric(SM_CXSMICON, m_dpi), systemMetric(SM_CYSMICON, m_dpi));
+    if (m_window) {
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little.get()));
+    }
+    // The earlier icons go once the window has let go of them.
+    m_bigIcon = std::move(big);
+    m_smallIcon = std::move(little);
+}
+
+void Win32MainView::changeDpi(UINT dpi, const RECT& suggested) {
+    m_dpi = dpi;
+    m_twipsPerPixel = twipsPerPixel(dpi);
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    setWindowIcons();
+    if (m_font) {
+        setFont(*m_font); // the same points, in pixels of the new DPI
+        for (Control* control : m_controls)
+            SendMessageW(control->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.back().get()), TRUE);
+        // No control draws with an earlier font any more.
+        m_fonts.erase(m_fonts.begin(), m_fonts.end() - 1);
+    }
+    for (Control* control : m_controls)
+        control->placeAgain();
+    // What the rows show is made anew at the new DPI, and the window sized to it.
+    if (m_events)
+        m_events->scaleChanged();
+}
+
 void Win32MainView::setFont(const port::FontRecord& font) {
+    m_font = font;
     const double pixelsPerPoint = 20.0 / m_twipsPerPixel; // 1 point = 20 twips
     UniqueFont made(CreateFontW(-static_cast<int>(std::lround(font.size * pixelsPerPoint)), 0, 0, 0,
                                 font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
@@ -515,7 +547,7 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // the screen, unless the window says otherwise; the presenter's sizes (one button wide, as many
         // rows as there are drives) must hold.
         RECT frame{0, 0, 0, 0};
-        AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
+        outerRect(frame, kWindowStyle, kWindowExStyle, m_dpi);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
         info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
@@ -523,6 +555,11 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DROPFILES:
         dropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_DPICHANGED:
+        // The two DPIs are the same (the high word is the vertical one).
+        if (lParam != 0)
+            changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CLOSE:
         close();

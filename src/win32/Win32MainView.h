@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ class Win32MainView : public port::IMainView {
 
     // Null once the window is gone.
     HWND hwnd() const { return m_window.get(); }
+    // The DPI of the monitor the window is on, which it is drawn at.
+    UINT dpi() const { return m_dpi; }
     // Runs `handler` whenever the window receives `message`, before DefWindowProc gives the message's
     // result: for the messages that the platform features around the window watch for.
     void listen(UINT message, std::function<void()> handler);
@@ -84,9 +87,16 @@ class Win32MainView : public port::IMainView {
     HWND makeChild(const wchar_t* className, DWORD style, int id);
     int toPixels(double twips) const;
     RECT windowRect() const;
+    // The window's own icons at its DPI.
+    void setWindowIcons();
+    // The window is on a monitor of another DPI now: it takes the place the system suggests and draws
+    // everything anew at that DPI.
+    void changeDpi(UINT dpi, const RECT& suggested);
 
     HINSTANCE m_instance;
+    UINT m_dpi = 96;
     double m_twipsPerPixel = 15.0;
+    std::optional<port::FontRecord> m_font; // as the presenter gave it, in points
     port::IMainViewEvents* m_events = nullptr;
     // Declared before the window so that they outlive it and its controls.
     std::vector<UniqueFont> m_fonts; // the last one is the current font

@@ -1,6 +1,7 @@
 #include "win32/Win32TrayIcon.h"
 
 #include "win32/WideText.h"
+#include "win32/Win32Icons.h"
 #include "win32/WindowOwner.h"
 
 #include <cstddef>
@@ -18,7 +19,8 @@ constexpr std::size_t kTipRoom =
 } // namespace
 
 Win32TrayIcon::Win32TrayIcon(HINSTANCE instance, HWND mainWindow)
-    : m_mainWindow(mainWindow), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {
+    : m_mainWindow(mainWindow), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")),
+      m_icon(loadProgramIcon(instance, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &Win32TrayIcon::windowProc;
@@ -44,7 +46,7 @@ void Win32TrayIcon::add(const std::string& tip) {
     m_data.uID = 1;
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_data.uCallbackMessage = kIconMessage;
-    m_data.hIcon = reinterpret_cast<HICON>(SendMessageW(m_mainWindow, WM_GETICON, ICON_SMALL, 0));
+    m_data.hIcon = m_icon.get();
     const std::wstring text = toWide(tip);
     std::size_t length = text.size() < kTipRoom ? text.size() : kTipRoom;
     // A cut never leaves half of a surrogate pair.

@@ -17,8 +17,9 @@ inline constexpr wchar_t kTrayWindowClass[] = L"TavimoroTrayWindow";
 
 class Win32TrayIcon : public port::ITrayIcon {
   public:
-    // The icon shows the small icon of `mainWindow`, and stays still while that window is disabled (a
-    // modal window of the program is open).
+    // The icon is the program's own (from `instance`) at the system's small-icon size, the size the
+    // notification area draws at whatever monitor the drive window is on. It stays still while
+    // `mainWindow` is disabled (a modal window of the program is open).
     Win32TrayIcon(HINSTANCE instance, HWND mainWindow);
     ~Win32TrayIcon() override;
     Win32TrayIcon(const Win32TrayIcon&) = delete;
@@ -38,7 +39,8 @@ class Win32TrayIcon : public port::ITrayIcon {
     HWND m_mainWindow;
     UINT m_taskbarCreated;
     std::function<void(port::TrayEvent)> m_handler;
-    NOTIFYICONDATAW m_data{}; // the record of the last add
+    UniqueIcon m_icon;
+    NOTIFYICONDATAW m_data{}; // the record of the last add, which an add after a new taskbar repeats
     bool m_shown = false;
     UniqueWindow m_window;
 };

@@ -49,10 +49,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (outcome == program::StartOutcome::Ended)
         return 0;
 
-    win::Win32Icons icons(instance);
     win::Win32MainView view(instance);
     if (!view.hwnd())
         return 1;
+    // The buttons' icons are made at the DPI the drive window is drawn at.
+    win::Win32Icons icons(instance, [&view] { return view.dpi(); });
     win::Win32TrayIcon tray(instance, view.hwnd());
     win::Win32PopupMenu popup(view.hwnd());
     win::Win32SystemMenu systemMenu(view.hwnd());

@@ -433,7 +433,7 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     writeFile(good, icoBytes());
     EXPECT_TRUE(icons.iconFile(good).ok());
     EXPECT_TRUE(icons.programIcon().ok());
-    EXPECT_EQ(qtui::programIcon().availableSizes().size(), 2u);
+    EXPECT_EQ(qtui::programIcon().availableSizes().size(), 5u);
 
     std::string huge = icoBytes();
     huge[6] = huge[7] = 0; // 256 x 256 declared for a 16 x 16 image

@@ -27,6 +27,9 @@
 //   driver untray                    takes the program's icon out of the notification area behind its
 //                                    back, as a restarting shell loses it
 //   driver taskbarcreated            broadcasts the message of a newly made taskbar
+//   driver dpichanged DPI X Y W H    WM_DPICHANGED with that suggested rectangle (a move to such a monitor)
+//   driver names                     "name KIND ID text=T": the MSAA names of the shown controls of the drive
+//                                    window and the open dialog; status 1 when a button or box has none
 // Drive window lines, UTF-8, coordinates in pixels of the window's client area:
 //   window visible=1 client=W,H title=T
 //   placement rect=X,Y,W,H topmost=0 enabled=1 foreground=0    (screen pixels)
@@ -36,16 +39,19 @@
 // Element 0 of each control array (the hidden template) is left out. Dialog lines:
 //   dialog caption=T client=W,H enabled=1
 //   control ID kind=frame|checkbox|button|label|image rect=X,Y,W,H checked=0 enabled=1 focus=0 text=T
+#include "win32/Handles.h"
 #include "win32/WideText.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32MainView.h"
 #include "win32/Win32TrayIcon.h"
 
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -386,6 +392,43 @@ NOTIFYICONDATAW trayRecord() {
     return data;
 }
 
+// Wine hands this message's pointer on as it is: the rectangle goes into the program's own memory.
+int dpiChanged(int dpi, const RECT& suggested) {
+    HWND window = findWindow();
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    const win::UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, id));
+    const auto release = [&process](void* memory) { VirtualFreeEx(process.get(), memory, 0, MEM_RELEASE); };
+    const std::unique_ptr<void, decltype(release)> remote(
+        VirtualAllocEx(process.get(), nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE), release);
+    return remote && WriteProcessMemory(process.get(), remote.get(), &suggested, sizeof suggested, nullptr)
+               ? static_cast<int>(SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                               reinterpret_cast<LPARAM>(remote.get())))
+               : 1;
+}
+
+bool names() {
+    // mingw-w64's IID_IAccessible, linked statically, comes out wrong under Wine.
+    constexpr IID kAccessible{0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+    const win::ComScope com;
+    bool named = true;
+    for (HWND top : {findWindow(), findDialog()})
+        for (HWND c = top ? GetWindow(top, GW_CHILD) : nullptr; c; c = GetWindow(c, GW_HWNDNEXT)) {
+            win::ComPtr<IAccessible> object;
+            VARIANT self{}; // CHILDID_SELF
+            self.vt = VT_I4;
+            BSTR name = nullptr;
+            if (!IsWindowVisible(c))
+                continue;
+            if (SUCCEEDED(AccessibleObjectFromWindow(c, OBJID_CLIENT, kAccessible, object.putVoid())))
+                object->get_accName(self, &name);
+            const std::string text = win::toUtf8(win::Bstr::adopt(name).text()), kind = dialogKind(c);
+            print({"name " + kind + " " + std::to_string(GetDlgCtrlID(c)) + " text=" + text});
+            named = named && (!text.empty() || kind == "label" || kind == "image");
+        }
+    return named;
+}
+
 double seconds(const wchar_t* text) {
     return std::wcstod(text, nullptr);
 }
@@ -489,13 +532,19 @@ int wmain(int argc, wchar_t** argv) {
         NOTIFYICONDATAW data = trayRecord();
         return data.hWnd && Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
     }
+    if (command == L"names" && argc == 2)
+        return names() ? 0 : 1;
+    const auto n = [argv](int i) { return static_cast<int>(std::wcstol(argv[i], nullptr, 10)); };
+    if (command == L"dpichanged" && argc == 7)
+        return dpiChanged(n(2), {n(3), n(4), n(3) + n(5), n(4) + n(6)});
     if (command == L"taskbarcreated" && argc == 2)
         return SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
     std::fputs(
         "usage: driver dump | wait TEXT SECONDS | gone SECONDS | click ROW | key VK [ROW] |\n"
         "       input TARGET KEY... | close | menu SECONDS | nomenu SECONDS | dialog CAPTION SECONDS |\n"
         "       nodialog SECONDS | press ID | hover ID | tooltip SECONDS | closedialog |\n"
-        "       msgbox TITLE SECONDS | msgboxok TITLE | untray | taskbarcreated\n",
+        "       msgbox TITLE SECONDS | msgboxok TITLE | untray | taskbarcreated | names |\n"
+        "       dpichanged DPI X Y W H\n",
         stderr);
     return 2;
 }

@@ -222,18 +222,18 @@ synced
 [ "$(ini_value Drive_Q)" = True ] || fail "a held Q toggled drive Q [$(ini_value Drive_Q)], not exactly once"
 expect 'drive 4 visible=1'
 drv input window tab
-expect 'button 1 visible=1 enabled=1 icon=1 rect=0,0,49,49 focus=1'
+expect 'button 1 visible=1 enabled=1 icon=0 rect=0,0,49,49 focus=1'
 drv input none tab
-expect 'button 2 visible=1 enabled=1 icon=1 rect=0,49,49,49 focus=1'
+expect 'button 2 visible=1 enabled=1 icon=0 rect=0,49,49,49 focus=1'
 drv input none shift+tab
-expect 'button 1 visible=1 enabled=1 icon=1 rect=0,0,49,49 focus=1'
+expect 'button 1 visible=1 enabled=1 icon=0 rect=0,0,49,49 focus=1'
 # The rows are rebuilt on the Alt key and on the space bar, the focused button with them.
 drv input none alt+space
 drv menu 10 >/dev/null || fail "no system menu on Alt+Space with the focus on a button"
 drv input none end up up return
 drv msgbox '使い方' 10 >/dev/null || fail "no help text from the system menu opened on a button"
 drv msgboxok '使い方'
-expect 'button 1 visible=1 enabled=1 icon=1 rect=0,0,49,49 focus=1'
+expect 'button 1 visible=1 enabled=1 icon=0 rect=0,0,49,49 focus=1'
 rm -f "$WORK/discs/one/record.txt"
 before=$(button_handle 1)
 drv input none space

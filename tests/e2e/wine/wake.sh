@@ -48,7 +48,7 @@ mount m "$WORK/discs/one"
 # Keys come to the program after every message posted to it before: once Tab has moved the focus to N:'s
 # button (Tab reads no drive), the program has handled whatever the redefinition of M: told it.
 drv input window tab || fail "could not press Tab"
-expect 'button 2 visible=1 enabled=1 icon=1 rect=0,49,49,49 focus=1'
+expect 'button 2 visible=1 enabled=1 icon=0 rect=0,49,49,49 focus=1'
 grep -q '^volume 1 .* text=$' <<<"$(drv dump)" || fail "the row changed before the news of the disc"
 announce arrival m WAKE_ONE
 expect 'button 1 visible=1 enabled=1'
