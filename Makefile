@@ -12,6 +12,7 @@ FUZZ_TARGETS ?= $(notdir $(wildcard tests/fuzz/corpus/*))
 RUN_PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-wayland libx11-dev libblkid-dev fonts-noto-cjk \
 	fonts-ipafont-mincho
 TEST_PACKAGES := libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth xdotool x11-utils imagemagick \
+	genisoimage xorriso icoutils desktop-file-utils fonts-ipafont-gothic locales openbox util-linux trayer \
 	strace clang libclang-rt-14-dev appstream lintian dpkg-dev file sway grim jq systemd dbus-daemon \
 	python3-dbusmock xdg-utils libxml2-utils
 
