@@ -296,10 +296,6 @@ TEST_F(MainWindowTest, TabGoesRoundTheButtonsThatTakeTheFocusAndAKeepsItsRow) {
     EXPECT_EQ(view.focus, 3) << "from nowhere, Shift+Tab starts at the last";
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(MainWindowTest, AClickOnADiscNotMountedYetMountsItThenLaunches) {
     struct Case {
         const char* refusal; // none: the disc mounts
