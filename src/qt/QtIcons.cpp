@@ -7,11 +7,14 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QImageReader>
 #include <QPixmap>
 #include <QSaveFile>
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <set>
 
 // Q_INIT_RESOURCE must be used outside any namespace; the resources live in a static library, where
 // the linker would otherwise drop them.
@@ -41,22 +44,17 @@ std::string upperExtension(const std::string& file) {
     return extension;
 }
 
-port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::string& file) {
-    if (icon.isNull())
-        return port::fail("no icon in " + file);
-    return std::make_unique<QtPicture>(std::move(icon));
-}
+// The sizes of the program's icon theme, as res/hicolor holds them.
+constexpr int kProgramIconSides[] = {16, 32, 48, 64, 128, 256};
 
-} // namespace
-
-QIcon iconFromIcoData(const QByteArray& data) {
-    QIcon icon;
+// Adds every image of .ico file bytes to an icon.
+void addIcoImages(QIcon& icon, const QByteArray& data) {
     if (data.isEmpty())
-        return icon;
+        return;
     QBuffer buffer;
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly))
-        return icon;
+        return;
     QImageReader reader(&buffer, "ICO");
     const int count = std::min(reader.imageCount(), kMaxImagesRead);
     for (int i = 0; i < count; ++i) {
@@ -67,37 +65,73 @@ QIcon iconFromIcoData(const QByteArray& data) {
         if (!image.isNull())
             icon.addPixmap(QPixmap::fromImage(image));
     }
+}
+
+// The side of the one image of an .ico file the PE reader made: its entry's larger dimension (0 stands
+// for 256).
+int singleImageSide(const std::vector<unsigned char>& ico) {
+    const auto side = [&](std::size_t at) { return ico[at] == 0 ? 256 : int(ico[at]); };
+    return std::max(side(6), side(7));
+}
+
+port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::string& file) {
+    if (icon.isNull())
+        return port::fail("no icon in " + file);
+    return std::make_unique<QtPicture>(std::move(icon));
+}
+
+} // namespace
+
+QIcon iconFromIcoData(const QByteArray& data) {
+    QIcon icon;
+    addIcoImages(icon, data);
     return icon;
 }
 
 QIcon programIcon() {
     static const bool loaded = (initProgramResources(), true);
     (void)loaded;
-    QFile file(QStringLiteral(":/tavimoro.ico"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return iconFromIcoData(file.readAll());
-}
-
-QSize largestSize(const QIcon& icon) {
-    // An invalid QSize counts as one pixel (-1 x -1): a 1 x 1 picture would never beat it.
-    QSize largest(0, 0);
-    for (const QSize& size : icon.availableSizes())
-        if (qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
-            largest = size;
-    return largest;
+    QIcon icon;
+    for (const int side : kProgramIconSides) {
+        const QString path = QStringLiteral(":/hicolor/%1x%1/apps/tavimoro.png").arg(side);
+        const QImage image(path);
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std::string& file, int index,
                                                                        bool small) {
-    const auto bytes = lnx::extractPeIcon(m_resolve(file), index, small ? 16 : 32);
-    if (!bytes)
+    const std::string path = m_resolve(file);
+    QIcon icon;
+    std::set<int> sides;
+    // The reader gives the one image Windows takes for a size (the most colours among equals): the image
+    // of each size in the group; what it gave for a size, or nothing when that read failed.
+    const auto add = [&](int wanted) -> std::optional<int> {
+        const auto bytes = lnx::extractPeIcon(path, index, wanted);
+        if (!bytes)
+            return std::nullopt;
+        const int side = singleImageSide(*bytes);
+        if (sides.insert(side).second)
+            addIcoImages(icon, QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                          static_cast<qsizetype>(bytes->size())));
+        return side;
+    };
+    // The size the program's home platform would load decides whether there is an icon at all; a
+    // damaged image of another size only leaves that size and the larger ones out.
+    if (!add(small ? 16 : kPictureSide))
         return port::fail("no icon " + std::to_string(index) + " in " + file);
-    return pictureOf(iconFromIcoData(QByteArray(reinterpret_cast<const char*>(bytes->data()),
-                                                static_cast<qsizetype>(bytes->size()))),
-                     file);
+    // Asked for a size it lacks, the reader gives the next larger one; asked past the largest, a smaller.
+    for (int wanted = 1, asked = 0; wanted <= 256 && asked < kMaxImagesRead; ++asked) {
+        const std::optional<int> side = add(wanted);
+        if (!side || *side < wanted)
+            break;
+        wanted = *side + 1;
+    }
+    return pictureOf(std::move(icon), file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::iconFile(const std::string& file) {

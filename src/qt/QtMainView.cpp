@@ -214,11 +214,11 @@ class Button : public Placed<port::IButton, QToolButton> {
         auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
         const QIcon icon = qtPicture ? qtPicture->icon() : QIcon();
         if (m_widget) {
-            // A disabled button draws the icon's disabled mode: the picture greyed. The icon is shown
-            // at its own largest size, as a picture on a button is.
+            // A disabled button draws the icon's disabled mode: the picture greyed. The picture is the
+            // large icon, 32 logical pixels: Qt takes the image of the file that fits the screen's scale
+            // (48 pixels at 1.5), and never draws a picture larger than its largest image.
             m_widget->setIcon(icon);
-            if (const QSize size = largestSize(icon); !size.isEmpty())
-                m_widget->setIconSize(size);
+            m_widget->setIconSize(QSize(kPictureSide, kPictureSide));
         }
         m_picture = std::move(picture);
     }
@@ -278,7 +278,7 @@ QtMainView::QtMainView(const QIcon& windowIcon)
     m_window->setAcceptDrops(true);
     // The user cannot resize the window; only the program does. The window manager decides its frame
     // by that, so the size is fixed before the frame is asked for.
-    m_window->setFixedSize(m_window->size());
+    fixWindowSize(*m_window, m_window->size());
     m_expectedFrame = requestFrameExtents(*m_window, kFramePatience);
     // Until the program places it, the window's frame sits in the screen's corner, whole.
     placeClient({m_expectedFrame.left(), m_expectedFrame.top()});
@@ -405,7 +405,7 @@ void QtMainView::resizeClient(int width, int height) {
     height = std::max(1, height);
     if (width == m_window->width() && height == m_window->height())
         return;
-    m_window->setFixedSize(width, height);
+    fixWindowSize(*m_window, QSize(width, height));
     syncHiddenWindow();
     if (m_events && !m_closed)
         m_events->resized();
