@@ -5,6 +5,8 @@
 #include "qt/QtIcons.h"
 #include "qt/QtTwips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -138,6 +140,14 @@ class QtMainView::DriveButton : public QToolButton {
 };
 
 namespace {
+
+// The drive window is a plain widget, which Qt gives to a screen reader as a pane in no window; it is the
+// program's window, and is read as one.
+QAccessibleInterface* driveWindowAccessible(const QString&, QObject* object) {
+    if (auto* window = dynamic_cast<QtMainView::Window*>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
 
 // A control's place in twips, shown at the nearest whole pixels.
 template <class Base, class Widget> class Placed : public Base, public QtControl {
@@ -274,6 +284,7 @@ QtMainView::QtMainView(const QIcon& windowIcon)
     // A tool window does not count as the last window; the program ends when this window closes,
     // and a message box closing while the window is hidden must not end it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    QAccessible::installFactory(driveWindowAccessible);
     m_window->setWindowIcon(windowIcon);
     m_window->setAcceptDrops(true);
     // The user cannot resize the window; only the program does. The window manager decides its frame
