@@ -2,13 +2,12 @@
 
 #include "linux/LinuxFileSystem.h"
 #include "linux/PeIcons.h"
+#include "qt/QtStoredIcon.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QImageReader>
 #include <QPixmap>
 #include <QSaveFile>
 #include <algorithm>
@@ -47,26 +46,6 @@ std::string upperExtension(const std::string& file) {
 // The sizes of the program's icon theme, as res/hicolor holds them.
 constexpr int kProgramIconSides[] = {16, 32, 48, 64, 128, 256};
 
-// Adds every image of .ico file bytes to an icon.
-void addIcoImages(QIcon& icon, const QByteArray& data) {
-    if (data.isEmpty())
-        return;
-    QBuffer buffer;
-    buffer.setData(data);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return;
-    QImageReader reader(&buffer, "ICO");
-    const int count = std::min(reader.imageCount(), kMaxImagesRead);
-    for (int i = 0; i < count; ++i) {
-        if (!reader.jumpToImage(i))
-            break;
-        // A damaged image is left out; the others still make the icon.
-        const QImage image = reader.read();
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
-    }
-}
-
 // The side of the one image of an .ico file the PE reader made: its entry's larger dimension (0 stands
 // for 256).
 int singleImageSide(const std::vector<unsigned char>& ico) {
@@ -83,22 +62,21 @@ port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::s
 } // namespace
 
 QIcon iconFromIcoData(const QByteArray& data) {
-    QIcon icon;
-    addIcoImages(icon, data);
-    return icon;
+    std::vector<StoredImage> images;
+    storeImages(images, data, "ICO", kMaxImagesRead);
+    return storedIcon(std::move(images));
 }
 
 QIcon programIcon() {
     static const bool loaded = (initProgramResources(), true);
     (void)loaded;
-    QIcon icon;
+    std::vector<StoredImage> images;
     for (const int side : kProgramIconSides) {
-        const QString path = QStringLiteral(":/hicolor/%1x%1/apps/tavimoro.png").arg(side);
-        const QImage image(path);
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
+        QFile file(QStringLiteral(":/hicolor/%1x%1/apps/tavimoro.png").arg(side));
+        if (file.open(QIODevice::ReadOnly))
+            storeImages(images, file.readAll(), "PNG", 1);
     }
-    return icon;
+    return storedIcon(std::move(images));
 }
 
 QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
@@ -106,7 +84,7 @@ QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std::string& file, int index,
                                                                        bool small) {
     const std::string path = m_resolve(file);
-    QIcon icon;
+    std::vector<StoredImage> images;
     std::set<int> sides;
     // The reader gives the one image Windows takes for a size (the most colours among equals): the image
     // of each size in the group; what it gave for a size, or nothing when that read failed.
@@ -116,8 +94,10 @@ port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std
             return std::nullopt;
         const int side = singleImageSide(*bytes);
         if (sides.insert(side).second)
-            addIcoImages(icon, QByteArray(reinterpret_cast<const char*>(bytes->data()),
-                                          static_cast<qsizetype>(bytes->size())));
+            storeImages(images,
+                        QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                   static_cast<qsizetype>(bytes->size())),
+                        "ICO", 1);
         return side;
     };
     // The size the program's home platform would load decides whether there is an icon at all; a
@@ -131,7 +111,7 @@ port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std
             break;
         wanted = *side + 1;
     }
-    return pictureOf(std::move(icon), file);
+    return pictureOf(storedIcon(std::move(images)), file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::iconFile(const std::string& file) {
