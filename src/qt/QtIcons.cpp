@@ -46,11 +46,10 @@ std::string upperExtension(const std::string& file) {
 // The sizes of the program's icon theme, as res/hicolor holds them.
 constexpr int kProgramIconSides[] = {16, 32, 48, 64, 128, 256};
 
-// The side of the one image of an .ico file the PE reader made: its entry's larger dimension (0 stands
-// for 256).
-int singleImageSide(const std::vector<unsigned char>& ico) {
+// The size of the one image of an .ico file the PE reader made, as its entry says (0 stands for 256).
+QSize singleImageSize(const std::vector<unsigned char>& ico) {
     const auto side = [&](std::size_t at) { return ico[at] == 0 ? 256 : int(ico[at]); };
-    return std::max(side(6), side(7));
+    return {side(6), side(7)};
 }
 
 port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::string& file) {
@@ -87,22 +86,27 @@ port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std
     std::vector<StoredImage> images;
     std::set<int> sides;
     // The reader gives the one image Windows takes for a size (the most colours among equals): the image
-    // of each size in the group; what it gave for a size, or nothing when that read failed.
+    // of each size in the group; what it gave for a size, or nothing when that read failed. Only the first
+    // is decoded here, the others when drawn: a damaged one is then passed over for the next that fits.
     const auto add = [&](int wanted) -> std::optional<int> {
         const auto bytes = lnx::extractPeIcon(path, index, wanted);
         if (!bytes)
             return std::nullopt;
-        const int side = singleImageSide(*bytes);
-        if (sides.insert(side).second)
-            storeImages(images,
-                        QByteArray(reinterpret_cast<const char*>(bytes->data()),
-                                   static_cast<qsizetype>(bytes->size())),
-                        "ICO", 1);
+        const QSize size = singleImageSize(*bytes);
+        const int side = std::max(size.width(), size.height());
+        const QByteArray ico(reinterpret_cast<const char*>(bytes->data()),
+                             static_cast<qsizetype>(bytes->size()));
+        if (!sides.insert(side).second)
+            return side;
+        if (images.empty())
+            storeImages(images, ico, "ICO", 1);
+        else
+            images.push_back(StoredImage{size, ico, "ICO", 0});
         return side;
     };
     // The size the program's home platform would load decides whether there is an icon at all; a
     // damaged image of another size only leaves that size and the larger ones out.
-    if (!add(small ? 16 : kPictureSide))
+    if (!add(small ? 16 : kPictureSide) || images.empty())
         return port::fail("no icon " + std::to_string(index) + " in " + file);
     // Asked for a size it lacks, the reader gives the next larger one; asked past the largest, a smaller.
     for (int wanted = 1, asked = 0; wanted <= 256 && asked < kMaxImagesRead; ++asked) {

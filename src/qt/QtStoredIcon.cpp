@@ -21,7 +21,8 @@ QImage decode(const StoredImage& image) {
 
 class StoredIconEngine : public QIconEngine {
   public:
-    explicit StoredIconEngine(std::vector<StoredImage> images) : m_images(std::move(images)) {}
+    explicit StoredIconEngine(std::vector<StoredImage> images)
+        : m_images(std::move(images)), m_damaged(m_images.size(), false) {}
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return scaledPixmap(size, mode, state, 1.0);
@@ -29,14 +30,18 @@ class StoredIconEngine : public QIconEngine {
     // Qt asks in device pixels. The decoded image stays until another is asked for; it draws the modes
     // (a disabled button's greyed picture) as an icon of one picture does.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
-        const StoredImage* image = fitting(size);
-        if (!image)
-            return {};
-        if (image != m_decodedImage) {
-            m_decoded = QIcon(QPixmap::fromImage(decode(*image)));
+        while (const StoredImage* image = fitting(size)) {
+            if (image == m_decodedImage)
+                return m_decoded.pixmap(size, 1.0, mode, state);
+            const QImage decoded = decode(*image);
+            if (decoded.isNull()) {
+                m_damaged[std::size_t(image - m_images.data())] = true;
+                continue;
+            }
+            m_decoded = QIcon(QPixmap::fromImage(decoded));
             m_decodedImage = image;
         }
-        return m_decoded.pixmap(size, 1.0, mode, state);
+        return {};
     }
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
@@ -60,12 +65,14 @@ class StoredIconEngine : public QIconEngine {
     bool isNull() override { return m_images.empty(); }
 
   private:
-    // The smallest image covering `size`, else the largest; the first of equals.
+    // The smallest image covering `size`, else the largest; the first of equals; none that is damaged.
     const StoredImage* fitting(QSize size) const {
         const auto area = [](QSize s) { return qint64(s.width()) * s.height(); };
         const StoredImage* covering = nullptr;
         const StoredImage* largest = nullptr;
         for (const StoredImage& image : m_images) {
+            if (m_damaged[std::size_t(&image - m_images.data())])
+                continue;
             if (!largest || area(image.size) > area(largest->size))
                 largest = &image;
             const bool covers = image.size.width() >= size.width() && image.size.height() >= size.height();
@@ -76,6 +83,7 @@ class StoredIconEngine : public QIconEngine {
     }
 
     std::vector<StoredImage> m_images; // never changed: the pointers into it hold
+    std::vector<bool> m_damaged;       // by image: found not to decode
     const StoredImage* m_decodedImage = nullptr;
     QIcon m_decoded;
 };
