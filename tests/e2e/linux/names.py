@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-# What a screen reader reads of the running program over AT-SPI, opened as a user opens it: the drive
-# window, the icon's tip and pop-up menu, the context menu, the settings dialog and the about box. Fails on
-# a button, check box, menu item or picture without a name, a check box without its tip, a name not read.
+# What a screen reader reads of the running program over AT-SPI, opened as a user opens it: the drive window,
+# the icon's tip and pop-up menu, the context menu, the settings dialog and the about box. Fails on a button,
+# check box, menu item or picture without a name, a check box without its tip, or a name that is not read.
 # Arguments: the program's process id, its window's X id, the centre of its notification-area icon.
 import subprocess, sys, time
 import pyatspi
@@ -14,6 +14,7 @@ pyatspi.Registry.registerEventListener(
     "object:state-changed:showing")
 xdo = lambda *args: subprocess.run(["xdotool", *map(str, args)], check=True)
 shown = lambda o: o.getState().contains(pyatspi.STATE_SHOWING)
+popup = lambda: popups and popups.pop()
 
 
 def wait(what, find):  # what find() gives, the events turning meanwhile; at most 10 s
@@ -30,21 +31,18 @@ def top(role, name):
     return next((c for c in app if shown(c) and (c.getRoleName(), c.name) == (role, name)), None)
 
 
-def check(what, root, *names):
+def check(what, root, *names):  # each of names read alone, or as (role, name)
     read, pending = set(), [root]
     while pending:
         o = pending.pop()
-        read |= {o.name, (o.getRoleName(), o.name)}  # a name alone, or with the role that must read it
-        if o.getRoleName() in ("push button", "check box", "menu item", "image") and not o.name:
-            failures.append(f"{what}: an unnamed {o.getRoleName()}")
-        if o.getRoleName() == "check box" and not o.description:
+        role = o.getRoleName()
+        read |= {o.name, (role, o.name)}
+        if role in ("push button", "check box", "menu item", "image") and not o.name:
+            failures.append(f"{what}: an unnamed {role}")
+        if role == "check box" and not o.description:
             failures.append(f"{what}: the check box {o.name} has no description")
         pending += [c for c in o if shown(c)]
     failures.extend(f"{what}: nothing reads {n} among {read}" for n in names if n not in read)
-
-
-def menu(what, *names):
-    check(what, wait(f"{what} did not open", lambda: popups and popups.pop()), *names)
 
 
 commands = ("バージョン情報(A)", "使い方(H)", "設定(S)", "終了(X)")
@@ -53,9 +51,9 @@ check("the drive window", wait("no drive window", lambda: top("frame", "tavimoro
 xdo("mousemove", x - 40, y + 40, "mousemove", x, y)
 wait("the icon's tip did not show", lambda: top("tool tip", "tavimoro"))
 xdo("click", 3)
-menu("the icon's pop-up menu", "(D:) GAME", "開く(O)", "閉じる(C)", *commands)
+check("the icon's menu", wait("no icon menu", popup), "(D:) GAME", "開く(O)", "閉じる(C)", *commands)
 xdo("key", "Escape", "windowactivate", "--sync", window, "key", "Menu")
-menu("the window's context menu", *commands)
+check("the context menu", wait("no context menu", popup), *commands)
 xdo("key", "s")
 settings = wait("the settings dialog did not open", lambda: top("dialog", "設定"))
 check("the settings dialog", settings, "表示", "ＣＤ検出", "動作", "OK", "キャンセル")
