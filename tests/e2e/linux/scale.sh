@@ -17,7 +17,8 @@ printf '1 ICON "%s"\n' "$work/d/DISC.ICO" | x86_64-w64-mingw32-windres -J rc -i 
     fail "no Windows program"
 printf '[AutoRun]\r\nopen=x\r\nicon=DISC.ICO\r\n' >"$work/d/AUTORUN.INF"
 printf '[AutoRun]\r\nopen=x\r\nicon=SETUP.EXE,0\r\n' >"$work/e/AUTORUN.INF"
-printf 'E:ID_CDROM_MEDIA=1\n' | tee "$TAVIMORO_TEST_UDEV/b11:0" >"$TAVIMORO_TEST_UDEV/b11:1"
+printf 'E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=GAME\n' >"$TAVIMORO_TEST_UDEV/b11:0"
+printf 'E:ID_CDROM_MEDIA=1\nE:ID_FS_LABEL_ENC=TOOLS\n' >"$TAVIMORO_TEST_UDEV/b11:1"
 printf '%s\n' "$e2e_root_mount" "40 22 11:0 / $work/d ro - iso9660 /dev/sr0 ro" \
     "41 22 11:1 / $work/e ro - iso9660 /dev/sr1 ro" >"$TAVIMORO_TEST_MOUNTINFO"
 # "COLOUR WIDTH" of what row ROW's button draws: the colour at its centre, and how many pixels of its
