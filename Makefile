@@ -14,7 +14,7 @@ RUN_PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-wayland libx11-dev li
 TEST_PACKAGES := libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth xdotool x11-utils imagemagick \
 	genisoimage xorriso icoutils desktop-file-utils fonts-ipafont-gothic locales openbox util-linux trayer \
 	strace clang libclang-rt-14-dev appstream lintian dpkg-dev file sway grim jq systemd dbus-daemon \
-	python3-dbusmock xdg-utils libxml2-utils
+	python3-dbusmock xdg-utils libxml2-utils dbus-bin at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 
 .PHONY: run test bench fuzz deps deps-run build-linux build-windows build-asan package clean
 

@@ -1,12 +1,14 @@
 #include "qt/QtDialogs.h"
 
 #include "qt/QtFonts.h"
+#include "qt/QtFrameExtents.h"
 #include "qt/QtIcons.h"
 #include "qt/QtTwips.h"
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -18,12 +20,22 @@
 namespace qtui {
 namespace {
 
-// The largest picture of an icon, stretched to `size` the way a picture control stretches: pixel for
-// pixel, not smoothed.
-QPixmap stretchedIcon(const QIcon& icon, QSize size) {
-    const QSize largest = largestSize(icon);
-    return icon.pixmap(largest.isEmpty() ? size : largest)
-        .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+// The picture of an icon for a large icon at the screen's scale, stretched to `size` the way a picture
+// control stretches: pixel for pixel, not smoothed, and drawn one to one on the screen's pixels.
+QPixmap stretchedIcon(const QIcon& icon, QSize size, qreal ratio) {
+    const QPixmap picture = icon.pixmap(QSize(kPictureSide, kPictureSide), ratio);
+    if (picture.isNull())
+        return {};
+    QPixmap stretched = picture.scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    stretched.setDevicePixelRatio(ratio);
+    return stretched;
+}
+
+// A control's tip is its accessible description as well: Qt would fall back to the tip, but only the
+// description's change is announced to a screen reader.
+void setTip(QWidget& widget, const QString& tip) {
+    widget.setToolTip(tip);
+    widget.setAccessibleDescription(tip);
 }
 
 // A frame with its caption on its top line, as frames are drawn on the program's home platform: the
@@ -86,7 +98,7 @@ QtDialog::QtDialog(const port::DialogLayout& layout, port::IDialogEvents& events
     dialog.setWindowTitle(QString::fromUtf8(layout.caption));
     dialog.setWindowIcon(icon);
     dialog.setFont(standardFont());
-    dialog.setFixedSize(pixels(layout.clientWidth), pixels(layout.clientHeight));
+    fixWindowSize(dialog, QSize(pixels(layout.clientWidth), pixels(layout.clientHeight)));
 
     std::vector<std::pair<int, QWidget*>> focusOrder;
     const int count = static_cast<int>(layout.controls.size());
@@ -132,7 +144,9 @@ QtDialog::QtDialog(const port::DialogLayout& layout, port::IDialogEvents& events
         }
         case port::ControlKind::Image: {
             auto* image = new QLabel(parent);
-            image->setPixmap(stretchedIcon(icon, place.size()));
+            image->setPixmap(stretchedIcon(icon, place.size(), dialog.devicePixelRatioF()));
+            // The picture is the program's icon: it reads as the program's name.
+            image->setAccessibleName(QGuiApplication::applicationDisplayName());
             widget = image;
             break;
         }
@@ -147,7 +161,7 @@ QtDialog::QtDialog(const port::DialogLayout& layout, port::IDialogEvents& events
             widget->resize(place.width(), std::max(place.height(), lineHeight(widget->font())));
         }
         if (control.tooltip && *control.tooltip)
-            widget->setToolTip(QString::fromUtf8(control.tooltip));
+            setTip(*widget, QString::fromUtf8(control.tooltip));
         const bool takesFocus = control.tabIndex >= 0 && (control.kind == port::ControlKind::CheckBox ||
                                                           control.kind == port::ControlKind::Button);
         widget->setFocusPolicy(takesFocus ? Qt::StrongFocus : Qt::NoFocus);
@@ -204,7 +218,7 @@ void QtDialog::setCaption(int control, const std::string& text) {
 
 void QtDialog::setTooltip(int control, const std::string& text) {
     if (QWidget* widget = this->control(control))
-        widget->setToolTip(QString::fromStdString(text));
+        setTip(*widget, QString::fromStdString(text));
 }
 
 void QtDialog::showModal() {

@@ -88,4 +88,9 @@ QMargins requestFrameExtents(QWidget& widget, std::chrono::milliseconds patience
     }
 }
 
+void fixWindowSize(QWidget& window, QSize size) {
+    window.setBaseSize(size);
+    window.setFixedSize(size);
+}
+
 } // namespace qtui

@@ -2,16 +2,18 @@
 
 #include "linux/LinuxFileSystem.h"
 #include "linux/PeIcons.h"
+#include "qt/QtStoredIcon.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QImageReader>
 #include <QPixmap>
 #include <QSaveFile>
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <set>
 
 // Q_INIT_RESOURCE must be used outside any namespace; the resources live in a static library, where
 // the linker would otherwise drop them.
@@ -41,6 +43,15 @@ std::string upperExtension(const std::string& file) {
     return extension;
 }
 
+// The sizes of the program's icon theme, as res/hicolor holds them.
+constexpr int kProgramIconSides[] = {16, 32, 48, 64, 128, 256};
+
+// The size of the one image of an .ico file the PE reader made, as its entry says (0 stands for 256).
+QSize singleImageSize(const std::vector<unsigned char>& ico) {
+    const auto side = [&](std::size_t at) { return ico[at] == 0 ? 256 : int(ico[at]); };
+    return {side(6), side(7)};
+}
+
 port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::string& file) {
     if (icon.isNull())
         return port::fail("no icon in " + file);
@@ -50,54 +61,61 @@ port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::s
 } // namespace
 
 QIcon iconFromIcoData(const QByteArray& data) {
-    QIcon icon;
-    if (data.isEmpty())
-        return icon;
-    QBuffer buffer;
-    buffer.setData(data);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return icon;
-    QImageReader reader(&buffer, "ICO");
-    const int count = std::min(reader.imageCount(), kMaxImagesRead);
-    for (int i = 0; i < count; ++i) {
-        if (!reader.jumpToImage(i))
-            break;
-        // A damaged image is left out; the others still make the icon.
-        const QImage image = reader.read();
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
+    std::vector<StoredImage> images;
+    storeImages(images, data, "ICO", kMaxImagesRead);
+    return storedIcon(std::move(images));
 }
 
 QIcon programIcon() {
     static const bool loaded = (initProgramResources(), true);
     (void)loaded;
-    QFile file(QStringLiteral(":/tavimoro.ico"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return iconFromIcoData(file.readAll());
-}
-
-QSize largestSize(const QIcon& icon) {
-    // An invalid QSize counts as one pixel (-1 x -1): a 1 x 1 picture would never beat it.
-    QSize largest(0, 0);
-    for (const QSize& size : icon.availableSizes())
-        if (qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
-            largest = size;
-    return largest;
+    std::vector<StoredImage> images;
+    for (const int side : kProgramIconSides) {
+        QFile file(QStringLiteral(":/hicolor/%1x%1/apps/tavimoro.png").arg(side));
+        if (file.open(QIODevice::ReadOnly))
+            storeImages(images, file.readAll(), "PNG", 1);
+    }
+    return storedIcon(std::move(images));
 }
 
 QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std::string& file, int index,
                                                                        bool small) {
-    const auto bytes = lnx::extractPeIcon(m_resolve(file), index, small ? 16 : 32);
-    if (!bytes)
+    const std::string path = m_resolve(file);
+    std::vector<StoredImage> images;
+    std::set<int> sides;
+    // The reader gives the one image Windows takes for a size (the most colours among equals): the image
+    // of each size in the group; what it gave for a size, or nothing when that read failed. Only the first
+    // is decoded here, the others when drawn: a damaged one is then passed over for the next that fits.
+    const auto add = [&](int wanted) -> std::optional<int> {
+        const auto bytes = lnx::extractPeIcon(path, index, wanted);
+        if (!bytes)
+            return std::nullopt;
+        const QSize size = singleImageSize(*bytes);
+        const int side = std::max(size.width(), size.height());
+        const QByteArray ico(reinterpret_cast<const char*>(bytes->data()),
+                             static_cast<qsizetype>(bytes->size()));
+        if (!sides.insert(side).second)
+            return side;
+        if (images.empty())
+            storeImages(images, ico, "ICO", 1);
+        else
+            images.push_back(StoredImage{size, ico, "ICO", 0});
+        return side;
+    };
+    // The size the program's home platform would load decides whether there is an icon at all; a
+    // damaged image of another size only leaves that size and the larger ones out.
+    if (!add(small ? 16 : kPictureSide) || images.empty())
         return port::fail("no icon " + std::to_string(index) + " in " + file);
-    return pictureOf(iconFromIcoData(QByteArray(reinterpret_cast<const char*>(bytes->data()),
-                                                static_cast<qsizetype>(bytes->size()))),
-                     file);
+    // Asked for a size it lacks, the reader gives the next larger one; asked past the largest, a smaller.
+    for (int wanted = 1, asked = 0; wanted <= 256 && asked < kMaxImagesRead; ++asked) {
+        const std::optional<int> side = add(wanted);
+        if (!side || *side < wanted)
+            break;
+        wanted = *side + 1;
+    }
+    return pictureOf(storedIcon(std::move(images)), file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::iconFile(const std::string& file) {

@@ -1,6 +1,7 @@
 #pragma once
 // Icons on Qt: program files and libraries through the project's PE resource reader, icon files
-// through Qt's own .ico reader, and the program's icon from the built-in resources.
+// through Qt's own .ico reader, and the program's icon from the built-in resources. Each icon carries
+// every size its file has: Qt draws the one that fits the screen's scale instead of resampling another.
 #include "port/Icons.h"
 
 #include <QByteArray>
@@ -22,14 +23,15 @@ class QtPicture : public port::IPicture {
     QIcon m_icon;
 };
 
+// The side in logical pixels of the picture on a drive button and of the icon an image control stretches:
+// the large icon of the program's home platform at 96 DPI.
+inline constexpr int kPictureSide = 32;
+
 // Every image of .ico file bytes, as one icon; a null icon when none of them can be decoded.
 QIcon iconFromIcoData(const QByteArray& data);
 
-// The program's own icon (32x32 and 16x16).
+// The program's own icon, at each size of its icon theme (16 to 256 pixels).
 QIcon programIcon();
-
-// The size of the largest picture an icon holds; an empty size for an icon of none.
-QSize largestSize(const QIcon& icon);
 
 class QtIcons : public port::IIcons {
   public:

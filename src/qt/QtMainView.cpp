@@ -5,6 +5,8 @@
 #include "qt/QtIcons.h"
 #include "qt/QtTwips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -139,6 +141,14 @@ class QtMainView::DriveButton : public QToolButton {
 
 namespace {
 
+// The drive window is a plain widget, which Qt gives to a screen reader as a pane in no window; it is the
+// program's window, and is read as one.
+QAccessibleInterface* driveWindowAccessible(const QString&, QObject* object) {
+    if (auto* window = dynamic_cast<QtMainView::Window*>(object))
+        return new QAccessibleWidget(window, QAccessible::Window);
+    return nullptr;
+}
+
 // A control's place in twips, shown at the nearest whole pixels.
 template <class Base, class Widget> class Placed : public Base, public QtControl {
   public:
@@ -214,11 +224,11 @@ class Button : public Placed<port::IButton, QToolButton> {
         auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
         const QIcon icon = qtPicture ? qtPicture->icon() : QIcon();
         if (m_widget) {
-            // A disabled button draws the icon's disabled mode: the picture greyed. The icon is shown
-            // at its own largest size, as a picture on a button is.
+            // A disabled button draws the icon's disabled mode: the picture greyed. The picture is the
+            // large icon, 32 logical pixels: Qt takes the image of the file that fits the screen's scale
+            // (48 pixels at 1.5), and never draws a picture larger than its largest image.
             m_widget->setIcon(icon);
-            if (const QSize size = largestSize(icon); !size.isEmpty())
-                m_widget->setIconSize(size);
+            m_widget->setIconSize(QSize(kPictureSide, kPictureSide));
         }
         m_picture = std::move(picture);
     }
@@ -274,11 +284,12 @@ QtMainView::QtMainView(const QIcon& windowIcon)
     // A tool window does not count as the last window; the program ends when this window closes,
     // and a message box closing while the window is hidden must not end it.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    QAccessible::installFactory(driveWindowAccessible);
     m_window->setWindowIcon(windowIcon);
     m_window->setAcceptDrops(true);
     // The user cannot resize the window; only the program does. The window manager decides its frame
     // by that, so the size is fixed before the frame is asked for.
-    m_window->setFixedSize(m_window->size());
+    fixWindowSize(*m_window, m_window->size());
     m_expectedFrame = requestFrameExtents(*m_window, kFramePatience);
     // Until the program places it, the window's frame sits in the screen's corner, whole.
     placeClient({m_expectedFrame.left(), m_expectedFrame.top()});
@@ -405,7 +416,7 @@ void QtMainView::resizeClient(int width, int height) {
     height = std::max(1, height);
     if (width == m_window->width() && height == m_window->height())
         return;
-    m_window->setFixedSize(width, height);
+    fixWindowSize(*m_window, QSize(width, height));
     syncHiddenWindow();
     if (m_events && !m_closed)
         m_events->resized();

@@ -433,7 +433,7 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     writeFile(good, icoBytes());
     EXPECT_TRUE(icons.iconFile(good).ok());
     EXPECT_TRUE(icons.programIcon().ok());
-    EXPECT_EQ(qtui::programIcon().availableSizes().size(), 5u);
+    EXPECT_EQ(qtui::programIcon().availableSizes().size(), 6u) << "every size of the icon theme";
 
     std::string huge = icoBytes();
     huge[6] = huge[7] = 0; // 256 x 256 declared for a 16 x 16 image
@@ -469,33 +469,6 @@ TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     EXPECT_EQ(icons.writePng(good + ",0", dir / "cache"), png);
     EXPECT_EQ(icons.writePng(dir / "missing.ico", dir / "cache"), "");
     EXPECT_EQ(icons.writePng(good + ",x", dir / "cache"), "") << "an index that is no number";
-}
-
-TEST(QtIcons, largestSizeIsThatOfThePictureWithTheMostPixels) {
-    application();
-    const struct {
-        const char* name;
-        std::vector<QSize> pictures;
-        QSize expected;
-    } cases[] = {
-        {"no picture", {}, QSize()},
-        {"one pixel", {QSize(1, 1)}, QSize(1, 1)},
-        {"two squares", {QSize(16, 16), QSize(32, 32)}, QSize(32, 32)},
-        {"more pixels, not the wider", {QSize(40, 10), QSize(20, 30)}, QSize(20, 30)},
-    };
-    for (const auto& c : cases) {
-        QIcon icon;
-        for (const QSize& size : c.pictures) {
-            QPixmap pixmap(size);
-            pixmap.fill(Qt::red);
-            icon.addPixmap(pixmap);
-        }
-        const QSize largest = qtui::largestSize(icon);
-        EXPECT_EQ(largest.isEmpty(), c.expected.isEmpty()) << c.name;
-        if (!c.expected.isEmpty()) {
-            EXPECT_EQ(largest, c.expected) << c.name;
-        }
-    }
 }
 
 } // namespace

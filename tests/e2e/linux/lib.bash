@@ -222,3 +222,22 @@ click_button() {
     side=$((h / rows))
     click_at $((x + side / 2)) $((y + side * (row - 1) + side / 2)) "$@"
 }
+# A notification area: trayer, an XEmbed tray host, with its panel at the top right; sets trayer_pid.
+trayer_pid=""
+start_tray() {
+    trayer --edge top --align right --widthtype pixel --width 200 --heighttype pixel --height 24 \
+        >/dev/null 2>&1 &
+    trayer_pid=$!
+    pids+=("$trayer_pid")
+    wait_until "the tray host did not start" panel >/dev/null
+}
+panel() { xdotool search --name '^panel$' 2>/dev/null | head -n 1; }
+no_panel() { [ -z "$(panel)" ]; }
+# The program's icon: a child window of the panel, about 22 pixels square.
+tray_icon() {
+    local p
+    p=$(panel) && [ -n "$p" ] || return 1
+    xwininfo -id "$p" -children 2>/dev/null | awk '$1 ~ /^0x/ && match($0, /[0-9]+x[0-9]+\+/) {
+        split(substr($0, RSTART, RLENGTH - 1), s, "x"); if (s[1] >= 16 && s[2] >= 16) {print $1; exit}}' | grep .
+}
+no_tray_icon() { ! tray_icon >/dev/null; }

@@ -81,25 +81,7 @@ not_above() { ! above; }
 ini_keys() { awk -v s="[$1]" '/^\[/ {inside = ($0 == s); next} inside && /=/ {sub(/=.*/, ""); print}' "$settings"; }
 ran() { [ "$(e2e_run_count)" -ge "$1" ]; }
 
-# ---- The notification area.
-trayer_pid=""
-start_tray() {
-    trayer --edge top --align right --widthtype pixel --width 200 --heighttype pixel --height 24 \
-        >/dev/null 2>&1 &
-    trayer_pid=$!
-    pids+=("$trayer_pid")
-    wait_until "the tray host did not start" panel >/dev/null
-}
-panel() { xdotool search --name '^panel$' 2>/dev/null | head -n 1; }
-no_panel() { [ -z "$(panel)" ]; }
-# The program's icon: a child window of the panel, about 22 pixels square.
-tray_icon() {
-    local p
-    p=$(panel) && [ -n "$p" ] || return 1
-    xwininfo -id "$p" -children 2>/dev/null | awk '$1 ~ /^0x/ && match($0, /[0-9]+x[0-9]+\+/) {
-        split(substr($0, RSTART, RLENGTH - 1), s, "x"); if (s[1] >= 16 && s[2] >= 16) {print $1; exit}}' | grep .
-}
-no_tray_icon() { ! tray_icon >/dev/null; }
+# ---- The notification area (start_tray, tray_icon and the panel come from lib.bash).
 click_icon() { click_window "$(tray_icon)" "$@"; } # xdotool click arguments
 # Opens the icon's pop-up menu and chooses with the keys given.
 from_icon_menu() { # keys...

@@ -1,0 +1,117 @@
+#include "qt/QtStoredIcon.h"
+
+#include <QBuffer>
+#include <QIconEngine>
+#include <QImageReader>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+
+namespace qtui {
+namespace {
+
+QImage decode(const StoredImage& image) {
+    QBuffer buffer;
+    buffer.setData(image.file);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&buffer, image.format);
+    return reader.jumpToImage(image.index) || image.index == 0 ? reader.read() : QImage();
+}
+
+class StoredIconEngine : public QIconEngine {
+  public:
+    explicit StoredIconEngine(std::vector<StoredImage> images)
+        : m_images(std::move(images)), m_damaged(m_images.size(), false) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    // Qt asks in device pixels. The decoded image stays until another is asked for; it draws the modes
+    // (a disabled button's greyed picture) as an icon of one picture does.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
+        while (const StoredImage* image = fitting(size)) {
+            if (image == m_decodedImage)
+                return m_decoded.pixmap(size, 1.0, mode, state);
+            const QImage decoded = decode(*image);
+            if (decoded.isNull()) {
+                m_damaged[std::size_t(image - m_images.data())] = true;
+                continue;
+            }
+            m_decoded = QIcon(QPixmap::fromImage(decoded));
+            m_decodedImage = image;
+        }
+        return {};
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap picture = scaledPixmap(rect.size() * ratio, mode, state, ratio);
+        picture.setDevicePixelRatio(ratio);
+        const QSize shown = picture.deviceIndependentSize().toSize();
+        painter->drawPixmap(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, shown, rect), picture);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const StoredImage* image = fitting(size);
+        return image ? image->size.scaled(size, Qt::KeepAspectRatio).boundedTo(image->size) : QSize();
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const StoredImage& image : m_images)
+            sizes.append(image.size);
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new StoredIconEngine(m_images); }
+    QString key() const override { return QStringLiteral("tavimoro-stored"); }
+    bool isNull() override { return m_images.empty(); }
+
+  private:
+    // The smallest image covering `size`, else the largest; the first of equals; none that is damaged.
+    const StoredImage* fitting(QSize size) const {
+        const auto area = [](QSize s) { return qint64(s.width()) * s.height(); };
+        const StoredImage* covering = nullptr;
+        const StoredImage* largest = nullptr;
+        for (const StoredImage& image : m_images) {
+            if (m_damaged[std::size_t(&image - m_images.data())])
+                continue;
+            if (!largest || area(image.size) > area(largest->size))
+                largest = &image;
+            const bool covers = image.size.width() >= size.width() && image.size.height() >= size.height();
+            if (covers && (!covering || area(image.size) < area(covering->size)))
+                covering = &image;
+        }
+        return covering ? covering : largest;
+    }
+
+    std::vector<StoredImage> m_images; // never changed: the pointers into it hold
+    std::vector<bool> m_damaged;       // by image: found not to decode
+    const StoredImage* m_decodedImage = nullptr;
+    QIcon m_decoded;
+};
+
+} // namespace
+
+void storeImages(std::vector<StoredImage>& images, const QByteArray& file, const QByteArray& format,
+                 int maxImages) {
+    if (file.isEmpty())
+        return;
+    QBuffer buffer;
+    buffer.setData(file);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return;
+    QImageReader reader(&buffer, format);
+    const int count = std::min(std::max(reader.imageCount(), 1), maxImages);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && !reader.jumpToImage(i))
+            break;
+        // Each image is decoded once to be known good; a damaged one is left out, the others stay.
+        const QImage image = reader.read();
+        if (!image.isNull())
+            images.push_back(StoredImage{image.size(), file, format, i});
+    }
+}
+
+QIcon storedIcon(std::vector<StoredImage> images) {
+    return images.empty() ? QIcon() : QIcon(new StoredIconEngine(std::move(images)));
+}
+
+} // namespace qtui
