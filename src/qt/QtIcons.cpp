@@ -28,6 +28,9 @@ namespace {
 constexpr std::size_t kMaxIconFileBytes = 4 * 1024 * 1024;
 // An .ico file holds at most 65535 images; real ones hold a handful.
 constexpr int kMaxImagesRead = 64;
+// The largest image of a program file kept for a button: its picture at twice the scale. A 256-pixel
+// image would cost every row showing it more than all the rest of the row.
+constexpr int kLargestKeptSide = 2 * kPictureSide;
 
 QByteArray readSmallFile(const std::string& path) {
     const std::optional<std::string> bytes = lnx::readRegularFile(path, kMaxIconFileBytes);
@@ -96,7 +99,7 @@ port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std
         const int side = std::max(size.width(), size.height());
         const QByteArray ico(reinterpret_cast<const char*>(bytes->data()),
                              static_cast<qsizetype>(bytes->size()));
-        if (!sides.insert(side).second)
+        if (!sides.insert(side).second || (!images.empty() && side > kLargestKeptSide))
             return side;
         if (images.empty())
             storeImages(images, ico, "ICO", 1);
@@ -109,7 +112,7 @@ port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std
     if (!add(small ? 16 : kPictureSide) || images.empty())
         return port::fail("no icon " + std::to_string(index) + " in " + file);
     // Asked for a size it lacks, the reader gives the next larger one; asked past the largest, a smaller.
-    for (int wanted = 1, asked = 0; wanted <= 256 && asked < kMaxImagesRead; ++asked) {
+    for (int wanted = 1, asked = 0; wanted <= kLargestKeptSide && asked < kMaxImagesRead; ++asked) {
         const std::optional<int> side = add(wanted);
         if (!side || *side < wanted)
             break;

@@ -5,7 +5,6 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
-#include <QStyle>
 
 namespace qtui {
 namespace {
@@ -48,7 +47,9 @@ class StoredIconEngine : public QIconEngine {
         QPixmap picture = scaledPixmap(rect.size() * ratio, mode, state, ratio);
         picture.setDevicePixelRatio(ratio);
         const QSize shown = picture.deviceIndependentSize().toSize();
-        painter->drawPixmap(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, shown, rect), picture);
+        QRect centred(QPoint(), shown);
+        centred.moveCenter(rect.center());
+        painter->drawPixmap(centred, picture);
     }
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
         const StoredImage* image = fitting(size);
