@@ -280,6 +280,10 @@ settled() {
 }
 buttons_differ() { [ "$(settled)" != "$1" ]; }
 buttons_are() { [ "$(settled)" = "$1" ]; }
+# The pointer leaves the window: a button under it is drawn hovered, and the rows a key makes anew are not
+# until it moves again.
+read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+xdotool mousemove --sync $((screen_w - 1)) $((screen_h - 1))
 stamp=$(entry_stamp)
 unfocused=$(settled)
 press Tab
