@@ -70,8 +70,7 @@ class Win32Dialog : public port::IDialog {
     double m_twipsPerPixel = 15;
     // Declared before the window so that they outlive it.
     std::vector<UniqueFont> m_fonts;
-    UniqueIcon m_bigIcon;
-    UniqueIcon m_smallIcon;
+    WindowIcons m_icons;
     UniqueIcon m_imageIcon; // at the image control's size
     UniqueWindow m_window;
     UniqueWindow m_tooltips;      // owned by the dialog window, so it goes first
@@ -123,13 +122,7 @@ void Win32Dialog::scaleTo(UINT dpi) {
         if (c.kind == ControlKind::Image)
             m_imageIcon = loadProgramIcon(m_instance, toPixels(c.width), toPixels(c.height));
     }
-    UniqueIcon big = loadProgramIcon(m_instance, systemMetric(SM_CXICON, dpi), systemMetric(SM_CYICON, dpi));
-    UniqueIcon little =
-        loadProgramIcon(m_instance, systemMetric(SM_CXSMICON, dpi), systemMetric(SM_CYSMICON, dpi));
-    SendMessageW(m_window.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-    SendMessageW(m_window.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little.get()));
-    m_bigIcon = std::move(big);
-    m_smallIcon = std::move(little);
+    m_icons = setWindowIcons(m_instance, m_window.get(), dpi);
 }
 
 HFONT Win32Dialog::makeFont(const wchar_t* name, double points, bool bold) {

@@ -24,6 +24,17 @@ UniqueIcon loadProgramIcon(HINSTANCE instance, int width, int height) {
         LoadImageW(instance, MAKEINTRESOURCEW(IDI_TAVIMORO), IMAGE_ICON, width, height, flags)));
 }
 
+WindowIcons setWindowIcons(HINSTANCE instance, HWND window, UINT dpi) {
+    WindowIcons icons{
+        loadProgramIcon(instance, systemMetric(SM_CXICON, dpi), systemMetric(SM_CYICON, dpi)),
+        loadProgramIcon(instance, systemMetric(SM_CXSMICON, dpi), systemMetric(SM_CYSMICON, dpi))};
+    if (window) {
+        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons.big.get()));
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.little.get()));
+    }
+    return icons;
+}
+
 port::Result<std::unique_ptr<port::IPicture>> Win32Icons::programFileIcon(const std::string& file, int index,
                                                                           bool small) {
     const std::wstring path = toWide(file);

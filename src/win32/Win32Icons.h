@@ -43,4 +43,13 @@ class Win32Icons : public port::IIcons {
 // the system's large icon size).
 UniqueIcon loadProgramIcon(HINSTANCE instance, int width, int height);
 
+// The title bar's and the task switcher's icons of a window, at its DPI.
+struct WindowIcons {
+    UniqueIcon big;
+    UniqueIcon little;
+};
+// Gives `window` the program's icons at `dpi`. The window draws with them until they are replaced: the
+// caller keeps them, and lets the earlier ones go only after this has returned.
+WindowIcons setWindowIcons(HINSTANCE instance, HWND window, UINT dpi);
+
 } // namespace win

@@ -212,7 +212,7 @@ Win32MainView::Win32MainView(HINSTANCE instance)
     // The window is placed by now, so it knows the monitor it is on.
     m_dpi = windowDpi(hwnd());
     m_twipsPerPixel = twipsPerPixel(m_dpi);
-    setWindowIcons();
+    m_icons = setWindowIcons(m_instance, hwnd(), m_dpi);
 }
 
 Win32MainView::~Win32MainView() {
@@ -233,26 +233,12 @@ int Win32MainView::toPixels(double twips) const {
     return static_cast<int>(std::lround(twips / m_twipsPerPixel));
 }
 
-void Win32MainView::setWindowIcons() {
-    UniqueIcon big =
-        loadProgramIcon(m_instance, systemMetric(SM_CXICON, m_dpi), systemMetric(SM_CYICON, m_dpi));
-    UniqueIcon little =
-        loadProgramIcon(m_instance, systemMetric(SM_CXSMICON, m_dpi), systemMetric(SM_CYSMICON, m_dpi));
-    if (m_window) {
-        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little.get()));
-    }
-    // The earlier icons go once the window has let go of them.
-    m_bigIcon = std::move(big);
-    m_smallIcon = std::move(little);
-}
-
 void Win32MainView::changeDpi(UINT dpi, const RECT& suggested) {
     m_dpi = dpi;
     m_twipsPerPixel = twipsPerPixel(dpi);
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    setWindowIcons();
+    m_icons = setWindowIcons(m_instance, hwnd(), m_dpi);
     if (m_font) {
         setFont(*m_font); // the same points, in pixels of the new DPI
         for (Control* control : m_controls)

@@ -3,6 +3,7 @@
 // and places, and its two timers. It draws what the presenter tells it and forwards the window's events.
 #include "port/MainView.h"
 #include "win32/GuiHandles.h"
+#include "win32/Win32Icons.h"
 
 #include <functional>
 #include <map>
@@ -88,7 +89,6 @@ class Win32MainView : public port::IMainView {
     int toPixels(double twips) const;
     RECT windowRect() const;
     // The window's own icons at its DPI.
-    void setWindowIcons();
     // The window is on a monitor of another DPI now: it takes the place the system suggests and draws
     // everything anew at that DPI.
     void changeDpi(UINT dpi, const RECT& suggested);
@@ -100,8 +100,7 @@ class Win32MainView : public port::IMainView {
     port::IMainViewEvents* m_events = nullptr;
     // Declared before the window so that they outlive it and its controls.
     std::vector<UniqueFont> m_fonts; // the last one is the current font
-    UniqueIcon m_bigIcon;
-    UniqueIcon m_smallIcon;
+    WindowIcons m_icons;
     UniqueWindow m_window;
     std::unique_ptr<Timer> m_refresh;
     std::unique_ptr<Timer> m_end;
