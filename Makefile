@@ -1,5 +1,6 @@
 # The commands of the README: `make run`, `make test` and `make package`. They install what is missing first.
-# `make fuzz` runs every fuzz target for FUZZ_SECONDS each (FUZZ_TARGETS picks some).
+# `make soak N=10` runs every end-to-end test N times under load; `make fuzz` runs every fuzz target for
+# FUZZ_SECONDS each (FUZZ_TARGETS picks some).
 SHELL := /bin/bash
 # cmake --build runs make inside this make: without this every step would say which folder it entered.
 MAKEFLAGS += --no-print-directory
@@ -16,7 +17,7 @@ TEST_PACKAGES := libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb xauth xdotoo
 	strace clang libclang-rt-14-dev appstream lintian dpkg-dev file sway grim jq systemd dbus-daemon \
 	python3-dbusmock xdg-utils libxml2-utils dbus-bin at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 
-.PHONY: run test bench fuzz deps deps-run build-linux build-windows build-asan package clean
+.PHONY: run test soak bench fuzz deps deps-run build-linux build-windows build-asan package clean
 
 run: deps-run
 	cmake --preset linux >/dev/null
@@ -44,6 +45,12 @@ test: build-linux build-windows
 	sed -n 's/.*<testcase name="\([^"]*\)".* time="\([0-9.]*\)".*/\2 \1/p' build/linux/tests.xml build/asan/tests.xml 2>/dev/null | \
 		sort -rn | head -n 10 | awk '{printf "%8.1f s  %s\n", $$1, $$2}'; \
 	exit $$status
+
+# Every end-to-end test N times with both cores kept busy, in build folders of its own (build/soak), then
+# a table of the failures (not part of test).
+N ?= 10
+soak: deps
+	bash tests/tools/soak.sh $(N)
 
 fuzz: build-asan
 	status=0; for name in $(FUZZ_TARGETS); do \

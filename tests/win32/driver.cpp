@@ -5,12 +5,14 @@
 //   driver click ROW                 a real mouse click (SendInput) on the button of a row
 //   driver key VK [ROW]              posts a key press to the button of a row, or to the window (ROW 0
 //                                    or none)
-//   driver input TARGET KEY...       real key presses (SendInput) after bringing TARGET to the front:
-//                                    "window" (the drive window), "dialog" (the open dialog) or "none"
-//                                    (whatever has the keyboard, e.g. an open menu). A KEY is a letter or
-//                                    a name (space tab return escape home end up down left right alt),
-//                                    with "alt+" / "shift+" in front to hold those; "hold5:p" holds P
-//                                    down for five key-down messages.
+//   driver input TARGET KEY...       real key presses (SendInput), each once TARGET can take it:
+//                                    "window" (the drive window, brought to the front), "dialog" (the
+//                                    open dialog, the same) or "menu" (the open menu). A KEY is a letter
+//                                    or a name (space tab return escape home end up down left right
+//                                    alt), with "alt+" / "shift+" in front to hold those; "hold5:p"
+//                                    holds P down for five key-down messages.
+// Clicks, the pointer and keys wait up to 10 s for their target's state; a failure names what was
+// missing.
 //   driver close                     the drive window's close box (WM_SYSCOMMAND SC_CLOSE)
 //   driver menu SECONDS              waits for an open pop-up menu: "menu rect=X,Y,W,H" (status 1: none)
 //   driver nomenu SECONDS            waits until no pop-up menu is open (status 1 when one stays)
@@ -51,6 +53,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,11 +94,18 @@ RECT childRect(HWND child) {
     return r;
 }
 
-// The keyboard focus of the thread that runs a window (GetFocus only sees the caller's own thread).
-HWND focusOf(HWND window) {
+// The input state of the thread that runs a window: its focus, active window and menu mode (GetFocus
+// and the like see only the caller's own thread).
+GUITHREADINFO guiThreadInfo(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+    if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return GUITHREADINFO{};
+    return info;
+}
+
+HWND focusOf(HWND window) {
+    return guiThreadInfo(window).hwndFocus;
 }
 
 struct Line {
@@ -232,35 +242,139 @@ HWND findTooltip() {
     return tip;
 }
 
-// A real left click at the centre of a window, or only the mouse moved there.
-int clickAt(HWND target, bool click = true) {
+// ---- Input that waits until its target can take it. The system hands a key to the focus of the
+// foreground window, or to the menu of a thread in menu mode, and a click to the window under the
+// pointer; a key sent before that state holds goes elsewhere or nowhere. So every key and click first
+// confirms its target's state, and a failure names the part of it that never came. Events the system did
+// not take are sent again only after the state has been confirmed anew, a bounded number of times.
+
+constexpr double kReadySeconds = 10;
+constexpr int kSendAttempts = 3;
+
+// What keeps the target ("window", "dialog" or "menu") from taking keys; empty when it can. A window
+// that is shown and enabled but not in front is brought there, as a user's click would.
+std::string keysMissing(const std::wstring& target) {
+    if (target == L"menu") {
+        const HWND menu = findMenu();
+        if (!menu)
+            return "no menu is open";
+        const GUITHREADINFO info = guiThreadInfo(menu);
+        if (!(info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) || !info.hwndMenuOwner)
+            return "a menu is shown but its program is not in menu mode";
+        // Wine names the menu's own window as its owner; the window it opened over owns that.
+        const HWND owner = info.hwndMenuOwner == menu ? GetWindow(menu, GW_OWNER) : info.hwndMenuOwner;
+        if (GetForegroundWindow() != owner || info.hwndActive != owner)
+            return std::string("the menu is open but ") +
+                   (owner == findWindow() ? "the drive window" : "the window it belongs to") +
+                   " does not hold the focus";
+        return {};
+    }
+    const HWND window = target == L"window" ? findWindow() : target == L"dialog" ? findDialog() : nullptr;
+    const std::string name = target == L"window" ? "the drive window" : "the dialog";
+    if (!window)
+        return name + " is not there";
+    if (!IsWindowVisible(window) || !IsWindowEnabled(window))
+        return name + (IsWindowVisible(window) ? " is disabled" : " is not shown");
+    const GUITHREADINFO info = guiThreadInfo(window);
+    if (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE))
+        return "a menu is open over " + name;
+    if (GetForegroundWindow() != window) {
+        SetForegroundWindow(window);
+        return name + " is not in the foreground";
+    }
+    if (info.hwndFocus != window && !IsChild(window, info.hwndFocus))
+        return name + " does not hold the focus";
+    return {};
+}
+
+POINT centreOf(HWND window) {
     RECT r{};
-    GetWindowRect(target, &r);
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// What keeps a control from taking a click at its centre; empty when it can.
+std::string pointerMissing(HWND control, const std::string& name) {
+    if (!control)
+        return name + " is not there";
+    if (!IsWindowVisible(control))
+        return name + " is not shown";
+    if (!IsWindowEnabled(GetAncestor(control, GA_ROOT)) || !IsWindowEnabled(control))
+        return name + " is disabled";
+    // Wine gives a transparent sibling (a frame around a box) from another process's point of view,
+    // so what counts is that no other window covers the control.
+    if (GetAncestor(WindowFromPoint(centreOf(control)), GA_ROOT) != GetAncestor(control, GA_ROOT))
+        return name + " is covered by another window";
+    return {};
+}
+
+// Waits until `missing` finds nothing missing; what it last found.
+std::string awaitReady(const std::function<std::string()>& missing) {
+    std::string state;
+    waitFor(kReadySeconds, [&] { return (state = missing()).empty(); });
+    return state;
+}
+
+// Sends the events once `missing` says the target can take them: empty on success, else what was
+// missing or what the system refused.
+std::string deliver(std::vector<INPUT> events, const std::function<std::string()>& missing,
+                    const std::string& what) {
+    std::size_t taken = 0;
+    for (int attempt = 1;; ++attempt) {
+        if (std::string state = awaitReady(missing); !state.empty())
+            return state;
+        taken += SendInput(static_cast<UINT>(events.size() - taken), events.data() + taken, sizeof(INPUT));
+        if (taken == events.size())
+            return {};
+        const unsigned long error = GetLastError();
+        std::fprintf(stderr, "driver: the system took %zu of the %zu events of %s (error %lu)%s\n", taken,
+                     events.size(), what.c_str(), error,
+                     attempt < kSendAttempts ? "; the rest goes again" : "");
+        if (attempt == kSendAttempts)
+            return "the system did not take " + what;
+    }
+}
+
+// A real left click at the centre of a control, or only the pointer moved there, from elsewhere first
+// as a person's pointer comes.
+std::string clickAt(HWND control, const std::string& name, bool click = true) {
+    const auto missing = [&] { return pointerMissing(control, name); };
+    if (!control)
+        return missing();
+    if (std::string state = awaitReady(missing); !state.empty())
+        return state;
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3]{};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
+    const POINT centre = centreOf(control);
+    std::vector<INPUT> events(click ? 4 : 2);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        const int x = i == 0 ? (centre.x > 40 ? centre.x - 40 : centre.x + 40) : centre.x;
+        events[i].type = INPUT_MOUSE;
         // Absolute coordinates run from 0 to 65535 over the primary screen.
-        input.mi.dx = ((r.left + r.right) / 2 * 65536 + width / 2) / width;
-        input.mi.dy = ((r.top + r.bottom) / 2 * 65536 + height / 2) / height;
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        events[i].mi.dx = (x * 65536 + width / 2) / width;
+        events[i].mi.dy = (centre.y * 65536 + height / 2) / height;
+        events[i].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     }
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    const UINT count = click ? 3 : 1;
-    return SendInput(count, inputs, sizeof(INPUT)) == count ? 0 : 1;
+    if (click) {
+        events[2].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+        events[3].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    }
+    return deliver(events, missing, (click ? "a click on " : "the pointer onto ") + name);
+}
+
+int reported(const std::string& failure) {
+    if (failure.empty())
+        return 0;
+    std::fprintf(stderr, "driver: %s\n", failure.c_str());
+    return 1;
 }
 
 int click(int row) {
     HWND window = findWindow();
-    HWND button = window ? GetDlgItem(window, win::kButtonIdBase + row) : nullptr;
-    if (!button) {
-        std::fprintf(stderr, "driver: no button in row %d\n", row);
-        return 1;
-    }
-    SetForegroundWindow(window);
-    return clickAt(button);
+    if (window)
+        SetForegroundWindow(window);
+    return reported(clickAt(window ? GetDlgItem(window, win::kButtonIdBase + row) : nullptr,
+                            "the button of row " + std::to_string(row)));
 }
 
 int key(int virtualKey, int row) {
@@ -317,8 +431,8 @@ INPUT keyInput(int virtualKey, bool up) {
     return input;
 }
 
-// One KEY of the input command: modifiers held around a key, or a held key.
-bool sendKey(std::wstring keyText) {
+// One KEY of the input command: modifiers held around a key, or a held key; no events when it names none.
+std::vector<INPUT> keyEvents(std::wstring keyText) {
     int downs = 1;
     if (keyText.rfind(L"hold", 0) == 0 && keyText.find(L':') != std::wstring::npos) {
         downs = static_cast<int>(std::wcstol(keyText.c_str() + 4, nullptr, 10));
@@ -330,9 +444,9 @@ bool sendKey(std::wstring keyText) {
         keyText = keyText.substr(plus + 1);
     }
     const int key = virtualKeyOf(keyText);
-    if (key <= 0 || downs < 1)
-        return false;
     std::vector<INPUT> inputs;
+    if (key <= 0 || downs < 1)
+        return inputs;
     for (int m : modifiers)
         inputs.push_back(keyInput(m, false));
     for (int i = 0; i < downs; ++i)
@@ -340,26 +454,19 @@ bool sendKey(std::wstring keyText) {
     inputs.push_back(keyInput(key, true));
     for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m)
         inputs.push_back(keyInput(*m, true));
-    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Sleep(50); // lets the program take the keys before the next ones
-    return sent == inputs.size();
+    return inputs;
 }
 
 int input(const std::wstring& target, int count, wchar_t** keys) {
-    HWND front = target == L"window" ? findWindow() : target == L"dialog" ? findDialog() : nullptr;
-    if (target != L"none") {
-        if (!front) {
-            std::fprintf(stderr, "driver: no %ls to type into\n", target.c_str());
-            return 1;
-        }
-        SetForegroundWindow(front);
-        Sleep(100);
+    if (target != L"window" && target != L"dialog" && target != L"menu")
+        return reported("no such target: " + win::toUtf8(target));
+    for (int i = 0; i < count; ++i) {
+        const std::vector<INPUT> events = keyEvents(keys[i]);
+        const std::string what = "[" + win::toUtf8(keys[i]) + "]";
+        if (events.empty() || reported(deliver(
+                                  events, [&] { return keysMissing(target); }, what)))
+            return events.empty() ? reported("no such key: " + what) : 1;
     }
-    for (int i = 0; i < count; ++i)
-        if (!sendKey(keys[i])) {
-            std::fprintf(stderr, "driver: cannot send key [%ls]\n", keys[i]);
-            return 1;
-        }
     return 0;
 }
 
@@ -436,11 +543,14 @@ double seconds(const wchar_t* text) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Tells the script that Wine did start the driver: about one start in a thousand dies before here.
+    if (const wchar_t* started = _wgetenv(L"DRIVER_STARTED"))
+        win::UniqueHandle(CreateFileW(started, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"dump" && argc == 2) {
         const auto lines = dump();
         print(lines);
-        return lines.empty() ? 1 : 0;
+        return lines.empty() ? reported("there is no drive window") : 0;
     }
     if (command == L"wait" && argc == 4) {
         const std::string wanted = win::toUtf8(argv[2]);
@@ -496,10 +606,9 @@ int wmain(int argc, wchar_t** argv) {
         HWND dialog = findDialog();
         HWND control =
             dialog ? GetDlgItem(dialog, static_cast<int>(std::wcstol(argv[2], nullptr, 10))) : nullptr;
-        if (!control)
-            return 1;
         SetForegroundWindow(dialog);
-        return clickAt(control, command == L"press");
+        return reported(
+            clickAt(control, "control " + win::toUtf8(argv[2]) + " of the dialog", command == L"press"));
     }
     if (command == L"tooltip" && argc == 3) {
         if (!waitFor(seconds(argv[2]), [] { return findTooltip() != nullptr; }))
@@ -539,12 +648,12 @@ int wmain(int argc, wchar_t** argv) {
         return dpiChanged(n(2), {n(3), n(4), n(3) + n(5), n(4) + n(6)});
     if (command == L"taskbarcreated" && argc == 2)
         return SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 1;
-    std::fputs(
-        "usage: driver dump | wait TEXT SECONDS | gone SECONDS | click ROW | key VK [ROW] |\n"
-        "       input TARGET KEY... | close | menu SECONDS | nomenu SECONDS | dialog CAPTION SECONDS |\n"
-        "       nodialog SECONDS | press ID | hover ID | tooltip SECONDS | closedialog |\n"
-        "       msgbox TITLE SECONDS | msgboxok TITLE | untray | taskbarcreated | names |\n"
-        "       dpichanged DPI X Y W H\n",
-        stderr);
+    std::fputs("usage: driver dump | wait TEXT SECONDS | gone SECONDS | click ROW | key VK [ROW] |\n"
+               "       input window|dialog|menu KEY... | close | menu SECONDS | nomenu SECONDS | dialog "
+               "CAPTION SECONDS |\n"
+               "       nodialog SECONDS | press ID | hover ID | tooltip SECONDS | closedialog |\n"
+               "       msgbox TITLE SECONDS | msgboxok TITLE | untray | taskbarcreated | names |\n"
+               "       dpichanged DPI X Y W H\n",
+               stderr);
     return 2;
 }

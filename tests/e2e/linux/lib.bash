@@ -152,10 +152,7 @@ SCRIPT
 window_id() { { xdotool search --onlyvisible --name '^tavimoro$' || xdotool search --onlyvisible --name '^TVM$'; } 2>/dev/null | head -n 1; }
 visible_window() { [ -n "$(window_id)" ]; }
 # press KEY...: keys on the program's window, brought to the front first.
-press() {
-    xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
-    xdotool key --clearmodifiers "$@"
-}
+press() { keys_to "the window" window_id "$@"; }
 # picture FILE DOCS-NAME WINDOW...: a crop of the screen around the windows and their frames, with a
 # margin, in the working folder (TAVIMORO_SCREENSHOT_DIR) and, with TAVIMORO_UPDATE_DOCS, in docs/.
 picture() {

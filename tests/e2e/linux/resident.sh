@@ -53,19 +53,6 @@ hidden_window() { ! visible_window; }
 titled() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 is_shown() { [ -n "$(titled "$1")" ]; }
 is_gone() { [ -z "$(titled "$1")" ]; }
-# The program's open pop-up menu: a top-level window of its own that the window manager does not frame
-# (the icon's window is one too, but it lives in the panel).
-popup_menu() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
-        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' &&
-            xwininfo -id "$w" -tree 2>/dev/null | grep -q 'Parent window id: .*(the root window)' && {
-            echo "$w"
-            return 0
-        }
-    done
-    return 1
-}
 menu_open() { [ -n "$(popup_menu)" ]; }
 menu_closed() { [ -z "$(popup_menu)" ]; }
 client_of() { geometry "$1" | awk '{print $3 "x" $4}'; }
@@ -86,8 +73,7 @@ click_icon() { click_window "$(tray_icon)" "$@"; } # xdotool click arguments
 # Opens the icon's pop-up menu and chooses with the keys given.
 from_icon_menu() { # keys...
     click_icon 3
-    wait_until "the icon's pop-up menu did not open" menu_open || return 1
-    xdotool key "$@"
+    keys_to "the icon's pop-up menu" popup_menu "$@" || return 1
     wait_until "the icon's pop-up menu did not close" menu_closed
 }
 # Opens the window's context menu (the system menu's commands) with the right button on the button of
@@ -95,20 +81,17 @@ from_icon_menu() { # keys...
 from_window_menu() { # ROW ROWS keys... | --centre keys... | --key KEY keys...
     xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
     case $1 in
-    --key) xdotool key "$2" && shift 2 ;;
+    --key) press "$2" && shift 2 ;;
     --centre) click_window "$(window_id)" 3 && shift ;;
     *) click_button "$1" "$2" 3 && shift 2 ;;
     esac
-    wait_until "the window's context menu did not open" menu_open || return 1
-    xdotool key "$@"
+    keys_to "the window's context menu" popup_menu "$@" || return 1
     wait_until "the window's context menu did not close" menu_closed
 }
 dialog_keys() { # title, keys...
-    local id
-    id=$(titled "$1")
+    local title=$1
     shift
-    xdotool windowactivate --sync "$id" >/dev/null 2>&1
-    xdotool key "$@"
+    keys_to "the window $title" "titled $title" "$@"
 }
 # The settings dialog, opened by `how` (a function and its arguments), closed with the keys given (one
 # string, a key a word); the focus goes by tab index: OK, キャンセル, then each frame's lower box before
@@ -147,7 +130,7 @@ visible_window && fail "resident: started hidden, yet the window is shown"
 click_icon 3
 wait_until "the icon's pop-up menu did not open" menu_open
 picture menu.png screenshot-linux-menu.png "$(popup_menu)" "$(panel)"
-xdotool key Down Return
+keys_to "the icon's pop-up menu" popup_menu Down Return
 wait_until "the pop-up menu's drive item did not start the disc's program" ran 1
 [ "$(e2e_runs)" = game ] || fail "the drive item started [$(e2e_runs)], not D:'s program"
 [ "$(cat "$RECORD_DIR/game.args" 2>/dev/null)" = from-disc ] || fail "the drive item's arguments"
@@ -243,15 +226,14 @@ wait_until "Alt+G did not register G" ini_is CD Drive_G True
 wait_client "three rows should be 147 px high" height = 147
 # A held key: repeats while it is down must not toggle it again. Each toggle writes the settings file
 # once: from the press of H to the press of G after it, the file is written twice.
-xdotool windowactivate --sync "$(window_id)" >/dev/null 2>&1
 "${FILE_EVENTS:?}" write "$settings" 0 60 >"$work/writes" &
 watcher=$!
 pids+=("$watcher")
 wait_until "the settings file is not watched" grep -q watching "$work/writes"
-xdotool keydown h
+press down:h
 wait_until "a held H did not register H" ini_is CD Drive_H True
 sleep 1.2 # held as long as a user holds a key that repeats
-xdotool keyup h
+press up:h
 # G comes after every repeat of H: once it is handled, so are they.
 press g
 wait_until "G was not unregistered" ini_is CD Drive_G False

@@ -53,16 +53,14 @@ icon_click() {
 # popup KEY...: opens the pop-up menu with a right press on the icon and types KEY... into it.
 popup() {
     icon_click 3
-    drv menu 10 >"$WORK/menu.txt" || fail "no pop-up menu on a right press of the icon"
-    drv input none "$@" || fail "could not type [$*] into the pop-up menu"
+    drv input menu "$@" || fail "could not type [$*] into the pop-up menu"
     drv nomenu 10 || fail "the pop-up menu stayed open after [$*]"
 }
 # system_menu KEY...: Alt+Space on the drive window, then KEY... into the system menu. Our items come
 # last, below Wine's own (which hold the mnemonics A, S and X as well): End, Up and Enter reach them.
 system_menu() {
     drv input window alt+space || fail "could not press Alt+Space"
-    drv menu 10 >/dev/null || fail "no system menu on Alt+Space"
-    drv input none "$@" || fail "could not type [$*] into the system menu"
+    drv input menu "$@" || fail "could not type [$*] into the system menu"
     drv nomenu 10 || fail "the system menu stayed open after [$*]"
 }
 # dialog CAPTION: waits for the program's dialog with that caption; its dump is in $WORK/dialog.txt.
@@ -121,7 +119,7 @@ read -r mx my _ mh <<<"$(drv menu 10 | sed -E 's/.*rect=([0-9]+),([0-9]+),([0-9]
 sleep 0.3
 # The menu as it opens at the icon, below the tray.
 shot menu $((mx - 8)) 0 $((1024 - mx + 8)) $((my + mh + 8))
-drv input none down return # the first item: M:'s disc
+drv input menu down return # the first item: M:'s disc
 drv nomenu 10 || fail "the pop-up menu stayed open"
 wait_until "the menu's drive item did not start M:'s program" record_ready "$WORK/discs/one/record.txt"
 args=$(record_field "$WORK/discs/one/record.txt" args)
@@ -223,20 +221,19 @@ synced
 expect 'drive 4 visible=1'
 drv input window tab
 expect 'button 1 visible=1 enabled=1 icon=0 rect=0,0,49,49 focus=1'
-drv input none tab
+drv input window tab
 expect 'button 2 visible=1 enabled=1 icon=0 rect=0,49,49,49 focus=1'
-drv input none shift+tab
+drv input window shift+tab
 expect 'button 1 visible=1 enabled=1 icon=0 rect=0,0,49,49 focus=1'
 # The rows are rebuilt on the Alt key and on the space bar, the focused button with them.
-drv input none alt+space
-drv menu 10 >/dev/null || fail "no system menu on Alt+Space with the focus on a button"
-drv input none end up up return
+drv input window alt+space
+drv input menu end up up return || fail "no system menu on Alt+Space with the focus on a button"
 drv msgbox '使い方' 10 >/dev/null || fail "no help text from the system menu opened on a button"
 drv msgboxok '使い方'
 expect 'button 1 visible=1 enabled=1 icon=0 rect=0,0,49,49 focus=1'
 rm -f "$WORK/discs/one/record.txt"
 before=$(button_handle 1)
-drv input none space
+drv input window space
 rebuilt "$before" "space on a button"
 synced # the key's release too
 expect 'window visible=1'

@@ -48,7 +48,7 @@ while read -r dpi client button icon colour; do
 done <<<"$SCALES"
 while read -r caption size name keys; do
     # shellcheck disable=SC2086 # one key a word
-    drv input window alt+space && drv menu 10 >/dev/null && drv input none $keys && drv dialog "$caption" 10 \
+    drv input window alt+space && drv input menu $keys && drv dialog "$caption" 10 \
         >"$WORK/dialog.txt" && grep -q "client=$size " "$WORK/dialog.txt" || fail "no [$caption] of $size px"
     drv names >"$WORK/names.txt" && grep -q " text=$name$" "$WORK/names.txt" || fail "$(cat "$WORK/names.txt")"
     drv closedialog && drv nodialog 10 || fail "[$caption] did not close"

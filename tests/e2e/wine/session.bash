@@ -201,8 +201,24 @@ tray_icon_centre() {
         awk '{print $3 + int($1 / 2), $4 + int($2 / 2)}'
 }
 
-# drv ARGS...: the test driver (tests/win32/driver.exe, copied to C:\tools), its output without CRs.
-drv() { wine 'C:\tools\driver.exe' "$@" 2>>"$WORK/driver.log" | tr -d '\r'; }
+# drv ARGS...: the test driver (tests/win32/driver.exe, copied to C:\tools), its output without CRs. Why it
+# failed (what an input waited for in vain, say) goes to the script's output as well as driver.log, and a
+# failure it gives no reason for is named with its status. About one Wine start in a thousand fails before
+# the program runs (the loader finds the place of the shared user data taken, or the server's connection
+# reset), silently under WINEDEBUG=-all: a driver that never started (it leaves no mark) is started again.
+drv() {
+    local status attempt
+    for attempt in 1 2 3; do
+        rm -f "$C/tools/started"
+        DRIVER_STARTED='C:\tools\started' wine 'C:\tools\driver.exe' "$@" 2>"$WORK/driver.err" | tr -d '\r'
+        status=${PIPESTATUS[0]}
+        [ "$status" != 0 ] && [ ! -e "$C/tools/started" ] || break
+        echo "driver $1: Wine did not start it (status $status), attempt $attempt" >>"$WORK/driver.log"
+    done
+    tr -d '\r' <"$WORK/driver.err" | tee -a "$WORK/driver.log" >&2
+    [ "$status" = 0 ] || [ -s "$WORK/driver.err" ] || echo "driver $1: status $status" >&2
+    return "$status"
+}
 
 # expect TEXT...: waits up to 10 s for a driver dump in which each TEXT is part of a line.
 expect() {
