@@ -543,9 +543,6 @@ double seconds(const wchar_t* text) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    // Tells the script that Wine did start the driver: about one start in a thousand dies before here.
-    if (const wchar_t* started = _wgetenv(L"DRIVER_STARTED"))
-        win::UniqueHandle(CreateFileW(started, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"dump" && argc == 2) {
         const auto lines = dump();
