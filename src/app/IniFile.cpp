@@ -2,6 +2,7 @@
 
 #include "app/Profile.h"
 #include "app/Settings.h"
+#include "app/Text.h"
 #include "port/Paths.h"
 
 #include <charconv>
@@ -28,17 +29,7 @@ std::string singleText(float value) {
 
 // A stored number, or nothing when the text is not one (blanks around it are allowed).
 std::optional<float> readSingle(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    float value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return parseNumber<float>(trim(text, " \t"));
 }
 
 // Top, Left, Width and Height, in the order they are stored and restored.

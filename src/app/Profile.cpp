@@ -32,14 +32,8 @@ bool isBlank(char32_t c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-std::string_view trim(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && isBlank(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && isBlank(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
+// What a line of the file loses around its names and values.
+constexpr std::string_view kLineBlanks = " \t\r\v\f";
 
 // Section and key arguments, defaults and values reach the Windows profile functions as C strings, which
 // end at their first NUL. From a section or key argument those functions trim only the space character,
@@ -220,11 +214,11 @@ class Document {
     // The name of a header line: between its "[" and the first "]" (the rest of the line without one).
     std::string headerName(const Line& line) const {
         std::string t = text(line);
-        std::string_view s = trim(t);
+        std::string_view s = app::trim(t, kLineBlanks);
         if (!s.empty() && s.front() == '[')
             s.remove_prefix(1);
         s = s.substr(0, s.find(']'));
-        return std::string(trim(s));
+        return std::string(app::trim(s, kLineBlanks));
     }
 
     // `name` is a prepared argument (see nameArgument).
@@ -296,7 +290,8 @@ std::optional<Entry> parseEntry(const Document& doc, const Line& line) {
     if (eq == std::string::npos)
         return std::nullopt;
     std::string_view all = t;
-    return Entry{std::string(trim(all.substr(0, eq))), std::string(trim(all.substr(eq + 1)))};
+    return Entry{std::string(app::trim(all.substr(0, eq), kLineBlanks)),
+                 std::string(app::trim(all.substr(eq + 1), kLineBlanks))};
 }
 
 // Calls `visit(line)` for every line of the section's body until it returns true.
@@ -339,7 +334,7 @@ std::string getString(std::string_view bytes, std::string_view section, std::str
         return "";
     auto value = findValue(bytes, section, key, codec);
     std::string_view text = value ? std::string_view(*value) : trimRightSpaces(argumentText(defaultValue));
-    return cutUtf8(text, bufferSize - 1);
+    return app::cutUtf8(text, bufferSize - 1);
 }
 
 std::vector<std::string> getSection(std::string_view bytes, std::string_view section,
@@ -349,7 +344,7 @@ std::vector<std::string> getSection(std::string_view bytes, std::string_view sec
     if (auto range = doc.findSection(nameArgument(section)))
         forEachLine(doc, *range, [&](const Line& line) {
             if (doc.kind(line) == Kind::Other)
-                lines.emplace_back(trim(doc.text(line)));
+                lines.emplace_back(app::trim(doc.text(line), kLineBlanks));
             return false;
         });
     return lines;
@@ -561,19 +556,6 @@ std::string utf8ToUtf16le(std::string_view text) {
         i += len;
     }
     return out;
-}
-
-std::string cutUtf8(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit)
-        return std::string(text);
-    std::size_t cut = limit;
-    // Back off over continuation bytes, then drop the lead byte whose character would be split.
-    // A well-formed character has at most three of them.
-    for (int k = 0; k < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++k)
-        --cut;
-    if ((static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        cut = limit; // not UTF-8 here: cut at the byte limit
-    return std::string(text.substr(0, cut));
 }
 
 } // namespace app::profile

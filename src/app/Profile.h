@@ -87,7 +87,5 @@ bool deleteProfileKey(port::IFileSystem& files, port::ITextCodec& codec, const s
 std::string utf16leToUtf8(std::string_view bytes);
 // UTF-8 to UTF-16LE bytes; malformed sequences become U+FFFD.
 std::string utf8ToUtf16le(std::string_view text);
-// The text cut to at most `limit` bytes without splitting a UTF-8 character.
-std::string cutUtf8(std::string_view text, std::size_t limit);
 
 } // namespace app::profile

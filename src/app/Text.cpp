@@ -37,6 +37,41 @@ std::size_t lastSeparator(std::string_view path) {
     return std::string_view::npos;
 }
 
+std::string_view trim(std::string_view text, std::string_view blanks) {
+    const auto begin = text.find_first_not_of(blanks);
+    if (begin == std::string_view::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(blanks) - begin + 1);
+}
+
+namespace {
+bool isContinuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+} // namespace
+
+std::size_t utf8Boundary(std::string_view text, std::size_t limit) {
+    if (limit >= text.size())
+        return text.size();
+    // A well-formed character has at most three continuation bytes after its lead byte.
+    std::size_t cut = limit;
+    for (int k = 0; k < 3 && cut > 0 && isContinuation(text[cut]); ++k)
+        --cut;
+    return isContinuation(text[cut]) ? limit : cut;
+}
+
+std::string cutUtf8(std::string_view text, std::size_t limit) {
+    return std::string(text.substr(0, utf8Boundary(text, limit)));
+}
+
+std::string firstCharacters(std::string_view text, std::size_t count) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!isContinuation(text[i]) && characters++ == count)
+            return std::string(text.substr(0, i));
+    return std::string(text);
+}
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);

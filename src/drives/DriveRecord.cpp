@@ -1,7 +1,7 @@
 #include "drives/DriveRecord.h"
 
-#include "app/IniFile.h"
 #include "app/Text.h"
+#include "drives/Autorun.h"
 #include "drives/FileLookup.h"
 
 #include <charconv>
@@ -11,21 +11,6 @@ namespace {
 
 constexpr double kLabelPadding = 60; // twips between a label's text and its edge
 constexpr const char* kAutorunFile = "AUTORUN.INF";
-
-// The icon index of "file,index": a 32-bit integer, blanks around it allowed; nothing when it is not one.
-std::optional<int> iconIndex(std::string_view text) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
 
 } // namespace
 
@@ -102,13 +87,10 @@ std::optional<bool> DriveRecord::check() {
 }
 
 void DriveRecord::readAutorun(const std::string& root, const std::string& autorunName) {
-    app::IniFile autorun(m_context.files, m_context.codec);
     m_folder = app::withSeparator(root);
-    autorun.setFile(m_folder + autorunName);
-    autorun.setSection("AutoRun");
-    m_program = autorun.read("open", "");
-    // Without an "icon" key the program line itself names the icon.
-    m_iconName = autorun.read("icon", m_program);
+    AutorunLines lines = drives::readAutorun(m_context.files, m_context.codec, m_folder + autorunName);
+    m_program = std::move(lines.open);
+    m_iconName = std::move(lines.icon);
     m_iconSpec = m_folder + m_iconName;
 }
 
@@ -121,7 +103,8 @@ std::unique_ptr<port::IPicture> DriveRecord::picture() {
     if (const auto comma = m_iconSpec.find(','); comma != std::string::npos) {
         file = m_iconSpec.substr(0, comma);
         const std::string rest = m_iconSpec.substr(comma + 1);
-        const auto parsed = iconIndex(rest.substr(0, rest.find(',')));
+        const auto parsed =
+            app::parseNumber<int>(app::trim(std::string_view(rest).substr(0, rest.find(',')), " "));
         if (!parsed)
             return nullptr; // an index that is not a number: no picture
         index = *parsed;

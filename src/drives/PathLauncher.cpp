@@ -1,7 +1,7 @@
 #include "drives/PathLauncher.h"
 
-#include "app/IniFile.h"
 #include "app/Text.h"
+#include "drives/Autorun.h"
 #include "drives/FileLookup.h"
 #include "port/Paths.h"
 
@@ -44,10 +44,7 @@ bool PathLauncher::launch(const std::string& path) {
         return false;
     const std::string folder = s.substr(0, cut);
 
-    app::IniFile autorun(m_files, m_codec);
-    autorun.setFile(s);
-    const std::string open = autorun.read("open", "", "AutoRun");
-    m_shortcuts.launch(open, folder + s[cut]);
+    m_shortcuts.launch(readAutorun(m_files, m_codec, s).open, folder + s[cut]);
     return true;
 }
 

@@ -32,11 +32,8 @@ std::string startMenuEntryName(const std::string& folder, char driveLetter, cons
     const auto nameOf = [&] { return std::string("(") + driveLetter + ") " + safe + extension; };
     // A UDF label holds 126 characters, far more than a file name may in a folder of some depth.
     while (!safe.empty() && !port::fileNameFits(folder, nameOf())) {
-        // A whole character at a time: its continuation bytes, then the byte that starts it.
-        while (!safe.empty() && (static_cast<unsigned char>(safe.back()) & 0xC0) == 0x80)
-            safe.pop_back();
-        if (!safe.empty())
-            safe.pop_back();
+        // A whole character at a time.
+        safe.resize(app::utf8Boundary(safe, safe.size() - 1));
     }
     return nameOf();
 }

@@ -1,5 +1,6 @@
 #include "linux/DesktopEntry.h"
 
+#include "app/Text.h"
 namespace lnx {
 
 namespace {
@@ -55,14 +56,6 @@ bool isFieldCode(char c) {
     default:
         return false;
     }
-}
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
 }
 
 } // namespace
@@ -318,7 +311,7 @@ std::optional<DesktopEntry> readDesktopEntry(std::string_view text) {
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        const std::string_view key = trimBlanks(line.substr(0, eq));
+        const std::string_view key = app::trim(line.substr(0, eq), " \t\r");
         std::string_view raw = line.substr(eq + 1);
         while (!raw.empty() && (raw.front() == ' ' || raw.front() == '\t'))
             raw.remove_prefix(1);

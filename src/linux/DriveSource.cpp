@@ -1,5 +1,6 @@
 #include "linux/DriveSource.h"
 
+#include "app/Text.h"
 #include "linux/DeviceLabel.h"
 #include "linux/LinuxCodec.h"
 #include "linux/Mountinfo.h"
@@ -66,20 +67,11 @@ class FileBuffer {
 // half-way keeps what was listed so far.
 bool listSrNames(const std::string& folder, std::vector<std::pair<unsigned, std::string>>& out);
 
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() &&
-           (text.back() == ' ' || text.back() == '\n' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
+// Whether the text is a whole unsigned number, which goes to `value`.
 bool parseUnsigned(std::string_view text, unsigned& value) {
-    if (text.empty())
-        return false;
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && ptr == text.data() + text.size();
+    const auto number = app::parseNumber<unsigned>(text);
+    value = number.value_or(value);
+    return number.has_value();
 }
 
 // "sr12" -> 12; nothing for other names.
@@ -213,11 +205,11 @@ void DriveSource::State::takeListing() {
         if (letter > 'Z')
             break;
         const std::string base = config.sysBlock + "/" + name;
-        if (!buffer.read((base + "/device/type").c_str()) || trim(buffer.text()) != "5")
+        if (!buffer.read((base + "/device/type").c_str()) || app::trim(buffer.text(), " \t\r\n") != "5")
             continue;
         if (!buffer.read((base + "/dev").c_str()))
             continue;
-        const std::string_view devText = trim(buffer.text());
+        const std::string_view devText = app::trim(buffer.text(), " \t\r\n");
         const auto colon = devText.find(':');
         CdDrive drive;
         if (colon == std::string_view::npos || !parseUnsigned(devText.substr(0, colon), drive.major) ||
@@ -321,7 +313,7 @@ DriveSource::State::UdevMedium DriveSource::State::udevMedium(std::size_t index)
     const auto value = [](std::string_view line, std::string_view key) -> std::optional<std::string_view> {
         if (line.substr(0, key.size()) != key)
             return std::nullopt;
-        return trim(line.substr(key.size()));
+        return app::trim(line.substr(key.size()), " \t\r\n");
     };
     std::string_view rest = buffer.text();
     while (!rest.empty()) {

@@ -1,5 +1,6 @@
 #include "linux/LinuxFileSystem.h"
 
+#include "app/Text.h"
 #include "linux/OwnedFd.h"
 
 #include <algorithm>
@@ -100,9 +101,7 @@ std::string temporaryPrefix(const fs::path& folder, const fs::path& target) {
     for (const char c : name)
         hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3;
     const std::size_t kept = 3 + kHashDigits + kLongestOwner; // ".", "~", hash, ".", owner
-    std::size_t cut = longest > kept ? std::min(longest - kept, name.size()) : 0;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-        --cut;
+    const std::size_t cut = app::utf8Boundary(name, longest > kept ? longest - kept : 0);
     std::string prefix = "." + name.substr(0, cut) + "~";
     for (std::size_t digit = kHashDigits; digit-- > 0;)
         prefix += "0123456789abcdef"[(hash >> (4 * digit)) & 0xF];

@@ -50,13 +50,7 @@ int toPixels(double twips, double twipsPerPixel) {
 } // namespace
 
 std::string trayTip(const std::string& text) {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        // Each byte that is not a continuation byte starts a character.
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && characters++ == kTipCharacters)
-            return text.substr(0, i);
-    }
-    return text;
+    return app::firstCharacters(text, kTipCharacters);
 }
 
 // The last line: one blank, then 21 ideographic spaces before the closing word.

@@ -13,16 +13,6 @@ bool isSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
 
-// The folder part of a path, for the temporary file beside it ("." when the path has no folder).
-std::wstring folderOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    if (cut == std::wstring::npos)
-        return path.size() >= 2 && path[1] == L':' ? path.substr(0, 2) : L".";
-    if (cut == 0 || (cut == 2 && path[1] == L':'))
-        return path.substr(0, cut + 1);
-    return path.substr(0, cut);
-}
-
 bool writeAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD chunk = bytes.size() > 0x10000000 ? 0x10000000 : static_cast<DWORD>(bytes.size());
@@ -100,7 +90,9 @@ port::Result<void> Win32FileSystem::replaceFile(const std::string& path, std::st
     if (target.empty())
         return failure(kWhat, path, ERROR_INVALID_NAME);
     wchar_t temp[MAX_PATH + 16] = {};
-    if (!GetTempFileNameW(folderOf(target).c_str(), L"tvm", 0, temp))
+    // The temporary file goes beside the target ("." for a bare name).
+    const std::wstring folder = folderOf(target);
+    if (!GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"tvm", 0, temp))
         return failure(kWhat, path, GetLastError());
     bool written = false;
     DWORD error = ERROR_DIRECTORY; // what is in the way when the target is a folder

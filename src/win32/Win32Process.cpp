@@ -15,11 +15,6 @@ bool isBlank(wchar_t c) {
     return c == L' ' || c == L'\t';
 }
 
-std::wstring folderOf(const std::wstring& path) {
-    size_t cut = path.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut);
-}
-
 std::wstring baseNameWithoutExtension(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/");
     std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
@@ -98,7 +93,9 @@ std::wstring modulePath() {
 }
 
 std::wstring programFolder() {
-    return folderOf(modulePath()) + L"\\";
+    // A root folder ("C:\\") ends in its separator already.
+    std::wstring folder = folderOf(modulePath());
+    return folder.empty() || folder.back() == L'\\' ? folder : folder + L"\\";
 }
 
 std::string Win32Process::exeName() {
@@ -111,8 +108,7 @@ std::string Win32Process::commandLine() {
 }
 
 std::string Win32Process::settingsFilePath() {
-    std::wstring exe = modulePath();
-    return toUtf8(folderOf(exe) + L"\\" + baseNameWithoutExtension(exe) + L".ini");
+    return toUtf8(programFolder() + baseNameWithoutExtension(modulePath()) + L".ini");
 }
 
 port::Version Win32Process::version() {

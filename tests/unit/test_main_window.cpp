@@ -325,8 +325,9 @@ TEST_F(MainWindowTest, AClickOnADiscNotMountedYetMountsItThenLaunches) {
         EXPECT_EQ(p.shortcuts.launched.size(), c.launched ? 1u : 0u);
         EXPECT_EQ(view.shown, !c.hidden);
         EXPECT_EQ(p.messages.shown.size(), c.refusal ? 1u : 0u);
-        if (c.refusal)
+        if (c.refusal) {
             EXPECT_EQ(p.messages.shown[0].text, c.refusal);
+        }
     }
 }
 
