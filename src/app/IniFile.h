@@ -1,58 +1,47 @@
 #pragma once
-// The program's only way of reading and writing INI files: one object bound to one file, with a
-// current section used whenever an operation's section argument is empty. Every call goes straight
-// to the file; nothing is cached.
+// The settings file: the program's only way of reading and writing it, with the semantics of the Windows
+// profile functions. Every read goes to the file (it may change behind the program's back). A write the
+// file refuses (a folder or file that is not writable, a full disc) is kept in memory, read back from
+// there, and written again before each later write until one goes through; the user is told once for
+// each run of refused writes.
 #include "port/FileSystem.h"
 #include "port/TextCodec.h"
-#include "port/Window.h"
 
-#include <optional>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace app {
-
-using SettingTable = std::vector<std::pair<std::string, std::string>>;
 
 class IniFile {
   public:
     IniFile(port::IFileSystem& files, port::ITextCodec& codec);
 
     void setFile(const std::string& path) { m_file = path; }
-    void setSection(const std::string& section) { m_section = section; }
     const std::string& file() const { return m_file; }
+    // Who tells the user that a write was refused, and why (the reason names the file).
+    void onRefusedWrite(std::function<void(const std::string& reason)> tell) { m_tell = std::move(tell); }
 
     // The value as the Windows profile functions give it; `fallback` when the entry is missing.
-    std::string read(const std::string& key, const std::string& fallback, const std::string& section = "");
-    // Nothing when the section is missing or keeps no entry.
-    std::optional<SettingTable> readSection(const std::string& section = "");
-    void write(const std::string& key, const std::string& value, const std::string& section = "");
-    // An empty key removes the whole section.
-    void remove(const std::string& key, const std::string& section = "");
-
-    port::FontRecord readFont(const std::string& key, const port::FontRecord& font,
-                              const std::string& section = "");
-    void writeFont(const std::string& key, const port::FontRecord& font, const std::string& section = "");
-    // A window's placement under its name: "NAME_Top", "NAME_Left", "NAME_Width", "NAME_Height".
-    void readPlacement(port::IPlacedWindow& window, const std::string& section = "");
-    void writePlacement(port::IPlacedWindow& window, const std::string& section = "");
-    void readList(const std::string& key, std::vector<std::string>& list, const std::string& section = "");
-    void writeList(const std::string& key, const std::vector<std::string>& list,
-                   const std::string& section = "");
+    std::string read(const std::string& key, const std::string& fallback, const std::string& section);
+    // Writes the value, after any the file refused before; a failure when this one is kept back too.
+    port::Result<void> write(const std::string& key, const std::string& value, const std::string& section);
+    // Writes what the file refused before; a failure while anything is still kept back.
+    port::Result<void> flush();
 
   private:
-    const std::string& sectionOrCurrent(const std::string& section) const;
-    // A section read as the Windows profile API delivers it into a 4096-byte buffer.
-    std::string readSectionBuffer(const std::string& section);
+    struct Entry {
+        std::string section, key, value;
+    };
+
+    port::Result<void> store(const Entry& entry);
 
     port::IFileSystem& m_files;
     port::ITextCodec& m_codec;
     std::string m_file;
-    std::string m_section;
+    std::vector<Entry> m_kept; // refused writes, oldest first
+    bool m_refusing = false;   // the user has been told of the refusal that keeps them
+    std::function<void(const std::string&)> m_tell;
 };
-
-// The raw text of a section read (entries each ending in NUL, then a second NUL) as a table.
-std::optional<SettingTable> splitSection(const std::string& raw);
 
 } // namespace app

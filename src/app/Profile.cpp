@@ -74,20 +74,6 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-void appendUtf16(std::string& out, char32_t c) {
-    auto unit = [&out](std::uint32_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>((u >> 8) & 0xFF);
-    };
-    if (c < 0x10000) {
-        unit(c);
-    } else {
-        c -= 0x10000;
-        unit(0xD800 + (c >> 10));
-        unit(0xDC00 + (c & 0x3FF));
-    }
-}
-
 class Document {
   public:
     Document(std::string_view bytes, port::ITextCodec& codec) : m_bytes(bytes), m_codec(codec) {
@@ -158,7 +144,7 @@ class Document {
         std::string_view raw = m_bytes.substr(begin, end - begin);
         switch (m_form) {
         case Form::Utf16Le:
-            return utf16leToUtf8(raw);
+            return app::utf16leToUtf8(raw);
         case Form::Utf8:
             return std::string(raw);
         case Form::Ansi:
@@ -171,7 +157,7 @@ class Document {
     std::string encode(std::string_view text) const {
         switch (m_form) {
         case Form::Utf16Le:
-            return utf8ToUtf16le(text);
+            return app::utf8ToUtf16le(text);
         case Form::Utf8:
             return std::string(text);
         case Form::Ansi:
@@ -439,122 +425,6 @@ std::string deleteKey(std::string_view bytes, std::string_view section, std::str
         return false;
     });
     out += bytes.substr(kept);
-    return out;
-}
-
-namespace {
-
-// The file's bytes for a write: empty for a file that does not exist yet, nothing for one that exists but
-// cannot be read (replacing it would lose what it holds).
-std::optional<std::string> readForWrite(port::IFileSystem& files, const std::string& path) {
-    if (auto data = files.readFile(path))
-        return std::move(data).value();
-    if (files.attributes(path))
-        return std::nullopt;
-    return std::string();
-}
-
-// Writes only what changed: an unchanged file is left alone.
-bool store(port::IFileSystem& files, const std::string& path, const std::string& before,
-           const std::string& after) {
-    if (after == before)
-        return true;
-    return files.replaceFile(path, after).ok();
-}
-
-} // namespace
-
-std::string getProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
-                             std::string_view section, std::string_view key, std::string_view defaultValue,
-                             std::size_t bufferSize) {
-    const auto data = files.readFile(path);
-    return getString(data ? std::string_view(*data) : std::string_view(), section, key, defaultValue, codec,
-                     bufferSize);
-}
-
-std::vector<std::string> getProfileSection(port::IFileSystem& files, port::ITextCodec& codec,
-                                           const std::string& path, std::string_view section) {
-    auto data = files.readFile(path);
-    if (!data)
-        return {};
-    return getSection(*data, section, codec);
-}
-
-bool writeProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
-                        std::string_view section, std::string_view key, std::string_view value,
-                        Newline newFileStyle) {
-    auto data = readForWrite(files, path);
-    if (!data)
-        return false;
-    return store(files, path, *data, writeString(*data, section, key, value, codec, newFileStyle));
-}
-
-bool deleteProfileSection(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
-                          std::string_view section) {
-    auto data = files.readFile(path);
-    if (!data)
-        return !files.attributes(path).ok();
-    return store(files, path, *data, deleteSection(*data, section, codec));
-}
-
-bool deleteProfileKey(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
-                      std::string_view section, std::string_view key) {
-    auto data = files.readFile(path);
-    if (!data)
-        return !files.attributes(path).ok();
-    return store(files, path, *data, deleteKey(*data, section, key, codec));
-}
-
-std::string utf16leToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    auto unitAt = [&](std::size_t i) -> char32_t {
-        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t c = unitAt(i);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
-            char32_t low = unitAt(i + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        appendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
-    }
-    return out;
-}
-
-std::string utf8ToUtf16le(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto b = static_cast<unsigned char>(text[i]);
-        std::size_t len = b < 0x80             ? 1
-                          : (b & 0xE0) == 0xC0 ? 2
-                          : (b & 0xF0) == 0xE0 ? 3
-                          : (b & 0xF8) == 0xF0 ? 4
-                                               : 0;
-        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool ok = len != 0 && i + len <= text.size();
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            auto cont = static_cast<unsigned char>(text[i + k]);
-            ok = (cont & 0xC0) == 0x80;
-            c = (c << 6) | (cont & 0x3F);
-        }
-        static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (ok && (c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)))
-            ok = false;
-        if (!ok) {
-            appendUtf16(out, 0xFFFD);
-            ++i;
-            continue;
-        }
-        appendUtf16(out, c);
-        i += len;
-    }
     return out;
 }
 

@@ -65,27 +65,21 @@ std::string deleteSection(std::string_view bytes, std::string_view section, port
 std::string deleteKey(std::string_view bytes, std::string_view section, std::string_view key,
                       port::ITextCodec& codec);
 
-// ---- The same operations on a file. Reads never fail (a missing file reads as empty); writes return false
-// when the file could not be read or replaced, and then leave it as it was.
+// ---- The same operations on a file. Reads never fail (a missing file reads as empty). A write fails,
+// leaving the file as it was, when the file exists but cannot be read or cannot be replaced; the failure
+// says why. A write that changes nothing leaves the file alone; deleting from a missing file succeeds.
 
 std::string getProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
                              std::string_view section, std::string_view key, std::string_view defaultValue,
                              std::size_t bufferSize = kDefaultBufferSize);
 std::vector<std::string> getProfileSection(port::IFileSystem& files, port::ITextCodec& codec,
                                            const std::string& path, std::string_view section);
-bool writeProfileString(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
-                        std::string_view section, std::string_view key, std::string_view value,
-                        Newline newFileStyle);
-bool deleteProfileSection(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
-                          std::string_view section);
-bool deleteProfileKey(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path,
-                      std::string_view section, std::string_view key);
-
-// ---- Text helpers the engine uses, open for the tests and the tools.
-
-// UTF-16LE bytes to UTF-8; unpaired surrogates become U+FFFD, an odd last byte is dropped.
-std::string utf16leToUtf8(std::string_view bytes);
-// UTF-8 to UTF-16LE bytes; malformed sequences become U+FFFD.
-std::string utf8ToUtf16le(std::string_view text);
+port::Result<void> writeProfileString(port::IFileSystem& files, port::ITextCodec& codec,
+                                      const std::string& path, std::string_view section, std::string_view key,
+                                      std::string_view value, Newline newFileStyle);
+port::Result<void> deleteProfileSection(port::IFileSystem& files, port::ITextCodec& codec,
+                                        const std::string& path, std::string_view section);
+port::Result<void> deleteProfileKey(port::IFileSystem& files, port::ITextCodec& codec,
+                                    const std::string& path, std::string_view section, std::string_view key);
 
 } // namespace app::profile

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 #include <string_view>
 
@@ -56,7 +57,39 @@ std::int32_t readInterval(const std::string& text) {
     return static_cast<std::int32_t>(std::clamp<long long>(value, kTimerMin, kTimerMax));
 }
 
+// Top, Left, Width and Height, in the order they are stored.
+constexpr std::array<std::pair<const char*, int port::Rect::*>, 4> kPlacementKeys{{
+    {"_Top", &port::Rect::top},
+    {"_Left", &port::Rect::left},
+    {"_Width", &port::Rect::width},
+    {"_Height", &port::Rect::height},
+}};
+
+// A single-precision number as decimal text, the shortest text that reads back as the same number.
+std::string singleText(float value) {
+    char buffer[64];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string("0");
+}
+
 } // namespace
+
+port::Rect loadPlacement(IniFile& file, const port::Rect& current, double unitsPerInch) {
+    port::Rect placement = current;
+    for (const auto& [suffix, field] : kPlacementKeys) {
+        const std::string stored = file.read(kPlacementName + std::string(suffix), "", kWindowSection);
+        if (const auto twips = parseNumber<float>(trim(stored, " \t")))
+            placement.*field = static_cast<int>(std::lround(*twips * unitsPerInch / 1440));
+    }
+    return placement;
+}
+
+void savePlacement(IniFile& file, const port::Rect& placement, double unitsPerInch) {
+    for (const auto& [suffix, field] : kPlacementKeys)
+        static_cast<void>(file.write(kPlacementName + std::string(suffix),
+                                     singleText(static_cast<float>(placement.*field * 1440 / unitsPerInch)),
+                                     kWindowSection));
+}
 
 bool readBoolean(const std::string& text, bool fallback) {
     if (equalsIgnoreCase(text, "True"))
@@ -78,13 +111,13 @@ void loadSettings(IniFile& file, Settings& settings) {
     for (const Interval& interval : kIntervals) {
         settings.*interval.field =
             readInterval(file.read(interval.key, std::to_string(kIntervalDefault), kStatusSection));
-        file.write(interval.key, std::to_string(settings.*interval.field), kStatusSection);
+        static_cast<void>(file.write(interval.key, std::to_string(settings.*interval.field), kStatusSection));
     }
 }
 
 void savePreferences(IniFile& file, const Settings& settings) {
     for (const Preference& preference : kPreferences)
-        file.write(preference.key, booleanText(settings.*preference.field), kModeSection);
+        static_cast<void>(file.write(preference.key, booleanText(settings.*preference.field), kModeSection));
 }
 
 bool reviewShortcuts(IniFile& file) {
@@ -102,7 +135,7 @@ bool driveRegistered(IniFile& file, char letter) {
 }
 
 void setDriveRegistered(IniFile& file, char letter, bool registered) {
-    file.write(driveKey(letter), booleanText(registered), kDriveSection);
+    static_cast<void>(file.write(driveKey(letter), booleanText(registered), kDriveSection));
 }
 
 std::vector<char> registeredDrives(IniFile& file) {

@@ -2,6 +2,8 @@
 // What the program keeps between runs, and where each piece lives in the settings file: the six
 // preferences of section "Mode", the two poll intervals of "Status", the drives registered in "CD". Each
 // key is spelled here once, with its default; the load, the settings dialog and the saves go through it.
+#include "port/Window.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -68,6 +70,16 @@ bool driveRegistered(IniFile& file, char letter);
 void setDriveRegistered(IniFile& file, char letter, bool registered);
 // The registered letters, A to Z.
 std::vector<char> registeredDrives(IniFile& file);
+
+// The drive window's outer placement under [Window], stored in twips (1/1440 inch) as the window was
+// designed in, and converted from and to a view's units here alone. Its keys are "frm_main_Top",
+// "frm_main_Left", "frm_main_Width" and "frm_main_Height": named after the window that first wrote them,
+// so that the settings files of earlier versions keep their place.
+inline constexpr const char* kPlacementName = "frm_main";
+// The stored placement in units of `unitsPerInch` an inch; each value missing, or not a number, stays as
+// `current` has it.
+port::Rect loadPlacement(IniFile& file, const port::Rect& current, double unitsPerInch);
+void savePlacement(IniFile& file, const port::Rect& placement, double unitsPerInch);
 
 // How a stored Boolean reads: "True"/"False" in any letter case, or a number (0 false); anything else
 // reads as `fallback`.

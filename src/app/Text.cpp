@@ -90,4 +90,75 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
+namespace {
+
+void appendUtf16(std::string& out, char32_t c) {
+    auto unit = [&out](std::uint32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>((u >> 8) & 0xFF);
+    };
+    if (c < 0x10000) {
+        unit(c);
+    } else {
+        c -= 0x10000;
+        unit(0xD800 + (c >> 10));
+        unit(0xDC00 + (c & 0x3FF));
+    }
+}
+
+} // namespace
+
+std::string utf16leToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    auto unitAt = [&](std::size_t i) -> char32_t {
+        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unitAt(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+            char32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+    }
+    return out;
+}
+
+std::string utf8ToUtf16le(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        auto b = static_cast<unsigned char>(text[i]);
+        std::size_t len = b < 0x80             ? 1
+                          : (b & 0xE0) == 0xC0 ? 2
+                          : (b & 0xF0) == 0xE0 ? 3
+                          : (b & 0xF8) == 0xF0 ? 4
+                                               : 0;
+        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        bool ok = len != 0 && i + len <= text.size();
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            auto cont = static_cast<unsigned char>(text[i + k]);
+            ok = (cont & 0xC0) == 0x80;
+            c = (c << 6) | (cont & 0x3F);
+        }
+        static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (ok && (c < kMin[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)))
+            ok = false;
+        if (!ok) {
+            appendUtf16(out, 0xFFFD);
+            ++i;
+            continue;
+        }
+        appendUtf16(out, c);
+        i += len;
+    }
+    return out;
+}
+
 } // namespace app

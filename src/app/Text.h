@@ -18,6 +18,10 @@ std::string cutAtNul(std::string_view text);
 bool endsWithSeparator(std::string_view path);
 // The path with the platform's separator appended unless it already ends in one.
 std::string withSeparator(std::string path);
+// UTF-16LE bytes to UTF-8; unpaired surrogates become U+FFFD, an odd last byte is dropped.
+std::string utf16leToUtf8(std::string_view bytes);
+// UTF-8 to UTF-16LE bytes; malformed sequences become U+FFFD.
+std::string utf8ToUtf16le(std::string_view text);
 // Appends one code point to UTF-8 text.
 void appendUtf8(std::string& out, char32_t codePoint);
 // Position of the last separator in a path, or npos.

@@ -2,9 +2,9 @@
 
 namespace drives {
 
-DriveRecord* DriveList::recordOfRow(int row) {
+DriveRecord* DriveList::find(char letter) {
     for (auto& record : m_records)
-        if (record->row() == row)
+        if (record->letter() == letter)
             return record.get();
     return nullptr;
 }
@@ -14,7 +14,7 @@ DriveList::PollResult DriveList::poll(port::IDrives& drives) {
     PollScope poll(drives);
     for (auto& record : m_records) {
         if (const auto autorun = record->check()) {
-            result.changed = true;
+            result.changed.push_back(record.get());
             result.newAutorunDisc = *autorun;
         }
     }

@@ -24,7 +24,8 @@ class DriveList {
     using Records = std::vector<std::unique_ptr<DriveRecord>>;
 
     struct PollResult {
-        bool changed = false;
+        // The records whose disc changed, in letter order.
+        std::vector<const DriveRecord*> changed;
         // Whether the last record that changed now holds autorun data.
         bool newAutorunDisc = false;
     };
@@ -34,8 +35,8 @@ class DriveList {
     void add(std::unique_ptr<DriveRecord> record) { m_records.push_back(std::move(record)); }
     // The records go, and with them their Start-menu entries.
     void clear() { m_records.clear(); }
-    // The record whose button is in `row`; null for none.
-    DriveRecord* recordOfRow(int row);
+    // The record of drive `letter`; null for none.
+    DriveRecord* find(char letter);
     // Checks every record in letter order, the drives read once for all.
     PollResult poll(port::IDrives& drives);
 

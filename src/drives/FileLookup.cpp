@@ -18,11 +18,4 @@ std::optional<std::string> findFile(port::IFileSystem& files, const std::string&
     return std::nullopt;
 }
 
-port::Result<void> deleteFile(port::IFileSystem& files, const std::string& folder, const std::string& name) {
-    const auto found = findFile(files, folder, name);
-    if (!found)
-        return {};
-    return files.deleteFile(app::withSeparator(folder) + *found);
-}
-
 } // namespace drives

@@ -30,10 +30,10 @@ bool PathLauncher::launch(const std::string& path) {
     if (!port::isAbsolutePath(s) && !port::isPathSeparator(s.front()) && !hasDrivePrefix(s))
         s = app::withSeparator(m_files.currentDirectory().value_or(std::string())) + s;
 
-    const auto attributes = m_files.attributes(s);
-    if (!attributes)
+    const auto kind = m_files.kind(s);
+    if (!kind)
         return false;
-    if (*attributes & port::kAttrDirectory) {
+    if (*kind == port::FileKind::Folder) {
         s = app::withSeparator(s);
         if (const auto autorun = findFile(m_files, s, "AUTORUN.INF"))
             s += *autorun;

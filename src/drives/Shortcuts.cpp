@@ -2,7 +2,6 @@
 
 #include "app/Settings.h"
 #include "app/Text.h"
-#include "drives/FileLookup.h"
 #include "port/Paths.h"
 
 namespace drives {
@@ -88,14 +87,6 @@ std::optional<std::string> ShortcutWriter::publish(char letter, const std::strin
         return std::nullopt;
     }
     return std::move(published).value();
-}
-
-void ShortcutWriter::removeLaunchFiles() {
-    const std::string launchFile = m_context.launcher.launchFile();
-    const auto cut = app::lastSeparator(launchFile);
-    const std::string folder = cut == std::string::npos ? std::string() : launchFile.substr(0, cut + 1);
-    for (const std::string& name : {launchFile.substr(cut + 1), std::string("autorun.bat")})
-        static_cast<void>(deleteFile(m_context.files, folder, name));
 }
 
 } // namespace drives

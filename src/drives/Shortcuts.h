@@ -42,9 +42,6 @@ class ShortcutWriter {
     std::optional<std::string> publish(char letter, const std::string& label, const std::string& programLine,
                                        const std::string& folder, const std::string& icon);
     void withdraw(const std::string& path) { m_context.startMenu.withdraw(path); }
-    // Deletes what launches leave beside the launch file: the launch file itself and "autorun.bat". A
-    // file that cannot be deleted stays; the next clean-up tries again.
-    void removeLaunchFiles();
 
   private:
     port::ShortcutReview review();

@@ -11,15 +11,12 @@ namespace lnx {
 
 namespace {
 
-// A title or a token is short; a peer that sends more is cut off.
+// A token is short; a peer that sends more is cut off.
 constexpr std::size_t kMaxRequest = 4096;
 
-constexpr std::string_view kRaiseVerb = "raise ";
 constexpr std::string_view kShowVerb = "show ";
 
 std::optional<InstanceRequest> parseRequest(const std::string& line) {
-    if (line.starts_with(kRaiseVerb))
-        return InstanceRequest{InstanceRequest::Kind::RaiseTitled, line.substr(kRaiseVerb.size())};
     if (line.starts_with(kShowVerb))
         return InstanceRequest{InstanceRequest::Kind::ShowWindow, line.substr(kShowVerb.size())};
     return std::nullopt;
@@ -149,7 +146,7 @@ bool sendRequest(const std::string& path, const InstanceRequest& request, int ti
         if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
             return false;
     }
-    std::string line(request.kind == InstanceRequest::Kind::ShowWindow ? kShowVerb : kRaiseVerb);
+    std::string line(kShowVerb);
     line += request.text;
     for (char& c : line) {
         if (c == '\n')

@@ -1,8 +1,7 @@
 #pragma once
-// How a second instance asks the first to bring its window forward: a Unix stream socket in the
-// user's private runtime folder. A request is a line: "raise " and a window title in UTF-8, or "show "
-// and the activation token the second start was given (possibly empty). The answer is "1" (done) or "0"
-// and a line feed.
+// How a second instance hands over to the first: a Unix stream socket in the user's private runtime
+// folder. A request is a line: "show " and the activation token the second start was given (possibly
+// empty). The answer is "1" (done) or "0" and a line feed.
 #include "linux/OwnedFd.h"
 
 #include <functional>
@@ -13,8 +12,7 @@ namespace lnx {
 
 struct InstanceRequest {
     enum class Kind {
-        RaiseTitled, // bring forward the window with this title
-        ShowWindow,  // show the drive window and bring it forward, with this activation token
+        ShowWindow, // show the drive window and bring it forward, with this activation token
     };
     Kind kind;
     std::string text;

@@ -197,6 +197,9 @@ port::Result<void> LinuxFileSystem::replaceFile(const std::string& path, std::st
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return failure(kWhat, path, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+    // A file nobody may write is read-only, as Windows keeps one: it is not replaced, even by root.
+    if (exists && (old.st_mode & 0222) == 0)
+        return failure(kWhat, path, EACCES);
 
     fs::path folder = target.parent_path();
     if (folder.empty())
@@ -226,15 +229,11 @@ port::Result<void> LinuxFileSystem::replaceFile(const std::string& path, std::st
     return {};
 }
 
-port::Result<std::uint32_t> LinuxFileSystem::attributes(const std::string& path) {
-    const std::string real = resolve(path);
+port::Result<port::FileKind> LinuxFileSystem::kind(const std::string& path) {
     struct stat st {};
-    if (::stat(real.c_str(), &st) != 0)
+    if (::stat(resolve(path).c_str(), &st) != 0)
         return failure("ファイルが見つかりません: ", path, errno);
-    if (S_ISDIR(st.st_mode))
-        return port::kAttrDirectory;
-    // access() also answers EROFS for a file on a read-only mount such as a disc.
-    return ::access(real.c_str(), W_OK) == 0 ? 0u : port::kAttrReadOnly;
+    return S_ISDIR(st.st_mode) ? port::FileKind::Folder : port::FileKind::File;
 }
 
 port::Result<std::vector<std::string>> LinuxFileSystem::folderFiles(const std::string& folder) {

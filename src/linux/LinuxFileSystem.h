@@ -22,7 +22,7 @@ class LinuxFileSystem : public port::IFileSystem {
 
     port::Result<std::string> readFile(const std::string& path) override;
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
-    port::Result<std::uint32_t> attributes(const std::string& path) override;
+    port::Result<port::FileKind> kind(const std::string& path) override;
     // Regular files and symbolic links to them, sorted by name. A failure half-way keeps the names
     // gathered so far.
     port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override;

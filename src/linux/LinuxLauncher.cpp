@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 namespace lnx {
 
@@ -58,6 +59,10 @@ port::Result<void> start(const DesktopEntry& entry, const std::string& file) {
 
 LinuxLauncher::LinuxLauncher(EntryWriter& entries, std::string folder)
     : m_entries(entries), m_folder(std::move(folder)) {}
+
+void LinuxLauncher::cleanUp() {
+    ::unlink(launchFile().c_str());
+}
 
 port::Result<void, port::ShortcutError> LinuxLauncher::launch(const port::Shortcut& shortcut,
                                                               const port::ShortcutReview& review) {

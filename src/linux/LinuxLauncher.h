@@ -19,6 +19,7 @@ class LinuxLauncher : public port::ILauncher {
     port::Result<void, port::ShortcutError> launch(const port::Shortcut& shortcut,
                                                    const port::ShortcutReview& review) override;
     std::string launchFile() override { return m_folder + "autorun.desktop"; }
+    void cleanUp() override;
 
   private:
     EntryWriter& m_entries;

@@ -89,13 +89,7 @@ port::Version LinuxProcess::version() {
     return {TAVIMORO_VERSION_MAJOR, TAVIMORO_VERSION_MINOR, TAVIMORO_VERSION_PATCH};
 }
 
-port::Result<void> LinuxProcess::activateWindow(const std::string& title) {
-    if (m_requester && m_requester({InstanceRequest::Kind::RaiseTitled, title}))
-        return {};
-    return port::fail("no window to activate: " + title);
-}
-
-port::Result<void> LinuxProcess::showFirstInstance() {
+port::Result<void> LinuxProcess::handOver() {
     const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
     if (m_requester && m_requester({InstanceRequest::Kind::ShowWindow, token ? token : ""}))
         return {};

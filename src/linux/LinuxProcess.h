@@ -32,10 +32,9 @@ class LinuxProcess : public port::IProcess {
     // the first call stands for the life of the process. A lock that cannot be taken for any other
     // reason (no writable folder) lets this instance run.
     bool anotherInstanceRunning() override;
-    port::Result<void> activateWindow(const std::string& title) override;
     // Hands on the activation token this start was given (XDG_ACTIVATION_TOKEN on Wayland), without
     // which a compositor would not let the first instance take the focus.
-    port::Result<void> showFirstInstance() override;
+    port::Result<void> handOver() override;
 
     void setRequester(Requester requester) { m_requester = std::move(requester); }
 

@@ -38,26 +38,22 @@ void LinuxStartMenu::withdraw(const std::string& path) {
     static_cast<void>(m_files.deleteFile(path));
 }
 
-void LinuxStartMenu::removeStaleEntries(const EntryNamer& nameOf,
-                                        const std::function<std::string(char letter)>& labelOf) {
-    const std::string menu = folder();
+std::vector<std::string> LinuxStartMenu::ownEntries() {
+    std::vector<std::string> names;
     std::error_code ec;
-    // Stepped with an error code: a folder that fails half-way ends the clean-up, not the program.
-    for (fs::directory_iterator it(menu, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::directory_entry& item = *it;
-        const std::string name = item.path().filename().string();
-        // "(E) " and a name that is a Desktop Entry's.
+    // Stepped with an error code: a folder that fails half-way ends the listing, not the program.
+    for (fs::directory_iterator it(folder(), ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        // "(E) " and a name that is a Desktop Entry's, which says it is the program's.
         if (name.size() < 4 || name[0] != '(' || name[2] != ')' || name[3] != ' ' || name[1] < 'A' ||
             name[1] > 'Z' || !isDesktopFileName(name.substr(3)))
             continue;
-        const auto text = readRegularFile(item.path().string(), kMaxEntrySize);
+        const auto text = readRegularFile(it->path().string(), kMaxEntrySize);
         const auto entry = text ? readDesktopEntry(*text) : std::nullopt;
-        if (!entry || !entry->ours)
-            continue;
-        std::error_code removeError;
-        if (nameOf(menu, name[1], labelOf(name[1]), std::string(kDesktopExtension)) != name)
-            fs::remove(item.path(), removeError);
+        if (entry && entry->ours)
+            names.push_back(name);
     }
+    return names;
 }
 
 } // namespace lnx

@@ -11,10 +11,6 @@ namespace lnx {
 
 class LinuxStartMenu : public port::IStartMenu {
   public:
-    // The name of a drive's entry in `folder`: "(E) LABEL" and `extension`, fitted to the folder.
-    using EntryNamer = std::function<std::string(const std::string& folder, char letter,
-                                                 const std::string& label, const std::string& extension)>;
-
     // Entries are written by `entries` and deleted through `files`, which takes paths as they are.
     LinuxStartMenu(EntryWriter& entries, port::IFileSystem& files) : m_entries(entries), m_files(files) {}
 
@@ -28,10 +24,8 @@ class LinuxStartMenu : public port::IStartMenu {
     // Never deletes a folder.
     void withdraw(const std::string& path) override;
 
-    // Removes the entries this program wrote for discs ("(E) LABEL.desktop", marked as its own) whose
-    // disc is no longer in its drive: what a run that ended without cleaning up left behind. `nameOf`
-    // names the entry of a disc as publishing it would; `labelOf` gives the label of a drive's disc now.
-    void removeStaleEntries(const EntryNamer& nameOf, const std::function<std::string(char letter)>& labelOf);
+    // The ".desktop" files named for a drive that say they are the program's.
+    std::vector<std::string> ownEntries() override;
 
   private:
     EntryWriter& m_entries;

@@ -1,6 +1,7 @@
 #pragma once
 // The program's small modal windows (the settings dialog, the about box), drawn by each front end from
-// a layout given as data: every control with its kind, caption, place in twips and tab index.
+// a layout given as data: every control with its kind, caption, place and tab index. Places are in
+// device-independent pixels (1/96 inch), which each front end scales to the DPI it draws at.
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -16,7 +17,7 @@ struct ControlLayout {
     ControlKind kind;
     int container; // the index of the frame the control lies in, or -1 for the window itself
     const char* caption;
-    double left, top, width, height; // twips, relative to the container
+    double left, top, width, height; // relative to the container
     int tabIndex;                    // the focus order; -1 for a control that takes no focus
     const char* tooltip = "";
     // A label's own font; none means the window's standard font.
@@ -29,7 +30,7 @@ struct ControlLayout {
 // An image control always shows the program's icon, stretched to its size.
 struct DialogLayout {
     const char* caption;
-    double clientWidth, clientHeight; // twips
+    double clientWidth, clientHeight;
     std::span<const ControlLayout> controls;
 };
 

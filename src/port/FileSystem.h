@@ -3,17 +3,13 @@
 // path may also be a disc path ("E:\Bin\setup.sh"), which the Linux implementation resolves.
 #include "port/Result.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace port {
 
-// File attribute bits, as the Windows run-time reports them.
-inline constexpr std::uint32_t kAttrReadOnly = 0x01;
-inline constexpr std::uint32_t kAttrHidden = 0x02;
-inline constexpr std::uint32_t kAttrDirectory = 0x10;
+enum class FileKind { File, Folder };
 
 class IFileSystem {
   public:
@@ -22,10 +18,11 @@ class IFileSystem {
     // The whole file; a failure when it is missing or unreadable.
     virtual Result<std::string> readFile(const std::string& path) = 0;
     // Replaces (or creates) the file atomically: a temporary file beside it, then a rename that keeps
-    // the old file's permissions. On any failure the old file is left untouched.
+    // the old file's permissions. A read-only file is refused, as Windows refuses it. On any failure the
+    // old file is left untouched.
     virtual Result<void> replaceFile(const std::string& path, std::string_view bytes) = 0;
-    // Attributes of a file or folder; a failure when it does not exist or cannot be queried.
-    virtual Result<std::uint32_t> attributes(const std::string& path) = 0;
+    // Whether a path names a file or a folder; a failure when it does not exist or cannot be queried.
+    virtual Result<FileKind> kind(const std::string& path) = 0;
     // The names of the files in a folder, hidden ones included and folders left out, in no set order;
     // a failure when the folder cannot be read.
     virtual Result<std::vector<std::string>> folderFiles(const std::string& folder) = 0;

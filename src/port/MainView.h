@@ -1,8 +1,9 @@
 #pragma once
-// The drive window as its presenter sees it: the window, the controls of its rows and its two timers.
-// Positions and sizes are twips; each front end converts with the screen's twips per pixel. The
-// presenter owns the controls and decides every size, every focus and what each key does; a front end
-// creates, draws and forwards events.
+// The drive window as its presenter sees it: a row for each registered drive, shown from what the
+// presenter hands over, the window's place, and its two timers. The presenter decides what each row
+// shows, which buttons can be clicked, where the focus goes and when the window fits its width; the
+// view lays the rows out in its own units from the design's sizes (ui/RowLayout.h), measures their
+// texts, draws, and forwards the window's events.
 #include "port/Icons.h"
 #include "port/Window.h"
 
@@ -12,38 +13,14 @@
 
 namespace port {
 
-class IControl {
-  public:
-    virtual ~IControl() = default;
-    virtual int index() = 0; // the row, 0 for the hidden template
-    virtual double top() = 0;
-    virtual double left() = 0;
-    virtual double width() = 0;
-    virtual double height() = 0;
-    virtual void setTop(double twips) = 0;
-    virtual void setLeft(double twips) = 0;
-    virtual void setWidth(double twips) = 0;
-    virtual void setHeight(double twips) = 0;
-    virtual bool visible() = 0;
-    virtual void setVisible(bool visible) = 0;
-};
-
-class IButton : public IControl {
-  public:
-    // Nothing clears the picture. A disabled button shows its picture greyed.
-    virtual void setPicture(std::unique_ptr<IPicture> picture) = 0;
-    virtual bool hasPicture() = 0;
-    virtual bool enabled() = 0;
-    virtual void setEnabled(bool enabled) = 0;
-    // What a screen reader says for the button, which shows a picture alone: what a sighted user reads
-    // beside it. Whether it is enabled, the platform says itself.
-    virtual void setAccessibleName(const std::string& name) = 0;
-};
-
-class ILabel : public IControl {
-  public:
-    virtual std::string caption() = 0;
-    virtual void setCaption(const std::string& text) = 0;
+// One drive's row as the window shows it, named by its drive letter.
+struct DriveRow {
+    char letter = 0;       // 'A' to 'Z'
+    std::string label;     // the volume label, the first line beside the button
+    std::string driveText; // "(E:)", the second line
+    std::string name;      // what a screen reader says for the button, which shows a picture alone
+    std::unique_ptr<IPicture> picture; // none: an empty button
+    bool enabled = false;              // a disabled button shows its picture greyed
 };
 
 // A timer of the window. Each start begins a full interval anew; ticks come as events of the window.
@@ -52,13 +29,6 @@ class ITimer {
     virtual ~ITimer() = default;
     virtual void start(int milliseconds) = 0;
     virtual void stop() = 0;
-};
-
-// The controls of one row, made hidden at no size; whoever holds them owns them.
-struct RowControls {
-    std::unique_ptr<IButton> button;
-    std::unique_ptr<ILabel> volumeName;
-    std::unique_ptr<ILabel> drive;
 };
 
 // A key as the drive window reports it.
@@ -74,14 +44,16 @@ struct Key {
 class IMainViewEvents {
   public:
     virtual ~IMainViewEvents() = default;
-    virtual void buttonClicked(int row) = 0;
+    // The button of the row of drive `letter`.
+    virtual void buttonClicked(char letter) = 0;
     // A key pressed on the window or on a drive button, Tab included; a held key's repeats are not
     // reported. Nothing else happens with it: a button does not press itself on the space bar, and
     // Tab moves no focus of itself.
     virtual void keyPressed(const Key& key) = 0;
+    // The window's placement changed: it moved, or the view sized it to its rows.
     virtual void resized() = 0;
-    // The window is drawn at another scale now (it went to a monitor of another DPI). Every control
-    // already stands at its place in twips; what the rows show is measured at the old scale.
+    // The window is drawn at another scale now (it went to a monitor of another DPI): what the rows
+    // show was made for the old one.
     virtual void scaleChanged() = 0;
     // The close box, or close(): true when the window stays (it only hides).
     virtual bool closing() = 0;
@@ -99,39 +71,34 @@ class IMainView {
 
     // Events go to `events` from here on; nothing goes anywhere before, or after a null.
     virtual void setEvents(IMainViewEvents* events) = 0;
-    // The font of the window and of every control made after (the labels' font), in points.
-    virtual void setFont(const FontRecord& font) = 0;
-    // The controls of row `index` (0 is the hidden template), children of the window, hidden.
-    virtual RowControls createRow(int index) = 0;
 
-    // The window's outer placement and its client area, in twips.
-    virtual double top() = 0;
-    virtual double left() = 0;
-    virtual double width() = 0;
-    virtual double height() = 0;
-    virtual double clientWidth() = 0;
-    virtual double clientHeight() = 0;
-    virtual void setTop(double twips) = 0;
-    virtual void setLeft(double twips) = 0;
-    virtual void setWidth(double twips) = 0;
-    virtual void setHeight(double twips) = 0;
-    virtual double screenWidth() = 0;
-    virtual double screenHeight() = 0;
-    virtual double twipsPerPixelX() = 0;
-    virtual double twipsPerPixelY() = 0;
-    virtual std::string caption() = 0;
+    // The rows, in this order, made anew: the earlier rows go, and the focus with them. The window's
+    // height follows the number of rows; its width stays until fitWidth().
+    virtual void setRows(std::vector<DriveRow> rows) = 0;
+    // The row of the same letter shows `row` now; nothing when there is none.
+    virtual void updateRow(DriveRow row) = 0;
+    // Sizes the window's width to the rows as they are now: to the widest label, never narrower than the
+    // design's least label width, when `toLabels`; else one button wide.
+    virtual void fitWidth(bool toLabels) = 0;
     virtual void setCaption(const std::string& text) = 0;
+
+    // The window's outer placement and the screen it is on, in the view's units, and how many of those
+    // units make an inch.
+    virtual Rect placement() = 0;
+    virtual Rect screen() = 0;
+    virtual double unitsPerInch() = 0;
+    // Puts the window's outer top left corner there.
+    virtual void moveTo(int left, int top) = 0;
+
     virtual bool visible() = 0;
     virtual void setVisible(bool visible) = 0;
     // Shows the window minimized: the way back to a window that has nowhere else to wait.
     virtual void minimize() = 0;
-    // The width of a text in the labels' font, in twips.
-    virtual double textWidth(const std::string& text) = 0;
 
-    // The row whose button has the keyboard focus; 0 for none.
-    virtual int focusedRow() = 0;
-    // Gives the button of `row` the keyboard focus.
-    virtual void focusRow(int row) = 0;
+    // The drive letter of the row whose button has the keyboard focus; 0 for none.
+    virtual char focusedLetter() = 0;
+    // Gives the button of that row the keyboard focus.
+    virtual void focusLetter(char letter) = 0;
 
     virtual ITimer& refreshTimer() = 0;
     virtual ITimer& endTimer() = 0;

@@ -28,12 +28,10 @@ class IProcess {
     // True when another instance of the program already runs in this user session. The first call
     // claims the instance for this process.
     virtual bool anotherInstanceRunning() = 0;
-    // Brings the top-level window titled exactly `title`, else one whose title begins with it, to the
-    // front; a failure when there is none.
-    virtual Result<void> activateWindow(const std::string& title) = 0;
-    // Asks the instance already running to show its drive window and bring it to the front, handing on
-    // whatever lets this start do that on this desktop; a failure when it cannot be reached.
-    virtual Result<void> showFirstInstance() = 0;
+    // Hands this start over to the instance already running: it shows its drive window and brings it to
+    // the front, with whatever lets this start do that on this desktop; a failure when it cannot be
+    // reached.
+    virtual Result<void> handOver() = 0;
 };
 
 } // namespace port

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace port {
 
@@ -46,6 +47,9 @@ class ILauncher {
     virtual Result<void, ShortcutError> launch(const Shortcut& shortcut, const ShortcutReview& review) = 0;
     // The launch file's path ("autorun" and the platform's extension, where the program keeps it).
     virtual std::string launchFile() = 0;
+    // Deletes what launches leave behind: the launch file, and whatever else the platform's launches
+    // leave beside it. A file that cannot be deleted stays; the next clean-up tries again.
+    virtual void cleanUp() = 0;
 };
 
 class IStartMenu {
@@ -61,6 +65,9 @@ class IStartMenu {
     // Deletes an entry that publish wrote; one that is gone already, or cannot be deleted, stays the
     // user's to remove.
     virtual void withdraw(const std::string& path) = 0;
+    // The file names of the entries for discs ("(E) LABEL" and the extension) that publish wrote into the
+    // folder, in this run or an earlier one, and that are there now.
+    virtual std::vector<std::string> ownEntries() = 0;
 };
 
 } // namespace port

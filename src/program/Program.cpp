@@ -1,5 +1,6 @@
 #include "program/Program.h"
 
+#include "drives/DriveList.h"
 #include "drives/PathLauncher.h"
 #include "drives/Shortcuts.h"
 
@@ -22,8 +23,7 @@ StartOutcome Program::start() {
     // A second instance hands over to the first and ends before it reads anything.
     if (process.anotherInstanceRunning()) {
         // The first instance may have no window yet; this one ends all the same.
-        static_cast<void>(process.activateWindow("AutoRun"));
-        static_cast<void>(process.showFirstInstance());
+        static_cast<void>(process.handOver());
         return StartOutcome::Ended;
     }
 
@@ -36,6 +36,11 @@ StartOutcome Program::start() {
     m_testMode = commandLine == "/TestMode";
 
     m_settingsFile.setFile(process.settingsFilePath());
+    // What the file refuses stays in memory and is written at the next chance; the user learns of it once.
+    m_settingsFile.onRefusedWrite([this](const std::string& reason) {
+        m_platform.messages.show("設定を保存できませんでした。\r\n" + reason, m_platform.process.title(),
+                                 port::MessageIcon::Exclamation);
+    });
     app::loadSettings(m_settingsFile, m_settings);
 
     const std::string argument = commandArgument(commandLine, m_testMode);
@@ -50,8 +55,25 @@ StartOutcome Program::start() {
     return StartOutcome::ShowWindow;
 }
 
+void Program::removeStaleEntries() {
+    port::IStartMenu& menu = m_platform.startMenu;
+    const std::vector<std::string> entries = menu.ownEntries();
+    if (entries.empty())
+        return;
+    drives::PollScope poll(m_platform.drives);
+    for (const std::string& name : entries) {
+        const char letter = name[1];
+        if (drives::startMenuEntryName(menu.folder(), letter, m_platform.drives.disc(letter).label,
+                                       menu.extension()) != name)
+            menu.withdraw(menu.folder() + name);
+    }
+}
+
 std::unique_ptr<ui::MainWindow> Program::openWindow(const port::WindowServices& window,
                                                     StartOutcome outcome) {
+    // Entries for discs that a run ended without cleaning up (killed, say) left in the Start menu; the
+    // one the disc now in that drive would have stays.
+    removeStaleEntries();
     auto mainWindow = std::make_unique<ui::MainWindow>(
         m_platform, window, ui::MainWindow::State{m_settingsFile, m_settings, m_testMode});
     mainWindow->start(outcome == StartOutcome::ShowWindow);

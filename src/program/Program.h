@@ -31,6 +31,8 @@ class Program {
     bool testMode() const { return m_testMode; }
 
   private:
+    void removeStaleEntries();
+
     port::Services m_platform;
     app::IniFile m_settingsFile;
     app::Settings m_settings;

@@ -1,39 +1,10 @@
 #include "qt/InstanceChannel.h"
 
-#include <QApplication>
-#include <QWidget>
-
 namespace qtui {
-
-bool raiseWindowTitled(const QString& title) {
-    QWidget* exact = nullptr;
-    QWidget* prefix = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (!widget->isVisible())
-            continue;
-        const QString shown = widget->windowTitle();
-        if (shown == title) {
-            exact = widget;
-            break;
-        }
-        if (!prefix && shown.startsWith(title))
-            prefix = widget;
-    }
-    QWidget* window = exact ? exact : prefix;
-    if (!window)
-        return false;
-    if (window->isMinimized())
-        window->showNormal();
-    window->raise();
-    window->activateWindow();
-    return true;
-}
 
 InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {}
 
 bool InstanceChannel::answer(const lnx::InstanceRequest& request) {
-    if (request.kind == lnx::InstanceRequest::Kind::RaiseTitled)
-        return raiseWindowTitled(QString::fromStdString(request.text));
     if (!m_showWindow)
         return false;
     // A Wayland compositor lets a window take the focus only with a token of a start the user made:

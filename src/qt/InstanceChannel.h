@@ -12,10 +12,6 @@
 
 namespace qtui {
 
-// Brings forward the visible top-level widget whose title is `title`, else the first one whose title
-// begins with it. False when there is none.
-bool raiseWindowTitled(const QString& title);
-
 class InstanceChannel : public QObject {
     Q_OBJECT
   public:
@@ -25,7 +21,7 @@ class InstanceChannel : public QObject {
     bool listen(const std::string& path);
     // What shows the drive window; until it is set, a request to show it is refused.
     void setShowWindow(std::function<void()> showWindow) { m_showWindow = std::move(showWindow); }
-    // Answers one request: a title's window raised, or the drive window shown with the token handed on.
+    // Answers one request: the drive window shown with the token handed on.
     bool answer(const lnx::InstanceRequest& request);
 
   private:

@@ -3,7 +3,7 @@
 #include "qt/QtFonts.h"
 #include "qt/QtFrameExtents.h"
 #include "qt/QtIcons.h"
-#include "qt/QtTwips.h"
+#include "ui/Design.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -92,8 +92,8 @@ class QtDialog::Window : public QDialog {
 
 QtDialog::QtDialog(const port::DialogLayout& layout, port::IDialogEvents& events, const QIcon& icon)
     : m_events(events), m_dialog(std::make_unique<Window>()) {
-    const double perPixel = twipsPerPixel();
-    const auto pixels = [perPixel](double twips) { return toPixels(twips, perPixel); };
+    const double dpi = unitsPerInch();
+    const auto pixels = [dpi](double length) { return ui::design::toUnits(length, dpi); };
     QDialog& dialog = *m_dialog;
     dialog.setWindowTitle(QString::fromUtf8(layout.caption));
     dialog.setWindowIcon(icon);

@@ -1,6 +1,6 @@
 #pragma once
 // The program's dialogs on Qt (the settings dialog, the about box), drawn from their layouts: each
-// control at its place in twips, in the focus order of its tab index.
+// control at its place, in the focus order of its tab index.
 #include "port/Dialogs.h"
 
 #include <QIcon>

@@ -1,6 +1,8 @@
 #include "qt/QtFonts.h"
 
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
 #include <array>
 #include <cmath>
 
@@ -51,11 +53,7 @@ QFont designFont(const std::string& face, double points, bool bold) {
 }
 
 QFont designFont(const port::FontRecord& record) {
-    QFont font = designFont(record.name, record.size, record.bold);
-    font.setItalic(record.italic);
-    font.setStrikeOut(record.strikethrough);
-    font.setUnderline(record.underline);
-    return font;
+    return designFont(record.name, record.points, record.bold);
 }
 
 QFont standardFont() {
@@ -64,6 +62,12 @@ QFont standardFont() {
 
 int lineHeight(const QFont& font) {
     return static_cast<int>(std::ceil(QFontMetricsF(font).height()));
+}
+
+double unitsPerInch(const QWidget* widget) {
+    const QScreen* screen = widget ? widget->screen() : QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 0;
+    return dpi > 0 ? dpi : 96;
 }
 
 } // namespace qtui

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QStringList>
+#include <QWidget>
 #include <string>
 
 namespace qtui {
@@ -18,5 +19,8 @@ QFont designFont(const port::FontRecord& font);
 QFont standardFont();
 // The height of one line of text in `font`, in pixels: what a label needs so that no glyph is cut.
 int lineHeight(const QFont& font);
+// The logical DPI of the screen a widget is on (the primary screen for none), which Qt measures its
+// pixels and fonts in: the units an inch of the design becomes.
+double unitsPerInch(const QWidget* widget = nullptr);
 
 } // namespace qtui

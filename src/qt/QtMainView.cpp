@@ -3,7 +3,8 @@
 #include "qt/QtFonts.h"
 #include "qt/QtFrameExtents.h"
 #include "qt/QtIcons.h"
-#include "qt/QtTwips.h"
+#include "ui/Design.h"
+#include "ui/RowLayout.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -34,22 +35,11 @@ namespace {
 // How long the window manager may take to tell the frame it will draw; it answers at once.
 constexpr std::chrono::milliseconds kFramePatience{500};
 
-struct TwipsRect {
-    double top = 0, left = 0, width = 0, height = 0;
-};
-
 // A press of the keys that open the window's context menu from the keyboard.
 bool isContextMenuKey(const QKeyEvent& event) {
     return event.key() == Qt::Key_Menu ||
            (event.key() == Qt::Key_F10 && (event.modifiers() & Qt::ShiftModifier));
 }
-
-// What the view knows of each control it made: the widget that draws it.
-class QtControl {
-  public:
-    virtual ~QtControl() = default;
-    virtual QWidget* qtWidget() = 0;
-};
 
 } // namespace
 
@@ -120,14 +110,14 @@ class QtMainView::Window : public QWidget {
 // key belongs to the window's registration keys, not to the button.
 class QtMainView::DriveButton : public QToolButton {
   public:
-    DriveButton(QtMainView& view, int index, QWidget* parent)
-        : QToolButton(parent), m_view(view), m_index(index) {
+    DriveButton(QtMainView& view, char letter, QWidget* parent)
+        : QToolButton(parent), m_view(view), m_letter(letter) {
         setToolButtonStyle(Qt::ToolButtonIconOnly);
         setFocusPolicy(Qt::StrongFocus);
         setAcceptDrops(true);
-        connect(this, &QToolButton::clicked, [this] { m_view.buttonClicked(m_index); });
+        connect(this, &QToolButton::clicked, [this] { m_view.buttonClicked(m_letter); });
     }
-    int index() const { return m_index; }
+    char letter() const { return m_letter; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override { m_view.keyPressed(*event); }
@@ -136,7 +126,7 @@ class QtMainView::DriveButton : public QToolButton {
 
   private:
     QtMainView& m_view;
-    int m_index;
+    char m_letter;
 };
 
 namespace {
@@ -149,131 +139,46 @@ QAccessibleInterface* driveWindowAccessible(const QString&, QObject* object) {
     return nullptr;
 }
 
-// A control's place in twips, shown at the nearest whole pixels.
-template <class Base, class Widget> class Placed : public Base, public QtControl {
-  public:
-    Placed(int index, Widget* widget, double twipsPerPixel)
-        : m_index(index), m_widget(widget), m_twipsPerPixel(twipsPerPixel) {
-        m_widget->setVisible(false);
-        apply();
-    }
-    ~Placed() override {
-        if (m_widget) {
-            m_widget->hide();
-            // The widget may be inside its own event (a key press on a focused button): it goes once
-            // the event has returned.
-            m_widget->deleteLater();
-        }
-    }
-    Placed(const Placed&) = delete;
-    Placed& operator=(const Placed&) = delete;
-
-    QWidget* qtWidget() override { return m_widget; }
-    int index() override { return m_index; }
-    double top() override { return m_rect.top; }
-    double left() override { return m_rect.left; }
-    double width() override { return m_rect.width; }
-    double height() override { return m_rect.height; }
-    void setTop(double twips) override {
-        m_rect.top = twips;
-        apply();
-    }
-    void setLeft(double twips) override {
-        m_rect.left = twips;
-        apply();
-    }
-    void setWidth(double twips) override {
-        m_rect.width = twips;
-        apply();
-    }
-    void setHeight(double twips) override {
-        m_rect.height = twips;
-        apply();
-    }
-    bool visible() override { return m_visible; }
-    void setVisible(bool visible) override {
-        m_visible = visible;
-        if (m_widget)
-            m_widget->setVisible(visible);
-    }
-
-  protected:
-    virtual QSize pixelSize(int width, int height) { return {width, height}; }
-
-    void apply() {
-        if (!m_widget)
-            return;
-        const QSize size = pixelSize(std::max(0, toPixels(m_rect.width, m_twipsPerPixel)),
-                                     std::max(0, toPixels(m_rect.height, m_twipsPerPixel)));
-        m_widget->setGeometry(toPixels(m_rect.left, m_twipsPerPixel), toPixels(m_rect.top, m_twipsPerPixel),
-                              size.width(), size.height());
-    }
-
-    int m_index;
-    QPointer<Widget> m_widget;
-    double m_twipsPerPixel;
-    TwipsRect m_rect;
-    bool m_visible = false;
-};
-
-class Button : public Placed<port::IButton, QToolButton> {
-  public:
-    using Placed::Placed;
-
-    void setPicture(std::unique_ptr<port::IPicture> picture) override {
-        auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
-        const QIcon icon = qtPicture ? qtPicture->icon() : QIcon();
-        if (m_widget) {
-            // A disabled button draws the icon's disabled mode: the picture greyed. The picture is the
-            // large icon, 32 logical pixels: Qt takes the image of the file that fits the screen's scale
-            // (48 pixels at 1.5), and never draws a picture larger than its largest image.
-            m_widget->setIcon(icon);
-            m_widget->setIconSize(QSize(kPictureSide, kPictureSide));
-        }
-        m_picture = std::move(picture);
-    }
-    bool hasPicture() override { return m_picture != nullptr; }
-    bool enabled() override { return m_widget && m_widget->isEnabled(); }
-    void setEnabled(bool enabled) override {
-        if (m_widget)
-            m_widget->setEnabled(enabled);
-    }
-    void setAccessibleName(const std::string& name) override {
-        if (m_widget)
-            m_widget->setAccessibleName(QString::fromStdString(name));
-    }
-
-  private:
-    std::unique_ptr<port::IPicture> m_picture;
-};
-
-class Label : public Placed<port::ILabel, QLabel> {
-  public:
-    using Placed::Placed;
-
-    std::string caption() override { return m_caption; }
-    void setCaption(const std::string& text) override {
-        m_caption = text;
-        if (m_widget)
-            m_widget->setText(QString::fromStdString(text));
-    }
-
-  protected:
-    // A label's line may be lower than the font's line (a CJK font's is tall); the text then reaches
-    // into the space below instead of being cut. The labels draw no background.
-    QSize pixelSize(int width, int height) override {
-        const int line = static_cast<int>(std::ceil(QFontMetricsF(m_widget->font()).height()));
-        return {width, std::max(height, line)};
-    }
-
-  private:
-    std::string m_caption;
-};
+QLabel* makeLabel(QWidget* window, const QFont& font) {
+    auto* label = new QLabel(window);
+    // A volume label is the disc's text: never read as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFont(font);
+    label->setAcceptDrops(true);
+    return label;
+}
 
 } // namespace
 
+// A drive's row: its widgets, the picture its button shows, and its texts' widths in device-independent
+// pixels, measured when they were set.
+struct QtMainView::Row {
+    char letter = 0;
+    QPointer<DriveButton> button;
+    QPointer<QLabel> label;
+    QPointer<QLabel> driveText;
+    std::unique_ptr<port::IPicture> picture;
+    double labelWidth = 0, driveTextWidth = 0;
+
+    Row() = default;
+    Row(const Row&) = delete;
+    Row& operator=(const Row&) = delete;
+    ~Row() {
+        // A widget may be inside its own event (a key press on a focused button): it goes once the event
+        // has returned.
+        for (QWidget* widget :
+             {static_cast<QWidget*>(button), static_cast<QWidget*>(label), static_cast<QWidget*>(driveText)})
+            if (widget) {
+                widget->hide();
+                widget->deleteLater();
+            }
+    }
+};
+
 QtMainView::QtMainView(const QIcon& windowIcon)
-    : m_window(std::make_unique<Window>(*this)), m_refresh([this] {
+    : m_font(designFont(ui::design::kLabelFont)), m_window(std::make_unique<Window>(*this)),
+      m_refresh([this] {
           if (m_events && !m_closed)
               m_events->refreshTick();
       }),
@@ -287,9 +192,12 @@ QtMainView::QtMainView(const QIcon& windowIcon)
     QAccessible::installFactory(driveWindowAccessible);
     m_window->setWindowIcon(windowIcon);
     m_window->setAcceptDrops(true);
+    m_window->setFont(m_font);
     // The user cannot resize the window; only the program does. The window manager decides its frame
     // by that, so the size is fixed before the frame is asked for.
-    fixWindowSize(*m_window, m_window->size());
+    const double dpi = unitsPerInch();
+    fixWindowSize(*m_window, QSize(ui::design::toUnits(ui::design::kEmptyClientWidth, dpi),
+                                   ui::design::toUnits(ui::design::kEmptyClientHeight, dpi)));
     m_expectedFrame = requestFrameExtents(*m_window, kFramePatience);
     // Until the program places it, the window's frame sits in the screen's corner, whole.
     placeClient({m_expectedFrame.left(), m_expectedFrame.top()});
@@ -304,11 +212,6 @@ QWidget& QtMainView::window() {
     return *m_window;
 }
 
-QWidget* QtMainView::widgetOf(port::IControl& control) {
-    auto* made = dynamic_cast<QtControl*>(&control);
-    return made ? made->qtWidget() : nullptr;
-}
-
 QMargins QtMainView::frameMargins() const {
     const QRect frame = m_window->frameGeometry();
     const QRect client = m_window->geometry();
@@ -318,31 +221,100 @@ QMargins QtMainView::frameMargins() const {
     return known.isNull() ? m_expectedFrame : known;
 }
 
-void QtMainView::setFont(const port::FontRecord& font) {
-    m_font = designFont(font);
-    m_window->setFont(m_font);
+QtMainView::Row* QtMainView::rowOf(char letter) const {
+    for (const auto& row : m_rows)
+        if (row->letter == letter)
+            return row.get();
+    return nullptr;
 }
 
-port::RowControls QtMainView::createRow(int index) {
-    const double perPixel = twipsPerPixel(m_window.get());
-    auto* button = new DriveButton(*this, index, m_window.get());
-    button->setFont(m_font);
-    m_buttons[index] = button;
+QAbstractButton* QtMainView::button(char letter) const {
+    const Row* row = rowOf(letter);
+    return row ? row->button.data() : nullptr;
+}
 
-    const auto makeLabel = [this]() {
-        auto* label = new QLabel(m_window.get());
-        // A volume label is the disc's text: never read as markup.
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setFont(m_font);
-        label->setAcceptDrops(true);
-        return label;
+QLabel* QtMainView::label(char letter) const {
+    const Row* row = rowOf(letter);
+    return row ? row->label.data() : nullptr;
+}
+
+QLabel* QtMainView::driveText(char letter) const {
+    const Row* row = rowOf(letter);
+    return row ? row->driveText.data() : nullptr;
+}
+
+void QtMainView::fill(Row& row, port::DriveRow content) {
+    // A disabled button draws the icon's disabled mode: the picture greyed. The picture is the large
+    // icon, 32 logical pixels: Qt takes the image of the file that fits the screen's scale (48 pixels at
+    // 1.5), and never draws a picture larger than its largest image.
+    auto* picture = dynamic_cast<QtPicture*>(content.picture.get());
+    row.button->setIcon(picture ? picture->icon() : QIcon());
+    row.button->setIconSize(QSize(kPictureSide, kPictureSide));
+    row.button->setEnabled(content.enabled);
+    row.button->setAccessibleName(QString::fromStdString(content.name));
+    row.picture = std::move(content.picture);
+    // Texts are measured in logical pixels and kept in device-independent ones.
+    const QFontMetricsF metrics(m_font, m_window.get());
+    const double perUnit = 96 / unitsPerInch();
+    row.label->setText(QString::fromStdString(content.label));
+    row.driveText->setText(QString::fromStdString(content.driveText));
+    row.labelWidth = metrics.horizontalAdvance(row.label->text()) * perUnit;
+    row.driveTextWidth = metrics.horizontalAdvance(row.driveText->text()) * perUnit;
+}
+
+void QtMainView::place(const Row& row, int index) {
+    const double dpi = unitsPerInch();
+    const auto at = [dpi](QWidget* widget, const ui::layout::Box& box, int leastHeight = 0) {
+        using ui::design::toUnits;
+        widget->setGeometry(toUnits(box.left, dpi), toUnits(box.top, dpi),
+                            std::max(0, toUnits(box.width, dpi)),
+                            std::max(leastHeight, toUnits(box.height, dpi)));
     };
-    port::RowControls row;
-    row.button = std::make_unique<Button>(index, button, perPixel);
-    row.volumeName = std::make_unique<Label>(index, makeLabel(), perPixel);
-    row.drive = std::make_unique<Label>(index, makeLabel(), perPixel);
-    return row;
+    const ui::layout::RowBoxes boxes = ui::layout::row(index, row.labelWidth, row.driveTextWidth);
+    at(row.button, boxes.button);
+    // A label's line may be lower than the font's line (a CJK font's is tall); the text then reaches into
+    // the space below instead of being cut. The labels draw no background.
+    const int line = lineHeight(m_font);
+    at(row.label, boxes.label, line);
+    at(row.driveText, boxes.driveText, line);
+}
+
+void QtMainView::setRows(std::vector<port::DriveRow> rows) {
+    m_rows.clear();
+    for (port::DriveRow& content : rows) {
+        auto row = std::make_unique<Row>();
+        row->letter = content.letter;
+        row->button = new DriveButton(*this, content.letter, m_window.get());
+        row->button->setFont(m_font);
+        row->label = makeLabel(m_window.get(), m_font);
+        row->driveText = makeLabel(m_window.get(), m_font);
+        fill(*row, std::move(content));
+        place(*row, static_cast<int>(m_rows.size()));
+        for (QWidget* widget : {static_cast<QWidget*>(row->button), static_cast<QWidget*>(row->label),
+                                static_cast<QWidget*>(row->driveText)})
+            widget->show();
+        m_rows.push_back(std::move(row));
+    }
+    resizeClient(
+        m_window->width(),
+        ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size())), unitsPerInch()));
+}
+
+void QtMainView::updateRow(port::DriveRow content) {
+    for (std::size_t index = 0; index < m_rows.size(); ++index)
+        if (m_rows[index]->letter == content.letter) {
+            fill(*m_rows[index], std::move(content));
+            place(*m_rows[index], static_cast<int>(index));
+            return;
+        }
+}
+
+void QtMainView::fitWidth(bool toLabels) {
+    double widest = 0;
+    for (const auto& row : m_rows)
+        widest = std::max({widest, row->labelWidth, row->driveTextWidth});
+    const double width = ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding);
+    resizeClient(ui::design::toUnits(width, unitsPerInch()), m_window->height());
 }
 
 // Positions are those of the frame; Qt is told where the client area goes, since before the first
@@ -353,38 +325,27 @@ QPoint QtMainView::clientTopLeft() const {
     return m_window->geometry().topLeft();
 }
 
-double QtMainView::top() {
-    return (clientTopLeft().y() - frameMargins().top()) * twipsPerPixelY();
-}
-
-double QtMainView::left() {
-    return (clientTopLeft().x() - frameMargins().left()) * twipsPerPixelX();
-}
-
-double QtMainView::width() {
+port::Rect QtMainView::placement() {
     const QMargins frame = frameMargins();
-    return (m_window->width() + frame.left() + frame.right()) * twipsPerPixelX();
+    const QPoint client = clientTopLeft();
+    return {client.x() - frame.left(), client.y() - frame.top(),
+            m_window->width() + frame.left() + frame.right(),
+            m_window->height() + frame.top() + frame.bottom()};
 }
 
-double QtMainView::height() {
+port::Rect QtMainView::screen() {
+    const QScreen* screen = m_window->screen();
+    const QRect area = screen ? screen->geometry() : QRect();
+    return {area.left(), area.top(), area.width(), area.height()};
+}
+
+double QtMainView::unitsPerInch() {
+    return qtui::unitsPerInch(m_window.get());
+}
+
+void QtMainView::moveTo(int left, int top) {
     const QMargins frame = frameMargins();
-    return (m_window->height() + frame.top() + frame.bottom()) * twipsPerPixelY();
-}
-
-double QtMainView::clientWidth() {
-    return m_window->width() * twipsPerPixelX();
-}
-
-double QtMainView::clientHeight() {
-    return m_window->height() * twipsPerPixelY();
-}
-
-void QtMainView::setTop(double twips) {
-    placeClient({clientTopLeft().x(), toPixels(twips, twipsPerPixelY()) + frameMargins().top()});
-}
-
-void QtMainView::setLeft(double twips) {
-    placeClient({toPixels(twips, twipsPerPixelX()) + frameMargins().left(), clientTopLeft().y()});
+    placeClient({left + frame.left(), top + frame.top()});
 }
 
 void QtMainView::placeClient(QPoint topLeft) {
@@ -401,16 +362,6 @@ void QtMainView::syncHiddenWindow() {
         native->setGeometry(m_window->geometry());
 }
 
-void QtMainView::setWidth(double twips) {
-    const QMargins frame = frameMargins();
-    resizeClient(toPixels(twips, twipsPerPixelX()) - frame.left() - frame.right(), m_window->height());
-}
-
-void QtMainView::setHeight(double twips) {
-    const QMargins frame = frameMargins();
-    resizeClient(m_window->width(), toPixels(twips, twipsPerPixelY()) - frame.top() - frame.bottom());
-}
-
 void QtMainView::resizeClient(int width, int height) {
     width = std::max(1, width);
     height = std::max(1, height);
@@ -422,25 +373,7 @@ void QtMainView::resizeClient(int width, int height) {
         m_events->resized();
 }
 
-double QtMainView::screenWidth() {
-    const QScreen* screen = m_window->screen();
-    return screen ? screen->geometry().width() * twipsPerPixelX() : 0;
-}
-
-double QtMainView::screenHeight() {
-    const QScreen* screen = m_window->screen();
-    return screen ? screen->geometry().height() * twipsPerPixelY() : 0;
-}
-
-double QtMainView::twipsPerPixelX() {
-    return twipsPerPixel(m_window.get());
-}
-
-double QtMainView::twipsPerPixelY() {
-    return twipsPerPixel(m_window.get());
-}
-
-std::string QtMainView::caption() {
+std::string QtMainView::caption() const {
     return m_window->windowTitle().toStdString();
 }
 
@@ -481,11 +414,6 @@ void QtMainView::minimize() {
     m_window->showMinimized();
 }
 
-double QtMainView::textWidth(const std::string& text) {
-    return QFontMetricsF(m_font, m_window.get()).horizontalAdvance(QString::fromStdString(text)) *
-           twipsPerPixelX();
-}
-
 void QtMainView::close() {
     m_window->close();
 }
@@ -503,18 +431,18 @@ bool QtMainView::closeRequested() {
     return true;
 }
 
-int QtMainView::focusedRow() {
+char QtMainView::focusedLetter() {
     const auto* focused = dynamic_cast<const DriveButton*>(m_window->focusWidget());
-    return focused ? focused->index() : 0;
+    return focused ? focused->letter() : 0;
 }
 
-void QtMainView::focusRow(int row) {
-    const auto button = m_buttons.find(row);
-    if (button == m_buttons.end() || !button->second)
+void QtMainView::focusLetter(char letter) {
+    const Row* row = rowOf(letter);
+    if (!row || !row->button)
         return;
     // The focus moves by the keyboard: the style draws its frame, as after Qt's own Tab.
     m_window->setAttribute(Qt::WA_KeyboardFocusChange);
-    button->second->setFocus(Qt::TabFocusReason);
+    row->button->setFocus(Qt::TabFocusReason);
 }
 
 void QtMainView::keyPressed(const QKeyEvent& event) {
@@ -544,9 +472,9 @@ void QtMainView::filesDropped(const std::vector<std::string>& paths) {
         m_events->filesDropped(paths);
 }
 
-void QtMainView::buttonClicked(int index) {
+void QtMainView::buttonClicked(char letter) {
     if (m_events && !m_closed)
-        m_events->buttonClicked(index);
+        m_events->buttonClicked(letter);
 }
 
 } // namespace qtui

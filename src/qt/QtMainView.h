@@ -1,24 +1,25 @@
 #pragma once
-// The drive window on Qt: a fixed-size tool window holding the rows of drive buttons and labels that
-// the presenter makes, and its two timers. It draws what the presenter tells it and forwards the
-// window's events (keys, clicks, drops, the close request, timer ticks) to it.
+// The drive window on Qt: a fixed-size tool window with a row of a drive button and two labels for each
+// drive the presenter hands over, laid out in logical pixels from the design, and its two timers. It
+// forwards the window's events (keys, clicks, drops, the close request, timer ticks) to the presenter.
 #include "port/MainView.h"
 #include "qt/QtKeys.h"
 
 #include <QFont>
-#include <QIcon>
 #include <QMargins>
 #include <QPoint>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class QAbstractButton;
+class QIcon;
 class QKeyEvent;
+class QLabel;
 class QWidget;
 
 namespace qtui {
@@ -43,41 +44,32 @@ class QtMainView : public port::IMainView {
     QtMainView& operator=(const QtMainView&) = delete;
 
     QWidget& window();
-    // The widget that draws a control the presenter holds; null for a control of another view.
-    static QWidget* widgetOf(port::IControl& control);
     const QTimer& qtRefreshTimer() const { return m_refresh.timer(); }
     const QTimer& qtEndTimer() const { return m_end.timer(); }
     // True once the window has closed for good.
     bool closed() const { return m_closed; }
     // The window manager's frame around the client area, as it is known now.
     QMargins frameMargins() const;
+    // The widgets of the row of drive `letter`; null for none.
+    QAbstractButton* button(char letter) const;
+    QLabel* label(char letter) const;
+    QLabel* driveText(char letter) const;
+    std::string caption() const;
 
     void setEvents(port::IMainViewEvents* events) override { m_events = events; }
-    void setFont(const port::FontRecord& font) override;
-    port::RowControls createRow(int index) override;
-
-    double top() override;
-    double left() override;
-    double width() override;
-    double height() override;
-    double clientWidth() override;
-    double clientHeight() override;
-    void setTop(double twips) override;
-    void setLeft(double twips) override;
-    void setWidth(double twips) override;
-    void setHeight(double twips) override;
-    double screenWidth() override;
-    double screenHeight() override;
-    double twipsPerPixelX() override;
-    double twipsPerPixelY() override;
-    std::string caption() override;
+    void setRows(std::vector<port::DriveRow> rows) override;
+    void updateRow(port::DriveRow row) override;
+    void fitWidth(bool toLabels) override;
     void setCaption(const std::string& text) override;
+    port::Rect placement() override;
+    port::Rect screen() override;
+    double unitsPerInch() override;
+    void moveTo(int left, int top) override;
     bool visible() override;
     void setVisible(bool visible) override;
     void minimize() override;
-    double textWidth(const std::string& text) override;
-    int focusedRow() override;
-    void focusRow(int row) override;
+    char focusedLetter() override;
+    void focusLetter(char letter) override;
     port::ITimer& refreshTimer() override { return m_refresh; }
     port::ITimer& endTimer() override { return m_end; }
     void close() override;
@@ -89,6 +81,13 @@ class QtMainView : public port::IMainView {
     friend class Window;
     friend class DriveButton;
 
+    struct Row;
+
+    Row* rowOf(char letter) const;
+    // Shows `content` in the row's widgets and measures its texts.
+    void fill(Row& row, port::DriveRow content);
+    // Puts the row's widgets at their places for the row at `index`.
+    void place(const Row& row, int index);
     void resizeClient(int width, int height);
     void placeClient(QPoint topLeft);
     // Where the client area's top left is, as far as the program can know.
@@ -99,7 +98,7 @@ class QtMainView : public port::IMainView {
     void keyPressed(const QKeyEvent& event);
     void keyReleased(const QKeyEvent& event);
     void filesDropped(const std::vector<std::string>& paths);
-    void buttonClicked(int index);
+    void buttonClicked(char letter);
 
     port::IMainViewEvents* m_events = nullptr;
     QFont m_font;
@@ -109,7 +108,7 @@ class QtMainView : public port::IMainView {
     // The last position asked for: a Wayland compositor places the window itself and never says where,
     // so this is the placement the program knows and keeps.
     std::optional<QPoint> m_requestedTopLeft;
-    std::map<int, QPointer<DriveButton>> m_buttons; // the newest button of each row
+    std::vector<std::unique_ptr<Row>> m_rows;
     KeyRepeats m_repeats;
     QtTimer m_refresh;
     QtTimer m_end;

@@ -1,6 +1,5 @@
 #include "qt/QtProgram.h"
 
-#include "drives/Shortcuts.h"
 #include "linux/InstanceSocket.h"
 #include "linux/Utf8Link.h"
 #include "linux/XdgFolders.h"
@@ -73,10 +72,6 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
     // its drive window (or one titled "AutoRun") forward.
     InstanceChannel channel;
     channel.listen(platform.process.channelPath());
-
-    // Entries for discs that a run ended without cleaning up (killed, say) left in the Start menu.
-    platform.startMenu.removeStaleEntries(drives::startMenuEntryName,
-                                          [&](char letter) { return platform.drives.disc(letter).label; });
 
     // The presenter goes first: its drive records point at the window's controls.
     QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()), platform.driveSource);

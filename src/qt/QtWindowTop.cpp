@@ -6,7 +6,7 @@
 
 namespace qtui {
 
-void QtWindowTop::setTopmost(bool topmost, const port::PixelRect&) {
+void QtWindowTop::setTopmost(bool topmost) {
     const Qt::WindowFlags flags = m_window.windowFlags();
     const Qt::WindowFlags wanted =
         topmost ? flags | Qt::WindowStaysOnTopHint : flags & ~Qt::WindowStaysOnTopHint;

@@ -10,7 +10,7 @@ class QtWindowTop : public port::IWindowTop {
   public:
     explicit QtWindowTop(QWidget& window) : m_window(window) {}
     // The window manager keeps the window where it is; the placement is not needed to hold it there.
-    void setTopmost(bool topmost, const port::PixelRect& rect) override;
+    void setTopmost(bool topmost) override;
     // On Wayland: a client can neither place its window nor keep it above others.
     bool desktopDecides() override;
 

@@ -1,25 +1,8 @@
 #include "ui/AboutBox.h"
 
-#include <array>
+#include "ui/Design.h"
 
 namespace ui {
-namespace {
-
-using port::ControlKind;
-
-constexpr std::array<port::ControlLayout, 3> kControls{{
-    {"iconImage", ControlKind::Image, -1, "", 120, 360, 1440, 1440, -1},
-    {"nameLabel", ControlKind::Label, -1, "Tavimoro", 1800, 240, 3495, 375, -1, "", "ＭＳ Ｐ明朝", 18, true,
-     port::TextAlign::Left},
-    {"versionLabel", ControlKind::Label, -1, "Version 0.00", 1800, 600, 3495, 255, -1, "", "ＭＳ Ｐ明朝", 12,
-     true, port::TextAlign::Right},
-}};
-
-} // namespace
-
-// The caption is written in half-width katakana, unlike the menu items that open the box.
-const port::DialogLayout AboutBox::kLayout{"ﾊﾞｰｼﾞｮﾝ情報", 5430, 2145, kControls};
-
 AboutBox::AboutBox(port::IProcess& process, port::IDialogs& dialogs)
     : m_process(process), m_dialogs(dialogs) {}
 
@@ -37,7 +20,7 @@ std::string AboutBox::versionText(const port::Version& version) {
 }
 
 void AboutBox::show() {
-    std::unique_ptr<port::IDialog> dialog = m_dialogs.create(kLayout, *this);
+    std::unique_ptr<port::IDialog> dialog = m_dialogs.create(design::kAboutBox, *this);
     dialog->setCaption(versionLabel, versionText(m_process.version()));
     dialog->showModal();
 }

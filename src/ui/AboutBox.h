@@ -11,8 +11,8 @@ namespace ui {
 
 class AboutBox : public port::IDialogEvents {
   public:
+    // The controls, by their index in the design's layout.
     enum Control : int { iconImage, nameLabel, versionLabel };
-    static const port::DialogLayout kLayout;
 
     AboutBox(port::IProcess& process, port::IDialogs& dialogs);
 

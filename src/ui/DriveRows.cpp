@@ -3,54 +3,37 @@
 namespace ui {
 namespace {
 
-struct Design {
-    double left, top, width, height;
-};
-// The template row as designed, in twips.
-constexpr Design kButtonDesign{0, 0, 735, 735};
-constexpr Design kVolumeNameDesign{960, 0, 1215, 255};
-constexpr Design kDriveDesign{960, 240, 1215, 255};
-
-void place(port::IControl& control, const Design& design) {
-    control.setLeft(design.left);
-    control.setTop(design.top);
-    control.setWidth(design.width);
-    control.setHeight(design.height);
-}
-
-void copyPlace(port::IControl& to, port::IControl& from) {
-    place(to, {from.left(), from.top(), from.width(), from.height()});
+std::unique_ptr<port::IPicture> pictureOf(const drives::IconRef& icon, port::IIcons& icons) {
+    using Kind = drives::IconRef::Kind;
+    switch (icon.kind) {
+    case Kind::ProgramIcon:
+        return icons.programIcon().value_or(nullptr);
+    case Kind::IconFile:
+        return icons.iconFile(icon.file).value_or(nullptr);
+    case Kind::ProgramFile:
+        return icons.programFileIcon(icon.file, icon.index, false).value_or(nullptr);
+    case Kind::None:
+        break;
+    }
+    return nullptr;
 }
 
 } // namespace
 
-DriveRows::DriveRows(port::IMainView& view) : m_view(view) {
-    Row model{m_view.createRow(0), std::make_unique<drives::MenuItem>()};
-    place(*model.controls.button, kButtonDesign);
-    place(*model.controls.volumeName, kVolumeNameDesign);
-    place(*model.controls.drive, kDriveDesign);
-    m_rows.push_back(std::move(model));
+port::DriveRow rowOf(const drives::DriveState& state, port::IIcons& icons) {
+    port::DriveRow row;
+    row.letter = state.letter;
+    row.label = state.label;
+    row.driveText = state.driveText();
+    // A screen reader says what a sighted user reads beside the button.
+    row.name = state.label.empty() ? row.driveText : state.label + " " + row.driveText;
+    row.picture = pictureOf(state.icon, icons);
+    row.enabled = state.clickable();
+    return row;
 }
 
-int DriveRows::add() {
-    const int n = last() + 1;
-    Row row{m_view.createRow(n), std::make_unique<drives::MenuItem>()};
-    copyPlace(*row.controls.button, button(0));
-    copyPlace(*row.controls.volumeName, volumeName(0));
-    copyPlace(*row.controls.drive, drive(0));
-    m_rows.push_back(std::move(row));
-    return n;
-}
-
-void DriveRows::removeLast() {
-    if (last() < 1)
-        return;
-    Row& row = m_rows.back();
-    row.menu.reset();
-    row.controls.volumeName.reset();
-    row.controls.drive.reset();
-    row.controls.button.reset();
-    m_rows.pop_back();
+std::string menuCaption(const drives::DriveState& state) {
+    return state.driveText() + " " + state.label;
 }
 
 } // namespace ui

@@ -1,50 +1,25 @@
 #include "ui/MainWindow.h"
 
+#include "app/Cycle.h"
 #include "app/Text.h"
 #include "ui/Commands.h"
+#include "ui/DriveRows.h"
 #include "ui/SettingsDialog.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace ui {
 namespace {
 
-// The window as designed, in twips, and the labels' font.
-constexpr double kDesignClientWidth = 2235;
-constexpr double kDesignClientHeight = 720;
-constexpr double kLabelGap = 60; // between the button and its labels, and after the widest label
-constexpr int kMinimumLabelWidth = 1200;
-const port::FontRecord kLabelFont{"ＭＳ Ｐゴシック", 11.25f};
 constexpr std::size_t kTipCharacters = 63; // the longest tip the notification area shows
 
-// The window as the placement helpers see it: stored under its name, in twips.
-class PlacedWindow : public port::IPlacedWindow {
-  public:
-    explicit PlacedWindow(port::IMainView& view) : m_view(view) {}
-    std::string name() override { return "frm_main"; }
-    float top() override { return static_cast<float>(m_view.top()); }
-    float left() override { return static_cast<float>(m_view.left()); }
-    float width() override { return static_cast<float>(m_view.width()); }
-    float height() override { return static_cast<float>(m_view.height()); }
-    void setTop(float v) override { m_view.setTop(v); }
-    void setLeft(float v) override { m_view.setLeft(v); }
-    void setWidth(float v) override { m_view.setWidth(v); }
-    void setHeight(float v) override { m_view.setHeight(v); }
-
-  private:
-    port::IMainView& m_view;
-};
-
-// The controls take the window's font as they are made: the labels' font comes first.
-port::IMainView& withLabelFont(port::IMainView& view) {
-    view.setFont(kLabelFont);
-    return view;
+// The id of drive `letter`'s item in the pop-up menu, and back.
+int driveItemId(char letter) {
+    return commands::kDriveItemBase + (letter - 'A');
 }
-
-// Rounds to nearest with halves to even: the default floating-point rounding mode.
-int toPixels(double twips, double twipsPerPixel) {
-    return static_cast<int>(std::lrint(twips / twipsPerPixel));
+char driveOfItem(int id) {
+    const int offset = id - commands::kDriveItemBase;
+    return offset >= 0 && offset < 26 ? static_cast<char>('A' + offset) : 0;
 }
 
 } // namespace
@@ -66,11 +41,9 @@ MainWindow::MainWindow(const port::Services& platform, const port::WindowService
     : m_platform(platform), m_window(window), m_view(window.view), m_state(state),
       m_shortcuts({platform.launcher, platform.startMenu, platform.files, platform.messages, platform.process,
                    state.settingsFile}),
-      m_paths(platform.files, platform.codec, m_shortcuts), m_rows(withLabelFont(m_view)),
-      m_refreshTimer(m_view.refreshTimer(), 1000, true), m_endTimer(m_view.endTimer(), 1000, false) {
+      m_paths(platform.files, platform.codec, m_shortcuts), m_refreshTimer(m_view.refreshTimer(), 1000, true),
+      m_endTimer(m_view.endTimer(), 1000, false) {
     m_view.setCaption("Tavimoro");
-    m_view.setWidth(m_view.width() - m_view.clientWidth() + kDesignClientWidth);
-    m_view.setHeight(m_view.height() - m_view.clientHeight() + kDesignClientHeight);
     m_view.setEvents(this);
     m_window.deviceEvents.setHandler([this] { deviceChanged(); });
     m_window.tray.setHandler([this](port::TrayEvent event) { trayEvent(event); });
@@ -83,7 +56,6 @@ MainWindow::~MainWindow() {
     m_window.tray.setMenu({}, nullptr);
     m_window.deviceEvents.setHandler(nullptr);
     m_view.setEvents(nullptr);
-    // The records go before the controls they point at.
     m_drives.clear();
 }
 
@@ -97,9 +69,10 @@ void MainWindow::start(bool shown) {
 
 void MainWindow::load() {
     m_refreshTimer.setInterval(m_state.settings.pollInterval);
-    PlacedWindow placed(m_view);
-    m_state.settingsFile.readPlacement(placed, app::kWindowSection);
-    m_shortcuts.removeLaunchFiles();
+    const port::Rect placement =
+        app::loadPlacement(m_state.settingsFile, m_view.placement(), m_view.unitsPerInch());
+    m_view.moveTo(placement.left, placement.top);
+    m_platform.launcher.cleanUp();
     loadDriveList();
     // The test is on the built list: when every registration reads false, all CD-ROM drives are
     // registered again.
@@ -116,69 +89,32 @@ void MainWindow::load() {
     applySettings();
 }
 
-port::PixelRect MainWindow::pixelPlacement() {
-    const double x = m_view.twipsPerPixelX();
-    const double y = m_view.twipsPerPixelY();
-    return {toPixels(m_view.left(), x), toPixels(m_view.top(), y), toPixels(m_view.width(), x),
-            toPixels(m_view.height(), y)};
-}
-
 void MainWindow::applySettings() {
     const app::Settings& settings = m_state.settings;
-    m_window.windowTop.setTopmost(settings.keepOnTop, pixelPlacement());
+    m_window.windowTop.setTopmost(settings.keepOnTop);
     if (settings.resident)
         m_window.tray.add(trayTip(m_platform.process.exeName()));
     else
         m_window.tray.remove();
-    adjustWidth();
+    fitWidth();
     for (auto& record : m_drives.records())
         record->setStartMenuEntry(settings.startMenuEntries);
 }
 
-int MainWindow::addRow() {
-    const int n = m_rows.add();
-    port::IButton& button = m_rows.button(n);
-    button.setTop(button.height() * (n - 1));
-    button.setLeft(0);
-    button.setVisible(true);
-
-    port::ILabel& volume = m_rows.volumeName(n);
-    volume.setTop((button.height() - 2 * volume.height()) / 2 + button.top());
-    volume.setLeft(button.width() + kLabelGap);
-    volume.setVisible(true);
-
-    port::ILabel& drive = m_rows.drive(n);
-    drive.setTop(volume.top() + volume.height());
-    drive.setLeft(volume.left());
-    drive.setVisible(true);
-
-    m_view.setHeight(m_view.height() - (m_view.clientHeight() - m_rows.button(0).height() * n));
-    return n;
-}
-
-void MainWindow::adjustWidth() {
-    const double button = m_rows.button(0).width();
-    if (m_state.settings.showLabels) {
-        int widest = kMinimumLabelWidth;
-        for (int row = 1; row <= m_rows.last(); ++row) {
-            for (port::ILabel* label : {&m_rows.volumeName(row), &m_rows.drive(row)})
-                if (label->width() > widest)
-                    widest = static_cast<int>(std::lround(label->width()));
-        }
-        m_view.setWidth(m_view.width() - (m_view.clientWidth() - (button + widest)) + kLabelGap);
-        m_view.setCaption(m_platform.process.exeName());
-    } else {
-        m_view.setWidth(m_view.width() - (m_view.clientWidth() - button));
-        m_view.setCaption("TVM");
-    }
+void MainWindow::fitWidth() {
+    const bool labels = m_state.settings.showLabels;
+    m_view.fitWidth(labels);
+    m_view.setCaption(labels ? m_platform.process.exeName() : "TVM");
 }
 
 void MainWindow::resized() {
     // Keep the window on the screen; nothing moves it down or right.
-    if (m_view.top() + m_view.height() > m_view.screenHeight())
-        m_view.setTop(m_view.screenHeight() - m_view.height());
-    if (m_view.left() + m_view.width() > m_view.screenWidth())
-        m_view.setLeft(m_view.screenWidth() - m_view.width());
+    const port::Rect window = m_view.placement();
+    const port::Rect screen = m_view.screen();
+    const int bottom = screen.top + screen.height, right = screen.left + screen.width;
+    if (window.top + window.height > bottom || window.left + window.width > right)
+        m_view.moveTo(std::min(window.left, right - window.width),
+                      std::min(window.top, bottom - window.height));
 }
 
 void MainWindow::hide() {
@@ -193,8 +129,7 @@ bool MainWindow::closing() {
         hide();
         return true;
     }
-    PlacedWindow placed(m_view);
-    m_state.settingsFile.writePlacement(placed, app::kWindowSection);
+    app::savePlacement(m_state.settingsFile, m_view.placement(), m_view.unitsPerInch());
     if (m_systemMenuInstalled)
         m_window.systemMenu.remove();
     m_systemMenuInstalled = false;
@@ -206,11 +141,11 @@ bool MainWindow::closing() {
     return false;
 }
 
-void MainWindow::buttonClicked(int row) {
-    drives::DriveRecord* record = m_drives.recordOfRow(row);
-    if (record && record->mountable()) {
+void MainWindow::buttonClicked(char letter) {
+    drives::DriveRecord* record = m_drives.find(letter);
+    if (record && record->state().mountable) {
         // A disc not mounted yet: mounted first, then read as a poll reads it. A refusal changes nothing.
-        if (const auto mounted = m_platform.drives.mount(record->letter()); !mounted) {
+        if (const auto mounted = m_platform.drives.mount(letter); !mounted) {
             m_platform.messages.show(mounted.error(), m_platform.process.title(),
                                      port::MessageIcon::Exclamation);
             return;
@@ -219,13 +154,14 @@ void MainWindow::buttonClicked(int row) {
             drives::PollScope poll(m_platform.drives);
             static_cast<void>(record->check());
         }
-        adjustWidth();
+        m_view.updateRow(rowOf(record->state(), m_window.icons));
+        fitWidth();
         updateTrayMenu();
-        if (!record->hasAutorun())
+        if (!record->state().autorun)
             return;
     }
     if (record)
-        m_shortcuts.launch(record->program(), record->folder());
+        m_shortcuts.launch(record->state().program, record->state().folder);
     hide();
     m_endTimer.setEnabled(true);
 }
@@ -234,15 +170,17 @@ void MainWindow::refreshTick() {
     // The poll switches its own timer off so that polls never overlap.
     m_refreshTimer.setEnabled(false);
     const drives::DriveList::PollResult poll = m_drives.poll(m_platform.drives);
-    if (poll.changed)
+    for (const drives::DriveRecord* record : poll.changed)
+        m_view.updateRow(rowOf(record->state(), m_window.icons));
+    if (!poll.changed.empty())
         updateTrayMenu();
     if (poll.newAutorunDisc) {
-        adjustWidth();
+        fitWidth();
         if (m_state.settings.openOnNewDisc)
             m_view.setVisible(true);
     }
-    m_refreshTimer.setInterval(poll.changed ? m_state.settings.changeInterval
-                                            : m_state.settings.pollInterval);
+    m_refreshTimer.setInterval(poll.changed.empty() ? m_state.settings.pollInterval
+                                                    : m_state.settings.changeInterval);
     m_refreshTimer.setEnabled(true);
 }
 
@@ -255,41 +193,39 @@ void MainWindow::endTick() {
     if (!m_endTimer.enabled())
         return;
     m_endTimer.setEnabled(false);
-    m_shortcuts.removeLaunchFiles();
+    m_platform.launcher.cleanUp();
     if (!m_state.settings.resident)
         m_view.close();
 }
 
 void MainWindow::loadDriveList() {
     m_drives.clear();
-    // Loading the rows reads every drive once, like a poll.
-    drives::PollScope poll(m_platform.drives);
-    for (const char letter : app::registeredDrives(m_state.settingsFile)) {
-        auto record = std::make_unique<drives::DriveRecord>(
-            drives::DriveRecord::Context{m_platform.drives, m_platform.files, m_platform.codec,
-                                         m_window.icons, m_shortcuts,
-                                         [this](const std::string& text) { return m_view.textWidth(text); }},
-            letter);
-        record->setStartMenuEntry(m_state.settings.startMenuEntries);
-        const int n = addRow();
-        record->attach(m_rows.button(n), m_rows.volumeName(n), m_rows.drive(n), m_rows.menuItem(n));
-        static_cast<void>(record->check());
-        m_drives.add(std::move(record));
+    std::vector<port::DriveRow> rows;
+    {
+        // Loading the rows reads every drive once, like a poll.
+        drives::PollScope poll(m_platform.drives);
+        for (const char letter : app::registeredDrives(m_state.settingsFile)) {
+            auto record = std::make_unique<drives::DriveRecord>(
+                drives::DriveRecord::Context{m_platform.drives, m_platform.files, m_platform.codec,
+                                             m_shortcuts},
+                letter);
+            record->setStartMenuEntry(m_state.settings.startMenuEntries);
+            static_cast<void>(record->check());
+            rows.push_back(rowOf(record->state(), m_window.icons));
+            m_drives.add(std::move(record));
+        }
     }
+    m_view.setRows(std::move(rows));
     updateTrayMenu();
 }
 
 void MainWindow::rebuildRows() {
-    // The old records go before their rows do, so no record outlives the controls it points at.
-    m_drives.clear();
-    while (m_rows.last() >= 1)
-        m_rows.removeLast();
     loadDriveList();
-    adjustWidth();
+    fitWidth();
 }
 
 void MainWindow::keyPressed(const port::Key& key) {
-    const int focus = m_view.focusedRow();
+    const char focus = m_view.focusedLetter();
     if (key.kind == port::Key::Kind::Tab) {
         moveFocus(focus, key.shift);
         return;
@@ -301,36 +237,27 @@ void MainWindow::keyPressed(const port::Key& key) {
     rebuildKeepingFocus(focus);
 }
 
-void MainWindow::rebuildKeepingFocus(int focus) {
+void MainWindow::rebuildKeepingFocus(char focus) {
     rebuildRows();
     // The focus stays on its row, so that Shift+Tab, say, goes on from there.
-    if (focus >= 1 && focus <= m_rows.last() && m_rows.button(focus).visible() &&
-        m_rows.button(focus).enabled())
-        m_view.focusRow(focus);
+    if (const drives::DriveRecord* record = m_drives.find(focus); record && record->state().clickable())
+        m_view.focusLetter(focus);
 }
 
 void MainWindow::scaleChanged() {
     // The icons come at the new scale's size and the labels are measured in its font; the rows and the
     // window's size follow.
-    rebuildKeepingFocus(m_view.focusedRow());
+    rebuildKeepingFocus(m_view.focusedLetter());
 }
 
-void MainWindow::moveFocus(int from, bool backwards) {
+void MainWindow::moveFocus(char from, bool backwards) {
     // The buttons that can take the focus, in row order; the focus goes round.
-    std::vector<int> rows;
-    for (int row = 1; row <= m_rows.last(); ++row)
-        if (m_rows.button(row).visible() && m_rows.button(row).enabled())
-            rows.push_back(row);
-    if (rows.empty())
-        return;
-    const auto count = static_cast<std::ptrdiff_t>(rows.size());
-    const auto at = std::find(rows.begin(), rows.end(), from) - rows.begin();
-    std::ptrdiff_t next = 0;
-    if (at == count)
-        next = backwards ? count - 1 : 0;
-    else
-        next = (at + (backwards ? count - 1 : 1)) % count;
-    m_view.focusRow(rows[static_cast<std::size_t>(next)]);
+    std::vector<char> letters;
+    for (const auto& record : m_drives.records())
+        if (record->state().clickable())
+            letters.push_back(record->letter());
+    if (const auto next = app::nextInCycle(letters, from, backwards))
+        m_view.focusLetter(*next);
 }
 
 void MainWindow::filesDropped(const std::vector<std::string>& paths) {
@@ -351,21 +278,19 @@ void MainWindow::updateTrayMenu() {
 }
 
 void MainWindow::popupCommand(int id) {
-    if (id > commands::kDriveItemBase) {
-        buttonClicked(id - commands::kDriveItemBase);
+    if (const char letter = driveOfItem(id)) {
+        buttonClicked(letter);
     } else if (const commands::Command* command = commands::find(commands::kPopupMenu, id);
                command && command->run) {
         (this->*command->run)();
     }
 }
 
-std::vector<port::MenuEntry> MainWindow::popupMenuEntries() {
+std::vector<port::MenuEntry> MainWindow::popupMenuEntries() const {
     std::vector<port::MenuEntry> entries;
-    for (int row = 1; row <= m_rows.last(); ++row) {
-        const drives::MenuItem& item = m_rows.menuItem(row);
-        if (item.visible)
-            entries.push_back({commands::kDriveItemBase + row, item.caption, false});
-    }
+    for (const auto& record : m_drives.records())
+        if (record->state().clickable())
+            entries.push_back({driveItemId(record->letter()), menuCaption(record->state()), false});
     for (port::MenuEntry& entry : commands::entries(commands::kPopupMenu))
         entries.push_back(std::move(entry));
     return entries;

@@ -1,7 +1,8 @@
 #pragma once
-// The drive window's behaviour: rows and their geometry, polling, registration, launching, the
-// clean-up after a launch, and the window's commands (menus, keys and focus, the notification-area
-// icon, drops, settings). A front end draws what this tells its view and forwards the events.
+// The drive window's behaviour: its rows, polling, registration, launching, the clean-up after a launch,
+// and the window's commands (menus, keys and focus, the notification-area icon, drops, settings). It
+// hands the view what each drive's row shows and when the window fits its width; the view lays the rows
+// out and forwards the events.
 #include "app/IniFile.h"
 #include "app/Settings.h"
 #include "drives/DriveList.h"
@@ -9,7 +10,6 @@
 #include "drives/Shortcuts.h"
 #include "port/Services.h"
 #include "ui/AboutBox.h"
-#include "ui/DriveRows.h"
 #include "ui/Timer.h"
 
 #include <memory>
@@ -36,7 +36,7 @@ class MainWindow : public port::IMainViewEvents {
     // notification area, a hidden start shows it minimized.
     void start(bool shown);
 
-    void buttonClicked(int row) override;
+    void buttonClicked(char letter) override;
     void keyPressed(const port::Key& key) override;
     void resized() override;
     void scaleChanged() override;
@@ -59,27 +59,26 @@ class MainWindow : public port::IMainViewEvents {
     // The commands behind the menus.
     void openWindow();
     void showSettings();
-    void showAbout();
     void showHelp();
+    void showAbout();
     void exit();
 
     const drives::DriveList& driveList() const { return m_drives; }
-    DriveRows& rows() { return m_rows; }
-    // The pop-up menu as it would open now: the visible drive items, then the commands.
-    std::vector<port::MenuEntry> popupMenuEntries();
+    // The pop-up menu as it would open now: the drive items of the discs that can be clicked, then the
+    // commands.
+    std::vector<port::MenuEntry> popupMenuEntries() const;
 
     // The help command's text, its lines joined by CR LF.
     static const char* const kHelpText;
 
   private:
     void load();
-    int addRow();
-    void adjustWidth();
+    void fitWidth();
     void loadDriveList();
     void rebuildRows();
-    // Makes the rows anew and gives the focus back to the button of `focus` (a row, 0 for none).
-    void rebuildKeepingFocus(int focus);
-    void moveFocus(int from, bool backwards);
+    // Makes the rows anew and gives the focus back to the button of drive `focus` (0 for none).
+    void rebuildKeepingFocus(char focus);
+    void moveFocus(char from, bool backwards);
     // Runs the command of a pop-up menu item.
     void popupCommand(int id);
     // Hands the pop-up menu as it stands to a notification area that draws it itself.
@@ -87,7 +86,6 @@ class MainWindow : public port::IMainViewEvents {
     // Hides the window; where no notification area could take the program's icon, a resident window
     // is minimized instead, so that it stays within reach.
     void hide();
-    port::PixelRect pixelPlacement();
 
     port::Services m_platform;
     port::WindowServices m_window;
@@ -95,7 +93,6 @@ class MainWindow : public port::IMainViewEvents {
     State m_state;
     drives::ShortcutWriter m_shortcuts;
     drives::PathLauncher m_paths;
-    DriveRows m_rows; // before the drive list: records point at the rows' controls
     Timer m_refreshTimer;
     Timer m_endTimer;
     drives::DriveList m_drives;

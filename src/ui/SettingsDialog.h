@@ -11,7 +11,7 @@ namespace ui {
 
 class SettingsDialog : public port::IDialogEvents {
   public:
-    // The controls, by their index in the layout.
+    // The controls, by their index in the design's layout.
     enum Control : int {
         displayFrame,
         keepOnTopBox,
@@ -25,7 +25,6 @@ class SettingsDialog : public port::IDialogEvents {
         okButton,
         cancelButton,
     };
-    static const port::DialogLayout kLayout;
 
     // `desktopDecides`: the desktop, not the program, places the window and keeps it in front; the
     // keep-on-top box says so.

@@ -3,6 +3,7 @@
 #include "win32/GuiHandles.h"
 
 #include <array>
+#include <cmath>
 
 namespace win {
 namespace {
@@ -47,6 +48,13 @@ void outerRect(RECT& client, DWORD style, DWORD exStyle, UINT dpi) {
         user32Function<AdjustWindowRectExForDpiFunction>("AdjustWindowRectExForDpi");
     if (!adjustForDpi || !adjustForDpi(&client, style, FALSE, exStyle, dpi))
         AdjustWindowRectEx(&client, style, FALSE, exStyle);
+}
+
+UniqueFont makeFont(const std::wstring& face, double points, UINT dpi, bool bold) {
+    const int height = -static_cast<int>(std::lround(points * dpi / 72));
+    return UniqueFont(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                  SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
 }
 
 int buttonIconSize(UINT dpi) {

@@ -1,7 +1,8 @@
 #pragma once
-// The DPI a window is drawn at and what follows from it: the twips per pixel the layout converts with,
-// system metrics and the icon sizes.
-#include <windows.h>
+// The DPI a window is drawn at and what follows from it: system metrics, the icon sizes and the fonts.
+#include "win32/GuiHandles.h"
+
+#include <string>
 
 namespace win {
 
@@ -12,14 +13,13 @@ inline constexpr UINT kDefaultDpi = 96;
 UINT windowDpi(HWND window);
 // The system's DPI: the one the taskbar and its notification area draw at.
 UINT systemDpi();
-inline double twipsPerPixel(UINT dpi) {
-    return 1440.0 / (dpi > 0 ? dpi : kDefaultDpi);
-}
 // A system metric at a DPI; before Windows 10 1607 the system's own value, which is at the system DPI.
 int systemMetric(int index, UINT dpi);
 // Widens a client rectangle to the window's outer one, with the frame as thick as it is drawn at `dpi`.
 void outerRect(RECT& client, DWORD style, DWORD exStyle, UINT dpi);
 // A drive button's icon at a DPI: 32 pixels scaled, down to the nearest size icons are drawn at.
 int buttonIconSize(UINT dpi);
+// A face at a size in points, drawn at `dpi`, in the Japanese character set of the program's texts.
+UniqueFont makeFont(const std::wstring& face, double points, UINT dpi, bool bold = false);
 
 } // namespace win

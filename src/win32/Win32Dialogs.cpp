@@ -1,5 +1,7 @@
 #include "win32/Win32Dialogs.h"
 
+#include "app/Cycle.h"
+#include "ui/Design.h"
 #include "win32/Dpi.h"
 #include "win32/GuiHandles.h"
 #include "win32/WideText.h"
@@ -49,8 +51,8 @@ class Win32Dialog : public port::IDialog {
   private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     HWND control(int index) const;
-    int toPixels(double twips) const { return static_cast<int>(std::lround(twips / m_twipsPerPixel)); }
-    HFONT makeFont(const wchar_t* name, double points, bool bold);
+    int toPixels(double length) const { return ui::design::toUnits(length, m_dpi); }
+    HFONT makeFont(const std::wstring& name, double points, bool bold);
     void createControls(HINSTANCE instance);
     // Places the controls, and makes the fonts and icons, at `dpi`.
     void scaleTo(UINT dpi);
@@ -67,7 +69,7 @@ class Win32Dialog : public port::IDialog {
     HINSTANCE m_instance;
     const port::DialogLayout& m_layout;
     port::IDialogEvents& m_events;
-    double m_twipsPerPixel = 15;
+    UINT m_dpi = kDefaultDpi;
     // Declared before the window so that they outlive it.
     std::vector<UniqueFont> m_fonts;
     WindowIcons m_icons;
@@ -98,7 +100,7 @@ Win32Dialog::Win32Dialog(HINSTANCE instance, const port::DialogLayout& layout, p
 }
 
 void Win32Dialog::scaleTo(UINT dpi) {
-    m_twipsPerPixel = twipsPerPixel(dpi);
+    m_dpi = dpi;
     // The earlier fonts live until every control has let go of them.
     const std::vector<UniqueFont> earlier = std::move(m_fonts);
     m_fonts.clear();
@@ -116,7 +118,7 @@ void Win32Dialog::scaleTo(UINT dpi) {
             continue;
         SetWindowPos(m_controls[i], nullptr, toPixels(left), toPixels(top), toPixels(c.width),
                      toPixels(c.height), SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = c.fontName ? makeFont(toWide(c.fontName).c_str(), c.fontPoints, c.bold) : standard;
+        const HFONT font = c.fontName ? makeFont(toWide(c.fontName), c.fontPoints, c.bold) : standard;
         SendMessageW(m_controls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         // The image is drawn from the icon's image that fits its size best, not stretched from a small one.
         if (c.kind == ControlKind::Image)
@@ -125,12 +127,8 @@ void Win32Dialog::scaleTo(UINT dpi) {
     m_icons = setWindowIcons(m_instance, m_window.get(), dpi);
 }
 
-HFONT Win32Dialog::makeFont(const wchar_t* name, double points, bool bold) {
-    const double pixelsPerPoint = 20.0 / m_twipsPerPixel; // 1 point = 20 twips
-    m_fonts.emplace_back(CreateFontW(-static_cast<int>(std::lround(points * pixelsPerPoint)), 0, 0, 0,
-                                     bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                     DEFAULT_PITCH | FF_DONTCARE, name));
+HFONT Win32Dialog::makeFont(const std::wstring& name, double points, bool bold) {
+    m_fonts.push_back(win::makeFont(name, points, m_dpi, bold));
     return m_fonts.back().get();
 }
 
@@ -273,14 +271,8 @@ void Win32Dialog::moveFocus(bool backwards) {
     for (int index : m_tabOrder)
         if (HWND c = control(index); c && IsWindowEnabled(c) && IsWindowVisible(c))
             order.push_back(c);
-    if (order.empty())
-        return;
-    const auto count = static_cast<std::ptrdiff_t>(order.size());
-    const auto at = std::find(order.begin(), order.end(), GetFocus());
-    std::ptrdiff_t next = backwards ? count - 1 : 0;
-    if (at != order.end())
-        next = ((at - order.begin()) + (backwards ? count - 1 : 1)) % count;
-    SetFocus(order[static_cast<std::size_t>(next)]);
+    if (const auto next = app::nextInCycle(order, GetFocus(), backwards))
+        SetFocus(*next);
 }
 
 bool Win32Dialog::handleKey(const MSG& message) {

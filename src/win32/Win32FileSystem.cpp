@@ -105,7 +105,10 @@ port::Result<void> Win32FileSystem::replaceFile(const std::string& path, std::st
     }
     if (written) {
         DWORD existing = GetFileAttributesW(target.c_str());
-        if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) {
+            // The profile functions leave a read-only file alone, and so does every write here.
+            error = ERROR_ACCESS_DENIED;
+        } else if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY)) {
             // ReplaceFileW carries the old file's attributes and security over to the new one.
             if (ReplaceFileW(target.c_str(), temp, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                              nullptr)) {
@@ -128,7 +131,7 @@ port::Result<void> Win32FileSystem::replaceFile(const std::string& path, std::st
     return failure(kWhat, path, error);
 }
 
-port::Result<std::uint32_t> Win32FileSystem::attributes(const std::string& path) {
+port::Result<port::FileKind> Win32FileSystem::kind(const std::string& path) {
     constexpr const char* kWhat = "ファイルが見つかりません: ";
     std::wstring wide = toWide(path);
     if (wide.empty())
@@ -136,7 +139,7 @@ port::Result<std::uint32_t> Win32FileSystem::attributes(const std::string& path)
     DWORD attrs = GetFileAttributesW(wide.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES)
         return failure(kWhat, path, GetLastError());
-    return static_cast<std::uint32_t>(attrs);
+    return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? port::FileKind::Folder : port::FileKind::File;
 }
 
 port::Result<std::vector<std::string>> Win32FileSystem::folderFiles(const std::string& folder) {

@@ -10,7 +10,7 @@ class Win32FileSystem : public port::IFileSystem {
   public:
     port::Result<std::string> readFile(const std::string& path) override;
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
-    port::Result<std::uint32_t> attributes(const std::string& path) override;
+    port::Result<port::FileKind> kind(const std::string& path) override;
     port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override;
     port::Result<void> deleteFile(const std::string& path) override;
     port::Result<void> createDirectories(const std::string& path) override;

@@ -1,5 +1,7 @@
 #include "win32/Win32MainView.h"
 
+#include "ui/Design.h"
+#include "ui/RowLayout.h"
 #include "win32/Dpi.h"
 #include "win32/WideText.h"
 #include "win32/Win32Icons.h"
@@ -17,12 +19,6 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES;
 constexpr UINT_PTR kChildSubclassId = 1;
-
-// A drive button, by its control id.
-bool isButton(HWND control) {
-    const int id = GetDlgCtrlID(control);
-    return id > kButtonIdBase && id < kVolumeLabelIdBase;
-}
 
 bool isRepeat(LPARAM lParam) {
     return (lParam & (LPARAM{1} << 30)) != 0;
@@ -45,132 +41,21 @@ port::Key keyOf(UINT message, WPARAM virtualKey) {
 
 } // namespace
 
-// One child control: its place is kept in twips as the presenter set it and drawn in whole pixels.
-class Win32MainView::Control {
-  public:
-    Control(Win32MainView& view, int row, HWND window) : m_view(view), m_row(row), m_window(window) {
-        if (!m_view.m_fonts.empty())
-            SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_view.m_fonts.back().get()), FALSE);
-        m_view.m_controls.push_back(this);
+// A drive's row: its controls, children of the window that go with it; the picture its button shows;
+// and its texts' widths in device-independent pixels, measured when they were set.
+struct Win32MainView::Row {
+    char letter = 0;
+    UniqueWindow button, label, driveText;
+    std::unique_ptr<port::IPicture> picture; // after the button, which goes first
+    double labelWidth = 0, driveTextWidth = 0;
+
+    ~Row() { button.reset(); }
+    // The window is already gone with its parent: the row only lets go.
+    void abandon() {
+        button.release();
+        label.release();
+        driveText.release();
     }
-    virtual ~Control() {
-        std::erase(m_view.m_controls, this);
-        destroy();
-    }
-    Control(const Control&) = delete;
-    Control& operator=(const Control&) = delete;
-
-    HWND hwnd() const { return m_window.get(); }
-    int row() const { return m_row; }
-    // The window is already gone with its parent.
-    void abandon() { m_window.release(); }
-    // Converts the place in twips anew, at the window's DPI now.
-    void placeAgain() { setPlace(m_place); }
-
-  protected:
-    struct Place {
-        double left = 0, top = 0, width = 0, height = 0;
-    };
-
-    void destroy() {
-        // Keys must keep reaching the window when the focused control goes (without a focus window
-        // every key would arrive as a system key).
-        if (m_window && GetFocus() == m_window.get() && m_view.m_window)
-            SetFocus(m_view.hwnd());
-        m_window.reset();
-    }
-    const Place& place() const { return m_place; }
-    void setPlace(const Place& place) {
-        m_place = place;
-        if (hwnd())
-            SetWindowPos(hwnd(), nullptr, m_view.toPixels(place.left), m_view.toPixels(place.top),
-                         m_view.toPixels(place.width), m_view.toPixels(place.height),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    bool shown() const { return m_shown; }
-    void show(bool shown) {
-        m_shown = shown;
-        if (hwnd())
-            ShowWindow(hwnd(), shown ? SW_SHOWNA : SW_HIDE);
-    }
-
-  private:
-    Win32MainView& m_view;
-    int m_row;
-    UniqueWindow m_window;
-    Place m_place;
-    bool m_shown = false;
-};
-
-namespace {
-
-// The members every kind of control shares, in terms of the control behind it.
-template <class Interface> class ControlOf : public Win32MainView::Control, public Interface {
-  public:
-    using Control::Control;
-    int index() override { return row(); }
-    double top() override { return place().top; }
-    double left() override { return place().left; }
-    double width() override { return place().width; }
-    double height() override { return place().height; }
-    void setTop(double v) override { setPlace({place().left, v, place().width, place().height}); }
-    void setLeft(double v) override { setPlace({v, place().top, place().width, place().height}); }
-    void setWidth(double v) override { setPlace({place().left, place().top, v, place().height}); }
-    void setHeight(double v) override { setPlace({place().left, place().top, place().width, v}); }
-    bool visible() override { return shown(); }
-    void setVisible(bool v) override { show(v); }
-};
-
-} // namespace
-
-class Win32MainView::Button : public ControlOf<port::IButton> {
-  public:
-    using ControlOf::ControlOf;
-    ~Button() override {
-        // The control goes before the icon it shows.
-        destroy();
-    }
-
-    void setPicture(std::unique_ptr<port::IPicture> picture) override {
-        // Only pictures made by Win32Icons reach this view.
-        auto* icon = dynamic_cast<Win32Picture*>(picture.get());
-        if (hwnd())
-            SendMessageW(hwnd(), BM_SETIMAGE, IMAGE_ICON,
-                         reinterpret_cast<LPARAM>(icon ? icon->icon() : nullptr));
-        // The old icon is destroyed only after the button has let go of it.
-        m_picture = std::move(picture);
-    }
-    bool hasPicture() override { return m_picture != nullptr; }
-    bool enabled() override { return m_enabled; }
-    void setEnabled(bool enabled) override {
-        m_enabled = enabled;
-        if (hwnd())
-            EnableWindow(hwnd(), enabled);
-    }
-    // BS_ICON hides the window text, which is what MSAA and UI Automation read as the button's name.
-    void setAccessibleName(const std::string& name) override {
-        if (hwnd())
-            SetWindowTextW(hwnd(), toWide(name).c_str());
-    }
-
-  private:
-    std::unique_ptr<port::IPicture> m_picture;
-    bool m_enabled = true;
-};
-
-class Win32MainView::Label : public ControlOf<port::ILabel> {
-  public:
-    using ControlOf::ControlOf;
-
-    std::string caption() override { return m_caption; }
-    void setCaption(const std::string& text) override {
-        m_caption = text;
-        if (hwnd())
-            SetWindowTextW(hwnd(), toWide(text).c_str());
-    }
-
-  private:
-    std::string m_caption;
 };
 
 // A timer of the window: its ticks arrive as WM_TIMER with its id.
@@ -211,12 +96,17 @@ Win32MainView::Win32MainView(HINSTANCE instance)
         return;
     // The window is placed by now, so it knows the monitor it is on.
     m_dpi = windowDpi(hwnd());
-    m_twipsPerPixel = twipsPerPixel(m_dpi);
     m_icons = setWindowIcons(m_instance, hwnd(), m_dpi);
+    const port::FontRecord& font = ui::design::kLabelFont;
+    m_font = makeFont(toWide(font.name), font.points, m_dpi, font.bold);
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    resizeClient(ui::design::toUnits(ui::design::kEmptyClientWidth, m_dpi),
+                 ui::design::toUnits(ui::design::kEmptyClientHeight, m_dpi));
 }
 
 Win32MainView::~Win32MainView() {
     m_events = nullptr;
+    removeRows();
     m_window.reset();
 }
 
@@ -228,143 +118,155 @@ void Win32MainView::listen(UINT message, std::function<void(WPARAM, LPARAM)> han
     m_listeners[message] = std::move(handler);
 }
 
-int Win32MainView::toPixels(double twips) const {
-    // Fractional pixels round to the nearest whole one (half away from zero).
-    return static_cast<int>(std::lround(twips / m_twipsPerPixel));
-}
-
 void Win32MainView::changeDpi(UINT dpi, const RECT& suggested) {
     m_dpi = dpi;
-    m_twipsPerPixel = twipsPerPixel(dpi);
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     m_icons = setWindowIcons(m_instance, hwnd(), m_dpi);
-    if (m_font) {
-        setFont(*m_font); // the same points, in pixels of the new DPI
-        for (Control* control : m_controls)
-            SendMessageW(control->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.back().get()), TRUE);
-        // No control draws with an earlier font any more.
-        m_fonts.erase(m_fonts.begin(), m_fonts.end() - 1);
-    }
-    for (Control* control : m_controls)
-        control->placeAgain();
+    // The same points, in pixels of the new DPI; the old font goes once no control draws with it.
+    const port::FontRecord& font = ui::design::kLabelFont;
+    UniqueFont made = makeFont(toWide(font.name), font.points, m_dpi, font.bold);
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), FALSE);
+    for (const auto& row : m_rows)
+        for (HWND control : {row->button.get(), row->label.get(), row->driveText.get()})
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), TRUE);
+    m_font = std::move(made);
     // What the rows show is made anew at the new DPI, and the window sized to it.
     if (m_events)
         m_events->scaleChanged();
 }
 
-void Win32MainView::setFont(const port::FontRecord& font) {
-    m_font = font;
-    const double pixelsPerPoint = 20.0 / m_twipsPerPixel; // 1 point = 20 twips
-    UniqueFont made(CreateFontW(-static_cast<int>(std::lround(font.size * pixelsPerPoint)), 0, 0, 0,
-                                font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
-                                font.strikethrough, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, toWide(font.name).c_str()));
-    if (!made)
-        return;
-    if (m_window)
-        SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), FALSE);
-    // Controls made earlier keep drawing with the earlier font: it stays alive with the window.
-    m_fonts.push_back(std::move(made));
-}
-
 HWND Win32MainView::makeChild(const wchar_t* className, DWORD style, int id) {
-    if (!m_window)
-        return nullptr;
     // Every child takes drops itself, whichever window a drop source hands them to.
     HWND child = CreateWindowExW(WS_EX_ACCEPTFILES, className, L"", WS_CHILD | style, 0, 0, 0, 0, hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
-    if (child)
+    if (child) {
         SetWindowSubclass(child, &Win32MainView::childProc, kChildSubclassId,
                           reinterpret_cast<DWORD_PTR>(this));
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    }
     return child;
 }
 
-port::RowControls Win32MainView::createRow(int index) {
-    // In creation order, as designed: the button, the drive label, the volume label.
-    HWND button = makeChild(L"BUTTON", BS_PUSHBUTTON | BS_ICON | WS_TABSTOP, kButtonIdBase + index);
-    HWND drive = makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kDriveLabelIdBase + index);
-    HWND volume = makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kVolumeLabelIdBase + index);
-    port::RowControls row;
-    row.button = std::make_unique<Button>(*this, index, button);
-    row.drive = std::make_unique<Label>(*this, index, drive);
-    row.volumeName = std::make_unique<Label>(*this, index, volume);
-    return row;
+void Win32MainView::fill(Row& row, port::DriveRow content) {
+    // Only pictures made by Win32Icons reach this view.
+    auto* icon = dynamic_cast<Win32Picture*>(content.picture.get());
+    SendMessageW(row.button.get(), BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(icon ? icon->icon() : nullptr));
+    // The old icon is destroyed only after the button has let go of it.
+    row.picture = std::move(content.picture);
+    EnableWindow(row.button.get(), content.enabled);
+    // BS_ICON hides the window text, which is what MSAA and UI Automation read as the button's name.
+    SetWindowTextW(row.button.get(), toWide(content.name).c_str());
+    const std::wstring label = toWide(content.label), driveText = toWide(content.driveText);
+    SetWindowTextW(row.label.get(), label.c_str());
+    SetWindowTextW(row.driveText.get(), driveText.c_str());
+    // Texts are measured in pixels of the window's DPI and kept in device-independent ones.
+    WindowDC dc(hwnd(), m_font.get());
+    const auto width = [&](const std::wstring& text) {
+        SIZE size{};
+        if (text.empty() || !dc.get() ||
+            !GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size))
+            return 0.0;
+        return size.cx * 96.0 / m_dpi;
+    };
+    row.labelWidth = width(label);
+    row.driveTextWidth = width(driveText);
 }
 
-RECT Win32MainView::windowRect() const {
-    RECT rect{};
-    if (m_window)
-        GetWindowRect(hwnd(), &rect);
-    return rect;
+void Win32MainView::place(const Row& row, int index) {
+    const auto at = [this](HWND control, const ui::layout::Box& box) {
+        using ui::design::toUnits;
+        SetWindowPos(control, nullptr, toUnits(box.left, m_dpi), toUnits(box.top, m_dpi),
+                     toUnits(box.width, m_dpi), toUnits(box.height, m_dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    const ui::layout::RowBoxes boxes = ui::layout::row(index, row.labelWidth, row.driveTextWidth);
+    at(row.button.get(), boxes.button);
+    at(row.label.get(), boxes.label);
+    at(row.driveText.get(), boxes.driveText);
 }
 
-double Win32MainView::top() {
-    return windowRect().top * m_twipsPerPixel;
-}
-double Win32MainView::left() {
-    return windowRect().left * m_twipsPerPixel;
-}
-double Win32MainView::width() {
-    const RECT r = windowRect();
-    return (r.right - r.left) * m_twipsPerPixel;
-}
-double Win32MainView::height() {
-    const RECT r = windowRect();
-    return (r.bottom - r.top) * m_twipsPerPixel;
-}
-double Win32MainView::clientWidth() {
-    RECT r{};
-    if (m_window)
-        GetClientRect(hwnd(), &r);
-    return r.right * m_twipsPerPixel;
-}
-double Win32MainView::clientHeight() {
-    RECT r{};
-    if (m_window)
-        GetClientRect(hwnd(), &r);
-    return r.bottom * m_twipsPerPixel;
+void Win32MainView::removeRows() {
+    // Keys must keep reaching the window when the focused control goes (without a focus window every key
+    // would arrive as a system key).
+    if (m_window && GetFocus() && IsChild(hwnd(), GetFocus()))
+        SetFocus(hwnd());
+    m_rows.clear();
 }
 
-void Win32MainView::setTop(double twips) {
-    const RECT r = windowRect();
-    if (m_window)
-        SetWindowPos(hwnd(), nullptr, r.left, toPixels(twips), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-void Win32MainView::setLeft(double twips) {
-    const RECT r = windowRect();
-    if (m_window)
-        SetWindowPos(hwnd(), nullptr, toPixels(twips), r.top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-void Win32MainView::setWidth(double twips) {
-    const RECT r = windowRect();
-    if (m_window)
-        SetWindowPos(hwnd(), nullptr, 0, 0, toPixels(twips), r.bottom - r.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-void Win32MainView::setHeight(double twips) {
-    const RECT r = windowRect();
-    if (m_window)
-        SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, toPixels(twips),
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-double Win32MainView::screenWidth() {
-    return GetSystemMetrics(SM_CXSCREEN) * m_twipsPerPixel;
-}
-double Win32MainView::screenHeight() {
-    return GetSystemMetrics(SM_CYSCREEN) * m_twipsPerPixel;
-}
-
-std::string Win32MainView::caption() {
+void Win32MainView::setRows(std::vector<port::DriveRow> rows) {
     if (!m_window)
-        return {};
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd())) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd(), text.data(), static_cast<int>(text.size()))));
-    return toUtf8(text);
+        return;
+    removeRows();
+    for (port::DriveRow& content : rows) {
+        const int id = static_cast<int>(m_rows.size()) + 1;
+        auto row = std::make_unique<Row>();
+        row->letter = content.letter;
+        // In creation order, as designed: the button, the drive label, the volume label.
+        row->button.reset(makeChild(L"BUTTON", BS_PUSHBUTTON | BS_ICON | WS_TABSTOP, kButtonIdBase + id));
+        row->driveText.reset(makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kDriveLabelIdBase + id));
+        row->label.reset(makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kVolumeLabelIdBase + id));
+        fill(*row, std::move(content));
+        place(*row, id - 1);
+        for (HWND control : {row->button.get(), row->label.get(), row->driveText.get()})
+            ShowWindow(control, SW_SHOWNA);
+        m_rows.push_back(std::move(row));
+    }
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    resizeClient(client.right,
+                 ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size())), m_dpi));
 }
+
+void Win32MainView::updateRow(port::DriveRow content) {
+    for (std::size_t index = 0; index < m_rows.size(); ++index)
+        if (m_rows[index]->letter == content.letter) {
+            fill(*m_rows[index], std::move(content));
+            place(*m_rows[index], static_cast<int>(index));
+            return;
+        }
+}
+
+void Win32MainView::fitWidth(bool toLabels) {
+    if (!m_window)
+        return;
+    double widest = 0;
+    for (const auto& row : m_rows)
+        widest = std::max({widest, row->labelWidth, row->driveTextWidth});
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    resizeClient(
+        ui::design::toUnits(ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding), m_dpi),
+        client.bottom);
+}
+
+void Win32MainView::resizeClient(int width, int height) {
+    if (!m_window)
+        return;
+    RECT outer{}, client{};
+    GetWindowRect(hwnd(), &outer);
+    GetClientRect(hwnd(), &client);
+    SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left - client.right + width,
+                 outer.bottom - outer.top - client.bottom + height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+port::Rect Win32MainView::placement() {
+    RECT r{};
+    if (m_window)
+        GetWindowRect(hwnd(), &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+port::Rect Win32MainView::screen() {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void Win32MainView::moveTo(int left, int top) {
+    if (m_window)
+        SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32MainView::setCaption(const std::string& text) {
     if (m_window)
         SetWindowTextW(hwnd(), toWide(text).c_str());
@@ -373,6 +275,7 @@ void Win32MainView::setCaption(const std::string& text) {
 bool Win32MainView::visible() {
     return m_window && IsWindowVisible(hwnd());
 }
+
 void Win32MainView::setVisible(bool visible) {
     if (!m_window)
         return;
@@ -381,40 +284,24 @@ void Win32MainView::setVisible(bool visible) {
     else
         ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
 }
+
 void Win32MainView::minimize() {
     if (m_window)
         ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
 }
 
-double Win32MainView::textWidth(const std::string& text) {
-    const std::wstring wide = toWide(text);
-    if (wide.empty() || !m_window)
-        return 0;
-    WindowDC dc(hwnd(), m_fonts.empty() ? nullptr : m_fonts.back().get());
-    SIZE size{};
-    if (!dc.get() || !GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size))
-        return 0;
-    return size.cx * m_twipsPerPixel;
-}
-
-Win32MainView::Control* Win32MainView::rowButton(int row) const {
-    for (Control* control : m_controls)
-        if (control->row() == row && isButton(control->hwnd()))
-            return control;
-    return nullptr;
-}
-
-int Win32MainView::focusedRow() {
+char Win32MainView::focusedLetter() {
     const HWND focus = GetFocus();
-    for (Control* control : m_controls)
-        if (focus && control->hwnd() == focus && isButton(focus))
-            return control->row();
+    for (const auto& row : m_rows)
+        if (focus && row->button.get() == focus)
+            return row->letter;
     return 0;
 }
 
-void Win32MainView::focusRow(int row) {
-    if (const Control* button = rowButton(row); button && button->hwnd())
-        SetFocus(button->hwnd());
+void Win32MainView::focusLetter(char letter) {
+    for (const auto& row : m_rows)
+        if (row->letter == letter && row->button)
+            SetFocus(row->button.get());
 }
 
 port::ITimer& Win32MainView::refreshTimer() {
@@ -496,9 +383,10 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
-        if (lParam != 0 && HIWORD(wParam) == BN_CLICKED && id > kButtonIdBase && id < kVolumeLabelIdBase) {
+        const auto row = static_cast<std::size_t>(id - kButtonIdBase - 1);
+        if (lParam != 0 && HIWORD(wParam) == BN_CLICKED && id > kButtonIdBase && row < m_rows.size()) {
             if (m_events)
-                m_events->buttonClicked(id - kButtonIdBase);
+                m_events->buttonClicked(m_rows[row]->letter);
             return 0;
         }
         break;
@@ -563,9 +451,9 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
-        // The system destroys the children with their parent: their owners only let go.
-        for (Control* control : m_controls)
-            control->abandon();
+        // The system destroys the children with their parent: the rows only let go.
+        for (const auto& row : m_rows)
+            row->abandon();
         m_window.release();
         return DefWindowProcW(window, message, wParam, lParam);
     default:

@@ -1,6 +1,7 @@
 #pragma once
-// The drive window on Win32: a tool window whose rows of icon buttons and labels the presenter creates
-// and places, and its two timers. It draws what the presenter tells it and forwards the window's events.
+// The drive window on Win32: a tool window with a row of an icon button and two labels for each drive
+// the presenter hands over, laid out in pixels at the DPI of its monitor from the design, and its two
+// timers. It forwards the window's events to the presenter.
 #include "port/MainView.h"
 #include "win32/GuiHandles.h"
 #include "win32/Win32Icons.h"
@@ -8,14 +9,13 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace win {
 
 // What outside programs (the test driver, a second instance) can rely on to find the window and tell
-// its controls apart: row i's controls carry these ids plus i.
+// its controls apart: the controls of the i-th row from the top (from 1) carry these ids plus i.
 inline constexpr wchar_t kMainWindowClass[] = L"TavimoroDriveWindow";
 inline constexpr int kButtonIdBase = 1000;
 inline constexpr int kVolumeLabelIdBase = 2000;
@@ -26,7 +26,7 @@ inline constexpr UINT_PTR kEndTimerId = 2;
 
 class Win32MainView : public port::IMainView {
   public:
-    // Creates the window hidden; the presenter gives it its size, its font and its rows.
+    // Creates the window hidden, at the design's size; the presenter gives it its rows.
     explicit Win32MainView(HINSTANCE instance);
     ~Win32MainView() override;
     Win32MainView(const Win32MainView&) = delete;
@@ -42,69 +42,57 @@ class Win32MainView : public port::IMainView {
     void listen(UINT message, std::function<void(WPARAM, LPARAM)> handler);
 
     void setEvents(port::IMainViewEvents* events) override { m_events = events; }
-    void setFont(const port::FontRecord& font) override;
-    port::RowControls createRow(int index) override;
-
-    double top() override;
-    double left() override;
-    double width() override;
-    double height() override;
-    double clientWidth() override;
-    double clientHeight() override;
-    void setTop(double twips) override;
-    void setLeft(double twips) override;
-    void setWidth(double twips) override;
-    void setHeight(double twips) override;
-    double screenWidth() override;
-    double screenHeight() override;
-    double twipsPerPixelX() override { return m_twipsPerPixel; }
-    double twipsPerPixelY() override { return m_twipsPerPixel; }
-    std::string caption() override;
+    void setRows(std::vector<port::DriveRow> rows) override;
+    void updateRow(port::DriveRow row) override;
+    void fitWidth(bool toLabels) override;
     void setCaption(const std::string& text) override;
+    port::Rect placement() override;
+    port::Rect screen() override;
+    double unitsPerInch() override { return m_dpi; }
+    void moveTo(int left, int top) override;
     bool visible() override;
     void setVisible(bool visible) override;
     void minimize() override;
-    double textWidth(const std::string& text) override;
-    int focusedRow() override;
-    void focusRow(int row) override;
+    char focusedLetter() override;
+    void focusLetter(char letter) override;
     port::ITimer& refreshTimer() override;
     port::ITimer& endTimer() override;
     void close() override;
 
-    class Control;
-    class Button;
-    class Label;
     class Timer;
 
   private:
+    struct Row;
+
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK childProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR subclassId, DWORD_PTR view);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void keyDown(UINT message, WPARAM wParam, LPARAM lParam);
     void dropFiles(HDROP drop);
-    // The button of `row`; null for none.
-    Control* rowButton(int row) const;
     HWND makeChild(const wchar_t* className, DWORD style, int id);
-    int toPixels(double twips) const;
-    RECT windowRect() const;
-    // The window's own icons at its DPI.
+    // Shows `content` in the row's controls and measures its texts.
+    void fill(Row& row, port::DriveRow content);
+    // Puts the row's controls at their places for the row at `index` (from 0).
+    void place(const Row& row, int index);
+    // The client area's new size, in pixels; the frame stays as the system draws it.
+    void resizeClient(int width, int height);
+    // Destroys the rows' controls; the focus stays in the window.
+    void removeRows();
     // The window is on a monitor of another DPI now: it takes the place the system suggests and draws
     // everything anew at that DPI.
     void changeDpi(UINT dpi, const RECT& suggested);
 
     HINSTANCE m_instance;
     UINT m_dpi = 96;
-    double m_twipsPerPixel = 15.0;
-    std::optional<port::FontRecord> m_font; // as the presenter gave it, in points
     port::IMainViewEvents* m_events = nullptr;
     // Declared before the window so that they outlive it and its controls.
-    std::vector<UniqueFont> m_fonts; // the last one is the current font
+    UniqueFont m_font; // the labels' font at the window's DPI
     WindowIcons m_icons;
     UniqueWindow m_window;
     std::unique_ptr<Timer> m_refresh;
     std::unique_ptr<Timer> m_end;
-    std::vector<Control*> m_controls; // every live control; the presenter owns them
+    std::vector<std::unique_ptr<Row>> m_rows;
     std::map<UINT, std::function<void(WPARAM, LPARAM)>> m_listeners;
     HWND m_lastFocus = nullptr; // the focused control when the window was last deactivated
     bool m_unloading = false;

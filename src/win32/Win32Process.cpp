@@ -24,26 +24,6 @@ std::wstring baseNameWithoutExtension(const std::wstring& path) {
     return name;
 }
 
-struct WindowSearch {
-    std::wstring prefix;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK findByPrefix(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    int length = GetWindowTextLengthW(window);
-    if (length < static_cast<int>(search->prefix.size()))
-        return TRUE;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int got = GetWindowTextW(window, text.data(), length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    if (text.compare(0, search->prefix.size(), search->prefix) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // What tells the program's instances apart: copies under other names run side by side. File names
 // compare without regard to case.
 std::wstring instanceName() {
@@ -140,25 +120,7 @@ bool Win32Process::anotherInstanceRunning() {
     return *m_another;
 }
 
-port::Result<void> Win32Process::activateWindow(const std::string& title) {
-    std::wstring wide = toWide(title);
-    if (wide.empty())
-        return port::fail("no window to activate without a title");
-    HWND window = FindWindowW(nullptr, wide.c_str());
-    if (!window) {
-        WindowSearch search{wide};
-        EnumWindows(findByPrefix, reinterpret_cast<LPARAM>(&search));
-        window = search.found;
-    }
-    if (!window)
-        return port::fail("no window to activate: " + title);
-    if (IsIconic(window))
-        ShowWindow(window, SW_RESTORE);
-    SetForegroundWindow(window);
-    return {};
-}
-
-port::Result<void> Win32Process::showFirstInstance() {
+port::Result<void> Win32Process::handOver() {
     // Hidden windows are found too (a resident first instance keeps its window hidden). All of them are
     // listed before any is asked: the one that comes forward changes the order they are found in.
     std::vector<HWND> windows;

@@ -18,10 +18,9 @@ class Win32Process : public port::IProcess {
     // The file version in the executable's own version resource (major, minor, build).
     port::Version version() override;
     bool anotherInstanceRunning() override;
-    port::Result<void> activateWindow(const std::string& title) override;
     // Sends showRequestMessage() to every drive window, hidden ones too, and lets their processes take
     // the foreground: only the first instance's window knows the message.
-    port::Result<void> showFirstInstance() override;
+    port::Result<void> handOver() override;
 
   private:
     UniqueHandle m_instanceMutex;

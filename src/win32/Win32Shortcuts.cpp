@@ -5,6 +5,9 @@
 #include "win32/Win32Process.h"
 
 #include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cwchar>
 
 #include <vector>
 
@@ -16,6 +19,8 @@ constexpr const char* kNoScriptingMessage = "この環境でプログラムを�
                                             "Windows Script Host 5.1 以降又は\r\n"
                                             "Intenet Explorer 5.0以降を\r\n"
                                             "インストールする必要があります。";
+
+constexpr const wchar_t* kOwnDescription = L"Tavimoro";
 
 std::vector<Variant> textArgument(const std::string& text) {
     std::vector<Variant> arguments;
@@ -50,6 +55,8 @@ writeShortcut(const std::string& path, const port::Shortcut& shortcut, const por
     link.put(L"TargetPath", Variant(toWide(shortcut.program)));
     link.put(L"Arguments", Variant(toWide(shortcut.arguments)));
     link.put(L"IconLocation", Variant(toWide(shortcut.icon)));
+    // How the program knows its own entries again in a later run.
+    link.put(L"Description", Variant(kOwnDescription));
     if (review)
         review({readField(link, L"TargetPath"), readField(link, L"Arguments"),
                 readField(link, L"WorkingDirectory"), readField(link, L"IconLocation")});
@@ -82,6 +89,13 @@ std::string Win32Launcher::launchFile() {
     return toUtf8(programFolder()) + "autorun.lnk";
 }
 
+void Win32Launcher::cleanUp() {
+    // A batch file of that name beside the program is what launches of the program's first versions
+    // left there.
+    for (const wchar_t* name : {L"autorun.lnk", L"autorun.bat"})
+        DeleteFileW((programFolder() + name).c_str());
+}
+
 std::string Win32StartMenu::folder() {
     if (!m_folder) {
         m_folder.emplace();
@@ -112,6 +126,29 @@ port::Result<std::string, port::ShortcutError> Win32StartMenu::publish(const std
 void Win32StartMenu::withdraw(const std::string& path) {
     // An entry that cannot be deleted stays the user's to remove.
     DeleteFileW(toWide(path).c_str());
+}
+
+std::vector<std::string> Win32StartMenu::ownEntries() {
+    std::vector<std::string> names;
+    const std::wstring base = toWide(folder());
+    if (base.empty())
+        return names;
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link.putVoid())))
+        return names;
+    const auto file = link.query<IPersistFile>(IID_IPersistFile);
+    WIN32_FIND_DATAW found{};
+    const FindHandle scan(FindFirstFileW((base + L"(?) *.lnk").c_str(), &found));
+    for (bool more = scan.valid(); more && file; more = FindNextFileW(scan.get(), &found)) {
+        wchar_t description[64] = {};
+        const std::wstring name = found.cFileName;
+        if (name[1] >= L'A' && name[1] <= L'Z' && SUCCEEDED(file->Load((base + name).c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetDescription(description, 64)) &&
+            std::wcscmp(description, kOwnDescription) == 0)
+            names.push_back(toUtf8(name));
+    }
+    return names;
 }
 
 } // namespace win

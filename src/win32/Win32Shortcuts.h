@@ -15,6 +15,7 @@ class Win32Launcher : public port::ILauncher {
     port::Result<void, port::ShortcutError> launch(const port::Shortcut& shortcut,
                                                    const port::ShortcutReview& review) override;
     std::string launchFile() override;
+    void cleanUp() override;
 };
 
 class Win32StartMenu : public port::IStartMenu {
@@ -26,6 +27,8 @@ class Win32StartMenu : public port::IStartMenu {
                                                            const port::Shortcut& shortcut,
                                                            const port::ShortcutReview& review) override;
     void withdraw(const std::string& path) override;
+    // The shortcuts named for a drive whose description says they are the program's.
+    std::vector<std::string> ownEntries() override;
 
   private:
     std::optional<std::string> m_folder;

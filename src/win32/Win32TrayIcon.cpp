@@ -39,6 +39,10 @@ Win32TrayIcon::~Win32TrayIcon() {
 }
 
 void Win32TrayIcon::add(const std::string& tip) {
+    m_wanted = true;
+    // The shell refuses a second add of a shown icon and leaves that one as it is.
+    if (m_shown)
+        return;
     m_data = NOTIFYICONDATAW{};
     // The first form of the record: every shell version takes it, and it carries all the icon needs.
     m_data.cbSize = NOTIFYICONDATAW_V1_SIZE;
@@ -54,13 +58,14 @@ void Win32TrayIcon::add(const std::string& tip) {
         --length;
     std::wmemcpy(m_data.szTip, text.data(), length);
     m_data.szTip[length] = L'\0';
-    // The shell refuses a second add of a shown icon and leaves that one as it is.
-    Shell_NotifyIconW(NIM_ADD, &m_data);
-    m_shown = true;
+    // Shown only once the shell took it; without a taskbar yet, the next one gets it.
+    m_shown = Shell_NotifyIconW(NIM_ADD, &m_data) != FALSE;
 }
 
 void Win32TrayIcon::remove() {
-    Shell_NotifyIconW(NIM_DELETE, &m_data);
+    m_wanted = false;
+    if (m_shown)
+        Shell_NotifyIconW(NIM_DELETE, &m_data);
     m_shown = false;
 }
 
@@ -91,10 +96,12 @@ LRESULT CALLBACK Win32TrayIcon::windowProc(HWND window, UINT message, WPARAM wPa
         tray->mouse(static_cast<UINT>(lParam));
         return 0;
     }
-    // The new taskbar knows nothing of the icons of the old one: an icon that is shown is added again,
-    // or a resident program with a hidden window would be out of reach.
-    if (tray && message == tray->m_taskbarCreated && tray->m_shown)
-        Shell_NotifyIconW(NIM_ADD, &tray->m_data);
+    // The new taskbar knows nothing of the icons of the old one: the icon is added again, or a resident
+    // program with a hidden window would be out of reach.
+    // A message that comes while the icon is still there finds it in place.
+    if (tray && message == tray->m_taskbarCreated && tray->m_wanted)
+        tray->m_shown =
+            Shell_NotifyIconW(NIM_ADD, &tray->m_data) || Shell_NotifyIconW(NIM_MODIFY, &tray->m_data);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

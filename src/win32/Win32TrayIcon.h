@@ -28,7 +28,8 @@ class Win32TrayIcon : public port::ITrayIcon {
     void setHandler(std::function<void(port::TrayEvent)> handler) override { m_handler = std::move(handler); }
     void add(const std::string& tip) override;
     void remove() override;
-    bool available() override { return true; }
+    // While the program wants its icon and the shell has not taken it, there is no notification area.
+    bool available() override { return m_shown || !m_wanted; }
     // The notification area draws no menu of its own here: the menu opens on OpenMenu.
     void setMenu(const std::vector<port::MenuEntry>&, std::function<void(int)>) override {}
 
@@ -41,7 +42,8 @@ class Win32TrayIcon : public port::ITrayIcon {
     std::function<void(port::TrayEvent)> m_handler;
     UniqueIcon m_icon;
     NOTIFYICONDATAW m_data{}; // the record of the last add, which an add after a new taskbar repeats
-    bool m_shown = false;
+    bool m_wanted = false;    // the program asked for its icon and has not taken it away
+    bool m_shown = false;     // the shell took it
     UniqueWindow m_window;
 };
 

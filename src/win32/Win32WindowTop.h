@@ -9,7 +9,7 @@ namespace win {
 class Win32WindowTop : public port::IWindowTop {
   public:
     explicit Win32WindowTop(HWND window) : m_window(window) {}
-    void setTopmost(bool topmost, const port::PixelRect& rect) override;
+    void setTopmost(bool topmost) override;
     bool desktopDecides() override { return false; }
 
   private:

@@ -65,7 +65,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // The presenter goes before the view and the features: its drive records point at the view's controls.
     const auto window = program.openWindow(windowServices, outcome);
-    // A second start asks for the window (Win32Process::showFirstInstance): the way the tray icon's
+    // A second start asks for the window (Win32Process::handOver): the way the tray icon's
     // double click opens it, then to the front. While a modal window of the program is open the request
     // is dropped, as the icon's events are.
     view.listen(win::showRequestMessage(), [&view, &window] {

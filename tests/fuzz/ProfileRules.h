@@ -68,7 +68,7 @@ inline Form formOf(std::string_view bytes) {
 inline void scanNames(std::string_view bytes, std::set<std::string>& sections, std::set<std::string>& keys,
                       std::size_t most) {
     const std::string text =
-        formOf(bytes) == Form::Utf16 ? app::profile::utf16leToUtf8(bytes.substr(2)) : std::string(bytes);
+        formOf(bytes) == Form::Utf16 ? app::utf16leToUtf8(bytes.substr(2)) : std::string(bytes);
     for (std::string_view line : split(text, '\n')) {
         if (sections.size() + keys.size() >= most)
             return;

@@ -247,34 +247,26 @@ TEST(DesktopEntryShortcut, PathsThatAreNotUtf8GoThroughLinksThatDesktopsAccept) 
               lnx::kShortcutUnstorable);
 }
 
-TEST(LinuxStartMenu, entriesLeftForDiscsThatWentAreRemovedAtStart) {
+TEST(LinuxStartMenu, ownEntriesAreTheDrivesEntriesMarkedAsTheProgramsOwn) {
     TempFolder temp;
     const std::string menu = temp / "applications/";
-    const auto entry = [&](const std::string& name, bool ours) {
-        lnx::DesktopEntry e{"x", {"/bin/true"}, "", "", false};
-        std::string text = lnx::writeDesktopEntry(e);
-        if (!ours)
-            text = text.substr(0, text.find(lnx::kOwnEntryKey));
-        shelltest::writeFile(menu + name, text);
+    const std::tuple<const char*, bool, bool> cases[] = {
+        // name, marked as the program's, listed
+        {"(E) NEW.desktop", true, true},    {"(F) GONE.desktop", true, true},
+        {"(E) USER.desktop", false, false}, {"other.desktop", true, false},
+        {"(e) lower.desktop", true, false}, {"(G) x.txt", true, false},
     };
-    const std::pair<const char*, bool> cases[] = {
-        // name, kept: E: holds the disc NEW now, F: is empty
-        {"(E) NEW.desktop", true}, {"(E) OLD.desktop", false}, {"(F) GONE.desktop", false},
-        {"(G) x.desktop", false},  {"other.desktop", true},    {"(e) lower.desktop", true},
-    };
-    for (const auto& [name, kept] : cases)
-        entry(name, true);
-    entry("(E) USER.desktop", false); // a user's own entry of that form
+    for (const auto& [name, ours, listed] : cases) {
+        std::string text = lnx::writeDesktopEntry({"x", {"/bin/true"}, "", "", false});
+        shelltest::writeFile(menu + name, ours ? text : text.substr(0, text.find(lnx::kOwnEntryKey)));
+    }
     ScopedEnv env;
     env.set("XDG_DATA_HOME", temp.path());
     lnx::LinuxFileSystem files;
     lnx::EntryWriter entries(files, identity);
-    lnx::LinuxStartMenu(entries, files).removeStaleEntries(drives::startMenuEntryName, [](char drive) {
-        return drive == 'E' ? "NEW" : "";
-    });
-    for (const auto& [name, kept] : cases)
-        EXPECT_EQ(std::filesystem::exists(menu + name), kept) << name;
-    EXPECT_TRUE(std::filesystem::exists(menu + "(E) USER.desktop"));
+    auto own = lnx::LinuxStartMenu(entries, files).ownEntries();
+    std::sort(own.begin(), own.end());
+    EXPECT_EQ(own, (std::vector<std::string>{"(E) NEW.desktop", "(F) GONE.desktop"}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "linux/LinuxFileSystem.h"
 #include "port/Paths.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -80,6 +81,13 @@ TEST(LinuxFileSystem, FailedReplaceLeavesTheOldFile) {
 
     const std::string path = dir / "t.ini";
     writeRaw(path, "old");
+    // A read-only file is refused whoever asks, as Windows refuses it.
+    ::chmod(path.c_str(), 0444);
+    EXPECT_EQ(files.replaceFile(path, "new").error(),
+              "ファイルを書き込めません: " + path + " (" + std::strerror(EACCES) + ")");
+    EXPECT_EQ(files.readFile(path), "old");
+    EXPECT_EQ(entries(dir.path), std::vector<std::string>{"t.ini"});
+    ::chmod(path.c_str(), 0644);
     ::chmod(dir.path.c_str(), 0555);
     if (::access(dir.path.c_str(), W_OK) == 0)
         GTEST_SKIP() << "running with rights that ignore a read-only folder";
@@ -88,21 +96,16 @@ TEST(LinuxFileSystem, FailedReplaceLeavesTheOldFile) {
     EXPECT_EQ(entries(dir.path), std::vector<std::string>{"t.ini"});
 }
 
-TEST(LinuxFileSystem, AttributesListingDeleteAndFolders) {
+TEST(LinuxFileSystem, KindsListingDeleteAndFolders) {
     TempDir dir;
     lnx::LinuxFileSystem files;
     writeRaw(dir / "b.txt", "1");
     writeRaw(dir / ".hidden", "1");
     fs::create_directory(dir / "sub");
 
-    EXPECT_EQ(files.attributes(dir / "sub"), port::kAttrDirectory);
-    EXPECT_EQ(files.attributes(dir / "b.txt"), 0u);
-    EXPECT_FALSE(files.attributes(dir / "none"));
-    if (::geteuid() != 0) {
-        ::chmod((dir / "b.txt").c_str(), 0444);
-        EXPECT_EQ(files.attributes(dir / "b.txt"), port::kAttrReadOnly);
-        ::chmod((dir / "b.txt").c_str(), 0644);
-    }
+    EXPECT_EQ(files.kind(dir / "sub"), port::FileKind::Folder);
+    EXPECT_EQ(files.kind(dir / "b.txt"), port::FileKind::File);
+    EXPECT_FALSE(files.kind(dir / "none"));
 
     // Files only: a link to a file counts, a link to a folder does not.
     fs::create_symlink(dir / "b.txt", dir / "link");
@@ -136,7 +139,7 @@ TEST(LinuxFileSystem, ResolverAppliesToEveryPath) {
     ASSERT_TRUE(files.createDirectories("E:\\Bin"));
     ASSERT_TRUE(files.replaceFile("E:\\Bin\\a.txt", "x"));
     EXPECT_EQ(files.readFile("E:\\Bin\\a.txt"), "x");
-    EXPECT_EQ(files.attributes("E:\\Bin"), port::kAttrDirectory);
+    EXPECT_EQ(files.kind("E:\\Bin"), port::FileKind::Folder);
     EXPECT_EQ(files.folderFiles("E:\\Bin"), std::vector<std::string>{"a.txt"});
     EXPECT_TRUE(files.deleteFile("E:\\Bin\\a.txt").ok());
     EXPECT_EQ(asked.size(), 6u);

@@ -7,6 +7,7 @@
 #include "qt/QtTrayIcon.h"
 #include "qt_test_support.h"
 #include "ui/AboutBox.h"
+#include "ui/Design.h"
 #include "ui/SettingsDialog.h"
 
 #include <QCheckBox>
@@ -196,8 +197,8 @@ TEST(QtDialog, theLayoutsGiveTheSizesTitlesAndPlacesInPixels) {
         QSize client;
         const char* title;
     };
-    for (const Case& c : {Case{ui::SettingsDialog::kLayout, {369, 282}, "設定"},
-                          Case{ui::AboutBox::kLayout, {362, 143}, "ﾊﾞｰｼﾞｮﾝ情報"}}) {
+    for (const Case& c : {Case{ui::design::kSettingsDialog, {369, 282}, "設定"},
+                          Case{ui::design::kAboutBox, {362, 143}, "ﾊﾞｰｼﾞｮﾝ情報"}}) {
         OpenDialog open(c.layout);
         QDialog& dialog = open.dialog->dialog();
         EXPECT_EQ(dialog.size(), c.client) << c.title;
@@ -211,7 +212,7 @@ TEST(QtDialog, theLayoutsGiveTheSizesTitlesAndPlacesInPixels) {
 
     // Check boxes lie in their frames, at places relative to them; the rest on the dialog.
     using C = ui::SettingsDialog;
-    OpenDialog open(C::kLayout);
+    OpenDialog open(ui::design::kSettingsDialog);
     struct Place {
         int control;
         QRect rect; // in the dialog's pixels
@@ -243,11 +244,11 @@ TEST(QtDialog, theLayoutsGiveTheSizesTitlesAndPlacesInPixels) {
 TEST(QtDialog, focusGoesByTabIndexAndFramesTakeNone) {
     application();
     using C = ui::SettingsDialog;
-    OpenDialog open(C::kLayout);
+    OpenDialog open(ui::design::kSettingsDialog);
     std::vector<int> order;
     QWidget* widget = &open.at(C::okButton);
     for (int i = 0; i < 40 && order.size() < 12; ++i, widget = widget->nextInFocusChain()) {
-        for (int c = 0; c < static_cast<int>(C::kLayout.controls.size()); ++c)
+        for (int c = 0; c < static_cast<int>(ui::design::kSettingsDialog.controls.size()); ++c)
             if (widget == &open.at(c) && (widget->focusPolicy() & Qt::TabFocus))
                 order.push_back(c);
         if (!order.empty() && widget->nextInFocusChain() == &open.at(C::okButton))
@@ -279,7 +280,7 @@ TEST(QtDialog, enterPressesTheFocusedButtonOnlyAndEscDoesNothing) {
          {{C::showLabelsBox, true}}},
     };
     for (const Case& c : cases) {
-        OpenDialog open(C::kLayout);
+        OpenDialog open(ui::design::kSettingsDialog);
         bool stillOpen = false;
         const bool returned = open.show([&](QDialog& dialog) {
             for (int k : c.keys) {
@@ -303,7 +304,7 @@ TEST(QtDialog, enterPressesTheFocusedButtonOnlyAndEscDoesNothing) {
 TEST(QtDialog, clicksReportNewValuesAndTheCloseBoxEndsWithoutAClick) {
     application();
     using C = ui::SettingsDialog;
-    OpenDialog open(C::kLayout);
+    OpenDialog open(ui::design::kSettingsDialog);
     open.dialog->setChecked(C::startHiddenBox, true);
     open.dialog->setEnabled(C::startHiddenBox, false);
     EXPECT_TRUE(open.dialog->checked(C::startHiddenBox)) << "a disabled box keeps its value";
@@ -323,7 +324,7 @@ TEST(QtDialog, clicksReportNewValuesAndTheCloseBoxEndsWithoutAClick) {
               (std::vector<std::pair<int, bool>>{{C::residentBox, true}, {C::residentBox, false}}));
 
     // Closed before it is shown, it does not show.
-    OpenDialog early(C::kLayout);
+    OpenDialog early(ui::design::kSettingsDialog);
     early.dialog->close();
     bool shownAtAll = false;
     EXPECT_TRUE(early.show([&](QDialog& dialog) { shownAtAll = dialog.isVisible(); }));

@@ -134,19 +134,24 @@ class Machine {
 
     qtui::QtWindow& window() { return *m_window; }
     qtui::QtMainView& view() { return m_window->view; }
-    // The widgets of a row (0 is the template) and its pop-up menu item, as the presenter holds them.
-    int rowCount() { return m_form->rows().last(); }
-    QAbstractButton& button(int row) { return widget<QAbstractButton>(m_form->rows().button(row)); }
-    QLabel& volumeLabel(int row) { return widget<QLabel>(m_form->rows().volumeName(row)); }
-    QLabel& driveLabel(int row) { return widget<QLabel>(m_form->rows().drive(row)); }
-    drives::MenuItem& menuItem(int row) { return m_form->rows().menuItem(row); }
+    // The rows, the widgets of a drive's row and its pop-up menu item ("" for none).
+    int rowCount() { return static_cast<int>(m_form->driveList().records().size()); }
+    QAbstractButton& button(char letter) { return *widget(view().button(letter)); }
+    QLabel& volumeLabel(char letter) { return *widget(view().label(letter)); }
+    QLabel& driveLabel(char letter) { return *widget(view().driveText(letter)); }
+    std::string menuItem(char letter) {
+        for (const port::MenuEntry& entry : m_form->popupMenuEntries())
+            if (entry.caption.rfind(std::string("(") + letter + ":)", 0) == 0)
+                return entry.caption;
+        return "";
+    }
     // One tick of the poll timer, as the timer gives it.
     void poll() { m_form->refreshTick(); }
     // What a row shows.
-    std::string volumeText(int row) { return volumeLabel(row).text().toStdString(); }
-    std::string driveText(int row) { return driveLabel(row).text().toStdString(); }
-    bool buttonEnabled(int row) { return button(row).isEnabled(); }
-    bool buttonHasIcon(int row) { return !button(row).icon().isNull(); }
+    std::string volumeText(char letter) { return volumeLabel(letter).text().toStdString(); }
+    std::string driveText(char letter) { return driveLabel(letter).text().toStdString(); }
+    bool buttonEnabled(char letter) { return button(letter).isEnabled(); }
+    bool buttonHasIcon(char letter) { return !button(letter).icon().isNull(); }
     int clientWidth() { return view().window().width(); }
     int clientHeight() { return view().window().height(); }
     // The value of Drive_<letter> in the settings file, empty when the key is missing.
@@ -164,10 +169,9 @@ class Machine {
     RecordingMessages messages;
 
   private:
-    template <class Widget> static Widget& widget(port::IControl& control) {
-        auto* widget = qobject_cast<Widget*>(qtui::QtMainView::widgetOf(control));
-        EXPECT_NE(widget, nullptr);
-        return *widget;
+    template <class Widget> static Widget* widget(Widget* shown) {
+        EXPECT_NE(shown, nullptr);
+        return shown;
     }
     void writeMounts() {
         std::string text = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n";
@@ -203,27 +207,26 @@ TEST(QtMainView, firstRunRegistersEveryDriveAndLaysOutRowsInPixels) {
     EXPECT_NE(ini.find("[CD]\nDrive_D=True\nDrive_E=True\n"), std::string::npos) << ini;
 
     qtui::QtMainView& view = machine.view();
-    ASSERT_DOUBLE_EQ(view.twipsPerPixelX(), 15.0);
+    ASSERT_DOUBLE_EQ(view.unitsPerInch(), 96.0);
     EXPECT_EQ(machine.rowCount(), 2);
     EXPECT_TRUE(view.visible());
     // Two rows of 735 twips (49 px); 735 + 1200 + 60 twips wide (133 px).
     EXPECT_EQ(machine.clientHeight(), 98);
     EXPECT_EQ(machine.clientWidth(), 133);
     EXPECT_EQ(view.window().minimumSize(), view.window().maximumSize()) << "the user must not resize it";
-    EXPECT_EQ(machine.button(2).geometry(), QRect(0, 49, 49, 49));
+    EXPECT_EQ(machine.button('E').geometry(), QRect(0, 49, 49, 49));
     // The volume label's 112.5 twips below the row's top round to 8 px; the drive label follows 255
     // twips (17 px) lower; both start 795 twips (53 px) from the left.
-    EXPECT_EQ(machine.volumeLabel(1).geometry().topLeft(), QPoint(53, 8));
-    EXPECT_EQ(machine.driveLabel(2).geometry().topLeft(), QPoint(53, 49 + 25));
-    EXPECT_EQ(machine.driveText(2), "(E:)");
+    EXPECT_EQ(machine.volumeLabel('D').geometry().topLeft(), QPoint(53, 8));
+    EXPECT_EQ(machine.driveLabel('E').geometry().topLeft(), QPoint(53, 49 + 25));
+    EXPECT_EQ(machine.driveText('E'), "(E:)");
     // The design's face is a Windows one; a Japanese face of the same kind stands in for it.
-    const QFont labels = machine.driveLabel(2).font();
+    const QFont labels = machine.driveLabel('E').font();
     EXPECT_EQ(labels.families().value(0).toStdString(), "ＭＳ Ｐゴシック");
     EXPECT_DOUBLE_EQ(labels.pointSizeF(), 11.25);
     EXPECT_EQ(QFontInfo(labels).family().toStdString(), "IPAPGothic");
-    EXPECT_FALSE(machine.buttonEnabled(1));
-    EXPECT_TRUE(machine.buttonHasIcon(1)) << "an empty drive shows the program's icon, greyed";
-    EXPECT_FALSE(machine.button(0).isVisible());
+    EXPECT_FALSE(machine.buttonEnabled('D'));
+    EXPECT_TRUE(machine.buttonHasIcon('D')) << "an empty drive shows the program's icon, greyed";
     EXPECT_EQ(view.caption(), "tavimoro");
 }
 
@@ -243,16 +246,15 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     const std::string label = "とても長いディスクの名前\\x20第一巻";
     machine.insert(0, one, label);
     machine.poll();
-    EXPECT_EQ(machine.volumeText(1), "とても長いディスクの名前 第一巻");
-    EXPECT_TRUE(machine.buttonEnabled(1));
-    EXPECT_TRUE(machine.buttonHasIcon(1));
+    EXPECT_EQ(machine.volumeText('D'), "とても長いディスクの名前 第一巻");
+    EXPECT_TRUE(machine.buttonEnabled('D'));
+    EXPECT_TRUE(machine.buttonHasIcon('D'));
     EXPECT_TRUE(view.visible()) << "AutoOpen shows the window for a new autorun disc";
     EXPECT_GT(machine.clientWidth(), 133) << "the long label widens the window";
     const int labelRight =
-        machine.volumeLabel(1).geometry().left() + machine.volumeLabel(1).geometry().width();
+        machine.volumeLabel('D').geometry().left() + machine.volumeLabel('D').geometry().width();
     EXPECT_GE(machine.clientWidth(), labelRight) << "the whole label fits in the window";
-    EXPECT_EQ(machine.menuItem(1).caption, "(D:) とても長いディスクの名前 第一巻");
-    EXPECT_TRUE(machine.menuItem(1).visible);
+    EXPECT_EQ(machine.menuItem('D'), "(D:) とても長いディスクの名前 第一巻");
     EXPECT_EQ(view.qtRefreshTimer().interval(), 300) << "after a change the next poll comes at ChangeTimer";
     EXPECT_TRUE(machine.entryExists("(D) とても長いディスクの名前 第一巻"));
     machine.poll();
@@ -263,12 +265,12 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     makeAutorunDisc(two, "[AutoRun]\r\nopen=setup.sh\r\n");
     machine.insert(0, two, "TWO");
     machine.poll();
-    EXPECT_EQ(machine.volumeText(1), "");
-    EXPECT_FALSE(machine.buttonEnabled(1));
+    EXPECT_EQ(machine.volumeText('D'), "");
+    EXPECT_FALSE(machine.buttonEnabled('D'));
     EXPECT_FALSE(machine.entryExists("(D) とても長いディスクの名前 第一巻"));
     machine.poll();
-    EXPECT_EQ(machine.volumeText(1), "TWO");
-    EXPECT_TRUE(machine.buttonEnabled(1));
+    EXPECT_EQ(machine.volumeText('D'), "TWO");
+    EXPECT_TRUE(machine.buttonEnabled('D'));
     EXPECT_TRUE(machine.entryExists("(D) TWO"));
     EXPECT_EQ(view.qtRefreshTimer().interval(), 300);
 
@@ -278,10 +280,10 @@ TEST(QtMainView, pollsFollowDiscsInsertedRemovedAndSwapped) {
     machine.insert(1, data, "DATA");
     machine.eject(0);
     machine.poll();
-    EXPECT_FALSE(machine.buttonEnabled(1));
-    EXPECT_FALSE(machine.buttonEnabled(2));
-    EXPECT_EQ(machine.volumeText(2), "");
-    EXPECT_FALSE(machine.menuItem(1).visible);
+    EXPECT_FALSE(machine.buttonEnabled('D'));
+    EXPECT_FALSE(machine.buttonEnabled('E'));
+    EXPECT_EQ(machine.volumeText('E'), "");
+    EXPECT_EQ(machine.menuItem('D'), "");
     EXPECT_FALSE(machine.entryExists("(D) TWO"));
     EXPECT_EQ(view.qtRefreshTimer().interval(), 300);
 }
@@ -301,10 +303,10 @@ TEST(QtMainView, aDiscMountedOrUnmountedShowsWithoutWaitingForTheTimer) {
     const std::string one = machine.disc("one");
     makeAutorunDisc(one, "[AutoRun]\r\nopen=setup.sh\r\n");
     machine.insert(1, one, "ONE");
-    EXPECT_TRUE(eventsUntil([&] { return machine.volumeText(2) == "ONE"; })) << "mounted";
-    EXPECT_TRUE(machine.buttonEnabled(2));
+    EXPECT_TRUE(eventsUntil([&] { return machine.volumeText('E') == "ONE"; })) << "mounted";
+    EXPECT_TRUE(machine.buttonEnabled('E'));
     machine.eject(1);
-    EXPECT_TRUE(eventsUntil([&] { return !machine.buttonEnabled(2); })) << "unmounted";
+    EXPECT_TRUE(eventsUntil([&] { return !machine.buttonEnabled('E'); })) << "unmounted";
     EXPECT_EQ(machine.view().qtRefreshTimer().interval(), 60000);
 }
 
@@ -330,11 +332,11 @@ TEST(QtMainView, letterKeysToggleOnceWhetherTheWindowOrAButtonHasTheFocus) {
     EXPECT_EQ(machine.rowCount(), 2);
     EXPECT_EQ(machine.clientHeight(), 98);
     // The key reaches the focused button first; the window must not count it a second time.
-    press(machine.button(1), Qt::Key_G, Qt::ShiftModifier);
+    press(machine.button('D'), Qt::Key_G, Qt::ShiftModifier);
     EXPECT_EQ(registration('G'), "False");
     EXPECT_EQ(machine.rowCount(), 1);
     EXPECT_EQ(machine.clientHeight(), 49) << "the rows were rebuilt: one row";
-    press(machine.button(1), Qt::Key_5);
+    press(machine.button('D'), Qt::Key_5);
     press(view.window(), Qt::Key_Left);
     EXPECT_EQ(registration('G'), "False");
     EXPECT_EQ(registration('D'), "True");
@@ -412,7 +414,7 @@ TEST(QtMainView, dropsHandLocalFilesToThePresenter) {
     QMimeData mime;
     mime.setUrls({QUrl("https://example.org/x"), QUrl::fromLocalFile(QString::fromStdString(folder))});
     // Over a label: the label passes the drag on to the window, which takes the drop.
-    QLabel& label = machine.driveLabel(1);
+    QLabel& label = machine.driveLabel('D');
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&label, &enter);
     EXPECT_TRUE(enter.isAccepted());

@@ -1,11 +1,11 @@
 #pragma once
-// Fakes of the drive window, its controls and the platform features around it (icons, the
+// Fakes of the drive window and the platform features around it (icons, the
 // notification area, menus, keep-on-top, dialogs).
 #include "port/Services.h"
 
-#include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,53 +42,6 @@ class Icons : public port::IIcons {
     }
 };
 
-// A control of a row: where it is, and whether it shows.
-template <typename Interface> class Control : public Interface {
-  public:
-    int row = 0;
-    double y = 0, x = 0, w = 0, h = 0; // top, left, width, height
-    bool shown = false;
-    int index() override { return row; }
-    double top() override { return y; }
-    double left() override { return x; }
-    double width() override { return w; }
-    double height() override { return h; }
-    void setTop(double v) override { y = v; }
-    void setLeft(double v) override { x = v; }
-    void setWidth(double v) override { w = v; }
-    void setHeight(double v) override { h = v; }
-    bool visible() override { return shown; }
-    void setVisible(bool v) override { shown = v; }
-};
-
-class Button : public Control<port::IButton> {
-  public:
-    std::unique_ptr<port::IPicture> picture;
-    bool isEnabled = true;
-    std::string accessibleName;
-    void setAccessibleName(const std::string& v) override { accessibleName = v; }
-    void setPicture(std::unique_ptr<port::IPicture> p) override { picture = std::move(p); }
-    bool hasPicture() override { return picture != nullptr; }
-    bool enabled() override { return isEnabled; }
-    void setEnabled(bool v) override { isEnabled = v; }
-    std::string pictureText() const {
-        auto* p = dynamic_cast<Picture*>(picture.get());
-        return p ? p->what : "";
-    }
-};
-
-class Label : public Control<port::ILabel> {
-  public:
-    std::string text;
-    std::string caption() override { return text; }
-    void setCaption(const std::string& v) override { text = v; }
-};
-
-// A text is 100 twips a byte wide, so widths are easy to predict.
-inline double textWidth(const std::string& text) {
-    return 100.0 * static_cast<double>(text.size());
-}
-
 struct Timer : port::ITimer {
     bool running = false;
     int interval = 0; // of the last start
@@ -99,58 +52,64 @@ struct Timer : port::ITimer {
     void stop() override { running = false; }
 };
 
-// The drive window with a frame of fixed size around its client area. It keeps track of the controls
-// the presenter holds, so that the tests can look at them by row.
+// The drive window as a recorder of what the presenter hands it: the rows, whether the window fits its
+// labels, its caption, place and focus. A row's picture is named by how the fake icons made it.
 class MainView : public port::IMainView {
   public:
-    static constexpr double kFrameWidth = 90, kFrameHeight = 330;
     struct Row {
-        Button& button;
-        Label& volume;
-        Label& drive;
+        char letter = 0;
+        std::string label, driveText, name, picture;
+        bool enabled = false;
     };
-
-    double y = 1000, x = 1000, w = 500, h = 400; // top, left, width, height
-    double screenW = 15360, screenH = 11520;
+    std::vector<Row> rows;
+    int rebuilds = 0;               // how many times the rows were made anew
+    std::optional<bool> fitsLabels; // the last fitWidth
     std::string title;
+    port::Rect place{100, 100, 200, 150};
+    port::Rect screenArea{0, 0, 1024, 768};
+    double dpi = 96;
     bool shown = false, minimized = false, closed = false;
-    int focus = 0;
+    char focus = 0;
     port::IMainViewEvents* events = nullptr;
-    port::FontRecord font;
     Timer refresh, end;
 
-    int rowCount() const { return m_rows.empty() ? 0 : m_rows.rbegin()->first; }
-    Row row(int i) {
-        auto& r = m_rows.at(i);
-        return {*r.button, *r.volume, *r.drive};
+    // The row of drive `letter`; an empty one (letter 0) when there is none.
+    Row row(char letter) const {
+        for (const Row& r : rows)
+            if (r.letter == letter)
+                return r;
+        return {};
+    }
+    // The rows' drive letters, in order: "DE".
+    std::string letters() const {
+        std::string out;
+        for (const Row& r : rows)
+            out += r.letter;
+        return out;
     }
 
     void setEvents(port::IMainViewEvents* e) override { events = e; }
-    void setFont(const port::FontRecord& f) override { font = f; }
-    port::RowControls createRow(int index) override {
-        auto button = std::make_unique<Tracked<Button>>(*this, index);
-        auto volume = std::make_unique<Tracked<Label>>(*this, index);
-        auto drive = std::make_unique<Tracked<Label>>(*this, index);
-        m_rows[index] = {button.get(), volume.get(), drive.get()};
-        return {std::move(button), std::move(volume), std::move(drive)};
+    void setRows(std::vector<port::DriveRow> made) override {
+        rows.clear();
+        for (port::DriveRow& r : made)
+            rows.push_back(recorded(r));
+        ++rebuilds;
+        focus = 0; // it went with the old rows
     }
-
-    double top() override { return y; }
-    double left() override { return x; }
-    double width() override { return w; }
-    double height() override { return h; }
-    double clientWidth() override { return w - kFrameWidth; }
-    double clientHeight() override { return h - kFrameHeight; }
-    void setTop(double v) override { y = v; }
-    void setLeft(double v) override { x = v; }
-    void setWidth(double v) override { w = v; }
-    void setHeight(double v) override { h = v; }
-    double screenWidth() override { return screenW; }
-    double screenHeight() override { return screenH; }
-    double twipsPerPixelX() override { return 15; }
-    double twipsPerPixelY() override { return 15; }
-    std::string caption() override { return title; }
+    void updateRow(port::DriveRow r) override {
+        for (Row& row : rows)
+            if (row.letter == r.letter)
+                row = recorded(r);
+    }
+    void fitWidth(bool toLabels) override { fitsLabels = toLabels; }
     void setCaption(const std::string& v) override { title = v; }
+    port::Rect placement() override { return place; }
+    port::Rect screen() override { return screenArea; }
+    double unitsPerInch() override { return dpi; }
+    void moveTo(int left, int top) override {
+        place.left = left;
+        place.top = top;
+    }
     bool visible() override { return shown; }
     void setVisible(bool v) override {
         shown = v;
@@ -160,9 +119,8 @@ class MainView : public port::IMainView {
         shown = true;
         minimized = true;
     }
-    double textWidth(const std::string& text) override { return fakes::textWidth(text); }
-    int focusedRow() override { return focus; }
-    void focusRow(int row) override { focus = row; }
+    char focusedLetter() override { return focus; }
+    void focusLetter(char letter) override { focus = letter; }
     port::ITimer& refreshTimer() override { return refresh; }
     port::ITimer& endTimer() override { return end; }
     void close() override {
@@ -172,18 +130,10 @@ class MainView : public port::IMainView {
     }
 
   private:
-    struct Pointers {
-        Button* button = nullptr;
-        Label* volume = nullptr;
-        Label* drive = nullptr;
-    };
-    // A control that leaves the view's books when its holder lets it go.
-    template <class T> struct Tracked : T {
-        Tracked(MainView& view, int index) : m_view(view) { this->row = index; }
-        ~Tracked() override { m_view.m_rows.erase(this->row); }
-        MainView& m_view;
-    };
-    std::map<int, Pointers> m_rows; // by index, while the row's button lives
+    static Row recorded(const port::DriveRow& r) {
+        auto* picture = dynamic_cast<Picture*>(r.picture.get());
+        return {r.letter, r.label, r.driveText, r.name, picture ? picture->what : "", r.enabled};
+    }
 };
 
 // The notification area as a shell keeps it: a second add of the same icon is refused.
@@ -257,10 +207,10 @@ class SystemMenu : public port::ISystemMenu {
 
 class WindowTop : public port::IWindowTop {
   public:
-    std::vector<std::pair<bool, port::PixelRect>> calls;
+    std::vector<bool> calls;
     bool decides = false;
     bool desktopDecides() override { return decides; }
-    void setTopmost(bool topmost, const port::PixelRect& rect) override { calls.push_back({topmost, rect}); }
+    void setTopmost(bool topmost) override { calls.push_back(topmost); }
 };
 
 // A dialog that the test answers while it is "open".

@@ -66,15 +66,13 @@ class FileSystem : public port::IFileSystem {
         files[path] = std::string(bytes);
         return {};
     }
-    port::Result<std::uint32_t> attributes(const std::string& path) override {
+    port::Result<port::FileKind> kind(const std::string& path) override {
         const auto leaf = path.substr(path.rfind('\\') + 1);
-        if (leaf == "." || leaf == "..")
-            return port::kAttrDirectory;
-        if (folders.count(trimSep(path)))
-            return port::kAttrDirectory;
+        if (leaf == "." || leaf == ".." || folders.count(trimSep(path)))
+            return port::FileKind::Folder;
         if (!files.count(path))
             return port::fail("not found: " + path);
-        return 0u;
+        return port::FileKind::File;
     }
     port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override {
         ++listings;
@@ -179,8 +177,6 @@ class Process : public port::IProcess {
     std::string commandLine_;
     std::string settingsFile = "C:\\Apps\\tavimoro.ini";
     bool another = false;
-    std::vector<std::string> activated;
-    bool activationResult = false;
     std::string exeName() override { return exeName_; }
     std::string commandLine() override { return commandLine_; }
     std::string settingsFilePath() override { return settingsFile; }
@@ -188,15 +184,9 @@ class Process : public port::IProcess {
     port::Version version_{1, 1, 0};
     port::Version version() override { return version_; }
     bool anotherInstanceRunning() override { return another; }
-    int firstShown = 0;
-    port::Result<void> showFirstInstance() override {
-        ++firstShown;
-        return {};
-    }
-    port::Result<void> activateWindow(const std::string& title) override {
-        activated.push_back(title);
-        if (!activationResult)
-            return port::fail("no window");
+    int handedOver = 0;
+    port::Result<void> handOver() override {
+        ++handedOver;
         return {};
     }
 };
@@ -230,12 +220,24 @@ class Shortcuts : public port::ILauncher, public port::IStartMenu {
         return {};
     }
     std::string launchFile() override { return "C:\\Apps\\autorun.lnk"; }
+    int cleanUps = 0;
+    void cleanUp() override {
+        ++cleanUps;
+        m_fs.files.erase(launchFile());
+    }
     std::string folder() override { return startMenu; }
     std::string extension() override { return ".lnk"; }
     port::Result<std::string, port::ShortcutError> publish(const std::string& name,
                                                            const port::Shortcut& shortcut,
                                                            const port::ShortcutReview& review) override {
         return write(startMenu + name, shortcut, review);
+    }
+    std::vector<std::string> ownEntries() override {
+        std::vector<std::string> names;
+        for (const auto& [path, content] : m_fs.files)
+            if (path.rfind(startMenu, 0) == 0 && content.rfind("lnk:", 0) == 0)
+                names.push_back(path.substr(startMenu.size()));
+        return names;
     }
     void withdraw(const std::string& path) override {
         withdrawn.push_back(path);

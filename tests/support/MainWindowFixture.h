@@ -23,12 +23,10 @@ class MainWindowTest : public ::testing::Test {
     void start(const std::string& settings = "") {
         if (!settings.empty())
             p.fs.files[ini] = settings;
-        ASSERT_NE(program.start(), program::StartOutcome::Ended);
+        const program::StartOutcome outcome = program.start();
+        ASSERT_NE(outcome, program::StartOutcome::Ended);
         form.reset();
-        form = std::make_unique<ui::MainWindow>(
-            p.services, w.services,
-            ui::MainWindow::State{program.settingsFile(), program.settings(), program.testMode()});
-        form->start(false);
+        form = program.openWindow(w.services, outcome);
         view.shown = false;
         view.minimized = false;
     }

@@ -2,6 +2,7 @@
 // dialog, the about box, the help text, exit, and the settings pass.
 #include "app/Profile.h"
 #include "support/MainWindowFixture.h"
+#include "ui/Commands.h"
 #include "ui/SettingsDialog.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@ using ui::SettingsDialog;
 
 class CommandsTest : public MainWindowTest {
   protected:
-    static constexpr double kTwips = 15; // a pixel of the fake screen
     void openMenu() { w.tray.fire(port::TrayEvent::OpenMenu); }
     std::vector<std::string> captions(const std::vector<port::MenuEntry>& entries) {
         std::vector<std::string> out;
@@ -22,26 +22,26 @@ class CommandsTest : public MainWindowTest {
     }
 };
 
-TEST_F(CommandsTest, ThePopupMenuListsAutorunDrivesAboveTheCommands) {
+TEST_F(CommandsTest, ThePopupMenuListsTheDrivesThatCanBeClickedAboveTheCommands) {
     disc('D', "GAME", "game.exe");
-    start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
+    disc('F', "DATA", "");
+    start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\nDrive_F=True\r\n");
     openMenu();
     ASSERT_EQ(w.popup.opened.size(), 1u) << "the menu opens on the press";
-    EXPECT_EQ(
-        captions(w.popup.opened[0]),
-        (std::vector<std::string>{"(D:) GAME", "-", "開く(&O)", "-", "設定(&S)", "-", "バージョン情報(&A)",
-                                  "使い方(&H)", "-", "閉じる(&C)", "-", "終了(&X)"}));
+    std::vector<std::string> expected{"(D:) GAME"};
+    for (const port::MenuEntry& e : ui::commands::entries(ui::commands::kPopupMenu))
+        expected.push_back(e.separator ? "-" : e.caption);
+    EXPECT_EQ(captions(w.popup.opened[0]), expected);
 }
 
 TEST_F(CommandsTest, EachPopupChoiceRunsItsCommand) {
     struct Case {
-        const char* item;
+        int item; // 0: the drive's item
         bool visible, launched, helpShown, closed;
     };
     const Case cases[] = {
-        {"(D:) GAME", false, true, false, false},  {"開く(&O)", true, false, false, false},
-        {"使い方(&H)", false, false, true, false}, {"閉じる(&C)", false, false, false, false},
-        {"終了(&X)", false, false, false, true},
+        {0, false, true, false, false},    {101, true, false, false, false}, {104, false, false, true, false},
+        {105, false, false, false, false}, {106, false, false, false, true},
     };
     for (const Case& c : cases) {
         disc('D', "GAME", "game.exe");
@@ -50,12 +50,7 @@ TEST_F(CommandsTest, EachPopupChoiceRunsItsCommand) {
         view.closed = false;
         start("[Mode]\r\nstandby=True\r\n[CD]\r\nDrive_D=True\r\n");
         view.shown = false;
-        w.popup.choice = 0;
-        openMenu();
-        for (const auto& entry : w.popup.opened.back())
-            if (entry.caption == c.item)
-                w.popup.choice = entry.id;
-        ASSERT_NE(w.popup.choice, 0) << c.item;
+        w.popup.choice = c.item ? c.item : form->popupMenuEntries().front().id;
         openMenu();
         EXPECT_EQ(view.shown, c.visible) << c.item;
         EXPECT_EQ(p.shortcuts.launched.size(), c.launched ? 1u : 0u) << c.item;
@@ -83,10 +78,12 @@ TEST_F(CommandsTest, TheIconShowsTheWindowOrOpensTheMenu) {
     }
 }
 
-TEST_F(CommandsTest, TheSystemMenuCarriesFourCommandsAndPassesStandardOnesBy) {
+TEST_F(CommandsTest, TheSystemMenuRunsItsCommandsAndPassesStandardOnesBy) {
     start();
-    EXPECT_EQ(w.systemMenu.items, (std::vector<std::string>{"1:-", "4:バージョン情報(&A)", "5:使い方(&H)",
-                                                            "6:-", "7:設定(&S)", "8:-", "9:終了(&X)"}));
+    std::vector<std::string> expected;
+    for (const port::MenuEntry& e : ui::commands::entries(ui::commands::kSystemMenu))
+        expected.push_back(std::to_string(e.id) + ":" + (e.separator ? "-" : e.caption));
+    EXPECT_EQ(w.systemMenu.items, expected);
     EXPECT_EQ(w.systemMenu.installs, 1);
     for (int standard : {0xF060, 0xF020, 0xF010, 60000, 2, 3})
         w.systemMenu.command(standard);
@@ -96,6 +93,7 @@ TEST_F(CommandsTest, TheSystemMenuCarriesFourCommandsAndPassesStandardOnesBy) {
 
     w.systemMenu.command(5);
     ASSERT_EQ(p.messages.shown.size(), 1u);
+    EXPECT_EQ(p.messages.shown[0].caption, "使い方");
     w.systemMenu.command(4);
     w.systemMenu.command(7);
     EXPECT_EQ(w.dialogs.created.size(), 2u) << "the about box and the settings dialog";
@@ -125,19 +123,6 @@ TEST_F(CommandsTest, TestModeLeavesTheSystemMenuAlone) {
     EXPECT_EQ(w.systemMenu.removes, 0) << "nothing to let go of";
 }
 
-TEST_F(CommandsTest, TheHelpTextIsFiveLines) {
-    start();
-    w.systemMenu.command(5);
-    ASSERT_EQ(p.messages.shown.size(), 1u);
-    EXPECT_EQ(p.messages.shown[0].caption, "使い方");
-    std::string lastLine = " ";
-    for (int i = 0; i < 21; ++i)
-        lastLine += "\u3000";
-    EXPECT_EQ(p.messages.shown[0].text, " Tavimoroの使い方\r\n\r\n"
-                                        " アルファベットのキーでドライブの登録と削除行います。\r\n\r\n" +
-                                            lastLine + "以上");
-}
-
 TEST_F(CommandsTest, ApplyingTheSettingsTwiceLeavesOneIconAndWritesEachShortcutOnce) {
     disc('D', "GAME", "game.exe");
     start("[Mode]\r\nstandby=True\r\n[CD]\r\nDrive_D=True\r\n");
@@ -154,20 +139,6 @@ TEST_F(CommandsTest, ApplyingTheSettingsTwiceLeavesOneIconAndWritesEachShortcutO
     form->applySettings();
     EXPECT_EQ(w.tray.icons, 0) << "resident mode off takes the icon away at once";
     EXPECT_FALSE(view.shown) << "and does not show the window";
-}
-
-TEST_F(CommandsTest, KeepOnTopKeepsThePlacementToThePixel) {
-    start("[Mode]\r\nWindowTop=True\r\n");
-    view.x = 2.5 * kTwips; // halves go to the even neighbour
-    view.y = 3.5 * kTwips;
-    form->applySettings();
-    ASSERT_FALSE(w.windowTop.calls.empty());
-    const auto& [topmost, rect] = w.windowTop.calls.back();
-    EXPECT_TRUE(topmost);
-    EXPECT_EQ(rect.x, 2);
-    EXPECT_EQ(rect.y, 4);
-    EXPECT_EQ(rect.cx * kTwips, view.w);
-    EXPECT_EQ(rect.cy * kTwips, view.h);
 }
 
 TEST_F(CommandsTest, WithoutANotificationAreaAResidentWindowMinimizesInsteadOfHiding) {
@@ -246,7 +217,7 @@ TEST_F(CommandsTest, OkWritesTheSixKeysInOrderAndAppliesThem) {
         (std::vector<std::string>{"AppNameCheck=True", "WindowTop=True", "VolumeName=True", "standby=True",
                                   "AutoOpen=False", "AutoShortcut=False", "StartMode=False"}));
     EXPECT_EQ(w.tray.icons, 1) << "applied at once";
-    EXPECT_TRUE(w.windowTop.calls.back().first);
+    EXPECT_EQ(w.windowTop.calls, (std::vector<bool>{false, true}));
 }
 
 TEST_F(CommandsTest, CancelOrTheCloseBoxChangesNothing) {

@@ -1,8 +1,8 @@
 #include "drives/DriveRecord.h"
-#include "support/FakeView.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
+#include <string_view>
 
 namespace {
 
@@ -11,22 +11,16 @@ class DriveRecordTest : public ::testing::Test {
     fakes::Platform p;
     app::IniFile settingsFile{p.fs, p.codec};
     drives::ShortcutWriter shortcuts{{p.shortcuts, p.shortcuts, p.fs, p.messages, p.process, settingsFile}};
-    fakes::Icons icons;
-    fakes::Button button;
-    fakes::Label volumeName, drive;
-    drives::MenuItem menu;
 
     void SetUp() override {
         settingsFile.setFile(p.process.settingsFile);
         p.shortcuts.startMenu = "C:\\Menu\\";
         p.fs.addFolder("C:\\Menu");
-        button.row = 3;
     }
     std::unique_ptr<drives::DriveRecord> record(bool entry = false) {
         auto r = std::make_unique<drives::DriveRecord>(
-            drives::DriveRecord::Context{p.drives, p.fs, p.codec, icons, shortcuts, fakes::textWidth}, 'E');
+            drives::DriveRecord::Context{p.drives, p.fs, p.codec, shortcuts}, 'E');
         r->setStartMenuEntry(entry);
-        r->attach(button, volumeName, drive, menu);
         return r;
     }
     void insert(const std::string& label, const std::string& autorun) {
@@ -44,94 +38,74 @@ class DriveRecordTest : public ::testing::Test {
     }
 };
 
-TEST_F(DriveRecordTest, TheFirstCheckAlwaysCountsAsAChange) {
-    auto r = record();
-    EXPECT_EQ(check(*r), std::make_pair(true, false)) << "an empty drive differs from the unchecked state";
-    EXPECT_FALSE(button.isEnabled);
-    EXPECT_EQ(r->folder(), "E:\\");
-    EXPECT_EQ(volumeName.text, "");
-    EXPECT_EQ(drive.text, "(E:)");
-    EXPECT_EQ(button.accessibleName, "(E:)") << "an empty drive's button is named after its drive";
-    EXPECT_EQ(drive.w, 400 + 60);
-    EXPECT_FALSE(menu.visible);
-    EXPECT_EQ(button.pictureText(), "window");
-    EXPECT_EQ(check(*r), std::make_pair(false, false)) << "an empty drive stays unchanged";
+// What a drive's state says after each check, as a row of a table.
+std::string describe(const drives::DriveState& s) {
+    return s.driveText() + " [" + s.label + "] " + (s.program.empty() ? "" : s.program + " ") + "@" +
+           s.folder + (s.clickable() ? " clickable" : "");
 }
 
-TEST_F(DriveRecordTest, AnAutorunDiscFillsTheRow) {
-    insert(std::string("MYDISC\0garbage", 14), "[AutoRun]\r\nopen=setup.exe\r\n"); // a label ends at a NUL
+TEST_F(DriveRecordTest, EachCheckSaysWhatTheDriveHolds) {
+    using namespace std::string_view_literals;
+    constexpr auto stays = "<stays>"sv;
+    struct Step {
+        std::string_view label; // the disc put in before the check
+        const char* autorun;
+        std::pair<bool, bool> change;
+        const char* state;
+    };
+    const Step steps[] = {
+        {""sv, "", {true, false}, "(E:) [] @E:\\"}, // the first check always counts as a change
+        {stays, "", {false, false}, "(E:) [] @E:\\"},
+        // A label ends at a NUL.
+        {"MYDISC\0junk"sv, "open=setup.exe", {true, true}, "(E:) [MYDISC] setup.exe @E:\\ clickable"},
+        {stays, "", {false, false}, "(E:) [MYDISC] setup.exe @E:\\ clickable"},
+        // Swapped for another autorun disc: cleared at the first check, read at the second.
+        {"TWO"sv, "open=two.exe", {true, false}, "(E:) [] @E:\\"},
+        {stays, "", {true, true}, "(E:) [TWO] two.exe @E:\\ clickable"},
+        // A labelled disc without autorun data shows no label and counts as a change at every check.
+        {"DATA"sv, "", {true, false}, "(E:) [] @E:\\"},
+        {stays, "", {true, false}, "(E:) [] @E:\\"},
+    };
     auto r = record();
-    EXPECT_EQ(check(*r), std::make_pair(true, true));
-    EXPECT_EQ(r->program(), "setup.exe");
-    EXPECT_EQ(r->folder(), "E:\\");
-    EXPECT_EQ(r->iconSpec(), "E:\\setup.exe");
-    EXPECT_TRUE(button.isEnabled);
-    EXPECT_EQ(button.pictureText(), "extract E:\\setup.exe,0 large");
-    EXPECT_EQ(volumeName.text, "MYDISC");
-    EXPECT_EQ(button.accessibleName, "MYDISC (E:)");
-    EXPECT_EQ(volumeName.w, 600 + 60);
-    EXPECT_EQ(menu.caption, "(E:) MYDISC");
-    EXPECT_TRUE(menu.visible);
-    EXPECT_EQ(check(*r), std::make_pair(false, false));
+    for (const Step& s : steps) {
+        if (s.label != stays)
+            insert(std::string(s.label), *s.autorun ? std::string("[AutoRun]\r\n") + s.autorun + "\r\n" : "");
+        EXPECT_EQ(check(*r), s.change) << s.state;
+        EXPECT_EQ(describe(r->state()), s.state);
+    }
 }
 
 TEST_F(DriveRecordTest, TheIconReferenceChoosesThePicture) {
+    using K = drives::IconRef::Kind;
     struct Case {
         const char* autorun;
-        const char* iconSpec;
-        const char* picture; // "" for none
+        K kind;
+        const char* file;
+        int index;
     };
     const Case cases[] = {
-        {"open=setup.exe /auto", "E:\\setup.exe /auto", ""},
-        {"open=setup.exe\r\nicon=disc.ico", "E:\\disc.ico", "ico E:\\disc.ico"},
-        {"icon=setup.exe,2", "E:\\setup.exe,2", "extract E:\\setup.exe,2 large"},
-        {"icon=setup.exe,-101", "E:\\setup.exe,-101", "extract E:\\setup.exe,-101 large"},
-        {"icon=Setup.Exe", "E:\\Setup.Exe", "extract E:\\Setup.Exe,0 large"},
-        {"icon=lib.dll,1,junk", "E:\\lib.dll,1,junk", "extract E:\\lib.dll,1 large"},
-        {"icon=setup.exe,x", "E:\\setup.exe,x", ""},
-        {"icon=setup.exe,99999999999", "E:\\setup.exe,99999999999", ""},
-        {"icon=readme.txt", "E:\\readme.txt", ""},
-        {"", "E:\\", "window"},
-        {"open=setup.exe\r\nicon=", "E:\\", "window"},
+        {"open=setup.exe /auto", K::None, "", 0},
+        {"open=setup.exe\r\nicon=disc.ico", K::IconFile, "E:\\disc.ico", 0},
+        {"icon=setup.exe,2", K::ProgramFile, "E:\\setup.exe", 2},
+        {"icon=setup.exe,-101", K::ProgramFile, "E:\\setup.exe", -101},
+        {"icon=Setup.Exe", K::ProgramFile, "E:\\Setup.Exe", 0},
+        {"icon=lib.dll, +1 ,junk", K::ProgramFile, "E:\\lib.dll", 1},
+        {"icon=setup.exe,x", K::None, "", 0},
+        {"icon=setup.exe,99999999999", K::None, "", 0},
+        {"icon=readme.txt", K::None, "", 0},
+        {"", K::ProgramIcon, "", 0},
+        {"open=setup.exe\r\nicon=", K::ProgramIcon, "", 0},
     };
     for (const auto& c : cases) {
         insert("DISC", std::string("[AutoRun]\r\n") + c.autorun + "\r\n");
         auto r = record();
         EXPECT_EQ(check(*r), std::make_pair(true, true)) << c.autorun;
-        EXPECT_EQ(r->iconSpec(), c.iconSpec) << c.autorun;
-        EXPECT_EQ(button.pictureText(), c.picture) << c.autorun;
-        EXPECT_TRUE(button.isEnabled) << c.autorun;
+        const drives::IconRef& icon = r->state().icon;
+        EXPECT_EQ(icon.kind, c.kind) << c.autorun;
+        EXPECT_EQ(icon.file, c.file) << c.autorun;
+        EXPECT_EQ(icon.index, c.index) << c.autorun;
+        EXPECT_TRUE(r->state().clickable()) << c.autorun;
     }
-}
-
-TEST_F(DriveRecordTest, AnIconThatCannotBeLoadedLeavesTheButtonWithoutPicture) {
-    icons.fail = true;
-    insert("DISC", "[AutoRun]\r\nopen=setup.exe\r\n");
-    auto r = record();
-    EXPECT_EQ(check(*r), std::make_pair(true, true));
-    EXPECT_FALSE(button.hasPicture());
-    EXPECT_TRUE(button.isEnabled);
-}
-
-TEST_F(DriveRecordTest, SwappingAutorunDiscsTakesTwoChecks) {
-    insert("ONE", "[AutoRun]\r\nopen=one.exe\r\n");
-    auto r = record();
-    check(*r);
-    insert("TWO", "[AutoRun]\r\nopen=two.exe\r\n");
-    EXPECT_EQ(check(*r), std::make_pair(true, false));
-    EXPECT_EQ(r->program(), "");
-    EXPECT_FALSE(button.isEnabled);
-    EXPECT_EQ(check(*r), std::make_pair(true, true));
-    EXPECT_EQ(r->program(), "two.exe");
-    EXPECT_EQ(check(*r), std::make_pair(false, false));
-}
-
-TEST_F(DriveRecordTest, ALabelledDiscWithoutAutorunCountsAsAChangeAtEveryCheck) {
-    insert("DATA", "");
-    auto r = record();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(check(*r), std::make_pair(true, false)) << i;
-    EXPECT_EQ(volumeName.text, "");
 }
 
 TEST_F(DriveRecordTest, OneShortcutFollowsTheDisc) {
@@ -177,7 +151,7 @@ TEST_F(DriveRecordTest, NoShortcutIsRecordedWithoutAutorunOrWhenWritingFails) {
     insert("MYDISC", "[AutoRun]\r\nopen=setup.exe\r\n");
     p.shortcuts.fault = port::ShortcutFault::NotSaved;
     check(*r);
-    EXPECT_TRUE(r->hasAutorun());
+    EXPECT_TRUE(r->state().autorun);
     EXPECT_TRUE(r->entries().empty());
     EXPECT_EQ(p.messages.shown.size(), 1u);
 }

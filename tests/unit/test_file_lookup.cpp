@@ -33,15 +33,4 @@ TEST_F(FileLookupTest, LooksUpFilesIgnoringCaseWithOrWithoutSeparator) {
         EXPECT_EQ(drives::findFile(p.fs, folder, name).value_or(""), found) << folder << ' ' << name;
 }
 
-TEST_F(FileLookupTest, DeletesOnlyWhatItFinds) {
-    EXPECT_TRUE(drives::deleteFile(p.fs, "E:\\", "missing.lnk").ok());
-    EXPECT_TRUE(drives::deleteFile(p.fs, "E:\\", "SETUP.EXE").ok());
-    EXPECT_FALSE(p.fs.files.count("E:\\Setup.exe"));
-    p.fs.undeletable.insert("E:\\autorun.inf");
-    const auto refused = drives::deleteFile(p.fs, "E:\\", "autorun.inf");
-    EXPECT_FALSE(refused.ok()) << "a failed deletion is reported to the caller";
-    EXPECT_EQ(refused.error(), "アクセスが拒否されました") << "with the platform's text";
-    EXPECT_TRUE(p.fs.files.count("E:\\autorun.inf"));
-}
-
 } // namespace

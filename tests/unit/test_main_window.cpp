@@ -1,86 +1,85 @@
+// The drive window's behaviour: what it hands the view for each drive, polling, registration by keys,
+// the focus, launching, the end of a run, and a settings file that refuses writes.
 #include "support/MainWindowFixture.h"
+#include "ui/SettingsDialog.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST_F(MainWindowTest, TheFirstStartRegistersEveryCdRomDrive) {
-    start();
-    EXPECT_EQ(setting("CD", "Drive_D"), "True");
-    EXPECT_EQ(setting("CD", "Drive_E"), "True");
-    EXPECT_EQ(setting("CD", "Drive_C"), "<none>");
-    ASSERT_EQ(view.rowCount(), 2);
-    EXPECT_EQ(view.row(1).drive.text, "(D:)");
-    EXPECT_EQ(view.row(2).drive.text, "(E:)");
-    EXPECT_EQ(view.clientHeight(), 2 * 735);
-    EXPECT_EQ(view.clientWidth(), 1995);
-    EXPECT_EQ(view.title, "tavimoro");
-    EXPECT_EQ(form->driveList().records().size(), 2u);
-}
-
-TEST_F(MainWindowTest, RowsFormAColumnOfButtonsWithTwoLinesBeside) {
-    start("[CD]\r\nDrive_E=True\r\nDrive_F=1\r\nDrive_G=True\r\n");
-    ASSERT_EQ(view.rowCount(), 3);
-    EXPECT_EQ(view.clientHeight(), 2205);
-    for (int n = 1; n <= 3; ++n) {
-        auto row = view.row(n);
-        EXPECT_EQ(row.button.y, 735.0 * (n - 1));
-        EXPECT_EQ(row.button.x, 0);
-        EXPECT_EQ(row.volume.y, 112.5 + 735.0 * (n - 1));
-        EXPECT_EQ(row.drive.y, 367.5 + 735.0 * (n - 1));
-        EXPECT_EQ(row.volume.x, 795);
-        EXPECT_EQ(row.drive.x, 795);
-        EXPECT_TRUE(row.button.shown && row.volume.shown && row.drive.shown);
-        EXPECT_FALSE(row.button.isEnabled) << "an empty drive cannot be clicked";
+TEST_F(MainWindowTest, TheFirstStartRegistersEveryCdRomDriveAndShowsARowEach) {
+    struct Case {
+        std::vector<char> cdroms;
+        const char* rows;
+    };
+    for (const Case& c : {Case{{'D', 'E'}, "DE"}, Case{{}, ""}}) {
+        p.fs.files.clear();
+        p.drives.letters = c.cdroms;
+        start();
+        EXPECT_EQ(view.letters(), c.rows);
+        for (char letter = 'C'; letter <= 'F'; ++letter)
+            EXPECT_EQ(setting("CD", std::string("Drive_") + letter),
+                      view.row(letter).letter ? "True" : "<none>")
+                << letter;
+        EXPECT_EQ(view.fitsLabels, true);
+        EXPECT_EQ(view.title, "tavimoro");
     }
 }
 
-TEST_F(MainWindowTest, NoDrivesAtAllKeepsTheDesignHeightAndWritesNothing) {
-    p.drives.letters.clear();
-    start();
-    EXPECT_EQ(view.rowCount(), 0);
-    EXPECT_EQ(view.clientHeight(), 720);
-    EXPECT_EQ(view.clientWidth(), 1995);
-    EXPECT_EQ(setting("CD", "Drive_C"), "<none>");
-}
-
-TEST_F(MainWindowTest, TheWidthFollowsTheWidestLabelOrJustTheButtons) {
+TEST_F(MainWindowTest, EachRowShowsItsDrivesStateAndPicture) {
     struct Case {
         const char* label;
-        bool volumeName;
-        double clientWidth;
-        const char* caption;
+        const char* open;
+        bool mountable;
+        const char* text; // label | drive text | name | picture
+        bool enabled;
     };
     const Case cases[] = {
-        {"SHORT", true, 1995, "tavimoro"},
-        {"ABCDEFGHIJKLMN", true, 735 + 1460 + 60, "tavimoro"},
-        {"ABCDEFGHIJKLMN", false, 735, "TVM"},
+        {"", "", false, " | (D:) | (D:) | window", false},
+        {"GAME", "game.exe", false, "GAME | (D:) | GAME (D:) | extract D:\\game.exe,0 large", true},
+        {"DATA", "", false, " | (D:) | (D:) | window", false},
+        {"NOTYET", "", true, "NOTYET | (D:) | NOTYET (D:) | window", true},
     };
-    for (const auto& c : cases) {
-        fakes::Platform fresh;
+    for (const Case& c : cases) {
         p.fs.files.clear();
-        disc('D', c.label, "setup.exe");
-        form.reset();
-        view = fakes::MainView();
-        start(std::string("[Mode]\r\nVolumeName=") + (c.volumeName ? "True" : "False") +
-              "\r\n[CD]\r\nDrive_D=True\r\n");
-        EXPECT_EQ(view.clientWidth(), c.clientWidth) << c.label;
-        EXPECT_EQ(view.title, c.caption) << c.label;
+        disc('D', c.label, c.open);
+        p.drives.discs['D'].mountable = c.mountable;
+        if (c.mountable)
+            p.drives.discs['D'].root.clear();
+        start("[CD]\r\nDrive_D=True\r\n");
+        const auto row = view.row('D');
+        EXPECT_EQ(row.label + " | " + row.driveText + " | " + row.name + " | " + row.picture, c.text);
+        EXPECT_EQ(row.enabled, c.enabled) << c.text;
     }
 }
 
-TEST_F(MainWindowTest, ResizingKeepsTheWindowOnTheScreen) {
-    start("[CD]\r\nDrive_D=True\r\n");
-    view.y = 11000;
-    view.x = 15000;
-    form->resized();
-    EXPECT_EQ(view.y + view.h, view.screenH);
-    EXPECT_EQ(view.x + view.w, view.screenW);
-    view.y = -50;
-    view.x = -70;
-    form->resized();
-    EXPECT_EQ(view.y, -50) << "nothing moves the window down";
-    EXPECT_EQ(view.x, -70);
+TEST_F(MainWindowTest, TheWindowFitsItsLabelsOrJustItsButtons) {
+    for (const bool labels : {true, false}) {
+        start(std::string("[Mode]\r\nVolumeName=") + (labels ? "True" : "False") + "\r\n");
+        EXPECT_EQ(view.fitsLabels, labels);
+        EXPECT_EQ(view.title, labels ? "tavimoro" : "TVM");
+    }
+}
+
+TEST_F(MainWindowTest, AMoveOrResizeKeepsTheWindowOnTheScreen) {
+    struct Case {
+        port::Rect before;
+        int left, top;
+    };
+    const Case cases[] = {
+        {{100, 100, 200, 150}, 100, 100},
+        {{900, 700, 200, 150}, 824, 618},
+        {{-50, -70, 200, 150}, -50, -70}, // nothing moves it down or right
+        {{900, -70, 200, 150}, 824, -70},
+    };
+    start();
+    for (const Case& c : cases) {
+        view.place = c.before;
+        form->resized();
+        EXPECT_EQ(view.place.left, c.left) << c.before.left;
+        EXPECT_EQ(view.place.top, c.top) << c.before.top;
+    }
 }
 
 TEST_F(MainWindowTest, PollingFollowsInsertRemoveAndSwap) {
@@ -90,161 +89,163 @@ TEST_F(MainWindowTest, PollingFollowsInsertRemoveAndSwap) {
     struct Step {
         const char* label;
         const char* open;
+        const char* shows; // the row's label
         bool enabled;
         int interval;
-        bool shown;
+        bool shown, fitted;
     };
     const Step steps[] = {
-        {"", "", false, 900, false},          // nothing changed
-        {"ONE", "one.exe", true, 300, true},  // inserted: widened, shown
-        {"ONE", "one.exe", true, 900, true},  // no change
-        {"TWO", "two.exe", false, 300, true}, // swapped: first poll clears the row
-        {"TWO", "two.exe", true, 300, true},  // second poll reads the new disc
-        {"", "", false, 300, true},           // removed
-        {"", "", false, 900, true},           // back to the idle interval
+        {"", "", "", false, 900, false, false},            // nothing changed
+        {"ONE", "one.exe", "ONE", true, 300, true, true},  // inserted: fitted, shown
+        {"ONE", "one.exe", "ONE", true, 900, true, false}, // no change
+        {"TWO", "two.exe", "", false, 300, true, false},   // swapped: the first poll clears the row
+        {"TWO", "two.exe", "TWO", true, 300, true, true},  // the second reads the new disc
+        {"", "", "", false, 300, true, false},             // removed: the window keeps its width
+        {"", "", "", false, 900, true, false},             // back to the idle interval
     };
     for (const auto& s : steps) {
         disc('D', s.label, s.open);
+        view.fitsLabels.reset();
         form->refreshTick();
-        EXPECT_EQ(view.row(1).button.isEnabled, s.enabled) << s.label;
+        EXPECT_EQ(view.row('D').label, s.shows) << s.label;
+        EXPECT_EQ(view.row('D').enabled, s.enabled) << s.label;
         EXPECT_EQ(view.refresh.interval, s.interval) << s.label;
         EXPECT_EQ(view.shown, s.shown) << s.label;
+        EXPECT_EQ(view.fitsLabels.has_value(), s.fitted) << s.label;
         EXPECT_TRUE(view.refresh.running);
+        EXPECT_EQ(view.rebuilds, 1) << "a poll changes rows in place";
     }
 }
 
-TEST_F(MainWindowTest, ANewDiscShowsTheWindowOnlyWithAutoOpen) {
-    for (bool autoOpen : {false, true}) {
-        form.reset();
-        view = fakes::MainView();
-        p.drives.discs.clear();
-        p.fs.files.clear();
-        start(std::string("[Mode]\r\nAutoOpen=") + (autoOpen ? "True" : "False") +
-              "\r\n[CD]\r\nDrive_D=True\r\n");
-        view.shown = false;
-        disc('D', "A_VERY_LONG_LABEL", "setup.exe");
-        form->refreshTick();
-        EXPECT_EQ(view.shown, autoOpen);
-        EXPECT_EQ(view.clientWidth(), 735 + 1700 + 60 + 60) << "widened to the new label";
-    }
-}
-
-TEST_F(MainWindowTest, TheLastChangedDriveDecidesWhetherADiscIsNew) {
+TEST_F(MainWindowTest, ANewDiscShowsTheWindowWithAutoOpenWhenTheLastChangedDriveHasOne) {
     struct Case {
-        bool dGetsDisc; // else E gets it and D loses its disc
+        bool autoOpen;
+        char gets; // the drive that gets a disc; the other loses its autorun disc, which is a change too
         bool shown;
     };
-    for (const Case c : {Case{true, false}, Case{false, true}}) {
-        form.reset();
-        view = fakes::MainView();
+    const Case cases[] = {{false, 'E', false}, {true, 'D', false}, {true, 'E', true}};
+    for (const Case& c : cases) {
+        const char loses = c.gets == 'D' ? 'E' : 'D';
         p.drives.discs.clear();
         p.fs.files.clear();
-        // The drive that loses its disc held an autorun disc, so losing it is a change.
-        disc(c.dGetsDisc ? 'E' : 'D', "OLD", "old.exe");
-        start("[Mode]\r\nAutoOpen=True\r\n[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
-        view.shown = false;
-        if (c.dGetsDisc) {
-            disc('D', "NEW", "setup.exe");
-            disc('E', "", "");
-        } else {
-            disc('D', "", "");
-            disc('E', "NEW", "setup.exe");
-        }
+        disc(loses, "OLD", "old.exe");
+        start(std::string("[Mode]\r\nAutoOpen=") + (c.autoOpen ? "True" : "False") +
+              "\r\n[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
+        disc(c.gets, "NEW", "setup.exe");
+        disc(loses, "", "");
         form->refreshTick();
-        EXPECT_EQ(view.shown, c.shown) << c.dGetsDisc;
+        EXPECT_EQ(view.shown, c.shown) << c.autoOpen << c.gets;
     }
 }
 
-TEST_F(MainWindowTest, LetterKeysRegisterAndUnregisterDrives) {
+TEST_F(MainWindowTest, LetterKeysRegisterAndUnregisterDrivesAndEveryKeyRebuilds) {
+    struct Step {
+        char key; // 0: an arrow key
+        const char* rows;
+    };
+    const Step steps[] = {{'F', "DEF"}, {'D', "EF"}, {0, "EF"}, {'E', "F"}, {'F', ""}, {'D', "D"}};
     start();
-    const double heightWithTwo = view.h;
-    press('F');
-    EXPECT_EQ(setting("CD", "Drive_F"), "True");
-    ASSERT_EQ(view.rowCount(), 3);
-    EXPECT_EQ(view.row(3).drive.text, "(F:)");
-    EXPECT_EQ(view.h, heightWithTwo + 735);
-
-    press('D');
-    EXPECT_EQ(setting("CD", "Drive_D"), "False");
-    ASSERT_EQ(view.rowCount(), 2);
-    EXPECT_EQ(view.row(1).drive.text, "(E:)");
-    EXPECT_EQ(view.row(2).drive.text, "(F:)");
-
-    const auto calls = p.drives.asked.size();
-    press(0); // an arrow key: nothing registered, yet every row is rebuilt
-    EXPECT_EQ(view.rowCount(), 2);
-    EXPECT_GT(p.drives.asked.size(), calls);
-
-    press('E');
-    press('F');
-    EXPECT_EQ(view.rowCount(), 0);
-    EXPECT_EQ(view.clientHeight(), 735) << "removing the last row leaves the height of the last build";
+    int rebuilds = view.rebuilds;
+    for (const Step& s : steps) {
+        press(s.key);
+        EXPECT_EQ(view.letters(), s.rows) << s.key;
+        EXPECT_EQ(view.rebuilds, ++rebuilds) << s.key;
+    }
+    EXPECT_EQ(setting("CD", "Drive_E"), "False");
+    EXPECT_EQ(setting("CD", "Drive_D"), "True");
 }
 
-TEST_F(MainWindowTest, AClickLaunchesHidesAndEndsOneSecondLater) {
-    disc('E', "GAME", "bin\\game.exe -full");
-    start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
-    view.shown = true;
-    form->buttonClicked(2);
-    ASSERT_EQ(p.shortcuts.launched.size(), 1u);
-    EXPECT_EQ(p.shortcuts.saved.at("C:\\Apps\\autorun.lnk").program, "E:\\bin\\game.exe");
-    EXPECT_EQ(p.shortcuts.saved.at("C:\\Apps\\autorun.lnk").arguments, "-full");
-    EXPECT_FALSE(view.shown);
-    EXPECT_TRUE(view.end.running);
-
-    p.fs.addFile("C:\\Apps\\autorun.bat");
-    form->endTick();
-    EXPECT_FALSE(view.end.running);
-    EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
-    EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.bat"));
-    EXPECT_TRUE(view.closed);
-
-    view.closed = false;
-    form->buttonClicked(9); // no such row: nothing runs, the window still hides
-    EXPECT_EQ(p.shortcuts.launched.size(), 1u);
-    EXPECT_TRUE(view.end.running);
+TEST_F(MainWindowTest, TabGoesRoundTheButtonsThatTakeTheFocusAndAKeyKeepsItsRow) {
+    disc('D', "ONE", "one.exe");
+    disc('F', "THREE", "three.exe");
+    start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\nDrive_F=True\r\n"); // E: is empty: its button is off
+    const port::Key tab{port::Key::Kind::Tab, 0, false}, backTab{port::Key::Kind::Tab, 0, true};
+    struct Step {
+        port::Key key;
+        char focus; // after the key
+    };
+    const Step steps[] = {
+        {tab, 'D'},
+        {tab, 'F'},
+        {tab, 'D'},
+        {backTab, 'F'},
+        {backTab, 'D'},
+        {{port::Key::Kind::Letter, 'Q'}, 'D'}, // a rebuild keeps the focus on its row
+        {{port::Key::Kind::Space}, 'D'},       // the space bar rebuilds too, and launches nothing
+    };
+    for (const Step& s : steps) {
+        form->keyPressed(s.key);
+        EXPECT_EQ(view.focus, s.focus);
+    }
+    EXPECT_TRUE(p.shortcuts.launched.empty());
+    view.focus = 0;
+    form->keyPressed(backTab);
+    EXPECT_EQ(view.focus, 'F') << "from nowhere, Shift+Tab starts at the last";
 }
 
-TEST_F(MainWindowTest, ResidentProgramsStayAfterALaunchAndWhenClosed) {
-    start("[Mode]\r\nstandby=True\r\n[CD]\r\nDrive_D=True\r\n");
-    view.shown = true;
-    form->buttonClicked(1);
-    EXPECT_FALSE(view.shown) << "a click hides the resident window too";
-    EXPECT_TRUE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
-    form->endTick();
-    EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
-    EXPECT_FALSE(view.closed);
-    form->endTick(); // a tick of a stopped timer that was already on its way does nothing
-    view.shown = true;
-    EXPECT_TRUE(form->closing());
-    EXPECT_FALSE(view.shown);
-    EXPECT_EQ(setting("Window", "frm_main_Top"), "<none>");
+TEST_F(MainWindowTest, AClickLaunchesHidesAndEndsOneSecondLaterUnlessResident) {
+    for (const bool resident : {false, true}) {
+        disc('E', "GAME", "bin\\game.exe -full");
+        start(std::string("[Mode]\r\nstandby=") + (resident ? "True" : "False") +
+              "\r\n[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
+        const int cleanUps = p.shortcuts.cleanUps;
+        view.shown = true;
+        form->buttonClicked('E');
+        EXPECT_EQ(p.shortcuts.saved.at("C:\\Apps\\autorun.lnk").program, "E:\\bin\\game.exe");
+        EXPECT_EQ(p.shortcuts.saved.at("C:\\Apps\\autorun.lnk").arguments, "-full");
+        EXPECT_FALSE(view.shown);
+        EXPECT_TRUE(view.end.running);
+        form->endTick();
+        EXPECT_EQ(p.shortcuts.cleanUps, cleanUps + 1) << "the launch files go";
+        EXPECT_FALSE(view.end.running);
+        EXPECT_EQ(view.closed, !resident);
+        form->endTick(); // a tick already on its way when the timer stopped does nothing
+        EXPECT_EQ(p.shortcuts.cleanUps, cleanUps + 1);
+        view.closed = false;
+    }
+    EXPECT_EQ(p.shortcuts.launched.size(), 2u);
 }
 
-TEST_F(MainWindowTest, UnloadingSavesThePlacementWhichTheNextLoadRestores) {
-    start("[CD]\r\nDrive_D=True\r\n");
-    view.y = 1234.5;
-    view.x = 777;
-    EXPECT_FALSE(form->closing());
-    EXPECT_EQ(setting("Window", "frm_main_Top"), "1234.5");
-    EXPECT_EQ(setting("Window", "frm_main_Left"), "777");
-
-    form.reset();
-    fakes::Window next;
-    ui::MainWindow again(p.services, next.services, {program.settingsFile(), program.settings(), false});
-    again.start(false);
-    EXPECT_EQ(next.view.y, 1234.5);
-    EXPECT_EQ(next.view.x, 777);
-}
-
-TEST_F(MainWindowTest, LeftoverLaunchFilesGoWhenTheWindowLoads) {
-    p.fs.addFile("C:\\Apps\\AUTORUN.LNK");
-    p.fs.addFile("C:\\Apps\\autorun.bat");
-    p.fs.addFile("C:\\Apps\\keep.txt");
+TEST_F(MainWindowTest, TheWindowCleansUpAfterLaunchesOfEarlierRunsWhenItLoads) {
     start();
-    EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.lnk"));
-    EXPECT_FALSE(p.fs.files.count("C:\\Apps\\autorun.bat"));
-    EXPECT_TRUE(p.fs.files.count("C:\\Apps\\keep.txt"));
+    EXPECT_EQ(p.shortcuts.cleanUps, 1);
+}
+
+TEST_F(MainWindowTest, ClosingHidesAResidentWindowAndUnloadsAnyOther) {
+    for (const bool resident : {true, false}) {
+        p.fs.files.clear();
+        start(std::string("[Mode]\r\nstandby=") + (resident ? "True" : "False") +
+              "\r\n[CD]\r\nDrive_D=True\r\n");
+        view.shown = true;
+        EXPECT_EQ(form->closing(), resident);
+        EXPECT_FALSE(view.shown && resident);
+        EXPECT_EQ(setting("Window", "frm_main_Top") != "<none>", !resident) << "the placement is saved";
+    }
+}
+
+TEST_F(MainWindowTest, ThePlacementIsStoredInTwipsAndComesBackAtAnyScale) {
+    struct Case {
+        double dpi;
+        port::Rect place;
+        const char* top; // as stored
+    };
+    const Case cases[] = {{96, {100, 37, 150, 120}, "555"}, {144, {150, 37, 225, 180}, "370"}};
+    for (const Case& c : cases) {
+        p.fs.files.clear();
+        view.dpi = c.dpi;
+        start("[CD]\r\nDrive_D=True\r\n");
+        view.place = c.place;
+        EXPECT_FALSE(form->closing());
+        EXPECT_EQ(setting("Window", "frm_main_Top"), c.top);
+        EXPECT_EQ(setting("Window", "frm_main_Left"), "1500");
+
+        fakes::Window next;
+        next.view.dpi = 96;
+        ui::MainWindow again(p.services, next.services, {program.settingsFile(), program.settings(), false});
+        again.start(false);
+        EXPECT_EQ(next.view.place.left, 100) << "placed at the same spot in inches";
+        EXPECT_EQ(next.view.place.top, static_cast<int>(std::lround(37 * 96 / c.dpi)));
+    }
 }
 
 TEST_F(MainWindowTest, StartMenuShortcutsFollowTheSettingAndTheDriveList) {
@@ -264,36 +265,18 @@ TEST_F(MainWindowTest, StartMenuShortcutsFollowTheSettingAndTheDriveList) {
     EXPECT_FALSE(p.fs.files.count(lnk)) << "the program's end removes its shortcuts";
 }
 
-} // namespace
-
-namespace {
-
-TEST_F(MainWindowTest, TabGoesRoundTheButtonsThatTakeTheFocusAndAKeepsItsRow) {
-    disc('D', "ONE", "one.exe");
-    disc('F', "THREE", "three.exe");
-    start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\nDrive_F=True\r\n"); // E: is empty: its button is off
-    const port::Key tab{port::Key::Kind::Tab, 0, false}, backTab{port::Key::Kind::Tab, 0, true};
-    struct Step {
-        port::Key key;
-        int focus; // after the key
-    };
-    const Step steps[] = {
-        {tab, 1},
-        {tab, 3},
-        {tab, 1},
-        {backTab, 3},
-        {backTab, 1},
-        {{port::Key::Kind::Letter, 'Q'}, 1}, // a rebuild keeps the focus on its row
-        {{port::Key::Kind::Space}, 1},       // the space bar rebuilds too, and launches nothing
-    };
-    for (const Step& s : steps) {
-        form->keyPressed(s.key);
-        EXPECT_EQ(view.focus, s.focus);
-    }
-    EXPECT_TRUE(p.shortcuts.launched.empty());
-    view.focus = 0;
-    form->keyPressed(backTab);
-    EXPECT_EQ(view.focus, 3) << "from nowhere, Shift+Tab starts at the last";
+TEST_F(MainWindowTest, EntriesAnEarlierRunLeftAreRemovedUnlessTheDiscNowInTheDriveHasThem) {
+    const std::string menu = p.shortcuts.startMenu;
+    const std::pair<const char*, bool> cases[] = {
+        {"(E) NEW.lnk", true}, {"(E) OLD.lnk", false}, {"(F) GONE.lnk", false}}; // name, kept
+    for (const auto& [name, kept] : cases)
+        p.fs.addFile(menu + name, "lnk:x");
+    p.fs.addFile(menu + "(E) USER.lnk", "a user's own");
+    disc('E', "NEW", "");
+    start("[CD]\r\nDrive_D=True\r\n");
+    for (const auto& [name, kept] : cases)
+        EXPECT_EQ(p.fs.files.count(menu + name), kept ? 1u : 0u) << name;
+    EXPECT_TRUE(p.fs.files.count(menu + "(E) USER.lnk"));
 }
 
 TEST_F(MainWindowTest, AClickOnADiscNotMountedYetMountsItThenLaunches) {
@@ -317,11 +300,9 @@ TEST_F(MainWindowTest, AClickOnADiscNotMountedYetMountsItThenLaunches) {
         if (*c.autorun)
             p.fs.addFile("D:\\AUTORUN.INF", c.autorun);
         start("[CD]\r\nDrive_D=True\r\n");
-        EXPECT_EQ(view.row(1).volume.text, "NOTYET") << "the row shows the label the system knows";
-        ASSERT_TRUE(view.row(1).button.isEnabled);
         ASSERT_EQ(w.tray.menu.front().caption, "(D:) NOTYET");
         view.shown = true;
-        form->buttonClicked(1);
+        form->buttonClicked('D');
         EXPECT_EQ(p.shortcuts.launched.size(), c.launched ? 1u : 0u);
         EXPECT_EQ(view.shown, !c.hidden);
         EXPECT_EQ(p.messages.shown.size(), c.refusal ? 1u : 0u);
@@ -329,6 +310,34 @@ TEST_F(MainWindowTest, AClickOnADiscNotMountedYetMountsItThenLaunches) {
             EXPECT_EQ(p.messages.shown[0].text, c.refusal);
         }
     }
+}
+
+TEST_F(MainWindowTest, ASettingsFileThatRefusesWritesIsToldOnceAndLosesNothing) {
+    start("[Mode]\r\nVolumeName=True\r\n");
+    ASSERT_EQ(view.letters(), "DE");
+    p.fs.writable = false;
+    press('F');
+    press('G');
+    press('D');
+    ASSERT_EQ(p.messages.shown.size(), 1u) << "told once, with the reason";
+    EXPECT_EQ(p.messages.shown[0].text, "設定を保存できませんでした。\r\nread-only: C:\\Apps\\tavimoro.ini");
+    EXPECT_EQ(view.letters(), "EFG") << "every key did what it does";
+    w.dialogs.whileOpen = [](fakes::Dialog& d) {
+        d.click(ui::SettingsDialog::showLabelsBox);
+        d.click(ui::SettingsDialog::okButton);
+    };
+    w.systemMenu.command(7);
+    EXPECT_EQ(view.fitsLabels, false) << "the dialog's OK applies";
+    EXPECT_EQ(p.messages.shown.size(), 1u);
+
+    p.fs.writable = true;
+    press('H'); // the next write takes everything along
+    EXPECT_EQ(setting("CD", "Drive_D"), "False");
+    EXPECT_EQ(setting("CD", "Drive_G"), "True");
+    EXPECT_EQ(setting("Mode", "VolumeName"), "False");
+    p.fs.writable = false;
+    press('H');
+    EXPECT_EQ(p.messages.shown.size(), 2u) << "a new run of refusals is told again";
 }
 
 TEST_F(MainWindowTest, AMenuTheNotificationAreaDrawsRunsTheSameCommands) {

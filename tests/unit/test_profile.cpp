@@ -1,9 +1,12 @@
 #include "app/Profile.h"
+#include "app/Text.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 
 using namespace app::profile;
+using app::utf16leToUtf8;
+using app::utf8ToUtf16le;
 using namespace std::literals;
 
 namespace {

@@ -66,13 +66,12 @@ TEST_F(StartTest, EmptyCommandLineChoosesHowTheWindowLoads) {
     }
 }
 
-TEST_F(StartTest, ASecondInstanceActivatesTheFirstAndReadsNothing) {
+TEST_F(StartTest, ASecondInstanceHandsOverToTheFirstAndReadsNothing) {
     platform.process.another = true;
     platform.process.commandLine_ = "E:\\";
     addDisc("E:", "setup.exe");
     EXPECT_EQ(program.start(), StartOutcome::Ended);
-    EXPECT_EQ(platform.process.activated, std::vector<std::string>{"AutoRun"});
-    EXPECT_EQ(platform.process.firstShown, 1) << "and asks the first to come forward";
+    EXPECT_EQ(platform.process.handedOver, 1);
     EXPECT_EQ(platform.fs.writes, 0);
     EXPECT_FALSE(platform.fs.files.count(platform.process.settingsFile));
     EXPECT_TRUE(platform.shortcuts.launched.empty());

@@ -1,8 +1,9 @@
 // Tells every top-level window that a volume arrived or went, as the system does when a disc is put
 // into a drive or taken out (Wine's mount manager does not when a drive is redefined).
 //   devicechange arrival|removal LETTER [ROW TEXT]
-// With ROW and TEXT it then waits, up to 20 seconds (a third of the test's poll interval), until the drive window's volume label of that row
-// reads TEXT, and prints "ms=N": how long after the news the row showed it (status 1 when it never did).
+// With ROW and TEXT it then waits, up to 20 seconds (a third of the test's poll interval), until the drive
+// window's volume label of that row reads TEXT, and prints "ms=N": how long after the news the row showed it
+// (status 1 when it never did).
 #include "win32/Win32MainView.h"
 
 #include <dbt.h>

@@ -38,7 +38,7 @@
 //   button ROW visible=1 enabled=1 icon=1 rect=X,Y,W,H focus=0 handle=H
 //   volume ROW visible=1 rect=X,Y,W,H text=T        (the volume label)
 //   drive ROW visible=1 rect=X,Y,W,H text=T         (the drive label)
-// Element 0 of each control array (the hidden template) is left out. Dialog lines:
+// Dialog lines:
 //   dialog caption=T client=W,H enabled=1
 //   control ID kind=frame|checkbox|button|label|image rect=X,Y,W,H checked=0 enabled=1 focus=0 text=T
 #include "win32/Handles.h"

@@ -37,7 +37,7 @@ e2e_start_display() {
     unset QT_QPA_PLATFORM WAYLAND_DISPLAY
     openbox --sm-disable >/dev/null 2>&1 &
     pids+=($!)
-    wait_until "the window manager did not start" eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+    wait_until -t 30 "the window manager did not start" eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 }
 
 # e2e_private_user [--no-config]: a private user; sets settings (the program's settings file). The

@@ -29,8 +29,11 @@ popup = lambda: popups and popups.pop()
 def wait(what, find):  # what find() gives, the events turning meanwhile; at most 10 s
     end = time.monotonic() + 10
     while time.monotonic() < end:
-        if found := find():
-            return found
+        try:
+            if found := find():
+                return found
+        except GLib.GError:  # an object went away while the tree was walked: look again
+            pass
         GLib.MainContext.default().iteration(False) or time.sleep(0.02)
     sys.exit(f"FAIL: {what}")
 

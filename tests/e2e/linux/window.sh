@@ -2,7 +2,8 @@
 # The drive window of the real program on Xvfb with a window manager, over a simulated machine (fake
 # sysfs, udev database and mount table; disc folders that the test swaps while the program runs):
 # first-run registration, discs inserted, removed and swapped, Start-menu entries with the disc's
-# icon, letter keys, a click that launches the disc's program, the resident and the ending program.
+# icon, letter keys, a click that launches the disc's program, the resident and the ending program; a
+# settings file that refuses writes.
 # Leaves window-linux.png (three rows) in the working folder and, when asked, docs/screenshot-linux.png.
 set -u
 
@@ -207,5 +208,33 @@ height=$(ini_value Window frm_main_Height)
 [ "${height%%.*}" -ge 735 ] 2>/dev/null || fail "run two: saved height $height is less than one row"
 no_entry D || fail "run two: the entry outlived the program"
 [ ! -e "$XDG_CONFIG_HOME/tavimoro/autorun.desktop" ] || fail "run two: the launch file stayed"
+
+# ================================================================================================
+# Run three: a settings file made read-only. The program says so once, at its first write, keeps what the
+# user does, and writes it all once the file takes writes again.
+printf '[CD]\nDrive_D=True\n' >"$settings"
+chmod 444 "$settings"
+cp "$settings" "$work/settings.before"
+# The message box, titled like the window (xdotool compares titles without letter case), is a dialog.
+refusal() {
+    local w
+    for w in $(xdotool search --onlyvisible --name '^tavimoro$' 2>/dev/null); do
+        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DIALOG && echo "$w" && return
+    done
+}
+e2e_start
+keys_to "the refusal's message box" refusal Return
+wait_client "read-only: one row should be 49 px high" height = 49
+press g
+wait_client "read-only: G did not add a row" height = 98
+press h
+wait_client "read-only: H did not add a row" height = 147
+[ -z "$(refusal)" ] || fail "the refusal was told again"
+cmp -s "$settings" "$work/settings.before" || fail "the read-only settings file was replaced"
+chmod 644 "$settings"
+press d
+wait_until "the settings were not written once the file took writes" eval \
+    'ini_is CD Drive_D False && ini_is CD Drive_G True && ini_is CD Drive_H True'
+kill "$program_pid"
 
 e2e_finish window "$work/program.log"
