@@ -4,6 +4,7 @@
 // Names of sections and entries found by a plain scan of the file, without the engine.
 #include "FuzzSupport.h"
 #include "app/Profile.h"
+#include "app/Text.h"
 
 #include <set>
 

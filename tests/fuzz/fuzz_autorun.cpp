@@ -1,7 +1,7 @@
 // A disc's AUTORUN.INF, in whatever encoding the disc's maker chose (CP932, UTF-16 with its mark, UTF-8):
-// the Linux text codec over its bytes, and the program's own reading of "open" and "icon" through IniFile.
+// the Linux text codec over its bytes, and the program's one reader of its "open" and "icon" lines.
 #include "FuzzSupport.h"
-#include "app/IniFile.h"
+#include "drives/Autorun.h"
 #include "linux/LinuxCodec.h"
 #include "support/Fakes.h"
 
@@ -18,29 +18,22 @@ void checkCodec(std::string_view bytes) {
         fuzz::check(text == bytes, "UTF-8 passes unchanged", text);
 }
 
-// What the drive record reads: the program line, and the icon (the program line when "icon" is missing).
-void checkSettings(std::string_view bytes) {
+// What the drive record and the path launcher read: the program line, and the icon (the program line when
+// "icon" is missing).
+void checkLines(std::string_view bytes) {
     fakes::FileSystem files;
     files.files[kAutorun] = std::string(bytes);
     lnx::LinuxCodec codec;
-    app::IniFile autorun(files, codec);
-    autorun.setFile(kAutorun);
-    autorun.setSection("AutoRun");
-    const std::string open = autorun.read("open", "");
-    const std::string icon = autorun.read("icon", open);
+    const drives::AutorunLines lines = drives::readAutorun(files, codec, kAutorun);
     // A file marked UTF-8 is taken as it stands, even where it is not.
     const bool decoded = bytes.substr(0, 3) != "\xEF\xBB\xBF";
-    for (const std::string& value : {open, icon}) {
+    for (const std::string& value : {lines.open, lines.icon}) {
         fuzz::check(value.size() < 4096, "a value fits the profile buffer", value);
         fuzz::check(value.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos,
                     "a value is one line without NUL", value);
         if (decoded)
             fuzz::check(fuzz::isStrictUtf8(value), "a decoded value is UTF-8", value);
     }
-    if (const auto table = autorun.readSection())
-        for (const auto& [key, value] : *table)
-            fuzz::check(key.find('\0') == std::string::npos && value.find('\0') == std::string::npos,
-                        "a table entry holds no NUL", key + "=" + value);
 }
 
 } // namespace
@@ -48,6 +41,6 @@ void checkSettings(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes = fuzz::asText(data, size);
     checkCodec(bytes);
-    checkSettings(bytes);
+    checkLines(bytes);
     return 0;
 }

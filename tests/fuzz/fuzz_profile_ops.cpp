@@ -1,8 +1,8 @@
-// The settings engine changing a file it did not write, through IniFile over a file in memory.
+// The settings engine changing a file it did not write, through its file operations over a file in memory.
 //
 // The input is the file, then "%%ops" and a line break, then one operation a line: "s SECTION|KEY|VALUE"
 // (save), "g SECTION|KEY" (get), "d SECTION|KEY" (delete a key; an empty key deletes the section), "x
-// SECTION" (delete the section), "a SECTION" (read all settings), "r" (the file becomes read-only, or
+// SECTION" (delete the section), "a SECTION" (read a section's lines), "r" (the file becomes read-only, or
 // writable again), "L" / "I" (the Linux codec / bytes as they are). Fields take \n \r \0 \| \\ and \xHH
 // escapes. Without "%%ops" the whole input is the file and a fixed set of operations runs on it.
 //
@@ -10,7 +10,6 @@
 // the same section, a file keeps its form (UTF-16 stays UTF-16), and a file that cannot be written keeps
 // every byte.
 #include "ProfileRules.h"
-#include "app/IniFile.h"
 #include "linux/LinuxCodec.h"
 #include "support/Fakes.h"
 
@@ -83,34 +82,35 @@ class Session {
         switch (op) {
         case 's': {
             const bool fits = fitsInALine(section, key, value);
-            change(section, key, fits, [&] { m_ini->write(key, value, section); });
+            change(section, key, fits, [&] {
+                static_cast<void>(
+                    writeProfileString(m_files, *m_codec, kPath, section, key, value, Newline::Lf));
+            });
             if (fits)
                 checkSaved(section, key, value);
             break;
         }
         case 'd':
-            change(section, key, true, [&] { m_ini->remove(key, section); });
+            change(section, key, true, [&] {
+                static_cast<void>(key.empty() ? deleteProfileSection(m_files, *m_codec, kPath, section)
+                                              : deleteProfileKey(m_files, *m_codec, kPath, section, key));
+            });
             if (!key.empty() && m_files.writable)
                 fuzz::check(!findValue(file(), section, key, *m_codec), "a deleted key is gone", key);
             break;
         case 'x':
-            change(section, "", true, [&] { m_ini->remove("", section); });
+            change(section, "", true,
+                   [&] { static_cast<void>(deleteProfileSection(m_files, *m_codec, kPath, section)); });
             break;
         case 'g': {
-            const std::string got = m_ini->read(key, "\x7f", section);
+            const std::string got = getProfileString(m_files, *m_codec, kPath, section, key, "\x7f");
             fuzz::check(got.size() < kDefaultBufferSize && got.find('\0') == std::string::npos,
                         "a setting read fits the buffer", got);
             break;
         }
         case 'a':
-            if (const auto table = m_ini->readSection(section)) {
-                std::size_t bytes = 1;
-                for (const auto& [k, v] : *table) {
-                    fuzz::check((k + v).find('\0') == std::string::npos, "a table entry holds no NUL", k + v);
-                    bytes += k.size() + v.size() + 2;
-                }
-                fuzz::check(bytes <= kDefaultBufferSize, "all settings fit the buffer");
-            }
+            for (const std::string& entry : getProfileSection(m_files, *m_codec, kPath, section))
+                fuzz::check(entry.find('\0') == std::string::npos, "a section's line holds no NUL", entry);
             break;
         case 'r':
             m_files.writable = !m_files.writable;
@@ -140,8 +140,6 @@ class Session {
     void useCodec(bool linux) {
         m_codec = linux ? static_cast<port::ITextCodec*>(&m_linuxCodec) : &m_sameBytes;
         m_linux = linux;
-        m_ini = std::make_unique<app::IniFile>(m_files, *m_codec);
-        m_ini->setFile(kPath);
     }
 
     std::string file() {
@@ -218,7 +216,6 @@ class Session {
     lnx::LinuxCodec m_linuxCodec;
     port::ITextCodec* m_codec = nullptr;
     bool m_linux = false;
-    std::unique_ptr<app::IniFile> m_ini;
     std::set<std::string> m_sections{"AutoRun", "Mode", "CD"};
     std::set<std::string> m_keys{"open", "icon", "Standby"};
 };
