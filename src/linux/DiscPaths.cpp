@@ -145,35 +145,47 @@ std::string DiscPaths::resolve(std::string_view path) const {
     const bool hasDrive = path.size() >= 2 && path[1] == ':' &&
                           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
                           (path.size() == 2 || isSeparator(path[2]));
+    bool onDisc = false;
     if (hasDrive) {
         const auto mount = m_source.mountPoint(path[0]);
         if (!mount)
             return std::string(path);
         resolved = *mount;
         rest.remove_prefix(2);
+        onDisc = true;
     } else if (const auto mount =
                    path.find('\\') != std::string_view::npos ? mountPointAtStart(path) : std::nullopt) {
         // A disc's root is its mount point, whatever its name holds ("\" included).
         resolved = *mount;
         rest.remove_prefix(mount->size());
+        onDisc = true;
     } else if (!rest.empty() && isSeparator(rest.front())) {
         // Appended, not assigned: GCC 12 takes an assignment of "/" here for an overlapping copy.
         resolved.push_back('/');
     }
     const bool trailingSeparator = !rest.empty() && isSeparator(rest.back());
 
-    // Once a component is missing nothing below it can exist: the rest is kept as written.
-    bool matching = true;
-    std::size_t i = 0;
-    while (i < rest.size()) {
+    std::vector<std::string_view> components;
+    for (std::size_t i = 0; i < rest.size();) {
         while (i < rest.size() && isSeparator(rest[i]))
             ++i;
         const std::size_t start = i;
         while (i < rest.size() && !isSeparator(rest[i]))
             ++i;
-        if (i == start)
-            break;
         const std::string_view component = rest.substr(start, i - start);
+        // On a disc, as on a Windows drive, "." and ".." are taken by name before any lookup, and ".."
+        // never climbs above the drive's root. Elsewhere they are left to the system.
+        if (!onDisc || (component != "." && component != ".."))
+            components.push_back(component);
+        else if (component == ".." && !components.empty())
+            components.pop_back();
+    }
+
+    // Once a component is missing nothing below it can exist: the rest is kept as written.
+    bool matching = true;
+    for (const std::string_view component : components) {
+        if (component.empty())
+            break;
         if (component == "." || component == ".." || !matching) {
             resolved = join(resolved, component);
             continue;

@@ -58,7 +58,13 @@ TEST_F(MountedDisc, resolvesWindowsPathsComponentByComponent) {
         {"E:\\data\\NEW\\x.txt", m + "/Data/NEW/x.txt"}, // missing components stay as written
         {"E:\\Missing\\bin", m + "/Missing/bin"},
         {"E:\\üNÏCODE\\ＦＵＬＬ.TXT", m + "/Ünïcode/ｆｕｌｌ.txt"},
-        {"E:\\bin\\..\\Data\\a", m + "/bin/../Data/a"},
+        // "." and ".." go by name, and never above the drive's root, as on Windows.
+        {"E:\\bin\\..\\Data\\a", m + "/Data/a"},
+        {"E:\\..\\..\\..\\bin\\SETUP.sh", m + "/bin/setup.sh"},
+        {"E:\\Missing\\..\\.\\BIN\\.\\setup.SH", m + "/bin/setup.sh"},
+        {"e:\\..", m},
+        {m + "\\..\\..\\Data\\a", m + "/Data/a"},
+        {"/usr/../tmp/./x", "/usr/../tmp/./x"}, // a path off the discs is the system's to take apart
         {"E:\\\xE0\x81\x81UTORUN.INF", m + "/\xE0\x81\x81UTORUN.INF"}, // an overlong "A" is no letter
         {m + "/Bin\\SETUP.sh", m + "/bin/setup.sh"},
         {"D:\\setup.sh", "D:\\setup.sh"}, // empty drive: left unresolved
