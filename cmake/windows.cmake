@@ -13,7 +13,7 @@ list(FILTER WIN32_SOURCES EXCLUDE REGEX ".*/(WinMain|Paths)\\.cpp$")
 target_sources(tavimoro_core PRIVATE src/win32/Paths.cpp)
 add_library(tavimoro_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(tavimoro_win32 PUBLIC tavimoro_core ole32 oleaut32 uuid shell32 shlwapi comctl32 user32 gdi32
-    version)
+    version oleacc)
 # The resource ids the program shares with its resource script.
 target_include_directories(tavimoro_win32 PRIVATE res)
 

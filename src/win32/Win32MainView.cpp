@@ -2,6 +2,7 @@
 
 #include "ui/Design.h"
 #include "ui/RowLayout.h"
+#include "win32/AccessibleName.h"
 #include "win32/Dpi.h"
 #include "win32/WideText.h"
 #include "win32/Win32Icons.h"
@@ -47,6 +48,7 @@ struct Win32MainView::Row {
     char letter = 0;
     UniqueWindow button, label, driveText;
     std::unique_ptr<port::IPicture> picture; // after the button, which goes first
+    std::wstring name;                       // what a screen reader says for the button
     double labelWidth = 0, driveTextWidth = 0;
 
     ~Row() { button.reset(); }
@@ -156,8 +158,9 @@ void Win32MainView::fill(Row& row, port::DriveRow content) {
     // The old icon is destroyed only after the button has let go of it.
     row.picture = std::move(content.picture);
     EnableWindow(row.button.get(), content.enabled);
-    // BS_ICON hides the window text, which is what MSAA and UI Automation read as the button's name.
-    SetWindowTextW(row.button.get(), toWide(content.name).c_str());
+    // What a screen reader says for the button goes through the accessibility layer (WM_GETOBJECT): as the
+    // button's window text it would be painted wherever the button has no picture.
+    row.name = toWide(content.name);
     const std::wstring label = toWide(content.label), driveText = toWide(content.driveText);
     SetWindowTextW(row.label.get(), label.c_str());
     SetWindowTextW(row.driveText.get(), driveText.c_str());
@@ -362,6 +365,12 @@ LRESULT CALLBACK Win32MainView::childProc(HWND child, UINT message, WPARAM wPara
     case WM_DROPFILES:
         view->dropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
+    case WM_GETOBJECT:
+        for (const auto& row : view->m_rows)
+            if (row->button.get() == child)
+                if (const LRESULT named = namedAccessibleObject(child, wParam, lParam, row->name))
+                    return named;
+        break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(child, &Win32MainView::childProc, kChildSubclassId);
         break;

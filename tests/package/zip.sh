@@ -39,7 +39,7 @@ unpacked="$work/unpacked/$folder"
 
 # DLLs every 64-bit Windows has; anything else (the compiler's libstdc++-6.dll, libgcc_s_seh-1.dll,
 # libwinpthread-1.dll) would have to ship beside the programs.
-system_dlls='advapi32|comctl32|comdlg32|gdi32|imm32|kernel32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|uxtheme'
+system_dlls='advapi32|comctl32|comdlg32|gdi32|imm32|kernel32|msvcrt|ole32|oleacc|oleaut32|shell32|shlwapi|user32|uxtheme'
 system_dlls+='|version|winmm|ws2_32|ucrtbase|api-ms-win-.*'
 for program in tavimoro tavimoro-ini; do
     exe="$unpacked/$program.exe"

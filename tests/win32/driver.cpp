@@ -35,7 +35,7 @@
 // Drive window lines, UTF-8, coordinates in pixels of the window's client area:
 //   window visible=1 client=W,H title=T
 //   placement rect=X,Y,W,H topmost=0 enabled=1 foreground=0    (screen pixels)
-//   button ROW visible=1 enabled=1 icon=1 rect=X,Y,W,H focus=0 handle=H
+//   button ROW visible=1 enabled=1 icon=1 rect=X,Y,W,H focus=0 handle=H text=T    (what it would paint)
 //   volume ROW visible=1 rect=X,Y,W,H text=T        (the volume label)
 //   drive ROW visible=1 rect=X,Y,W,H text=T         (the drive label)
 // Dialog lines:
@@ -144,7 +144,8 @@ BOOL CALLBACK collect(HWND child, LPARAM param) {
         std::snprintf(handle, sizeof handle, "%p", static_cast<void*>(child));
         line += std::string(" enabled=") + (IsWindowEnabled(child) ? "1" : "0") +
                 " icon=" + (icon ? "1" : "0") + " " + rect +
-                " focus=" + (collected.focus == child ? "1" : "0") + " handle=" + handle;
+                " focus=" + (collected.focus == child ? "1" : "0") + " handle=" + handle +
+                " text=" + windowText(child);
     } else {
         line += " " + rect + " text=" + windowText(child);
     }

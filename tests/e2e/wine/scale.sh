@@ -50,7 +50,8 @@ while read -r caption size name keys; do
     # shellcheck disable=SC2086 # one key a word
     drv input window alt+space && drv input menu $keys && drv dialog "$caption" 10 \
         >"$WORK/dialog.txt" && grep -q "client=$size " "$WORK/dialog.txt" || fail "no [$caption] of $size px"
-    drv names >"$WORK/names.txt" && grep -q " text=$name$" "$WORK/names.txt" || fail "$(cat "$WORK/names.txt")"
+    drv names >"$WORK/names.txt" && grep -q " text=$name$" "$WORK/names.txt" &&
+        grep -q "^name button 1001 text=SCALE (M:)$" "$WORK/names.txt" || fail "$(cat "$WORK/names.txt")"
     drv closedialog && drv nodialog 10 || fail "[$caption] did not close"
 done <<<'設定 738,564 タスクトレイに常駐する end up return
 ﾊﾞｰｼﾞｮﾝ情報 724,286 Tavimoro end up up up return'

@@ -33,6 +33,8 @@ make_disc two 'DISC_TWO' 'RECORDER.EXE /two' 'disc.ico'
 convert -size 32x32 xc:none -fill '#c83232' -draw 'circle 16,16 16,2' -fill none \
     -draw 'circle 16,16 16,11' -fill white -draw 'circle 16,16 16,12' "$WORK/discs/two/disc.ico"
 make_disc plain 'データ'
+# A disc whose icon names no picture: its button shows none, and no text either.
+make_disc noicon 'NO_ICON' 'RECORDER.EXE /x' 'readme.txt'
 
 # mount LETTER DISC: puts a disc into a drive (DISC "empty": takes it out).
 mount() {
@@ -102,6 +104,12 @@ expect 'button 3 visible=1 enabled=0 icon=1'
 synced
 [ -z "$(field "$(line volume 3)" text)" ] || fail "a disc without AUTORUN.INF shows its label"
 expect "window visible=1 client=$client_width,147"
+
+step "a disc whose icon names no picture: an empty button that can be clicked, named for a screen reader"
+mount O noicon
+expect 'button 3 visible=1 enabled=1 icon=0' 'text=NO_ICON'
+[[ $(line button 3) == *' text=' ]] || fail "the button paints a text: $(line button 3)"
+drv names | grep -q '^name button 1003 text=NO_ICON (O:)$' || fail "the button has no name: $(drv names)"
 
 step "screenshot of three rows"
 # The window's frame on the screen, from the X server: "X Y W H".
