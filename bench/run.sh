@@ -21,6 +21,7 @@ for ((round = 0; round < ROUNDS; round++)); do
         }
     done
 done
+"$LINUX/autorun_bench" >"$work/autorun.txt"
 if [ -x "$WINDOWS/tavimoro.exe" ] && [ -f "$WINDOWS/bare_labels.exe" ] && command -v wine >/dev/null; then
     bash "$ROOT/bench/wine_idle.sh" 2>/dev/null >"$work/wine.txt" || echo "the Wine measurement failed" >&2
 fi
@@ -28,6 +29,7 @@ fi
 awk -v rounds="$ROUNDS" '
     FILENAME ~ /linux/ { values[$1 " " $2] = values[$1 " " $2] " " $3 }
     FILENAME ~ /wine/ { wine[$1] = $2 }
+    FILENAME ~ /autorun/ { autorun[substr($1, 12)] = $2 }
     function median(key,   list, n, i, j, t) {
         n = split(values[key], list, " ")
         for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (list[j] < list[i]) { t = list[i]; list[i] = list[j]; list[j] = t }
@@ -58,4 +60,6 @@ awk -v rounds="$ROUNDS" '
             printf "| Wine, disc put in → row updated after WM_DEVICECHANGE (median / max) | %s / %s ms | | | ≤ 100 ms |\n", wine["wake_ms_median"], wine["wake_ms_max"]
         }
         printf "| disc files opened by idle polls | %d | | | 0 |\n", median("23 disc_files_opened")
-    }' "$work/linux.txt" $([ -s "$work/wine.txt" ] && echo "$work/wine.txt")
+        for (shape in autorun) if (autorun[shape] > slowest) { slowest = autorun[shape]; worst = shape }
+        printf "| one drive check over a crafted 1 MiB AUTORUN.INF, the slowest shape (%s) | %.0f ms | | | ≤ 1000 ms |\n", worst, slowest
+    }' "$work/linux.txt" "$work/autorun.txt" $([ -s "$work/wine.txt" ] && echo "$work/wine.txt")

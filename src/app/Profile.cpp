@@ -293,25 +293,34 @@ template <typename Visit> void forEachLine(const Document& doc, const SectionRan
 
 } // namespace
 
-std::optional<std::string> findValue(std::string_view bytes, std::string_view section, std::string_view key,
-                                     port::ITextCodec& codec) {
+std::vector<std::optional<std::string>> findValues(std::string_view bytes, std::string_view section,
+                                                   const std::vector<std::string_view>& keys,
+                                                   port::ITextCodec& codec) {
+    std::vector<std::optional<std::string>> values(keys.size());
     Document doc(bytes, codec);
     auto range = doc.findSection(nameArgument(section));
     if (!range)
-        return std::nullopt;
-    key = nameArgument(key);
-    std::optional<std::string> value;
+        return values;
+    std::size_t left = keys.size();
     forEachLine(doc, *range, [&](const Line& line) {
         auto entry = parseEntry(doc, line);
-        if (!entry || !sameName(entry->key, key))
-            return false;
-        std::string_view v = entry->value;
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-            v = v.substr(1, v.size() - 2);
-        value = std::string(v);
-        return true;
+        for (std::size_t i = 0; entry && i < keys.size(); ++i) {
+            if (values[i] || !sameName(entry->key, nameArgument(keys[i])))
+                continue;
+            std::string_view v = entry->value;
+            if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+                v = v.substr(1, v.size() - 2);
+            values[i] = std::string(v);
+            --left;
+        }
+        return left == 0;
     });
-    return value;
+    return values;
+}
+
+std::optional<std::string> findValue(std::string_view bytes, std::string_view section, std::string_view key,
+                                     port::ITextCodec& codec) {
+    return std::move(findValues(bytes, section, {key}, codec).front());
 }
 
 std::string getString(std::string_view bytes, std::string_view section, std::string_view key,

@@ -41,6 +41,11 @@ inline constexpr std::size_t kDefaultBufferSize = 4096;
 std::optional<std::string> findValue(std::string_view bytes, std::string_view section, std::string_view key,
                                      port::ITextCodec& codec);
 
+// The values of several keys, as findValue gives each, from one pass over the file.
+std::vector<std::optional<std::string>> findValues(std::string_view bytes, std::string_view section,
+                                                   const std::vector<std::string_view>& keys,
+                                                   port::ITextCodec& codec);
+
 // What a buffer of `bufferSize` bytes receives: the value, or `defaultValue` up to a NUL without its
 // trailing spaces; cut to bufferSize - 1 bytes (never inside a UTF-8 character).
 std::string getString(std::string_view bytes, std::string_view section, std::string_view key,

@@ -13,7 +13,12 @@ struct AutorunLines {
     std::string icon; // the icon reference; the program line when the file names none
 };
 
-// The lines of the file at `path`; a file that cannot be read has none.
+// The largest AUTORUN.INF that is read: twice the largest one seen on real discs (470 KB, its section at
+// line 1773), and small enough that a crafted one cannot hold a drive's check up for long.
+inline constexpr std::size_t kMaxAutorunBytes = 1u << 20;
+
+// The lines of the file at `path`, read once and taken apart once; a file that cannot be read, or is
+// larger than kMaxAutorunBytes, has none.
 AutorunLines readAutorun(port::IFileSystem& files, port::ITextCodec& codec, const std::string& path);
 
 } // namespace drives

@@ -11,6 +11,11 @@ port::Shortcut shortcutFor(const std::string& programLine, const std::string& fo
     port::Shortcut shortcut;
     shortcut.folder = folder;
     shortcut.icon = icon;
+    // An icon file named without an index is read as its icon 0; a shortcut says so, or the shell finds
+    // no icon in it. The folder's own name may hold a comma.
+    const std::size_t name = icon.rfind(folder, 0) == 0 ? folder.size() : 0;
+    if (icon.size() > name && !app::endsWithSeparator(icon) && icon.find(',', name) == std::string::npos)
+        shortcut.icon += ",0";
     const auto space = programLine.find(' ');
     if (space != std::string::npos) {
         const std::string programPart = programLine.substr(0, space);
@@ -65,6 +70,10 @@ void ShortcutWriter::tell(const port::ShortcutError& error) {
     case port::ShortcutFault::NotStarted:
         messages.show("プログラムを起動できませんでした。\r\n" + error.reason, title,
                       port::MessageIcon::Exclamation);
+        break;
+    case port::ShortcutFault::Missing:
+        messages.show("プログラムを起動できませんでした。\r\nプログラムが見つかりません: " + error.path,
+                      title, port::MessageIcon::Exclamation);
         break;
     }
 }

@@ -12,7 +12,8 @@ namespace drives {
 
 // The shortcut of an AUTORUN.INF program line started in `folder` (ending in the separator). Only the
 // first space splits program from arguments. A program part without a full stop is taken as a command
-// of the system (explorer), not as a file on the disc, so it gets no folder prefix.
+// of the system (explorer), not as a file on the disc, so it gets no folder prefix. An icon file named
+// without an index gets ",0".
 port::Shortcut shortcutFor(const std::string& programLine, const std::string& folder,
                            const std::string& icon);
 

@@ -175,8 +175,8 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
     return data;
 }
 
-port::Result<std::string> LinuxFileSystem::readFile(const std::string& path) {
-    if (auto data = readRegularFile(resolve(path), kMaxFileSize))
+port::Result<std::string> LinuxFileSystem::readFile(const std::string& path, std::size_t limit) {
+    if (auto data = readRegularFile(resolve(path), std::min(limit, kMaxFileSize)))
         return std::move(*data);
     return port::fail("ファイルを読み込めません: " + path);
 }

@@ -20,7 +20,7 @@ class LinuxFileSystem : public port::IFileSystem {
 
     explicit LinuxFileSystem(Resolver resolve = {});
 
-    port::Result<std::string> readFile(const std::string& path) override;
+    port::Result<std::string> readFile(const std::string& path, std::size_t limit = SIZE_MAX) override;
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
     port::Result<port::FileKind> kind(const std::string& path) override;
     // Regular files and symbolic links to them, sorted by name. A failure half-way keeps the names

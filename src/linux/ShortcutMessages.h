@@ -6,7 +6,6 @@ namespace lnx {
 inline constexpr const char* kWineRequired =
     "Windows のプログラムを実行するには Wine が必要です。\r\nWine をインストールしてください。\r\n";
 inline constexpr const char* kOpenerNotFound = "ファイルを開くプログラムが見つかりません。(xdg-open)";
-inline constexpr const char* kProgramNotFound = "プログラムが見つかりません: ";
 inline constexpr const char* kProgramNotExecutable = "プログラムを実行できません: ";
 inline constexpr const char* kFolderNotFound = "作業フォルダが見つかりません: ";
 inline constexpr const char* kShortcutUnreadable = "ショートカットを開けません: ";

@@ -3,6 +3,7 @@
 // path may also be a disc path ("E:\Bin\setup.sh"), which the Linux implementation resolves.
 #include "port/Result.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,9 @@ class IFileSystem {
   public:
     virtual ~IFileSystem() = default;
 
-    // The whole file; a failure when it is missing or unreadable.
-    virtual Result<std::string> readFile(const std::string& path) = 0;
+    // The whole file; a failure when it is missing, unreadable, or larger than `limit` bytes (or than the
+    // bound the platform sets on every read).
+    virtual Result<std::string> readFile(const std::string& path, std::size_t limit = SIZE_MAX) = 0;
     // Replaces (or creates) the file atomically: a temporary file beside it, then a rename that keeps
     // the old file's permissions. A read-only file is refused, as Windows refuses it. On any failure the
     // old file is left untouched.

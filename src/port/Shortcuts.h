@@ -25,6 +25,7 @@ enum class ShortcutFault {
     Refused,     // the shortcut's path was refused
     NotSaved,    // the file could not be written; the reason says why
     NotStarted,  // the program could not be started; the reason says why
+    Missing,     // the program is not there, found nowhere the system looks; the path is the program's
 };
 
 struct ShortcutError {
@@ -43,7 +44,9 @@ class ILauncher {
     // A failure when nothing could ever be launched here; its text is for the user.
     virtual Result<void> ready() = 0;
     // Writes the launch file for `shortcut`, rewritten at every launch, then starts the program from
-    // the values given (not by reading the file back): detached, in its working folder.
+    // the values given (not by reading the file back): detached, in its working folder. A program that is
+    // not there is found out before anything is started (a Windows program that Wine would start
+    // included).
     virtual Result<void, ShortcutError> launch(const Shortcut& shortcut, const ShortcutReview& review) = 0;
     // The launch file's path ("autorun" and the platform's extension, where the program keeps it).
     virtual std::string launchFile() = 0;

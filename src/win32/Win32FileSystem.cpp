@@ -53,7 +53,8 @@ std::string fileErrorText(unsigned long error) {
     }
 }
 
-port::Result<std::string> Win32FileSystem::readFile(const std::string& path) {
+port::Result<std::string> Win32FileSystem::readFile(const std::string& path, std::size_t limit) {
+    const std::uint64_t most = std::min<std::uint64_t>(limit, kMaxReadSize);
     constexpr const char* kWhat = "ファイルを読み込めません: ";
     std::wstring wide = toWide(path);
     if (wide.empty())
@@ -65,7 +66,7 @@ port::Result<std::string> Win32FileSystem::readFile(const std::string& path) {
         return failure(kWhat, path, GetLastError());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<std::uint64_t>(size.QuadPart) > kMaxReadSize)
+        static_cast<std::uint64_t>(size.QuadPart) > most)
         return failure(kWhat, path, ERROR_FILE_TOO_LARGE);
     std::string bytes;
     bytes.reserve(static_cast<size_t>(size.QuadPart));
@@ -77,7 +78,7 @@ port::Result<std::string> Win32FileSystem::readFile(const std::string& path) {
             return failure(kWhat, path, GetLastError());
         if (got == 0)
             break;
-        if (bytes.size() + got > kMaxReadSize)
+        if (bytes.size() + got > most)
             return failure(kWhat, path, ERROR_FILE_TOO_LARGE);
         bytes.append(buffer, got);
     }

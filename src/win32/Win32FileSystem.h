@@ -8,7 +8,7 @@ namespace win {
 
 class Win32FileSystem : public port::IFileSystem {
   public:
-    port::Result<std::string> readFile(const std::string& path) override;
+    port::Result<std::string> readFile(const std::string& path, std::size_t limit = SIZE_MAX) override;
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override;
     port::Result<port::FileKind> kind(const std::string& path) override;
     port::Result<std::vector<std::string>> folderFiles(const std::string& folder) override;

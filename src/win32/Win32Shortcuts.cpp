@@ -7,7 +7,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <string_view>
 
 #include <vector>
 
@@ -38,6 +40,70 @@ port::ShortcutError shortcutError(port::ShortcutFault fault, const std::string& 
     return {fault, path, std::move(reason)};
 }
 
+bool isSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// "scheme:..." (a web address, a mail address): a shortcut the shell opens, not a file.
+bool isAddress(std::wstring_view target) {
+    const auto colon = target.find(L':');
+    return colon != std::wstring_view::npos && colon > 1;
+}
+
+bool isAbsolute(std::wstring_view path) {
+    return (path.size() >= 3 && path[1] == L':' && isSeparator(path[2])) ||
+           (!path.empty() && isSeparator(path[0]));
+}
+
+bool existingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The program a shortcut's target names, found as the shell finds it: a relative name in the disc's
+// folder first, then a bare name in each folder of the search path; a name without an extension with
+// each of the executable ones (PATHEXT). A shortcut keeps what it was given, not what the system finds,
+// so the target must be the whole path: a bare "explorer" would become the program's own folder's.
+std::wstring environment(const wchar_t* name) {
+    std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
+    return value;
+}
+
+// The non-empty pieces of a list separated by ";".
+std::vector<std::wstring> pieces(const std::wstring& list) {
+    std::vector<std::wstring> out;
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t cut = std::min(list.find(L';', at), list.size());
+        if (cut > at)
+            out.push_back(list.substr(at, cut - at));
+        at = cut + 1;
+    }
+    return out;
+}
+
+std::wstring findProgram(const std::wstring& program, const std::wstring& folder) {
+    if (program.empty() || isAbsolute(program) || isAddress(program))
+        return program;
+    std::vector<std::wstring> folders{folder};
+    if (program.find_first_of(L"\\/") == std::wstring::npos)
+        for (std::wstring& one : pieces(environment(L"PATH")))
+            folders.push_back(std::move(one));
+    std::vector<std::wstring> extensions{L""};
+    if (program.substr(program.find_last_of(L"\\/") + 1).find(L'.') == std::wstring::npos) {
+        extensions = pieces(environment(L"PATHEXT"));
+        if (extensions.empty())
+            extensions = {L".COM", L".EXE", L".BAT", L".CMD"};
+    }
+    for (const std::wstring& in : folders) {
+        const std::wstring base = in.empty() || isSeparator(in.back()) ? in + program : in + L"\\" + program;
+        for (const std::wstring& extension : extensions)
+            if (existingFile(base + extension))
+                return base + extension;
+    }
+    return program;
+}
+
 // Writes `shortcut` to the file `path` through "WScript.Shell"; gives the shell, which can run it.
 port::Result<Dispatch, port::ShortcutError>
 writeShortcut(const std::string& path, const port::Shortcut& shortcut, const port::ShortcutReview& review) {
@@ -52,7 +118,7 @@ writeShortcut(const std::string& path, const port::Shortcut& shortcut, const por
         return shortcutError(port::ShortcutFault::Refused, path);
     // A refused value leaves the field as it was; Save then writes what the object holds.
     link.put(L"WorkingDirectory", Variant(toWide(shortcut.folder)));
-    link.put(L"TargetPath", Variant(toWide(shortcut.program)));
+    link.put(L"TargetPath", Variant(findProgram(toWide(shortcut.program), toWide(shortcut.folder))));
     link.put(L"Arguments", Variant(toWide(shortcut.arguments)));
     link.put(L"IconLocation", Variant(toWide(shortcut.icon)));
     // How the program knows its own entries again in a later run.
@@ -76,6 +142,10 @@ port::Result<void> Win32Launcher::ready() {
 
 port::Result<void, port::ShortcutError> Win32Launcher::launch(const port::Shortcut& shortcut,
                                                               const port::ShortcutReview& review) {
+    // The shell would only say so in a message of its own, after the launch file is written and run.
+    const std::wstring target = findProgram(toWide(shortcut.program), toWide(shortcut.folder));
+    if (!isAddress(target) && GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return shortcutError(port::ShortcutFault::Missing, toUtf8(target));
     const std::string path = launchFile();
     auto shell = writeShortcut(path, shortcut, review);
     if (!shell)

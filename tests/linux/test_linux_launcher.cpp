@@ -36,12 +36,12 @@ TEST(LinuxLauncher, writesTheLaunchFileThenStartsTheProgramFromTheValues) {
         port::Shortcut shortcut;
         bool wine; // on PATH
         std::optional<Fault> fault;
-        std::string said; // the failure's reason; for a start, the arguments the program got
+        std::string said; // the failure's reason (the missing program's path); for a start, the arguments
         std::string cwd;  // where the program started
         std::string searchPath = {};
     };
-    const std::string record = disc + "/Bin/RECORD.sh", setup = "/discs/SETUP.EXE", gone = temp / "gone/";
-    const std::string missing = disc + "/NONE.sh", notFound = lnx::kProgramNotFound, folder = disc + "/";
+    const std::string record = disc + "/Bin/RECORD.sh", setup = disc + "/SETUP.EXE", gone = temp / "gone/";
+    const std::string missing = disc + "/NONE.sh", folder = disc + "/";
     const std::string unstorable = lnx::kShortcutUnstorable;
     const std::string readme = disc + "/README.TXT", web = "http://a.example/?b", system = "/usr/bin:/bin";
     // A desktop whose recorder opens folders, text and web addresses; a file of a disc without Rock Ridge.
@@ -50,14 +50,21 @@ TEST(LinuxLauncher, writesTheLaunchFileThenStartsTheProgramFromTheValues) {
                          "[Default Applications]\ntext/plain=rec.desktop\n"
                          "inode/directory=rec.desktop\nx-scheme-handler/http=rec.desktop\n");
     shelltest::writeFile(disc + "/README.TXT", "Read me.\n", 0755);
-    const Fault notStarted = Fault::NotStarted, notSaved = Fault::NotSaved;
+    shelltest::writeFile(setup, "MZ");
+    const Fault notStarted = Fault::NotStarted, notSaved = Fault::NotSaved, notThere = Fault::Missing;
     const Case cases[] = {
         {"a disc's program", {record, "\"a b\" c $(x)", folder, ""}, false, {}, "a b\nc\n$(x)\n", disc},
         {"a Windows program", {setup, "/x", "/", ""}, true, {}, setup + "\n/x\n", "/"},
+        {"a missing Windows program",
+         {disc + "/NONE.EXE", "", "", ""},
+         true,
+         notThere,
+         disc + "/NONE.EXE",
+         ""},
         {"names in another encoding", {sjis + "/prog.sh", "one", sjis + "/", ""}, false, {}, "one\n", sjis},
         {"no wine", {setup, "/x", "/", ""}, false, notStarted, lnx::kWineRequired + setup, ""},
-        {"a missing program", {missing, "", "", ""}, false, notStarted, notFound + missing, ""},
-        {"not on PATH", {"nosuchprogram", "", "", ""}, false, notStarted, notFound + "nosuchprogram", ""},
+        {"a missing program", {missing, "", "", ""}, false, notThere, missing, ""},
+        {"not on PATH", {"nosuchprogram", "", "", ""}, false, notThere, "nosuchprogram", ""},
         {"a missing folder", {record, "", gone, ""}, false, notStarted, lnx::kFolderNotFound + gone, ""},
         {"a folder", {folder, "x", folder, ""}, false, {}, folder + "\n", disc, system},
         {"a document", {readme, "x", folder, ""}, false, {}, readme + "\n", disc, system},
@@ -93,8 +100,8 @@ TEST(LinuxLauncher, writesTheLaunchFileThenStartsTheProgramFromTheValues) {
         if (c.fault) {
             ASSERT_FALSE(launched.ok());
             EXPECT_EQ(launched.failure().fault, *c.fault);
-            EXPECT_EQ(launched.failure().path, file);
-            EXPECT_EQ(launched.failure().reason, c.said);
+            EXPECT_EQ(launched.failure().path, c.fault == Fault::Missing ? c.said : file);
+            EXPECT_EQ(launched.failure().reason, c.fault == Fault::Missing ? "" : c.said);
             continue;
         }
         ASSERT_TRUE(launched.ok()) << launched.failure().reason;

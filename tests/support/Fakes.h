@@ -30,7 +30,7 @@ class FileSystem : public port::IFileSystem {
     std::set<std::string, PathLess> folders;            // full paths, without trailing "\"
     std::set<std::string, PathLess> undeletable;
     bool writable = true;
-    int writes = 0, listings = 0;
+    int writes = 0, listings = 0, reads = 0;
     std::string cwd = "C:\\work";
 
     static std::string trimSep(std::string p) {
@@ -53,10 +53,13 @@ class FileSystem : public port::IFileSystem {
         }
     }
 
-    port::Result<std::string> readFile(const std::string& path) override {
+    port::Result<std::string> readFile(const std::string& path, std::size_t limit = SIZE_MAX) override {
+        ++reads;
         auto it = files.find(path);
         if (it == files.end())
             return port::fail("not found: " + path);
+        if (it->second.size() > limit)
+            return port::fail("too large: " + path);
         return it->second;
     }
     port::Result<void> replaceFile(const std::string& path, std::string_view bytes) override {
@@ -216,6 +219,8 @@ class Shortcuts : public port::ILauncher, public port::IStartMenu {
             return written.failure();
         if (fault == port::ShortcutFault::NotStarted)
             return port::ShortcutError{*fault, launchFile(), reason};
+        if (fault == port::ShortcutFault::Missing)
+            return port::ShortcutError{*fault, shortcut.program, ""};
         launched.push_back(shortcut);
         return {};
     }

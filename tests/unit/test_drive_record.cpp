@@ -1,3 +1,4 @@
+#include "drives/Autorun.h"
 #include "drives/DriveRecord.h"
 #include "support/Fakes.h"
 
@@ -108,6 +109,28 @@ TEST_F(DriveRecordTest, TheIconReferenceChoosesThePicture) {
     }
 }
 
+TEST_F(DriveRecordTest, ACheckReadsAutorunOnceAndNoMoreOfItThanARealFileHolds) {
+    const std::string lines = "[AutoRun]\r\nopen=setup.exe\r\nicon=disc.ico\r\n";
+    struct Case {
+        std::size_t padding; // comment lines after the section
+        const char* program;
+        drives::IconRef::Kind icon;
+    };
+    const Case cases[] = {
+        {0, "setup.exe", drives::IconRef::Kind::IconFile},
+        {drives::kMaxAutorunBytes - lines.size(), "setup.exe", drives::IconRef::Kind::IconFile},
+        {drives::kMaxAutorunBytes, "", drives::IconRef::Kind::ProgramIcon}};
+    for (const Case& c : cases) {
+        insert("DISC", lines + std::string(c.padding, ';'));
+        auto r = record();
+        p.fs.reads = 0;
+        EXPECT_EQ(check(*r), std::make_pair(true, true)) << c.padding;
+        EXPECT_EQ(p.fs.reads, 1) << c.padding;
+        EXPECT_EQ(r->state().program, c.program) << c.padding;
+        EXPECT_EQ(r->state().icon.kind, c.icon) << c.padding;
+    }
+}
+
 TEST_F(DriveRecordTest, OneShortcutFollowsTheDisc) {
     insert("MYDISC", "[AutoRun]\r\nopen=setup.exe /auto\r\nicon=disc.ico\r\n");
     auto r = record(true);
@@ -117,7 +140,7 @@ TEST_F(DriveRecordTest, OneShortcutFollowsTheDisc) {
     const auto& lnk = p.shortcuts.saved.at(path);
     EXPECT_EQ(lnk.program, "E:\\setup.exe");
     EXPECT_EQ(lnk.arguments, "/auto");
-    EXPECT_EQ(lnk.icon, "E:\\disc.ico");
+    EXPECT_EQ(lnk.icon, "E:\\disc.ico,0");
     EXPECT_TRUE(p.shortcuts.launched.empty());
 
     const auto saves = p.shortcuts.saved.size();

@@ -40,6 +40,21 @@ TEST(Shortcut, TheProgramLineSplitsAtItsFirstSpace) {
     }
 }
 
+TEST(Shortcut, AnIconFileWithoutAnIndexIsItsIconZero) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"E:\\CTRun\\SB.ICO", "E:\\CTRun\\SB.ICO,0"},
+        {"E:\\autorun.exe", "E:\\autorun.exe,0"},
+        {"E:\\setup.exe,2", "E:\\setup.exe,2"},
+        {"E:\\", "E:\\"},
+        {"", ""},
+        {"/media/a,b/DISC.ICO", "/media/a,b/DISC.ICO,0"},
+    };
+    for (const auto& [icon, stored] : cases) {
+        const std::string folder = std::string(icon).rfind("/media", 0) == 0 ? "/media/a,b/" : "E:\\";
+        EXPECT_EQ(drives::shortcutFor("setup.exe", folder, icon).icon, stored) << icon;
+    }
+}
+
 TEST_F(LaunchTest, ALaunchWritesTheLaunchFileAndStartsIt) {
     EXPECT_TRUE(writer.launch("setup.exe /auto", "E:\\"));
     EXPECT_EQ(launchFile().program, "E:\\setup.exe");
@@ -93,6 +108,9 @@ TEST_F(LaunchTest, EachFailureIsToldOnceInItsOwnWords) {
          port::MessageIcon::Exclamation},
         {port::ShortcutFault::NotStarted, "Wine が必要です",
          "プログラムを起動できませんでした。\r\nWine が必要です", "Tavimoro", port::MessageIcon::Exclamation},
+        {port::ShortcutFault::Missing, "",
+         "プログラムを起動できませんでした。\r\nプログラムが見つかりません: E:\\setup.exe", "Tavimoro",
+         port::MessageIcon::Exclamation},
     };
     for (const Case& c : cases) {
         p.messages.shown.clear();

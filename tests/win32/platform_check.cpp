@@ -220,6 +220,41 @@ void checkShortcuts() {
           "publish into a missing folder: not saved, with an error text");
 }
 
+// What a shortcut's target becomes for a program named as discs name them, and a launch of one that is not
+// there.
+void checkTargets(const std::string& work) {
+    const std::string disc = work + "\\disc\\";
+    CreateDirectoryW(win::toWide(disc).c_str(), nullptr);
+    CreateDirectoryW(win::toWide(disc + "bin").c_str(), nullptr);
+    writeRaw(disc + "TOOL.EXE", "MZ");
+    writeRaw(disc + "bin\\prog.exe", "MZ");
+    wchar_t explorer[MAX_PATH] = {};
+    SearchPathW(nullptr, L"explorer.exe", nullptr, MAX_PATH, explorer, nullptr);
+    const std::pair<std::string, std::string> cases[] = {
+        {"explorer", win::toUtf8(explorer)}, // on the search path, with its extension
+        {"TOOL", disc + "TOOL.EXE"},         // the disc's folder comes first
+        {"bin\\prog", disc + "bin\\prog.exe"},
+        {disc + "none.exe", disc + "none.exe"}, // a whole path stays as it is
+    };
+    win::Win32StartMenu startMenu;
+    win::ComPtr<IShellLinkW> reader;
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reader.putVoid());
+    const auto file = reader.query<IPersistFile>(IID_IPersistFile);
+    for (const auto& [program, target] : cases) {
+        const auto entry = startMenu.publish("(Z) target.lnk", {program, "", disc, ""}, {});
+        wchar_t stored[MAX_PATH + 1] = {};
+        if (entry && file && SUCCEEDED(file->Load(win::toWide(*entry).c_str(), STGM_READ)))
+            reader->GetPath(stored, MAX_PATH, nullptr, SLGP_RAWPATH);
+        check(_wcsicmp(stored, win::toWide(target).c_str()) == 0, "the target of " + program,
+              win::toUtf8(stored));
+        startMenu.withdraw(entry.value_or(""));
+    }
+    const auto missing = win::Win32Launcher().launch({disc + "NONE.EXE", "", disc, ""}, {});
+    check(!missing && missing.failure().fault == port::ShortcutFault::Missing &&
+              missing.failure().path == disc + "NONE.EXE",
+          "a program that is not there is found out before the launch");
+}
+
 void checkProcess() {
     win::Win32Process process;
     checkEqual(process.exeName(), "platform_check", "exeName");
@@ -252,6 +287,7 @@ int wmain(int argc, wchar_t** argv) {
     checkFileSystem(work);
     checkDrives(cdLetter, cdLabel);
     checkShortcuts();
+    checkTargets(work);
     checkProcess();
     std::printf("%d checks, %d failed\n", g_checks, g_failures);
     return g_failures;

@@ -140,17 +140,30 @@ close_boxes_until_end() {
 }
 
 
-step "a launch of a missing program: the shell reports it"
-# Wine's shell shows its own error boxes (the target, then the shortcut itself) and Wine's "Run" then
-# reports success, so the program adds no box of its own here.
+step "a launch of a missing program: the program says so before it starts anything"
+rm -f "$C/tavi/autorun.lnk"
 wine 'C:\tavi\tavimoro.exe' 'C:\bad' >>"$WORK/tavimoro.log" 2>&1 &
 pid=$!
-box=$(wait_box "エラー")
-[ -n "$box" ] || fail "no error box after a launch of a missing program"
+said=$(drv msgbox Tavimoro 20) || fail "no message box after a launch of a missing program"
+[ "$said" = 'msgbox text=プログラムを起動できませんでした。|プログラムが見つかりません: C:\bad\MISSING.EXE' ] ||
+    fail "the missing program's message reads [$said]"
+[ -z "$(find_box "エラー")" ] && [ ! -e "$C/tavi/autorun.lnk" ] || fail "the shell was asked to start it all the same"
 sleep 1 # let the box finish painting
 import -window root "$ARTIFACT_DIR/wine-launch-failure.png"
 echo "screenshot: $ARTIFACT_DIR/wine-launch-failure.png"
-close_boxes_until_end $pid "エラー"
+close_boxes_until_end $pid "Tavimoro"
+
+step "a program line naming the system's program without an extension, as discs do (explorer .)"
+mkdir -p "$C/explore" && printf '[AutoRun]\r\nopen=explorer .\r\n' >"$C/explore/AUTORUN.INF"
+tavimoro 'C:\explore'
+wine 'C:\tools\lnkread.exe' 'C:\tavi\autorun.lnk' >"$WORK/lnk.txt" 2>>"$WORK/tavimoro.log" ||
+    fail "lnkread could not read autorun.lnk"
+[[ $(record_field "$WORK/lnk.txt" target) =~ ^C:\\windows\\(system32\\)?explorer\.exe$ ]] ||
+    fail "the shortcut's target is [$(record_field "$WORK/lnk.txt" target)], not the system's explorer"
+expect_lnk arguments '.'
+expect_lnk workdir 'C:\explore\'
+wait_box "explore" >"$WORK/box.txt"
+[ -s "$WORK/box.txt" ] || fail "no window of the explorer on the disc's folder: $(xwininfo -root -tree | grep -i explor)"
 
 step "a launch shortcut that cannot be saved: the program's own message box"
 rm -f "$C/disc/record.txt" "$C/tavi/autorun.lnk"
