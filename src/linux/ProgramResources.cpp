@@ -59,6 +59,8 @@ std::unique_ptr<IconResources> programResources(ResourceFile& file) {
         return nullptr;
     if (header[0] == 'P' && header[1] == 'E')
         return peResources(file, headerOffset, header.data());
+    if (header[0] == 'N' && header[1] == 'E')
+        return neResources(file, headerOffset, header.data());
     return nullptr;
 }
 

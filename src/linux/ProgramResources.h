@@ -1,6 +1,7 @@
 #pragma once
-// The icon resources of a Windows program file, asked for by what the icon reader needs and read with
-// bounded reads.
+// The icon resources of a Windows program file, whichever of its two executable formats it has: the
+// 32- and 64-bit PE and the 16-bit NE of Windows 3.x setup programs. The icon reader asks both the same
+// questions and reads the answers with the same bounded reads.
 #include "linux/OwnedFd.h"
 #include "linux/PeIcons.h"
 
@@ -55,15 +56,17 @@ class IconResources {
     virtual std::optional<FileSpan> icon(std::uint16_t id) = 0;
 };
 
-// The size of the header the format readers are handed: more than a PE file header.
+// The size of the header the format readers are handed: an NE header, and more than a PE file header.
 inline constexpr std::size_t kExeHeaderBytes = 64;
 
 // The resources of the file whose DOS header points at header (kExeHeaderBytes read at headerOffset);
 // nothing when the header is not of that format or the file is damaged.
 std::unique_ptr<IconResources> peResources(ResourceFile& file, std::uint32_t headerOffset,
                                            const unsigned char* header);
+std::unique_ptr<IconResources> neResources(ResourceFile& file, std::uint32_t headerOffset,
+                                           const unsigned char* header);
 
-// The resources of a PE file; nothing for any other file.
+// The resources of a PE or NE file; nothing for any other file.
 std::unique_ptr<IconResources> programResources(ResourceFile& file);
 
 } // namespace lnx

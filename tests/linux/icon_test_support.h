@@ -1,6 +1,6 @@
 #pragma once
-// Icon images, icon groups and PE files made in the tests of the program-file icon reader, and the .ico
-// files it returns read back.
+// Icon images, icon groups and program files (PE and NE) made in the tests of the program-file icon reader,
+// and the .ico files it returns read back.
 #include "drives_test_support.h"
 #include "linux/PeIcons.h"
 
@@ -243,6 +243,57 @@ inline PeBuilt buildPe(const std::map<std::uint32_t, std::vector<PeResource>>& t
     out.put16(pe + 20, std::uint16_t(optionalSize));
     out.put16(opt, pe32Plus ? 0x20B : 0x10B);
     out.file.insert(out.file.end(), rsrc.begin(), rsrc.end());
+    return out;
+}
+
+// A 16-bit (NE) program, as the setup programs of Windows 3.x discs.
+constexpr std::uint16_t kNeIcon = 0x8003, kNeGroup = 0x800E; // integer type ids carry 0x8000
+
+// One type block of the resource table; a type without 0x8000 is named by the string at that offset, an
+// id of 0 names its resource by a string.
+struct NeType {
+    std::uint16_t type;
+    std::vector<std::pair<std::uint16_t, Bytes>> resources; // id, data
+};
+
+struct NeBuilt {
+    static constexpr std::size_t kHeader = 0x40, kTable = 0x80;
+    Bytes file;
+    std::vector<std::size_t> entries; // where each resource's entry lies, in the order given
+    std::uint16_t nameOffset = 0;     // of the one name string, from the table's start
+};
+
+// A program with the resource table given, each resource's data aligned as shift says.
+inline NeBuilt buildNe(const std::vector<NeType>& types, unsigned shift = 4) {
+    NeBuilt out;
+    out.file.assign(NeBuilt::kTable, 0);
+    std::copy_n("MZ", 2, out.file.begin());
+    std::copy_n("NE", 2, out.file.begin() + NeBuilt::kHeader);
+    set32(out.file, 0x3C, NeBuilt::kHeader);
+    set16(out.file, NeBuilt::kHeader + 0x24, NeBuilt::kTable - NeBuilt::kHeader);
+    append16(out.file, shift);
+    for (const auto& [type, resources] : types) {
+        append16(out.file, type);
+        append16(out.file, unsigned(resources.size()));
+        append32(out.file, 0);
+        for (std::size_t i = 0; i < resources.size(); ++i, out.file.resize(out.file.size() + 12))
+            out.entries.push_back(out.file.size());
+    }
+    append16(out.file, 0);
+    out.nameOffset = std::uint16_t(out.file.size() - NeBuilt::kTable);
+    out.file.insert(out.file.end(), {1, 'N', 0}); // a name, then an empty resident-name table
+    set16(out.file, NeBuilt::kHeader + 0x26, unsigned(out.file.size() - 1 - NeBuilt::kHeader));
+    const std::size_t unit = std::size_t(1) << shift;
+    auto entry = out.entries.begin();
+    for (const auto& [type, resources] : types)
+        for (const auto& [id, data] : resources) {
+            const std::size_t at = (out.file.size() + unit - 1) / unit * unit;
+            out.file.resize(at, 0);
+            out.file.insert(out.file.end(), data.begin(), data.end());
+            set16(out.file, *entry, unsigned(at >> shift));
+            set16(out.file, *entry + 2, unsigned((data.size() + unit - 1) >> shift));
+            set16(out.file, *entry++ + 6, id ? 0x8000u | id : out.nameOffset);
+        }
     return out;
 }
 
