@@ -1,5 +1,5 @@
-// A program file from a disc, read for its icons: the input is the whole file, held in memory and opened
-// by path as the icon reader opens a disc's file.
+// A program file from a disc (32- or 64-bit PE, or 16-bit NE), read for its icons: the input is the whole
+// file, held in memory and opened by path as the icon reader opens a disc's file.
 #include "FuzzSupport.h"
 #include "linux/PeIcons.h"
 
