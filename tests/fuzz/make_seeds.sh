@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the binary seeds of the fuzz corpora with the tools of the build machine: icon files with
-# ImageMagick, a tiny PE program with icon resources with mingw-w64, and the UTF-16 and CP932 text files
-# with iconv. The seeds are in the tree; run this only to make them again:   tests/fuzz/make_seeds.sh
+# ImageMagick, a tiny PE program with icon resources with mingw-w64, a 16-bit NE program with Python, and
+# the UTF-16 and CP932 text files with iconv. The seeds are in the tree; run this only to make them again:
+#   tests/fuzz/make_seeds.sh
 set -euo pipefail
 corpus="$(cd "$(dirname "$0")" && pwd)/corpus"
 work=$(mktemp -d)
@@ -21,6 +22,29 @@ x86_64-w64-mingw32-windres icons.rc -O coff -o icons.o
 printf 'void start(void) {}\n' >start.c
 x86_64-w64-mingw32-gcc -Os -nostdlib -Wl,--entry=start -Wl,--subsystem,windows -s -o setup.exe start.c icons.o
 install -m 644 setup.exe "$corpus/pe_icons/setup.exe"
+# ---- A 16-bit setup program (NE) with two icon groups of 16-colour images, ids 1 and 2, as on Windows 3.x
+# discs; the second group claims its image's height with the mask, as some linkers wrote it.
+python3 - "$corpus/pe_icons/setup16.exe" <<'EOF'
+import struct, sys
+def dib(side):  # a header, 16 colours, every pixel colour 1, an empty mask
+    return (struct.pack('<IiiHHIIiiII', 40, side, 2 * side, 1, 4, 0, 0, 0, 0, 16, 0) + b'\0\0\xff\0' * 16 +
+            b'\x11' * (side // 2 * side) + bytes((side + 31) // 32 * 4 * side))
+def group(*entries):  # (width, height claimed, icon id)
+    return struct.pack('<HHH', 0, 1, len(entries)) + b''.join(
+        struct.pack('<BBBBHHIH', w, h, 16, 0, 1, 4, 0, i) for w, h, i in entries)
+table, body = struct.pack('<H', 4), b''  # offsets and lengths in 16-byte units, data from 0x100
+for type_id, items in ((0x8003, [(1, dib(16)), (2, dib(32))]),
+                       (0x800E, [(1, group((16, 16, 1), (32, 32, 2))), (2, group((32, 64, 2)))])):
+    table += struct.pack('<HHI', type_id, len(items), 0)
+    for rid, data in items:
+        data += bytes(-len(data) % 16)
+        table += struct.pack('<6H', (0x100 + len(body)) >> 4, len(data) >> 4, 0x30, 0x8000 | rid, 0, 0)
+        body += data
+table += bytes(3)  # no more types; an empty resident-name table
+ne = b'NE' + bytes(0x22) + struct.pack('<HH', 0x40, 0x40 + len(table) - 1) + bytes(0x18)
+head = b'MZ' + bytes(0x3A) + struct.pack('<I', 0x40) + ne + table
+open(sys.argv[1], 'wb').write(head + bytes(0x100 - len(head)) + body)
+EOF
 # An .ico file named as a program: no PE header at all.
 cp two_sizes.ico "$corpus/pe_icons/not_a_program.ico"
 
