@@ -86,14 +86,17 @@ class IMainView {
     // units make an inch.
     virtual Rect placement() = 0;
     virtual Rect screen() = 0;
+    // The part of the window's screen that panels and docks leave free.
+    virtual Rect workArea() = 0;
     virtual double unitsPerInch() = 0;
     // Puts the window's outer top left corner there.
     virtual void moveTo(int left, int top) = 0;
 
     virtual bool visible() = 0;
     virtual void setVisible(bool visible) = 0;
-    // Shows the window minimized: the way back to a window that has nowhere else to wait.
-    virtual void minimize() = 0;
+    // Shows the window minimized: the way back to a window that has nowhere else to wait. False, and
+    // nothing done, on a desktop that keeps no minimized windows (a Wayland compositor may ignore it).
+    virtual bool minimize() = 0;
 
     // The drive letter of the row whose button has the keyboard focus; 0 for none.
     virtual char focusedLetter() = 0;

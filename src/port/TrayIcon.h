@@ -11,6 +11,9 @@ namespace port {
 enum class TrayEvent {
     ShowWindow, // a double click (where the area has none, its single activation)
     OpenMenu,   // the right button pressed
+    // A notification area took the icon that had nowhere to go: a tray or panel started after the
+    // program, or came back after a restart.
+    AreaAppeared,
 };
 
 class ITrayIcon {
@@ -24,8 +27,12 @@ class ITrayIcon {
     virtual void add(const std::string& tip) = 0;
     // Takes it out again; nothing happens when it is not there.
     virtual void remove() = 0;
-    // False on a desktop without a notification area, where an icon would never show.
+    // False while the desktop has no notification area, where an icon would not show. One may appear
+    // later: AreaAppeared says so.
     virtual bool available() = 0;
+    // Tells the user `text` (lines joined by CR LF) under `title` outside the program's windows: a
+    // desktop notification, or a balloon at the icon. False when nothing on this desktop could show it.
+    virtual bool notify(const std::string& title, const std::string& text) = 0;
     // The pop-up menu as it would open now. Where the notification area draws the icon's menu itself
     // (a StatusNotifierItem host), the items are handed to it and a choice comes to `chosen` with the
     // item's id; elsewhere the menu opens on OpenMenu and this does nothing.

@@ -1,5 +1,7 @@
 #include "qt/QtFrameExtents.h"
 
+#include "qt/XcbReply.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
@@ -14,18 +16,6 @@
 
 namespace qtui {
 namespace {
-
-// xcb hands out its replies from malloc.
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-template <class T> using Reply = std::unique_ptr<T, FreeReply>;
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
 
 // The 32-bit items of a window property of the given type, at most `count` of them.
 std::vector<uint32_t> property(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name,

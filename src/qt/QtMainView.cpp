@@ -339,6 +339,12 @@ port::Rect QtMainView::screen() {
     return {area.left(), area.top(), area.width(), area.height()};
 }
 
+port::Rect QtMainView::workArea() {
+    const QScreen* screen = m_window->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    return {area.left(), area.top(), area.width(), area.height()};
+}
+
 double QtMainView::unitsPerInch() {
     return qtui::unitsPerInch(m_window.get());
 }
@@ -401,9 +407,12 @@ void QtMainView::setVisible(bool visible) {
     m_window->activateWindow();
 }
 
-void QtMainView::minimize() {
+bool QtMainView::minimize() {
+    // A Wayland compositor may ignore the request, and sway does; nothing says whether it took it.
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        return false;
     if (m_closed)
-        return;
+        return true;
     // Window managers neither minimize a tool window (it belongs to its program's group) nor list it in
     // a taskbar. A window that waits minimized must be found again: it becomes an ordinary window.
     if (m_window->windowType() == Qt::Tool) {
@@ -412,6 +421,7 @@ void QtMainView::minimize() {
         placeClient(client.topLeft());
     }
     m_window->showMinimized();
+    return true;
 }
 
 void QtMainView::close() {

@@ -63,11 +63,12 @@ class QtMainView : public port::IMainView {
     void setCaption(const std::string& text) override;
     port::Rect placement() override;
     port::Rect screen() override;
+    port::Rect workArea() override;
     double unitsPerInch() override;
     void moveTo(int left, int top) override;
     bool visible() override;
     void setVisible(bool visible) override;
-    void minimize() override;
+    bool minimize() override;
     char focusedLetter() override;
     void focusLetter(char letter) override;
     port::ITimer& refreshTimer() override { return m_refresh; }

@@ -45,8 +45,8 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
     });
 }
 
-QtWindow::QtWindow(port::IIcons& icons, TrayHost host, const lnx::DriveSource& drives)
-    : view(programIcon()), tray(programIcon(), host), systemMenu(view.window()), windowTop(view.window()),
+QtWindow::QtWindow(port::IIcons& icons, const QDBusConnection& bus, const lnx::DriveSource& drives)
+    : view(programIcon()), tray(programIcon(), bus), systemMenu(view.window()), windowTop(view.window()),
       dialogs(programIcon()),
       deviceEvents(drives), services{view, icons, tray, popup, systemMenu, windowTop, dialogs, deviceEvents} {
 }
@@ -74,7 +74,7 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
     channel.listen(platform.process.channelPath());
 
     // The presenter goes first: its drive records point at the window's controls.
-    QtWindow window(platform.icons, trayHostOn(QDBusConnection::sessionBus()), platform.driveSource);
+    QtWindow window(platform.icons, QDBusConnection::sessionBus(), platform.driveSource);
     std::unique_ptr<ui::MainWindow> mainWindow;
     // The signals are handled before the window loads (it writes Start-menu entries as it does): one that
     // comes meanwhile ends the window once it is there.

@@ -56,9 +56,9 @@ struct LinuxPlatform {
 // The drive window and the features around it, wired together. Needs a QApplication. Whoever drives it
 // (the presenter) must be destroyed first.
 struct QtWindow {
-    // `tray` is the kind of notification area the icon goes to; `drives` the drives whose discs are
-    // watched.
-    QtWindow(port::IIcons& icons, TrayHost tray, const lnx::DriveSource& drives);
+    // The icon goes to a notification area found on `bus` (the session bus) or the X server; `drives`
+    // are the drives whose discs are watched.
+    QtWindow(port::IIcons& icons, const QDBusConnection& bus, const lnx::DriveSource& drives);
     QtWindow(const QtWindow&) = delete;
     QtWindow& operator=(const QtWindow&) = delete;
 

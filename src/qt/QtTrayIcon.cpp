@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QMouseEvent>
 #include <cstdio>
@@ -13,9 +12,6 @@
 
 namespace qtui {
 namespace {
-
-const char* const kWatcherService = "org.kde.StatusNotifierWatcher";
-const char* const kWatcherPath = "/StatusNotifierWatcher";
 
 // The event an activation stands for on that kind of host; nothing for one that is no command.
 std::optional<port::TrayEvent> trayEvent(QSystemTrayIcon::ActivationReason reason, TrayHost host) {
@@ -36,31 +32,55 @@ std::optional<port::TrayEvent> trayEvent(QSystemTrayIcon::ActivationReason reaso
 
 } // namespace
 
-TrayHost trayHostOn(const QDBusConnection& bus) {
-    if (!bus.isConnected())
-        return TrayHost::XEmbed;
-    const QDBusConnectionInterface* daemon = bus.interface();
-    const QString service = QString::fromLatin1(kWatcherService);
-    if (!daemon || !daemon->isServiceRegistered(service).value())
-        return TrayHost::XEmbed;
-    QDBusInterface watcher(service, QString::fromLatin1(kWatcherPath), service, bus);
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()
-               ? TrayHost::StatusNotifier
-               : TrayHost::XEmbed;
-}
-
-QtTrayIcon::QtTrayIcon(const QIcon& icon, TrayHost host) : m_icon(icon), m_host(host) {
-    QObject::connect(&m_icon, &QSystemTrayIcon::activated, &m_icon,
-                     [this](QSystemTrayIcon::ActivationReason reason) {
-                         if (const auto event = trayEvent(reason, m_host))
-                             post(*event);
-                     });
+QtTrayIcon::QtTrayIcon(const QIcon& icon, const QDBusConnection& bus)
+    : m_picture(icon), m_bus(bus), m_hosts(bus, [this] { hostsChanged(); }) {
+    m_grace.setSingleShot(true);
+    m_grace.setInterval(1000);
+    connect(&m_grace, &QTimer::timeout, this, [this] {
+        if (m_wanted && !m_icon && available())
+            makeIcon();
+    });
     // Qt makes a second right press within the double-click time a double click, which the docked icon's
     // widget drops (it reports the left button's alone): a quick right press after a closed pop-up menu
     // would open nothing. The widget is Qt's own and made anew whenever a tray appears, so it is watched
     // from the application.
     if (QCoreApplication* application = QCoreApplication::instance())
         application->installEventFilter(this);
+}
+
+void QtTrayIcon::activated(QSystemTrayIcon::ActivationReason reason, TrayHost host) {
+    if (const auto event = trayEvent(reason, host))
+        post(*event);
+}
+
+void QtTrayIcon::hostsChanged() {
+    const bool statusNotifier = m_hosts.statusNotifierHost();
+    const bool area = statusNotifier || m_hosts.xembedTray();
+    if (m_wanted && !m_icon && area) {
+        if (statusNotifier)
+            makeIcon();
+        else if (!m_grace.isActive())
+            m_grace.start();
+        return;
+    }
+    // Qt docks a made icon again by itself when its area comes back after a restart.
+    if (m_icon && area && !m_hadArea)
+        post(port::TrayEvent::AreaAppeared);
+    m_hadArea = m_icon && area;
+}
+
+void QtTrayIcon::makeIcon() {
+    m_grace.stop();
+    m_host = trayHostOn(m_bus);
+    m_icon = std::make_unique<QSystemTrayIcon>(m_picture);
+    QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, this,
+                     [this](QSystemTrayIcon::ActivationReason reason) { activated(reason, m_host); });
+    if (m_menu && m_host == TrayHost::StatusNotifier)
+        m_icon->setContextMenu(m_menu.get());
+    m_icon->setToolTip(QString::fromStdString(m_tip));
+    m_icon->show();
+    m_hadArea = true;
+    post(port::TrayEvent::AreaAppeared);
 }
 
 bool QtTrayIcon::eventFilter(QObject* watched, QEvent* event) {
@@ -88,24 +108,36 @@ void QtTrayIcon::post(port::TrayEvent event) {
 }
 
 void QtTrayIcon::add(const std::string& tip) {
-    if (!available() && !m_told) {
+    if (m_wanted)
+        return;
+    m_wanted = true;
+    m_tip = tip;
+    if (m_icon) {
+        m_icon->setToolTip(QString::fromStdString(tip));
+        m_icon->show();
+        return;
+    }
+    if (available()) {
+        makeIcon();
+        return;
+    }
+    if (!m_told) {
         m_told = true;
-        std::fprintf(stderr, "通知領域が見つからないため、ウィンドウは隠さずに最小化します。\n");
+        std::fprintf(stderr, "通知領域が見つかりません。現れしだい、アイコンをそこに置きます。\n");
         std::fflush(stderr);
     }
-    if (m_icon.isVisible())
-        return;
-    m_icon.setToolTip(QString::fromStdString(tip));
-    // Shown even without a notification area: Qt docks the icon once one appears.
-    m_icon.show();
 }
 
 void QtTrayIcon::remove() {
-    m_icon.hide();
+    m_wanted = false;
+    m_grace.stop();
+    if (m_icon)
+        m_icon->hide();
 }
 
 void QtTrayIcon::setMenu(const std::vector<port::MenuEntry>& items, std::function<void(int id)> chosen) {
-    if (m_host != TrayHost::StatusNotifier)
+    // Before the icon is made the menu waits for a host that may draw it.
+    if (m_icon && m_host != TrayHost::StatusNotifier)
         return;
     m_chosen = std::move(chosen);
     if (!m_menu) {
@@ -122,7 +154,8 @@ void QtTrayIcon::setMenu(const std::vector<port::MenuEntry>& items, std::functio
                 },
                 Qt::QueuedConnection);
         });
-        m_icon.setContextMenu(m_menu.get());
+        if (m_icon)
+            m_icon->setContextMenu(m_menu.get());
     }
     // The actions change in place: Qt sends the host the new layout.
     m_menu->clear();
@@ -130,7 +163,23 @@ void QtTrayIcon::setMenu(const std::vector<port::MenuEntry>& items, std::functio
 }
 
 bool QtTrayIcon::available() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    // Never Qt's own test: it settles Qt's choice of area for good, before the icon is made.
+    return m_hosts.statusNotifierHost() || m_hosts.xembedTray();
+}
+
+bool QtTrayIcon::notify(const std::string& title, const std::string& text) {
+    if (!m_bus.isConnected())
+        return false;
+    QDBusInterface notifications(QStringLiteral("org.freedesktop.Notifications"),
+                                 QStringLiteral("/org/freedesktop/Notifications"),
+                                 QStringLiteral("org.freedesktop.Notifications"), m_bus);
+    if (!notifications.isValid())
+        return false;
+    const QString body = QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QDBusMessage reply = notifications.call(QStringLiteral("Notify"), QStringLiteral("Tavimoro"), 0u,
+                                                  QStringLiteral("tavimoro"), QString::fromStdString(title),
+                                                  body, QStringList(), QVariantMap(), -1);
+    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 } // namespace qtui

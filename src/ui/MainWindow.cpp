@@ -7,6 +7,7 @@
 #include "ui/SettingsDialog.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ui {
 namespace {
@@ -64,13 +65,23 @@ void MainWindow::start(bool shown) {
     if (shown)
         m_view.setVisible(true);
     else if (!m_window.tray.available())
-        m_view.minimize();
+        waitForArea();
+}
+
+void MainWindow::waitForArea() {
+    m_waitsForArea = true;
+    if (!m_view.minimize())
+        m_view.setVisible(true);
 }
 
 void MainWindow::load() {
     m_refreshTimer.setInterval(m_state.settings.pollInterval);
-    const port::Rect placement =
-        app::loadPlacement(m_state.settingsFile, m_view.placement(), m_view.unitsPerInch());
+    // With no place saved the window starts in the area panels leave free, not under a top panel.
+    port::Rect unsaved = m_view.placement();
+    const port::Rect area = m_view.workArea();
+    unsaved.left = std::max(unsaved.left, area.left);
+    unsaved.top = std::max(unsaved.top, area.top);
+    const port::Rect placement = app::loadPlacement(m_state.settingsFile, unsaved, m_view.unitsPerInch());
     m_view.moveTo(placement.left, placement.top);
     m_platform.launcher.cleanUp();
     loadDriveList();
@@ -118,10 +129,25 @@ void MainWindow::resized() {
 }
 
 void MainWindow::hide() {
-    if (m_state.settings.resident && !m_window.tray.available())
-        m_view.minimize();
-    else
+    if (!m_state.settings.resident || m_window.tray.available()) {
         m_view.setVisible(false);
+        return;
+    }
+    if (m_view.minimize()) {
+        m_waitsForArea = true;
+        return;
+    }
+    // A desktop that keeps no minimized windows and has no notification area: the window hides all the
+    // same, and a start of the program brings it back, which the user learns the first time.
+    m_view.setVisible(false);
+    if (m_toldHidden)
+        return;
+    m_toldHidden = true;
+    const std::string title = m_platform.process.title();
+    const std::string text = "通知領域が見つからないため、ウィンドウを隠しました。\r\n" + title +
+                             " をもう一度起動すると、ウィンドウが開きます。";
+    if (!m_window.tray.notify(title, text))
+        m_platform.messages.show(text, title, port::MessageIcon::Information);
 }
 
 bool MainWindow::closing() {
@@ -270,6 +296,13 @@ void MainWindow::trayEvent(port::TrayEvent event) {
         openWindow();
         return;
     }
+    if (event == port::TrayEvent::AreaAppeared) {
+        // The window that waited in lieu of the icon goes where it would have gone at once; one the user
+        // opened stays.
+        if (std::exchange(m_waitsForArea, false) && m_state.settings.resident)
+            m_view.setVisible(false);
+        return;
+    }
     popupCommand(m_window.popup.open(popupMenuEntries()));
 }
 
@@ -302,6 +335,7 @@ void MainWindow::systemCommand(int id) {
 }
 
 void MainWindow::openWindow() {
+    m_waitsForArea = false;
     m_view.setVisible(true);
 }
 

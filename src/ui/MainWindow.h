@@ -86,6 +86,9 @@ class MainWindow : public port::IMainViewEvents {
     // Hides the window; where no notification area could take the program's icon, a resident window
     // is minimized instead, so that it stays within reach.
     void hide();
+    // A resident window whose icon has no notification area yet waits where the user can reach it:
+    // minimized, or shown on a desktop that keeps no minimized windows, until an area appears.
+    void waitForArea();
 
     port::Services m_platform;
     port::WindowServices m_window;
@@ -97,6 +100,8 @@ class MainWindow : public port::IMainViewEvents {
     Timer m_endTimer;
     drives::DriveList m_drives;
     bool m_systemMenuInstalled = false;
+    bool m_waitsForArea = false; // minimized or shown in lieu of hidden, until a notification area appears
+    bool m_toldHidden = false;   // the user was told how a window hidden without an area comes back
     std::unique_ptr<AboutBox> m_about; // made on first use
 };
 

@@ -265,6 +265,15 @@ port::Rect Win32MainView::screen() {
     return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+port::Rect Win32MainView::workArea() {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return screen();
+    const RECT& work = monitor.rcWork;
+    return {work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
+
 void Win32MainView::moveTo(int left, int top) {
     if (m_window)
         SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -288,9 +297,10 @@ void Win32MainView::setVisible(bool visible) {
         ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
 }
 
-void Win32MainView::minimize() {
+bool Win32MainView::minimize() {
     if (m_window)
         ShowWindow(hwnd(), SW_SHOWMINNOACTIVE);
+    return true;
 }
 
 char Win32MainView::focusedLetter() {

@@ -4,8 +4,11 @@
 #include "win32/Win32Icons.h"
 #include "win32/WindowOwner.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cwchar>
+#include <iterator>
+#include <string>
 
 namespace win {
 namespace {
@@ -69,6 +72,28 @@ void Win32TrayIcon::remove() {
     m_shown = false;
 }
 
+bool Win32TrayIcon::notify(const std::string& title, const std::string& text) {
+    if (!m_shown)
+        return false;
+    // A balloon at the icon; its record is the second form, the first has no room for one.
+    NOTIFYICONDATAW balloon{};
+    balloon.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    balloon.hWnd = m_window.get();
+    balloon.uID = 1;
+    balloon.uFlags = NIF_INFO;
+    balloon.dwInfoFlags = NIIF_INFO;
+    const auto copy = [](const std::string& from, wchar_t* to, std::size_t room) {
+        std::wstring wide = toWide(from);
+        std::erase(wide, L'\r');
+        const std::size_t length = std::min(wide.size(), room - 1);
+        std::wmemcpy(to, wide.data(), length);
+        to[length] = L'\0';
+    };
+    copy(text, balloon.szInfo, std::size(balloon.szInfo));
+    copy(title, balloon.szInfoTitle, std::size(balloon.szInfoTitle));
+    return Shell_NotifyIconW(NIM_MODIFY, &balloon) != FALSE;
+}
+
 void Win32TrayIcon::mouse(UINT message) {
     // A disabled main window (a modal window is open) takes no input, the notification area's included.
     if (!m_handler || !IsWindowEnabled(m_mainWindow))
@@ -99,9 +124,16 @@ LRESULT CALLBACK Win32TrayIcon::windowProc(HWND window, UINT message, WPARAM wPa
     // The new taskbar knows nothing of the icons of the old one: the icon is added again, or a resident
     // program with a hidden window would be out of reach.
     // A message that comes while the icon is still there finds it in place.
-    if (tray && message == tray->m_taskbarCreated && tray->m_wanted)
+    if (tray && message == tray->m_taskbarCreated && tray->m_wanted) {
+        const bool hadArea = tray->m_shown;
         tray->m_shown =
             Shell_NotifyIconW(NIM_ADD, &tray->m_data) || Shell_NotifyIconW(NIM_MODIFY, &tray->m_data);
+        // A program started before the shell waited minimized: now its window can hide.
+        if (!hadArea && tray->m_shown && tray->m_handler && IsWindowEnabled(tray->m_mainWindow)) {
+            const std::function<void(port::TrayEvent)> handler = tray->m_handler;
+            handler(port::TrayEvent::AreaAppeared);
+        }
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

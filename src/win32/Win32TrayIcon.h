@@ -30,6 +30,8 @@ class Win32TrayIcon : public port::ITrayIcon {
     void remove() override;
     // While the program wants its icon and the shell has not taken it, there is no notification area.
     bool available() override { return m_shown || !m_wanted; }
+    // A balloon at the icon, while the shell has it.
+    bool notify(const std::string& title, const std::string& text) override;
     // The notification area draws no menu of its own here: the menu opens on OpenMenu.
     void setMenu(const std::vector<port::MenuEntry>&, std::function<void(int)>) override {}
 

@@ -47,10 +47,10 @@ TEST(QtTrayIcon, anActivationArrivesQueuedAsTheEventItStandsForOnItsKindOfHost) 
     for (const Case& c : cases) {
         for (const auto& [host, expected] : {std::pair{qtui::TrayHost::XEmbed, c.xembed},
                                              {qtui::TrayHost::StatusNotifier, c.statusNotifier}}) {
-            qtui::QtTrayIcon tray(qtui::programIcon(), host);
+            qtui::QtTrayIcon tray(qtui::programIcon(), QDBusConnection(QStringLiteral("none")));
             Events events;
             tray.setHandler([&](port::TrayEvent event) { events.push_back(event); });
-            emit tray.icon().activated(c.reason);
+            tray.activated(c.reason, host);
             EXPECT_EQ(events, none) << "nothing before the activation has returned";
             QApplication::processEvents();
             EXPECT_EQ(events, expected) << c.reason << " " << static_cast<int>(host);
@@ -58,13 +58,13 @@ TEST(QtTrayIcon, anActivationArrivesQueuedAsTheEventItStandsForOnItsKindOfHost) 
     }
 
     // While a modal window is open, an activation from the bus goes nowhere.
-    qtui::QtTrayIcon tray(qtui::programIcon(), qtui::TrayHost::StatusNotifier);
+    qtui::QtTrayIcon tray(qtui::programIcon(), QDBusConnection(QStringLiteral("none")));
     Events events;
     tray.setHandler([&](port::TrayEvent event) { events.push_back(event); });
     QDialog modal;
     qttest::whileOpen([&] { modal.exec(); },
                       [&] {
-                          emit tray.icon().activated(R::Trigger);
+                          tray.activated(R::Trigger, qtui::TrayHost::StatusNotifier);
                           QApplication::processEvents();
                           modal.done(0);
                           return true;

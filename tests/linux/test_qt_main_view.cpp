@@ -127,7 +127,8 @@ class Machine {
             port::Services{p.process, p.files, p.codec, p.drives, p.launcher, p.startMenu, messages});
         m_program = std::make_unique<program::Program>(*m_services);
         const program::StartOutcome outcome = m_program->start();
-        m_window = std::make_unique<qtui::QtWindow>(p.icons, qtui::TrayHost::XEmbed, p.driveSource);
+        m_window =
+            std::make_unique<qtui::QtWindow>(p.icons, QDBusConnection(QStringLiteral("none")), p.driveSource);
         m_form = m_program->openWindow(m_window->services, outcome);
         return outcome;
     }

@@ -67,8 +67,10 @@ class MainView : public port::IMainView {
     std::string title;
     port::Rect place{100, 100, 200, 150};
     port::Rect screenArea{0, 0, 1024, 768};
+    port::Rect freeArea{0, 0, 1024, 768}; // what panels leave of the screen
     double dpi = 96;
     bool shown = false, minimized = false, closed = false;
+    bool canMinimize = true; // false: a desktop that keeps no minimized windows
     char focus = 0;
     port::IMainViewEvents* events = nullptr;
     Timer refresh, end;
@@ -105,6 +107,7 @@ class MainView : public port::IMainView {
     void setCaption(const std::string& v) override { title = v; }
     port::Rect placement() override { return place; }
     port::Rect screen() override { return screenArea; }
+    port::Rect workArea() override { return freeArea; }
     double unitsPerInch() override { return dpi; }
     void moveTo(int left, int top) override {
         place.left = left;
@@ -115,9 +118,12 @@ class MainView : public port::IMainView {
         shown = v;
         minimized = false;
     }
-    void minimize() override {
+    bool minimize() override {
+        if (!canMinimize)
+            return false;
         shown = true;
         minimized = true;
+        return true;
     }
     char focusedLetter() override { return focus; }
     void focusLetter(char letter) override { focus = letter; }
@@ -168,6 +174,13 @@ class TrayIcon : public port::ITrayIcon {
         icons = 0;
     }
     bool available() override { return isAvailable; }
+    bool notifies = true;              // a notification service is there
+    std::vector<std::string> notified; // the texts shown
+    bool notify(const std::string&, const std::string& text) override {
+        if (notifies)
+            notified.push_back(text);
+        return notifies;
+    }
 };
 
 class PopupMenu : public port::IPopupMenu {

@@ -141,17 +141,52 @@ TEST_F(CommandsTest, ApplyingTheSettingsTwiceLeavesOneIconAndWritesEachShortcutO
     EXPECT_FALSE(view.shown) << "and does not show the window";
 }
 
-TEST_F(CommandsTest, WithoutANotificationAreaAResidentWindowMinimizesInsteadOfHiding) {
-    w.tray.isAvailable = false;
-    start("[Mode]\r\nstandby=True\r\nStartMode=True\r\n");
-    form.reset();
-    form = std::make_unique<ui::MainWindow>(
-        p.services, w.services, ui::MainWindow::State{program.settingsFile(), program.settings(), false});
-    form->start(false);
-    EXPECT_TRUE(view.minimized) << "a resident start";
-    view.setVisible(true);
-    EXPECT_TRUE(form->closing());
-    EXPECT_TRUE(view.minimized) << "closing";
+TEST_F(CommandsTest, WithoutANotificationAreaAResidentWindowWaitsWithinReachUntilOneAppears) {
+    struct Case {
+        bool canMinimize, notifies, openedMeanwhile;
+        bool startsMinimized, closeHides, hiddenWhenTheAreaAppears;
+        std::size_t notices, boxes; // after two closes
+    };
+    const Case cases[] = {
+        // An X11 window manager: minimized, and hidden once a tray docks the icon.
+        {true, true, false, true, false, true, 0, 0},
+        // Opened by the user in the meantime, it stays open.
+        {true, true, true, true, false, false, 0, 0},
+        // A Wayland compositor that ignores a minimize: shown until a host appears; closing hides it,
+        // told once, by a notification or, without a notification service, a message box.
+        {false, true, false, false, true, true, 1, 0},
+        {false, false, false, false, true, true, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.canMinimize << c.notifies << c.openedMeanwhile);
+        w.tray = {};
+        w.tray.isAvailable = false;
+        w.tray.notifies = c.notifies;
+        view.canMinimize = c.canMinimize;
+        p.messages.shown.clear();
+        start("[Mode]\r\nstandby=True\r\nStartMode=True\r\n");
+        form.reset();
+        form = std::make_unique<ui::MainWindow>(
+            p.services, w.services, ui::MainWindow::State{program.settingsFile(), program.settings(), false});
+        form->start(false);
+        EXPECT_TRUE(view.shown) << "a resident start waits where the user finds it";
+        EXPECT_EQ(view.minimized, c.startsMinimized);
+        if (c.openedMeanwhile)
+            w.tray.fire(port::TrayEvent::ShowWindow);
+        w.tray.isAvailable = true;
+        w.tray.fire(port::TrayEvent::AreaAppeared);
+        EXPECT_EQ(view.shown, !c.hiddenWhenTheAreaAppears);
+
+        w.tray.isAvailable = false;
+        for (int close = 0; close < 2; ++close) {
+            view.setVisible(true);
+            EXPECT_TRUE(form->closing());
+            EXPECT_EQ(view.shown, !c.closeHides);
+        }
+        EXPECT_EQ(w.tray.notified.size(), c.notices);
+        EXPECT_EQ(p.messages.shown.size(), c.boxes);
+        form.reset();
+    }
 }
 
 TEST_F(CommandsTest, TheTipIsCutTo63Characters) {

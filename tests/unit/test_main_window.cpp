@@ -248,6 +248,28 @@ TEST_F(MainWindowTest, ThePlacementIsStoredInTwipsAndComesBackAtAnyScale) {
     }
 }
 
+TEST_F(MainWindowTest, WithNoPlaceSavedTheWindowStartsInTheAreaPanelsLeaveFree) {
+    struct Case {
+        const char* saved; // [Window] lines
+        port::Rect free;
+        int left, top;
+    };
+    const Case cases[] = {
+        {"", {0, 24, 1024, 744}, 0, 24},                                     // a top panel
+        {"", {64, 0, 960, 768}, 64, 0},                                      // a dock on the left
+        {"frm_main_Top=0\r\nfrm_main_Left=0\r\n", {64, 24, 960, 744}, 0, 0}, // the user's own place
+    };
+    for (const Case& c : cases) {
+        p.fs.files.clear();
+        p.fs.addFolder("C:\\Apps");
+        view.place = {0, 0, 200, 150};
+        view.freeArea = c.free;
+        start(std::string("[Window]\r\n") + c.saved);
+        EXPECT_EQ(view.place.left, c.left) << c.saved;
+        EXPECT_EQ(view.place.top, c.top) << c.saved;
+    }
+}
+
 TEST_F(MainWindowTest, StartMenuShortcutsFollowTheSettingAndTheDriveList) {
     disc('D', "MYDISC", "setup.exe");
     start("[Mode]\r\nAutoShortcut=True\r\n[CD]\r\nDrive_D=True\r\n");

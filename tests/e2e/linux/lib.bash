@@ -219,11 +219,12 @@ click_button() {
     side=$((h / rows))
     click_at $((x + side / 2)) $((y + side * (row - 1) + side / 2)) "$@"
 }
-# A notification area: trayer, an XEmbed tray host, with its panel at the top right; sets trayer_pid.
+# A notification area: trayer, an XEmbed tray host, with its panel at the top right, which the window
+# manager's work area leaves out; sets trayer_pid.
 trayer_pid=""
 start_tray() {
     trayer --edge top --align right --widthtype pixel --width 200 --heighttype pixel --height 24 \
-        >/dev/null 2>&1 &
+        --SetPartialStrut true >/dev/null 2>&1 &
     trayer_pid=$!
     pids+=("$trayer_pid")
     wait_until "the tray host did not start" panel >/dev/null

@@ -5,8 +5,9 @@
 # same commands from the window's context menu (right button, Shift+F10, the Menu key); the settings
 # dialog (Enter right after opening is OK, the six keys in their order, keep-on-top without moving the
 # window, resident mode off taking the icon away); keys on the window and its buttons. Then, without
-# any tray host, a resident start that waits minimized and says why once; and three starts with no
-# drive that keep the saved placement. Leaves the pop-up menu, the settings dialog and the about box as
+# any tray host, a resident start that waits minimized and says why once, until a tray started later
+# takes the icon; and three starts with no drive, the first inside the work area, that keep the saved
+# placement. Leaves the pop-up menu, the settings dialog and the about box as
 # pictures in the working folder (and, when asked, in docs/).
 set -u
 
@@ -309,7 +310,7 @@ wait_until "Exit did not end the program" ended
 expect_clean_end Exit
 expect_ini Mode standby True
 wait_until "the ended program's icon stayed in the panel" no_tray_icon
-message="通知領域が見つからないため、ウィンドウは隠さずに最小化します。"
+message="通知領域が見つかりません。現れしだい、アイコンをそこに置きます。"
 ! grep -q "$message" "$work/program.log" || fail "with a tray host, the program said there is none"
 
 # ================================================================================================
@@ -340,6 +341,13 @@ wait_until "closing the resident window without a tray host did not minimize it"
 alive || fail "closing the resident window without a tray host ended the program"
 [ "$(grep -c "^$message\$" "$work/program.log")" -eq 1 ] ||
     fail "the missing notification area was not reported exactly once: $(cat "$work/program.log")"
+# A tray that starts after the program takes its icon, and the window that waited goes with no
+# taskbar entry left behind.
+start_tray
+wait_until "a tray started later did not dock the icon" tray_icon >/dev/null
+in_client_list() { xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$wid")"; }
+wait_until "the waiting window stayed once the tray docked the icon" eval '! in_client_list'
+hidden_window || fail "the waiting window is still shown"
 finish
 
 # ================================================================================================
@@ -354,6 +362,12 @@ for n in 1 2 3; do
     e2e_start
     wait_until "start $n: the window is not shown" visible_window
     if [ "$n" = 1 ]; then
+        # Nothing saved: the window's frame starts below trayer's panel, in the work area.
+        read -r _ top _ < <(geometry "$(window_id)")
+        frame_top=$(xprop -id "$(window_id)" _NET_FRAME_EXTENTS | awk -F', *' '{print $3}')
+        area_top=$(xprop -root _NET_WORKAREA | awk -F', *' '{print $2}')
+        [ "$((top - frame_top))" -ge "$area_top" ] && [ "$area_top" -gt 0 ] ||
+            fail "the first placement (frame top $((top - frame_top))) is not in the work area (top $area_top)"
         settings_dialog Return from_window_menu --centre
         [ "$(ini_keys Mode | tr '\n' ' ')" = "WindowTop VolumeName standby AutoOpen AutoShortcut StartMode " ] ||
             fail "OK wrote [Mode] as: $(ini_keys Mode | tr '\n' ' ')"

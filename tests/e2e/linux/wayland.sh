@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The program on Wayland with no X server: headless sway, swaybar as a StatusNotifierItem host. The rows,
-# the placement kept where the compositor places the window, a resident start's tray item, Activate, the
-# item's exported menu (its layout, a drive item, Open, Exit) and a second start that brings the window
-# forward. Leaves the desktop as a picture (in docs/ when asked).
+# The program on Wayland with no X server: headless sway, swaybar as a StatusNotifierItem host started
+# after the program, stopped and started again. The rows, the placement kept where the compositor places
+# the window, a resident start that waits in view until the bar's item is there, Activate, the item's
+# exported menu (its layout, a drive item, Open, Exit), closing with no host told once through a
+# notification, and second starts that bring the window forward. Leaves the desktop as a picture (in
+# docs/ when asked).
 set -u
 
 : "${TAVIMORO_E2E:?TAVIMORO_E2E must name the test build of the program}"
@@ -33,7 +35,17 @@ e2e_private_user
 e2e_machine 2
 e2e_program
 export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman XDG_SESSION_TYPE=wayland
-printf 'output HEADLESS-1 resolution 1024x768\nbar {\n    tray_output *\n}\n' >"$work/sway.conf"
+# The bar, the desktop's StatusNotifierItem host, starts only when the test says so, as a bar started
+# after the program would; its process id is kept to stop it.
+cat >"$work/bar.sh" <<BAR
+#!/bin/sh
+while [ ! -e "$work/bar-go" ]; do sleep 0.1; done
+echo \$\$ >"$work/bar.pid"
+exec swaybar "\$@"
+BAR
+chmod +x "$work/bar.sh"
+printf 'output HEADLESS-1 resolution 1024x768\nbar {\n    id main\n    swaybar_command %s\n    tray_output *\n}\n' \
+    "$work/bar.sh" >"$work/sway.conf"
 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
 pids+=($!)
 wait_until "sway did not start" eval 'ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock >/dev/null 2>&1'
@@ -41,7 +53,13 @@ SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock)
 WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-[0-9] | head -n 1)
 export SWAYSOCK WAYLAND_DISPLAY
 watcher=(busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.kde.StatusNotifierWatcher)
-wait_until "swaybar did not become a tray host" eval '"${watcher[@]}" IsStatusNotifierHostRegistered | grep -q true'
+tray_host() { "${watcher[@]}" IsStatusNotifierHostRegistered 2>/dev/null | grep -q true; }
+# A notification service that records what it is asked to show.
+/usr/bin/python3 -m dbusmock --session --template notification_daemon -l "$work/notifications.log" \
+    >/dev/null 2>&1 &
+pids+=($!)
+wait_until "the notification service did not start" busctl --user status org.freedesktop.Notifications
+notices() { grep -c ' Notify ' "$work/notifications.log"; }
 
 # A field of the program's window as sway sees it (a jq path, e.g. .visible).
 node() { swaymsg -t get_tree | jq -r "[recurse(.nodes[]?, .floating_nodes[]?) | select(.app_id == \"tavimoro\")][0] | $1 // empty"; }
@@ -65,13 +83,16 @@ wait_until "the window did not close" ended
 expect_ini Window frm_main_Left 3000
 expect_ini Window frm_main_Top 2250
 
-step "the tray item and its menu"
+step "a resident start before the bar: the window waits in view, then the item comes and it hides"
 printf '[Mode]\nstandby=True\nStartMode=True\n' >>"$settings"
 e2e_start
+wait_until "a resident start with no host did not show its window" shown
+touch "$work/bar-go"
+wait_until "swaybar did not become a tray host" tray_host
 find_item() { "${watcher[@]}" RegisteredStatusNotifierItems | grep -q ':[0-9.]*/StatusNotifierItem'; }
-wait_until "no tray item was registered" find_item
+wait_until "no tray item was registered once the bar came" find_item
 service=$("${watcher[@]}" RegisteredStatusNotifierItems | grep -o ':[0-9.]*/StatusNotifierItem' | cut -d/ -f1)
-shown && fail "a resident start showed its window"
+wait_until "the waiting window did not hide once its item was there" eval '! shown'
 busctl --user call "$service" /StatusNotifierItem org.kde.StatusNotifierItem Activate ii 10 10
 wait_until "Activate did not show the window" shown
 grim "$work/wayland.png" && cp "$work/wayland.png" "$(dirname "$0")/../../out/"
@@ -93,12 +114,24 @@ wait_until "the drive item did not launch the disc's program" eval '[ "$(e2e_run
 choose "開く(_O)"
 wait_until "Open did not show the window" shown
 
-step "a second start"
-close_window
-wait_until "the window did not hide" eval '! shown'
-XDG_ACTIVATION_TOKEN=not-a-real-token "$work/bin/tavimoro" >>"$work/program.log" 2>&1 ||
-    fail "the second start ended with status $?"
-wait_until "a second start did not bring the window forward" shown
+step "the bar stops: closing hides the window and says once how to get it back; a second start does"
+kill "$(cat "$work/bar.pid")"
+wait_until "the stopped bar's watcher stayed on the bus" eval '! busctl --user status org.kde.StatusNotifierWatcher'
+for attempt in 1 2; do
+    XDG_ACTIVATION_TOKEN=not-a-real-token "$work/bin/tavimoro" >>"$work/program.log" 2>&1 ||
+        fail "the second start ended with status $?"
+    wait_until "a second start did not bring the window forward" shown
+    close_window
+    wait_until "closing with no host did not hide the window" eval '! shown'
+    wait_until "closing with no host: $(notices) notifications, not one" eval '[ "$(notices)" = 1 ]'
+done
+alive || fail "closing with no host ended the program"
+
+step "the bar comes back: the item is there again, its menu works"
+swaybar -b main >>"$work/sway.log" 2>&1 &
+pids+=($!)
+wait_until "the item did not come back with the bar" find_item
+service=$("${watcher[@]}" RegisteredStatusNotifierItems | grep -o ':[0-9.]*/StatusNotifierItem' | cut -d/ -f1)
 choose "終了(_X)"
 wait_until "Exit did not end the program" ended
 e2e_finish wayland "$work/program.log" "$work/sway.log"
