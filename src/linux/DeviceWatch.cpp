@@ -43,6 +43,9 @@ bool DeviceWatch::isDriveUdevFile(std::string_view name, std::vector<std::string
     // "b11:0": a block device's file, named by its device number.
     if (name.size() < 4 || name.front() != 'b')
         return false;
+    // A loop device (block major 7) that udev describes anew may be a disc image attached or detached.
+    if (name.starts_with("b7:"))
+        return true;
     // The drives are listed once for all the notices taken together.
     if (driveFiles.empty())
         for (const CdDrive& drive : m_drives.drives())

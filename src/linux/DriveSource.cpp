@@ -63,9 +63,10 @@ class FileBuffer {
     std::size_t m_size = 0;
 };
 
-// The sr* entries of a folder, ordered by number; false when the folder cannot be listed. A failure
-// half-way keeps what was listed so far.
-bool listSrNames(const std::string& folder, std::vector<std::pair<unsigned, std::string>>& out);
+// The sr* and loop* entries of a folder, each ordered by number; false when the folder cannot be
+// listed. A failure half-way keeps what was listed so far.
+using NumberedNames = std::vector<std::pair<unsigned, std::string>>;
+bool listBlockNames(const std::string& folder, NumberedNames& optical, NumberedNames& loops);
 
 // Whether the text is a whole unsigned number, which goes to `value`.
 bool parseUnsigned(std::string_view text, unsigned& value) {
@@ -74,12 +75,12 @@ bool parseUnsigned(std::string_view text, unsigned& value) {
     return number.has_value();
 }
 
-// "sr12" -> 12; nothing for other names.
-std::optional<unsigned> srNumber(std::string_view name) {
-    if (name.size() < 3 || name.substr(0, 2) != "sr")
+// "sr12" -> 12 for prefix "sr"; nothing for other names.
+std::optional<unsigned> nameNumber(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
         return std::nullopt;
     unsigned number = 0;
-    if (!parseUnsigned(name.substr(2), number))
+    if (!parseUnsigned(name.substr(prefix.size()), number))
         return std::nullopt;
     return number;
 }
@@ -102,8 +103,9 @@ void cutAtNulAndTrim(std::string& label) {
         label.pop_back();
 }
 
-bool listSrNames(const std::string& folder, std::vector<std::pair<unsigned, std::string>>& out) {
-    out.clear();
+bool listBlockNames(const std::string& folder, NumberedNames& optical, NumberedNames& loops) {
+    optical.clear();
+    loops.clear();
     const OwnedFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd)
         return false;
@@ -118,12 +120,38 @@ bool listSrNames(const std::string& folder, std::vector<std::pair<unsigned, std:
             const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
             at += entry->d_reclen;
             const std::string_view name(entry->d_name);
-            if (auto number = srNumber(name))
-                out.emplace_back(*number, std::string(name));
+            if (auto number = nameNumber(name, "sr"))
+                optical.emplace_back(*number, std::string(name));
+            else if (auto loop = nameNumber(name, "loop"))
+                loops.emplace_back(*loop, std::string(name));
         }
     }
-    std::sort(out.begin(), out.end());
+    std::sort(optical.begin(), optical.end());
+    std::sort(loops.begin(), loops.end());
     return true;
+}
+
+// "11:0" -> 11 and 0; false for anything else.
+bool parseDeviceNumber(std::string_view text, CdDrive& drive) {
+    const auto colon = text.find(':');
+    return colon != std::string_view::npos && parseUnsigned(text.substr(0, colon), drive.major) &&
+           parseUnsigned(text.substr(colon + 1), drive.minor);
+}
+
+// The value of `key` ("E:ID_FS_TYPE=") in a udev database line; nothing on other lines.
+std::optional<std::string_view> udevValue(std::string_view line, std::string_view key) {
+    if (line.substr(0, key.size()) != key)
+        return std::nullopt;
+    return app::trim(line.substr(key.size()), " \t\r\n");
+}
+
+// Calls `each` with every line of `text`.
+template <class Each> void forEachLine(std::string_view text, Each each) {
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        each(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
 }
 
 } // namespace
@@ -135,11 +163,13 @@ struct DriveSource::State {
     DriveSourceConfig config;
     // What sysfs said of each sr* device, by kernel name: a device's type and number do not change
     // while its name stays, so a listing that finds the same names reads no device file again.
-    std::vector<std::pair<unsigned, std::string>> knownNames;
-    std::vector<CdDrive> drives; // drives[i] has the letter 'D' + i
+    NumberedNames knownNames;
+    std::vector<CdDrive> optical;
+    // The optical drives, then the disc images; drives[i] has the letter 'D' + i.
+    std::vector<CdDrive> drives;
     std::vector<std::string> udevFiles;
     bool listed = false; // the last listing worked
-    std::vector<std::pair<unsigned, std::string>> listing;
+    NumberedNames listing, loopListing;
     // The mount table as last read, parsed again only when its text changed.
     std::string mountText;
     std::vector<MountEntry> mounts;
@@ -154,6 +184,8 @@ struct DriveSource::State {
             refresh();
     }
     void takeListing();
+    // The attached loop devices whose file holds a disc's file system, lettered after `optical`.
+    std::vector<CdDrive> images();
     // The index of the drive with that letter, or -1.
     int find(char letter) const;
     // What udev's database says of drive `index`'s medium.
@@ -167,10 +199,29 @@ struct DriveSource::State {
 };
 
 void DriveSource::State::refresh() {
-    listed = listSrNames(config.sysBlock, listing);
-    const bool drivesChanged = listed && listing != knownNames;
-    if (drivesChanged)
+    listed = listBlockNames(config.sysBlock, listing, loopListing);
+    if (listed && listing != knownNames)
         takeListing();
+    bool drivesChanged = false;
+    if (listed) {
+        // Images come and go without a change of names: loop devices stay listed while detached.
+        std::vector<CdDrive> next = optical;
+        std::vector<CdDrive> attached = images();
+        next.insert(next.end(), std::make_move_iterator(attached.begin()),
+                    std::make_move_iterator(attached.end()));
+        if (next.size() > std::size_t('Z' - 'D' + 1))
+            next.resize(std::size_t('Z' - 'D' + 1));
+        for (std::size_t i = 0; i < next.size(); ++i)
+            next[i].letter = char('D' + i);
+        drivesChanged = next != drives;
+        if (drivesChanged) {
+            drives = std::move(next);
+            udevFiles.clear();
+            for (const CdDrive& drive : drives)
+                udevFiles.push_back(config.udevData + "/b" + std::to_string(drive.major) + ":" +
+                                    std::to_string(drive.minor));
+        }
+    }
     bool mountsChanged = false;
     if (buffer.read(config.mountinfo.c_str(), kMaxMountTable)) {
         if (!mountsRead || buffer.text() != mountText) {
@@ -198,30 +249,50 @@ void DriveSource::State::refresh() {
 }
 
 void DriveSource::State::takeListing() {
-    drives.clear();
-    udevFiles.clear();
-    char letter = 'D';
+    optical.clear();
     for (const auto& [number, name] : listing) {
-        if (letter > 'Z')
+        if (optical.size() > std::size_t('Z' - 'D'))
             break;
         const std::string base = config.sysBlock + "/" + name;
         if (!buffer.read((base + "/device/type").c_str()) || app::trim(buffer.text(), " \t\r\n") != "5")
             continue;
-        if (!buffer.read((base + "/dev").c_str()))
-            continue;
-        const std::string_view devText = app::trim(buffer.text(), " \t\r\n");
-        const auto colon = devText.find(':');
         CdDrive drive;
-        if (colon == std::string_view::npos || !parseUnsigned(devText.substr(0, colon), drive.major) ||
-            !parseUnsigned(devText.substr(colon + 1), drive.minor))
+        if (!buffer.read((base + "/dev").c_str()) ||
+            !parseDeviceNumber(app::trim(buffer.text(), " \t\r\n"), drive))
             continue;
-        drive.letter = letter++;
         drive.kernelName = name;
-        udevFiles.push_back(config.udevData + "/b" + std::to_string(drive.major) + ":" +
-                            std::to_string(drive.minor));
-        drives.push_back(std::move(drive));
+        optical.push_back(std::move(drive));
     }
     knownNames = listing;
+}
+
+std::vector<CdDrive> DriveSource::State::images() {
+    std::vector<CdDrive> found;
+    for (const auto& [number, name] : loopListing) {
+        const std::string base = config.sysBlock + "/" + name;
+        // Only an attached loop device has a backing file.
+        if (!buffer.read((base + "/loop/backing_file").c_str()))
+            continue;
+        CdDrive drive;
+        drive.imageFile = std::string(app::trim(buffer.text(), " \t\r\n"));
+        if (drive.imageFile.empty() || !buffer.read((base + "/dev").c_str()) ||
+            !parseDeviceNumber(app::trim(buffer.text(), " \t\r\n"), drive))
+            continue;
+        const std::string udev =
+            config.udevData + "/b" + std::to_string(drive.major) + ":" + std::to_string(drive.minor);
+        if (!buffer.read(udev.c_str()))
+            continue;
+        bool disc = false;
+        forEachLine(buffer.text(), [&disc](std::string_view line) {
+            if (const auto type = udevValue(line, "E:ID_FS_TYPE="))
+                disc = *type == "iso9660" || *type == "udf";
+        });
+        if (!disc)
+            continue;
+        drive.kernelName = name;
+        found.push_back(std::move(drive));
+    }
+    return found;
 }
 
 int DriveSource::State::find(char letter) const {
@@ -296,8 +367,10 @@ Medium DriveSource::medium(char letter) const {
         return {};
     const MountEntry* mounted = state.driveMounts[std::size_t(index)];
     State::UdevMedium udev = state.udevMedium(std::size_t(index));
+    // An image is a disc that is always in its drive.
+    const bool present = udev.present || !state.drives[std::size_t(index)].imageFile.empty();
     if (!mounted) {
-        if (!udev.present || !udev.fileSystem)
+        if (!present || !udev.fileSystem)
             return {};
         return Medium{udev.label.value_or(std::string()), std::nullopt, true};
     }
@@ -310,26 +383,17 @@ DriveSource::State::UdevMedium DriveSource::State::udevMedium(std::size_t index)
     UdevMedium medium;
     if (!buffer.read(udevFiles[index].c_str()))
         return medium;
-    const auto value = [](std::string_view line, std::string_view key) -> std::optional<std::string_view> {
-        if (line.substr(0, key.size()) != key)
-            return std::nullopt;
-        return app::trim(line.substr(key.size()), " \t\r\n");
-    };
-    std::string_view rest = buffer.text();
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (const auto media = value(line, "E:ID_CDROM_MEDIA=")) {
+    forEachLine(buffer.text(), [&medium](std::string_view line) {
+        if (const auto media = udevValue(line, "E:ID_CDROM_MEDIA=")) {
             medium.present = *media == "1";
-        } else if (const auto type = value(line, "E:ID_FS_TYPE=")) {
+        } else if (const auto type = udevValue(line, "E:ID_FS_TYPE=")) {
             medium.fileSystem = !type->empty();
-        } else if (const auto encoded = value(line, "E:ID_FS_LABEL_ENC="); encoded && !medium.label) {
+        } else if (const auto encoded = udevValue(line, "E:ID_FS_LABEL_ENC="); encoded && !medium.label) {
             std::string label = utf8OrCp932ToUtf8(decodeUdevEscapes(*encoded));
             cutAtNulAndTrim(label);
             medium.label = std::move(label);
         }
-    }
+    });
     return medium;
 }
 
@@ -342,7 +406,9 @@ std::string DriveSource::State::deviceLabel(const CdDrive& d) const {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
         return {};
-    if (S_ISBLK(st.st_mode) && ::ioctl(fd.get(), CDROM_DRIVE_STATUS, CDSL_CURRENT) != CDS_DISC_OK)
+    // A loop device answers no CD-ROM questions; its medium is always there.
+    if (S_ISBLK(st.st_mode) && d.imageFile.empty() &&
+        ::ioctl(fd.get(), CDROM_DRIVE_STATUS, CDSL_CURRENT) != CDS_DISC_OK)
         return {};
     if (!S_ISBLK(st.st_mode) && !S_ISREG(st.st_mode))
         return {}; // a fifo or socket would block or never end

@@ -1,6 +1,8 @@
 #pragma once
 // The machine's CD-ROM drives as the program sees them on Linux: the sr* block devices of SCSI type 5
-// in kernel-name order, lettered D:, E:, F:, ... A drive's files are those of its mounted medium.
+// in kernel-name order, lettered D:, E:, F:, ..., then the disc images attached as loop devices (an ISO
+// 9660 or UDF file system in the backing file) in loop-number order, so that images coming and going
+// never move an optical drive's letter. A drive's files are those of its mounted medium.
 #include "linux/Mountinfo.h"
 
 #include <memory>
@@ -21,9 +23,11 @@ struct DriveSourceConfig {
 
 struct CdDrive {
     char letter = 0;        // 'D' and up
-    std::string kernelName; // "sr0"
+    std::string kernelName; // "sr0", or "loop3" for a disc image
     unsigned major = 0;
     unsigned minor = 0;
+    std::string imageFile; // a disc image attached as a loop device: its file; empty for a drive
+    bool operator==(const CdDrive&) const = default;
 };
 
 // The medium in a drive as the system describes it.
@@ -44,7 +48,8 @@ class DriveSource {
     DriveSource() : DriveSource(DriveSourceConfig{}) {}
     explicit DriveSource(DriveSourceConfig config);
 
-    // Every CD-ROM drive, lettered in kernel-name order (sr0, sr1, ..., sr10), at most up to Z:.
+    // Every CD-ROM drive, lettered in kernel-name order (sr0, sr1, ..., sr10), then every disc image,
+    // at most up to Z:.
     std::vector<CdDrive> drives() const;
     // The drive with that letter (either case), if it is a CD-ROM drive.
     std::optional<CdDrive> drive(char letter) const;

@@ -73,6 +73,50 @@ TEST(DriveSource, lettersCdromDrivesInKernelNumberOrder) {
     EXPECT_EQ(lnx::LinuxDrives(machine.source()).cdromLetters(), (std::vector<char>{'D', 'E', 'F', 'G'}));
 }
 
+TEST(DriveSource, discImagesAreDrivesLetteredAfterTheOpticalOnesInLoopOrder) {
+    FakeMachine machine;
+    machine.addCdrom(0);
+    struct Loop {
+        unsigned number;
+        const char* backing; // nullptr: detached
+        const char* fileSystem;
+    };
+    const Loop loops[] = {
+        {10, "/home/u/b.iso", "udf"},    {2, "/home/u/a.iso", "iso9660"}, {3, nullptr, "iso9660"},
+        {4, "/home/u/disk.img", "ext4"}, {5, "/home/u/c.iso", nullptr},   {6, "\n", "iso9660"},
+    };
+    for (const Loop& loop : loops) {
+        const std::string name = "loop" + std::to_string(loop.number),
+                          dev = "7:" + std::to_string(loop.number);
+        machine.addBlock(name, dev, nullptr);
+        if (loop.backing)
+            writeFile(machine.config().sysBlock + "/" + name + "/loop/backing_file",
+                      std::string(loop.backing) + "\n");
+        if (loop.fileSystem)
+            machine.udev(dev, std::string("E:ID_FS_TYPE=") + loop.fileSystem + "\nE:ID_FS_LABEL_ENC=IMG\n");
+    }
+    machine.mount("50 22 7:2 / /media/u/A ro - iso9660 /dev/loop2 ro");
+    const auto source = machine.source();
+    const auto drives = source.drives();
+    ASSERT_EQ(drives.size(), 3u);
+    EXPECT_EQ(drives[0].kernelName, "sr0");
+    EXPECT_EQ(drives[1].kernelName, "loop2");
+    EXPECT_EQ(drives[1].letter, 'E');
+    EXPECT_EQ(drives[1].imageFile, "/home/u/a.iso");
+    EXPECT_EQ(drives[2].kernelName, "loop10");
+    EXPECT_EQ(source.mountPoint('E'), "/media/u/A");
+    const lnx::Medium unmounted = source.medium('F');
+    EXPECT_TRUE(unmounted.mountable) << "an image is a disc always in its drive";
+    EXPECT_EQ(unmounted.label, "IMG");
+
+    // Detached, the image's letter goes; the optical drive's stays.
+    std::filesystem::remove_all(machine.config().sysBlock + "/loop2/loop");
+    const auto after = source.drives();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0].kernelName, "sr0");
+    EXPECT_EQ(after[1].kernelName, "loop10");
+}
+
 TEST(DriveSource, stopsAtZ) {
     FakeMachine machine;
     for (unsigned n = 0; n < 30; ++n)

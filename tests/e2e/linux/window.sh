@@ -2,8 +2,8 @@
 # The drive window of the real program on Xvfb with a window manager, over a simulated machine (fake
 # sysfs, udev database and mount table; disc folders that the test swaps while the program runs):
 # first-run registration, discs inserted, removed and swapped, Start-menu entries with the disc's
-# icon, letter keys, a click that launches the disc's program, the resident and the ending program; a
-# settings file that refuses writes.
+# icon, a disc image attached and detached, letter keys, a click that launches the disc's program, the
+# resident and the ending program; a settings file that refuses writes.
 # Leaves window-linux.png (three rows) in the working folder and, when asked, docs/screenshot-linux.png.
 set -u
 
@@ -22,12 +22,15 @@ root_mount=$e2e_root_mount
 
 # The mount table and the udev database change together, each file replaced whole, as the kernel and
 # udev present them.
-declare -A mounted=()
+declare -A mounted=() imaged=()
 write_mounts() {
     {
         echo "$root_mount"
         for n in "${!mounted[@]}"; do
             echo "$((40 + n)) 22 11:$n / ${mounted[$n]} ro,relatime - iso9660 /dev/sr$n ro"
+        done
+        for n in "${!imaged[@]}"; do
+            echo "$((60 + n)) 22 7:$n / ${imaged[$n]} ro,relatime - iso9660 /dev/loop$n ro"
         done
     } >"$TAVIMORO_TEST_MOUNTINFO.new"
     mv "$TAVIMORO_TEST_MOUNTINFO.new" "$TAVIMORO_TEST_MOUNTINFO"
@@ -37,6 +40,21 @@ insert() { # drive number, disc folder, label (UTF-8; a blank is written as udev
     mv "$TAVIMORO_TEST_UDEV/b11:$1.new" "$TAVIMORO_TEST_UDEV/b11:$1"
     mounted[$1]=$(printf '%s' "$2" | sed 's/ /\\040/g')
     write_mounts
+}
+# A disc image attached as loop device N and mounted, as a desktop's image mounter leaves it.
+attach_image() { # loop number, disc folder, label without blanks
+    mkdir -p "$TAVIMORO_TEST_SYSFS/loop$1/loop"
+    echo "7:$1" >"$TAVIMORO_TEST_SYSFS/loop$1/dev"
+    echo "$work/images/$3.iso" >"$TAVIMORO_TEST_SYSFS/loop$1/loop/backing_file"
+    printf 'E:ID_FS_TYPE=iso9660\nE:ID_FS_LABEL_ENC=%s\n' "$3" >"$TAVIMORO_TEST_UDEV/b7:$1.new"
+    mv "$TAVIMORO_TEST_UDEV/b7:$1.new" "$TAVIMORO_TEST_UDEV/b7:$1"
+    imaged[$1]=$(printf '%s' "$2" | sed 's/ /\\040/g')
+    write_mounts
+}
+detach_image() { # loop number
+    unset "imaged[$1]"
+    write_mounts
+    rm -rf "$TAVIMORO_TEST_SYSFS/loop$1/loop" "$TAVIMORO_TEST_UDEV/b7:$1"
 }
 eject() { # drive number
     unset "mounted[$1]"
@@ -158,6 +176,18 @@ expect_ini CD Drive_G False
 for letter in D E F; do expect_ini CD "Drive_$letter" True; done
 # The rows were rebuilt: the records of the old rows removed their entries and the new ones wrote them.
 wait_until "after the rebuild disc one has no entry" has_entry E "$label1"
+
+# A disc image attached as a loop device is a drive after the optical ones, G:, once its letter is
+# registered: a row with its label and a Start-menu entry. Detached, the entry goes.
+attach_image 0 "$disc1" IMAGE_ONE
+press g
+wait_until "the image in G: has no Start-menu entry" has_entry G IMAGE_ONE
+wait_client "the image's row did not come" height = 196
+detach_image 0
+wait_until "the detached image's entry stayed" no_entry G
+press shift+g
+wait_until "Shift+G did not unregister the image's drive" grep -q '^Drive_G=False' "$settings"
+wait_client "three rows again should be 147 px high" height = 147
 
 # A click on E:'s button launches disc one's program and hides the window; resident, the program stays.
 click_button 2 3 1
