@@ -33,4 +33,13 @@ port::Result<void> LinuxDrives::mount(char letter) {
     return {};
 }
 
+port::Result<void> LinuxDrives::eject(char letter) {
+    const auto drive = m_source.drive(letter);
+    if (!drive)
+        return port::fail(std::string(kEjectRefused) + kMountNoDevice + letter + ":");
+    if (!m_ejector)
+        return port::fail(std::string(kEjectRefused) + kEjectNoService);
+    return m_ejector(m_source.config().devDir + "/" + drive->kernelName, !drive->imageFile.empty());
+}
+
 } // namespace lnx

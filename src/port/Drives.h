@@ -27,6 +27,10 @@ class IDrives {
     virtual Disc disc(char letter) = 0;
     // Makes the files of a mountable disc reachable; the failure's text is for the user.
     virtual Result<void> mount(char letter) = 0;
+    // Takes the disc out of drive `letter`: its files let go of, then the drive opened, or a disc
+    // image detached. A refusal (a file open on the disc, no right to) changes nothing; its text is for
+    // the user.
+    virtual Result<void> eject(char letter) = 0;
 
     // One poll of several drives runs between beginPoll and endPoll. In between, the platform may read
     // what describes its drives (the drive list, the mount table) once, at beginPoll, and answer every

@@ -46,6 +46,8 @@ class IMainViewEvents {
     virtual ~IMainViewEvents() = default;
     // The button of the row of drive `letter`.
     virtual void buttonClicked(char letter) = 0;
+    // The right mouse button on the button of the row of drive `letter`: the drive's own menu.
+    virtual void buttonMenuAsked(char letter) = 0;
     // A key pressed on the window or on a drive button, Tab included; a held key's repeats are not
     // reported. Nothing else happens with it: a button does not press itself on the space bar, and
     // Tab moves no focus of itself.

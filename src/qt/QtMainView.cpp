@@ -121,6 +121,14 @@ class QtMainView::DriveButton : public QToolButton {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override { m_view.keyPressed(*event); }
+    // The right button opens the drive's own menu; the menu key and Shift+F10 stay the window's.
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (event->reason() != QContextMenuEvent::Mouse) {
+            event->ignore();
+            return;
+        }
+        m_view.buttonMenuAsked(m_letter);
+    }
     // With no press taken, a release has nothing for the button to finish.
     void keyReleaseEvent(QKeyEvent* event) override { m_view.keyReleased(*event); }
 
@@ -485,6 +493,11 @@ void QtMainView::filesDropped(const std::vector<std::string>& paths) {
 void QtMainView::buttonClicked(char letter) {
     if (m_events && !m_closed)
         m_events->buttonClicked(letter);
+}
+
+void QtMainView::buttonMenuAsked(char letter) {
+    if (m_events && !m_closed)
+        m_events->buttonMenuAsked(letter);
 }
 
 } // namespace qtui

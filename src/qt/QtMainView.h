@@ -100,6 +100,7 @@ class QtMainView : public port::IMainView {
     void keyReleased(const QKeyEvent& event);
     void filesDropped(const std::vector<std::string>& paths);
     void buttonClicked(char letter);
+    void buttonMenuAsked(char letter);
 
     port::IMainViewEvents* m_events = nullptr;
     QFont m_font;

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QDBusVariant>
 #include <QVariantMap>
 
 namespace qtui {
@@ -17,22 +18,44 @@ const QString kErrorPrefix = QStringLiteral("org.freedesktop.UDisks2.Error.");
 // window waits meanwhile, so that no poll rebuilds the row that was clicked.
 constexpr int kReplyTimeoutMs = 120000;
 
-port::Error reason(const QDBusError& error) {
+// The words each failure gives the user; the system's own words follow the last one.
+struct Reasons {
+    const char* noService;
+    const char* notAuthorized;
+    const char* busy;
+    const char* failed;
+};
+constexpr Reasons kMountReasons{lnx::kMountNoService, lnx::kMountNotAuthorized, lnx::kMountFailed,
+                                lnx::kMountFailed};
+constexpr Reasons kEjectReasons{lnx::kEjectNoService, lnx::kEjectNotAuthorized, lnx::kEjectBusy,
+                                lnx::kEjectFailed};
+
+port::Error reason(const QDBusError& error, const Reasons& reasons = kMountReasons) {
     if (error.type() == QDBusError::ServiceUnknown || error.type() == QDBusError::NoServer ||
         error.type() == QDBusError::Disconnected ||
         error.name() == QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"))
-        return port::fail(lnx::kMountNoService);
+        return port::fail(reasons.noService);
     // NotAuthorized, NotAuthorizedCanObtain, NotAuthorizedDismissed: the answer is no, whoever gave it.
     if (error.name().startsWith(kErrorPrefix + QStringLiteral("NotAuthorized")))
-        return port::fail(lnx::kMountNotAuthorized);
-    return port::fail(std::string(lnx::kMountFailed) + " (" + error.message().toStdString() + ")");
+        return port::fail(reasons.notAuthorized);
+    if (error.name() == kErrorPrefix + QStringLiteral("DeviceBusy"))
+        return port::fail(reasons.busy);
+    return port::fail(std::string(reasons.failed) + " (" + error.message().toStdString() + ")");
 }
 
-} // namespace
+QDBusMessage call(const QString& object, const char* interface, const char* method) {
+    QDBusMessage message = QDBusMessage::createMethodCall(kService, object, QString::fromLatin1(interface),
+                                                          QString::fromLatin1(method));
+    // The service may ask the user for a password through the desktop's policy agent.
+    message.setInteractiveAuthorizationAllowed(true);
+    return message;
+}
 
-port::Result<void> mountWithUDisks(const QDBusConnection& bus, const std::string& device) {
+// The service's object of the block device `device`; the failure's text is for the user.
+port::Result<QString> blockObject(const QDBusConnection& bus, const std::string& device,
+                                  const Reasons& reasons) {
     if (!bus.isConnected())
-        return port::fail(lnx::kMountNoService);
+        return port::fail(reasons.noService);
     // The service names its objects after the kernel's names, escaped its own way; it resolves a
     // device node (or a link to one) to its object itself.
     QDBusMessage resolve = QDBusMessage::createMethodCall(
@@ -41,19 +64,61 @@ port::Result<void> mountWithUDisks(const QDBusConnection& bus, const std::string
     resolve << QVariantMap{{QStringLiteral("path"), QString::fromStdString(device)}} << QVariantMap{};
     const QDBusReply<QList<QDBusObjectPath>> objects = bus.call(resolve, QDBus::Block, kReplyTimeoutMs);
     if (!objects.isValid())
-        return reason(objects.error());
+        return reason(objects.error(), reasons);
     if (objects.value().isEmpty())
         return port::fail(lnx::kMountNoDevice + device);
+    return objects.value().front().path();
+}
 
-    QDBusMessage mount = QDBusMessage::createMethodCall(kService, objects.value().front().path(),
-                                                        QStringLiteral("org.freedesktop.UDisks2.Filesystem"),
-                                                        QStringLiteral("Mount"));
+} // namespace
+
+port::Result<void> mountWithUDisks(const QDBusConnection& bus, const std::string& device) {
+    const auto object = blockObject(bus, device, kMountReasons);
+    if (!object)
+        return port::fail(object.error());
+    QDBusMessage mount = call(*object, "org.freedesktop.UDisks2.Filesystem", "Mount");
     mount << QVariantMap{};
-    // The service may then ask the user for a password through the desktop's policy agent.
-    mount.setInteractiveAuthorizationAllowed(true);
     const QDBusReply<QString> mounted = bus.call(mount, QDBus::Block, kReplyTimeoutMs);
     if (!mounted.isValid() && mounted.error().name() != kErrorPrefix + QStringLiteral("AlreadyMounted"))
         return reason(mounted.error());
+    return {};
+}
+
+port::Result<void> ejectWithUDisks(const QDBusConnection& bus, const std::string& device, bool image) {
+    const auto refused = [](const std::string& text) { return port::fail(lnx::kEjectRefused + text); };
+    const auto object = blockObject(bus, device, kEjectReasons);
+    if (!object)
+        return refused(object.error());
+    // A medium without a mounted file system has nothing to unmount: the drive opens all the same.
+    QDBusMessage unmount = call(*object, "org.freedesktop.UDisks2.Filesystem", "Unmount");
+    unmount << QVariantMap{};
+    const QDBusReply<void> unmounted = bus.call(unmount, QDBus::Block, kReplyTimeoutMs);
+    const QString unmountError = unmounted.error().name();
+    if (!unmounted.isValid() && unmountError != kErrorPrefix + QStringLiteral("NotMounted") &&
+        unmounted.error().type() != QDBusError::UnknownMethod &&
+        unmounted.error().type() != QDBusError::UnknownInterface)
+        return refused(reason(unmounted.error(), kEjectReasons).message);
+
+    QDBusMessage out;
+    if (image) {
+        out = call(*object, "org.freedesktop.UDisks2.Loop", "Delete");
+    } else {
+        // The tray belongs to the drive, an object of its own that the block device names.
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            kService, *object, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get << QStringLiteral("org.freedesktop.UDisks2.Block") << QStringLiteral("Drive");
+        const QDBusReply<QDBusVariant> drive = bus.call(get, QDBus::Block, kReplyTimeoutMs);
+        if (!drive.isValid())
+            return refused(reason(drive.error(), kEjectReasons).message);
+        const QString drivePath = drive.value().variant().value<QDBusObjectPath>().path();
+        if (drivePath.isEmpty() || drivePath == QStringLiteral("/"))
+            return refused(lnx::kMountNoDevice + device);
+        out = call(drivePath, "org.freedesktop.UDisks2.Drive", "Eject");
+    }
+    out << QVariantMap{};
+    const QDBusReply<void> done = bus.call(out, QDBus::Block, kReplyTimeoutMs);
+    if (!done.isValid())
+        return refused(reason(done.error(), kEjectReasons).message);
     return {};
 }
 

@@ -13,4 +13,9 @@ namespace qtui {
 // user.
 port::Result<void> mountWithUDisks(const QDBusConnection& bus, const std::string& device);
 
+// Takes the medium out of `device` through UDisks2 on `bus`: its file system unmounted when mounted,
+// then the drive ejected, or the loop device of a disc `image` deleted. The failure's text is the whole
+// message for the user.
+port::Result<void> ejectWithUDisks(const QDBusConnection& bus, const std::string& device, bool image);
+
 } // namespace qtui

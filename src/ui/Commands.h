@@ -24,6 +24,10 @@ struct Command {
 
 // The pop-up menu: the rows' drive items come first, row i's carrying the id kDriveItemBase + i.
 inline constexpr int kDriveItemBase = 1000;
+// A drive's eject item, in the pop-up menu and in the drive's own menu: kEjectItemBase + the letter's
+// place in the alphabet.
+inline constexpr int kEjectItemBase = 1100;
+inline constexpr const char* kEjectCaption = "取り出し(&J)";
 extern const std::array<Command, 11> kPopupMenu;
 
 // Added below the standard items of the window's system menu; ids 2 and 3 are not used.

@@ -18,9 +18,13 @@ constexpr std::size_t kTipCharacters = 63; // the longest tip the notification a
 int driveItemId(char letter) {
     return commands::kDriveItemBase + (letter - 'A');
 }
-char driveOfItem(int id) {
-    const int offset = id - commands::kDriveItemBase;
+char driveOfItem(int id, int base = commands::kDriveItemBase) {
+    const int offset = id - base;
     return offset >= 0 && offset < 26 ? static_cast<char>('A' + offset) : 0;
+}
+
+int ejectItemId(char letter) {
+    return commands::kEjectItemBase + (letter - 'A');
 }
 
 } // namespace
@@ -192,6 +196,29 @@ void MainWindow::buttonClicked(char letter) {
     m_endTimer.setEnabled(true);
 }
 
+void MainWindow::buttonMenuAsked(char letter) {
+    const int eject = ejectItemId(letter);
+    if (m_window.popup.open({{eject, commands::kEjectCaption, false}}) == eject)
+        ejectDrive(letter);
+}
+
+void MainWindow::ejectDrive(char letter) {
+    if (const auto ejected = m_platform.drives.eject(letter); !ejected) {
+        m_platform.messages.show(ejected.error(), m_platform.process.title(), port::MessageIcon::Exclamation);
+        return;
+    }
+    // The row empties now, not at the next poll.
+    drives::DriveRecord* record = m_drives.find(letter);
+    if (!record)
+        return;
+    {
+        drives::PollScope poll(m_platform.drives);
+        static_cast<void>(record->check());
+    }
+    m_view.updateRow(rowOf(record->state(), m_window.icons));
+    updateTrayMenu();
+}
+
 void MainWindow::refreshTick() {
     // The poll switches its own timer off so that polls never overlap.
     m_refreshTimer.setEnabled(false);
@@ -313,6 +340,8 @@ void MainWindow::updateTrayMenu() {
 void MainWindow::popupCommand(int id) {
     if (const char letter = driveOfItem(id)) {
         buttonClicked(letter);
+    } else if (const char ejected = driveOfItem(id, commands::kEjectItemBase)) {
+        ejectDrive(ejected);
     } else if (const commands::Command* command = commands::find(commands::kPopupMenu, id);
                command && command->run) {
         (this->*command->run)();
@@ -324,6 +353,14 @@ std::vector<port::MenuEntry> MainWindow::popupMenuEntries() const {
     for (const auto& record : m_drives.records())
         if (record->state().clickable())
             entries.push_back({driveItemId(record->letter()), menuCaption(record->state()), false});
+    // Every drive can be opened, an empty one included; the separator keeps them apart from the discs.
+    if (!m_drives.records().empty())
+        entries.push_back({0, "", true});
+    for (const auto& record : m_drives.records()) {
+        const drives::DriveState& state = record->state();
+        const std::string drive = state.label.empty() ? state.driveText() : menuCaption(state);
+        entries.push_back({ejectItemId(record->letter()), drive + " を取り出す", false});
+    }
     for (port::MenuEntry& entry : commands::entries(commands::kPopupMenu))
         entries.push_back(std::move(entry));
     return entries;

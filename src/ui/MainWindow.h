@@ -37,6 +37,7 @@ class MainWindow : public port::IMainViewEvents {
     void start(bool shown);
 
     void buttonClicked(char letter) override;
+    void buttonMenuAsked(char letter) override;
     void keyPressed(const port::Key& key) override;
     void resized() override;
     void scaleChanged() override;
@@ -58,6 +59,8 @@ class MainWindow : public port::IMainViewEvents {
 
     // The commands behind the menus.
     void openWindow();
+    // Takes the disc out of drive `letter`; a refusal is told and changes nothing.
+    void ejectDrive(char letter);
     void showSettings();
     void showHelp();
     void showAbout();

@@ -6,8 +6,6 @@
 
 namespace win {
 
-namespace {
-
 std::wstring systemText(HRESULT hr) {
     wchar_t* buffer = nullptr;
     DWORD n = FormatMessageW(
@@ -21,6 +19,8 @@ std::wstring systemText(HRESULT hr) {
         text.pop_back();
     return text;
 }
+
+namespace {
 
 // Takes the three strings of an EXCEPINFO into owners and gives the best description in it.
 ComResult fromException(HRESULT hr, EXCEPINFO& info) {

@@ -7,6 +7,9 @@
 
 namespace win {
 
+// The system's text for an error code or HRESULT, without its line end; empty when it has none.
+std::wstring systemText(HRESULT hr);
+
 // The outcome of one call: the HRESULT and, on failure, the description the object gave.
 struct ComResult {
     HRESULT hr = S_OK;

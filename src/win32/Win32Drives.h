@@ -10,6 +10,9 @@ class Win32Drives : public port::IDrives {
     port::Disc disc(char letter) override;
     // Windows itself makes every disc's files reachable: no disc is ever mountable, so this is never asked.
     port::Result<void> mount(char letter) override;
+    // The system's own eject: the volume locked (refused while a file on it is open) and let go of,
+    // then the medium ejected; a mounted image is detached by the same request.
+    port::Result<void> eject(char letter) override;
     // Each label query is the system's own single read of the drive: a poll has nothing to share.
     void beginPoll() override {}
     void endPoll() override {}

@@ -410,6 +410,15 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
+    case WM_CONTEXTMENU:
+        // A right click on a drive button (the keyboard's request, lParam -1, stays the system's).
+        if (lParam != -1 && m_events)
+            for (const auto& row : m_rows)
+                if (row->button.get() == reinterpret_cast<HWND>(wParam)) {
+                    m_events->buttonMenuAsked(row->letter);
+                    return 0;
+                }
+        break;
     case WM_TIMER:
         if (m_events && wParam == kRefreshTimerId)
             m_events->refreshTick();

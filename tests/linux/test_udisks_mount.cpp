@@ -1,4 +1,5 @@
-// The mount through UDisks2 against python3-dbusmock serving udisks2_template.py on a private system bus.
+// The mount and the eject through UDisks2 against python3-dbusmock serving udisks2_template.py on a private
+// system bus.
 #include "linux/MountMessages.h"
 #include "qt/UDisksMount.h"
 #include "qt_test_support.h"
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <tuple>
 
 TEST(UDisksMount, eachAnswerOfTheServiceIsASuccessOrAReasonForTheUser) {
     qttest::application();
@@ -35,4 +37,18 @@ TEST(UDisksMount, eachAnswerOfTheServiceIsASuccessOrAReasonForTheUser) {
         {"/dev/sr7", lnx::kMountNoDevice + std::string("/dev/sr7")}};
     for (const auto& [device, text] : cases)
         EXPECT_EQ(said(device), text) << device; // sr3: mounted already
+
+    // Each refusal in its order: the unmount first, then the drive's eject or the image's delete.
+    const std::string refused = lnx::kEjectRefused;
+    const std::tuple<const char*, bool, std::string> ejects[] = {
+        {"/dev/sr4", false, ""},
+        {"/dev/sr5", false, ""}, // not mounted: the drive opens all the same
+        {"/dev/sr6", false, refused + lnx::kEjectBusy},
+        {"/dev/sr8", false, refused + lnx::kEjectNotAuthorized},
+        {"/dev/sr4", true, refused + lnx::kEjectFailed + " (refused by the test)"}, // a drive is no image
+        {"/dev/loop0", true, ""},
+        {"/dev/loop1", true, refused + lnx::kEjectFailed + " (refused by the test)"},
+        {"/dev/sr9", false, refused + lnx::kMountNoDevice + "/dev/sr9"}};
+    for (const auto& [device, image, text] : ejects)
+        EXPECT_EQ(qtui::ejectWithUDisks(QDBusConnection::systemBus(), device, image).error(), text) << device;
 }

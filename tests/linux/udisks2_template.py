@@ -1,16 +1,35 @@
-'''UDisks2 as far as the mount uses it: the file system of each drive in MOUNTS mounts, or refuses so.'''
+'''UDisks2 as far as the mount and the eject use it: the file system of each drive in MOUNTS mounts, or refuses
+so; each device in EJECTS unmounts, then its drive ejects or its loop device is deleted, or refuses so.'''
+import dbus
 import dbusmock
 
 BUS_NAME, MAIN_OBJ, SYSTEM_BUS = 'org.freedesktop.UDisks2', '/org/freedesktop/UDisks2/Manager', True
 MAIN_IFACE = 'org.freedesktop.UDisks2.Manager'
 BLOCKS, ERROR = '/org/freedesktop/UDisks2/block_devices/', 'org.freedesktop.UDisks2.Error.'
 MOUNTS = {'sr0': "ret = '/media/user/DISC'", 'sr1': 'NotAuthorizedCanObtain', 'sr2': 'Failed', 'sr3': 'AlreadyMounted'}
+# device: (what Unmount says, what Eject or Delete says); '' is a success.
+EJECTS = {'sr4': ('', ''), 'sr5': ('NotMounted', ''), 'sr6': ('DeviceBusy', ''), 'sr8': ('', 'NotAuthorizedDismissed'),
+          'loop0': ('', ''), 'loop1': ('', 'Failed')}
+
+def refusal(outcome):
+    return f"raise dbus.exceptions.DBusException('refused by the test', name='{ERROR}{outcome}')"
 
 def load(mock, _parameters):
     found = f"'{BLOCKS}' + args[0]['path'][len('/dev/'):]"
     mock.AddMethod(MAIN_IFACE, 'ResolveDevice', 'a{sv}a{sv}', 'ao', f'ret = [{found}] if {found} in objects else []')
     for name, outcome in MOUNTS.items():
         mock.AddObject(BLOCKS + name, 'org.freedesktop.UDisks2.Block', {}, [])
-        refusal = f"raise dbus.exceptions.DBusException('refused by the test', name='{ERROR}{outcome}')"
         dbusmock.get_object(BLOCKS + name).AddMethod('org.freedesktop.UDisks2.Filesystem', 'Mount', 'a{sv}', 's',
-                                                     outcome if outcome.startswith('ret') else refusal)
+                                                     outcome if outcome.startswith('ret') else refusal(outcome))
+    for name, (unmount, out) in EJECTS.items():
+        image, drive = name.startswith('loop'), '/org/freedesktop/UDisks2/drives/' + name
+        mock.AddObject(BLOCKS + name, 'org.freedesktop.UDisks2.Block',
+                       {'Drive': dbus.ObjectPath('/' if image else drive)}, [])
+        block = dbusmock.get_object(BLOCKS + name)
+        block.AddMethod('org.freedesktop.UDisks2.Filesystem', 'Unmount', 'a{sv}', '', refusal(unmount) if unmount else '')
+        # The wrong way out fails, so that a success shows the right one was taken.
+        block.AddMethod('org.freedesktop.UDisks2.Loop', 'Delete', 'a{sv}', '',
+                        (refusal(out) if out else '') if image else refusal('Failed'))
+        if not image:
+            mock.AddObject(drive, 'org.freedesktop.UDisks2.Drive', {},
+                           [('Eject', 'a{sv}', '', refusal(out) if out else '')])

@@ -167,6 +167,16 @@ class Drives : public port::IDrives {
         disc.mountable = false;
         return {};
     }
+    // What eject() does: a failure's text, else the disc goes.
+    std::optional<std::string> ejectRefusal;
+    std::vector<char> ejected;
+    port::Result<void> eject(char letter) override {
+        ejected.push_back(letter);
+        if (ejectRefusal)
+            return port::fail(*ejectRefusal);
+        discs.erase(letter);
+        return {};
+    }
     void beginPoll() override {
         if (depth++ == 0)
             ++polls;

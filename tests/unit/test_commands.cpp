@@ -28,7 +28,8 @@ TEST_F(CommandsTest, ThePopupMenuListsTheDrivesThatCanBeClickedAboveTheCommands)
     start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\nDrive_F=True\r\n");
     openMenu();
     ASSERT_EQ(w.popup.opened.size(), 1u) << "the menu opens on the press";
-    std::vector<std::string> expected{"(D:) GAME"};
+    std::vector<std::string> expected{"(D:) GAME", "-", "(D:) GAME を取り出す", "(E:) を取り出す",
+                                      "(F:) を取り出す"};
     for (const port::MenuEntry& e : ui::commands::entries(ui::commands::kPopupMenu))
         expected.push_back(e.separator ? "-" : e.caption);
     EXPECT_EQ(captions(w.popup.opened[0]), expected);
@@ -58,6 +59,34 @@ TEST_F(CommandsTest, EachPopupChoiceRunsItsCommand) {
         EXPECT_EQ(p.messages.shown.size(), c.helpShown ? 1u : 0u) << c.item;
         EXPECT_EQ(view.closed, c.closed) << c.item;
         EXPECT_EQ(setting("Mode", "standby"), "True") << c.item << ": exit clears standby in memory only";
+    }
+}
+
+TEST_F(CommandsTest, AnEjectFromTheIconsMenuOrTheButtonsOwnEmptiesTheRowOrSaysWhyNot) {
+    struct Case {
+        bool fromButton;
+        std::optional<std::string> refusal;
+    };
+    const Case cases[] = {{false, std::nullopt}, {true, std::nullopt}, {false, "busy"}, {true, "busy"}};
+    const int ejectD = ui::commands::kEjectItemBase + ('D' - 'A');
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.fromButton << c.refusal.value_or(""));
+        disc('D', "GAME", "game.exe");
+        p.drives.ejected.clear();
+        p.drives.ejectRefusal = c.refusal;
+        p.messages.shown.clear();
+        start("[CD]\r\nDrive_D=True\r\nDrive_E=True\r\n");
+        w.popup.choice = ejectD;
+        if (c.fromButton)
+            form->buttonMenuAsked('D');
+        else
+            openMenu();
+        EXPECT_EQ(p.drives.ejected, std::vector<char>{'D'});
+        EXPECT_EQ(view.row('D').label, c.refusal ? "GAME" : "") << "the row empties at once";
+        ASSERT_EQ(p.messages.shown.size(), c.refusal ? 1u : 0u);
+        if (c.refusal) {
+            EXPECT_EQ(p.messages.shown[0].text, *c.refusal);
+        }
     }
 }
 

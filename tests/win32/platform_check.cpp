@@ -159,7 +159,15 @@ void checkDrives(const std::string& cdLetter, const std::string& cdLabel) {
         const port::Disc disc = drives.disc(cdLetter[0]);
         checkEqual(disc.label, cdLabel, "the label of the CD-ROM drive");
         checkEqual(disc.root, cdLetter + ":\\", "the root of the CD-ROM drive");
+        // Whatever the system answers reaches the user: done, or refused with the system's reason.
+        const auto ejected = drives.eject(cdLetter[0]);
+        std::printf("eject %s: %s\n", cdLetter.c_str(), ejected ? "done" : ejected.error().c_str());
+        const std::string refused = "ディスクを取り出せませんでした。\r\n";
+        check(ejected.ok() ||
+                  (ejected.error().starts_with(refused) && ejected.error().size() > refused.size()),
+              "an eject is done or says why", ejected.error());
     }
+    check(!drives.eject('Q'), "an eject of a drive that does not exist is refused");
 }
 
 void checkShortcuts() {
