@@ -1,6 +1,6 @@
 #pragma once
 // Starts the autorun program of a folder or of an AUTORUN.INF named outside the drive buttons: dropped
-// on the main window, or given on the command line.
+// on the main window, given on the command line, or handed over by another start of the program.
 #include "drives/Shortcuts.h"
 
 #include <string>
@@ -13,8 +13,12 @@ class PathLauncher {
     PathLauncher(port::IFileSystem& files, port::ITextCodec& codec, ShortcutWriter& shortcuts)
         : m_files(files), m_codec(codec), m_shortcuts(shortcuts) {}
 
-    // True when the path led to an AUTORUN.INF and its program was launched. A path that does not exist
-    // gives false; a relative path is taken relative to the current folder.
+    // The full path of the AUTORUN.INF that `path` leads to: the file itself when its name is AUTORUN.INF
+    // (letter case ignored), or the one in the folder it names. A relative path is taken relative to the
+    // current folder. A failure says, in a sentence for the user, why the path leads to none.
+    static port::Result<std::string> locate(port::IFileSystem& files, const std::string& path);
+    // True when the path led to an AUTORUN.INF and its program was started; when the program could not
+    // start, the user has been told why.
     bool launch(const std::string& path);
     // True when at least one of the paths was launched. Every path is tried.
     bool launchAll(const std::vector<std::string>& paths);

@@ -1,5 +1,6 @@
 #include "qt/QtProgram.h"
 
+#include "drives/PathLauncher.h"
 #include "linux/InstanceSocket.h"
 #include "linux/Utf8Link.h"
 #include "linux/XdgFolders.h"
@@ -67,9 +68,11 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
     const auto outcome = program.start();
     if (outcome == program::StartOutcome::Ended)
         return 0;
+    if (outcome == program::StartOutcome::Failed)
+        return 1;
 
     // From here on this is the resident instance: a second one asks it, through the channel, to bring
-    // its drive window (or one titled "AutoRun") forward.
+    // its drive window (or one titled "AutoRun") forward, or to launch a path.
     InstanceChannel channel;
     channel.listen(platform.process.channelPath());
 
@@ -90,6 +93,15 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
         QMetaObject::invokeMethod(
             &application, [&mainWindow] { mainWindow->sessionEnding(); }, Qt::QueuedConnection);
     channel.setShowWindow([&mainWindow] { mainWindow->openWindow(); });
+    // A path another start hands over is checked before the answer and launched after it, as a drop: a
+    // launch that fails holds a message box open, which that start should not wait on.
+    channel.setLaunch([&application, &mainWindow, &platform](const std::string& path) {
+        if (!drives::PathLauncher::locate(platform.files, path))
+            return false;
+        QMetaObject::invokeMethod(
+            &application, [&mainWindow, path] { mainWindow->filesDropped({path}); }, Qt::QueuedConnection);
+        return true;
+    });
     return QApplication::exec();
 }
 

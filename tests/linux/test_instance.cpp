@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <variant>
 
 namespace {
 
@@ -63,40 +66,79 @@ TEST(LinuxProcess, OnlyOneInstanceHoldsTheLock) {
     EXPECT_FALSE(afterwards.anotherInstanceRunning()) << "the lock goes with the process that held it";
 }
 
+// Sends LINE as it is, as a peer that does not follow the protocol would; gives what comes back.
+std::string sendRaw(const std::string& path, const std::string& line) {
+    lnx::OwnedFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return "no connection";
+    static_cast<void>(::send(socket.get(), line.data(), line.size(), MSG_NOSIGNAL));
+    char answer[16];
+    const ssize_t n = ::recv(socket.get(), answer, sizeof answer, 0);
+    return std::string(answer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
 TEST(InstanceSocket, CarriesTheRequestAndTheAnswer) {
     using Kind = lnx::InstanceRequest::Kind;
+    using Answer = lnx::InstanceAnswer;
     TempFolder temp;
     const std::string path = temp / "tavimoro.socket";
-    EXPECT_FALSE(lnx::sendRequest(path, {Kind::ShowWindow, "token"})) << "nobody listens yet";
+    EXPECT_EQ(lnx::sendRequest(path, {Kind::ShowWindow, "token"}), Answer::Silent) << "nobody listens yet";
 
     shelltest::writeFile(path, "stale"); // left by an instance that crashed
     auto listener = lnx::InstanceListener::listen(path);
     ASSERT_TRUE(listener);
     EXPECT_FALSE(lnx::InstanceListener::listen(temp.path() + "/" + std::string(200, 'x')));
 
+    // The instance refuses a request whose text is "refused" and leaves one "silent" unanswered.
+    const std::string odd = "/media/ディスク 1/a\\b\\n\nc\r\xff/AUTORUN.INF";
     const struct {
-        lnx::InstanceRequest sent, seen;
+        lnx::InstanceRequest sent;
+        std::string raw; // sent as it is instead, when not empty
+        std::vector<lnx::InstanceRequest> seen;
+        std::variant<Answer, std::string> answer; // what sendRequest gives, or the raw answer
     } cases[] = {
-        {{Kind::ShowWindow, "refused"}, {Kind::ShowWindow, "refused"}},
-        {{Kind::ShowWindow, "multi\nline"}, {Kind::ShowWindow, "multi line"}},
-        {{Kind::ShowWindow, "sway-token-1"}, {Kind::ShowWindow, "sway-token-1"}},
-        {{Kind::ShowWindow, ""}, {Kind::ShowWindow, ""}},
+        {{Kind::ShowWindow, "refused"}, "", {{Kind::ShowWindow, "refused"}}, Answer::Refused},
+        {{Kind::ShowWindow, "multi\nline"}, "", {{Kind::ShowWindow, "multi\nline"}}, Answer::Done},
+        {{Kind::ShowWindow, ""}, "", {{Kind::ShowWindow, ""}}, Answer::Done},
+        {{Kind::ShowWindow, "silent"}, "", {{Kind::ShowWindow, "silent"}}, Answer::Silent},
+        {{Kind::Launch, odd}, "", {{Kind::Launch, odd}}, Answer::Done},
+        {{Kind::Launch, "refused"}, "", {{Kind::Launch, "refused"}}, Answer::Refused},
+        {{Kind::Launch, "/" + std::string(16384, 'x')}, "", {}, Answer::Silent},
+        {{}, "launch /a\\\\b c\n", {{Kind::Launch, "/a\\b c"}}, "1\n"},
+        {{}, "launch \n", {}, "0\n"},
+        {{}, "launch /a\\x\n", {}, "0\n"},
+        {{}, "launch /a\\\n", {}, "0\n"},
+        {{}, std::string("launch /a\0b\n", 12), {}, "0\n"},
+        {{}, "open /a\n", {}, "0\n"},
+        {{}, "Launch /a\n", {}, "0\n"},
+        {{}, "launch /" + std::string(20000, 'x') + "\n", {}, ""},
     };
     for (const auto& c : cases) {
-        bool answer = false;
-        std::thread client([&] { answer = lnx::sendRequest(path, c.sent); });
+        std::variant<Answer, std::string> answer;
+        std::thread client([&] {
+            if (c.raw.empty())
+                answer = lnx::sendRequest(path, c.sent);
+            else
+                answer = sendRaw(path, c.raw);
+        });
         std::vector<lnx::InstanceRequest> seen;
-        while (seen.empty()) {
+        // A request too long to send never leaves the client.
+        if (!c.raw.empty() || c.sent.text.size() < 16384) {
             pollfd p{listener->fd(), POLLIN, 0};
             ::poll(&p, 1, -1);
             listener->serve([&](const lnx::InstanceRequest& request) {
                 seen.push_back(request);
-                return request.text != "refused";
+                return request.text == "refused"  ? Answer::Refused
+                       : request.text == "silent" ? Answer::Silent
+                                                  : Answer::Done;
             });
         }
         client.join();
-        EXPECT_EQ(seen, std::vector{c.seen}) << c.sent.text;
-        EXPECT_EQ(answer, c.sent.text != "refused") << c.sent.text;
+        EXPECT_EQ(seen, c.seen) << c.sent.text << c.raw;
+        EXPECT_EQ(answer, c.answer) << c.sent.text << c.raw;
     }
 }
 
