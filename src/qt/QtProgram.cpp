@@ -1,6 +1,7 @@
 #include "qt/QtProgram.h"
 
 #include "drives/PathLauncher.h"
+#include "linux/CommandLine.h"
 #include "linux/InstanceSocket.h"
 #include "linux/Utf8Link.h"
 #include "linux/XdgFolders.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -53,17 +55,43 @@ QtWindow::QtWindow(port::IIcons& icons, TrayHost host, const lnx::DriveSource& d
 }
 
 int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig) {
+    const std::string argv0 = argc > 0 ? argv[0] : "tavimoro";
+    // Read before QApplication, which would take some of the program's arguments for its own, and would
+    // need a display to answer --help.
+    const lnx::CommandLine command =
+        lnx::parseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    switch (command.action) {
+    case lnx::CommandLine::Action::Help:
+        std::fputs(lnx::usageText().c_str(), stdout);
+        return 0;
+    case lnx::CommandLine::Action::Version:
+        std::fputs(lnx::versionText(lnx::LinuxProcess(argv0, {}).version()).c_str(), stdout);
+        return 0;
+    case lnx::CommandLine::Action::Wrong:
+        lnx::LinuxProcess(argv0, {}).reportError(command.error);
+        return 1;
+    case lnx::CommandLine::Action::Run:
+        break;
+    }
+
     // Without a display Qt would refuse to start; the command-line launch needs no screen.
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // QApplication takes its own options (-platform, -style ...) out of argv; the rest is ours.
-    QApplication application(argc, argv);
+    // QApplication sees its own options only: a path after "--" that looks like one stays a path. It
+    // keeps the argument vector for its whole life.
+    std::vector<std::string> toolkitArguments{argv0};
+    toolkitArguments.insert(toolkitArguments.end(), command.toolkit.begin(), command.toolkit.end());
+    std::vector<char*> toolkitArgv;
+    for (std::string& argument : toolkitArguments)
+        toolkitArgv.push_back(argument.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(toolkitArguments.size());
+    QApplication application(toolkitArgc, toolkitArgv.data());
     // A Wayland compositor knows the program by this name (its app id), and finds its icon and name in
     // the desktop entry of the same name.
     QGuiApplication::setDesktopFileName(QStringLiteral("tavimoro"));
 
-    LinuxPlatform platform(argc > 0 ? argv[0] : "tavimoro", std::vector<std::string>(argv + 1, argv + argc),
-                           driveConfig);
+    LinuxPlatform platform(argv0, command.operands, driveConfig);
     program::Program program(platform.services);
     const auto outcome = program.start();
     if (outcome == program::StartOutcome::Ended)
