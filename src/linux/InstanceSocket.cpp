@@ -46,22 +46,6 @@ std::optional<std::string> unescaped(std::string_view line) {
     return text;
 }
 
-std::optional<InstanceRequest> parseRequest(std::string_view line) {
-    using Kind = InstanceRequest::Kind;
-    const bool show = line.starts_with(kShowVerb);
-    if (!show && !line.starts_with(kLaunchVerb))
-        return std::nullopt;
-    auto text = unescaped(line.substr(show ? kShowVerb.size() : kLaunchVerb.size()));
-    if (!text)
-        return std::nullopt;
-    if (show)
-        return InstanceRequest{Kind::ShowWindow, std::move(*text)};
-    // No file name holds a NUL byte, and no path is empty.
-    if (text->empty() || text->find('\0') != std::string::npos)
-        return std::nullopt;
-    return InstanceRequest{Kind::Launch, std::move(*text)};
-}
-
 std::optional<sockaddr_un> socketAddress(const std::string& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -126,6 +110,22 @@ std::optional<std::string> readLine(int fd, std::chrono::steady_clock::time_poin
 }
 
 } // namespace
+
+std::optional<InstanceRequest> parseRequest(std::string_view line) {
+    using Kind = InstanceRequest::Kind;
+    const bool show = line.starts_with(kShowVerb);
+    if (!show && !line.starts_with(kLaunchVerb))
+        return std::nullopt;
+    auto text = unescaped(line.substr(show ? kShowVerb.size() : kLaunchVerb.size()));
+    if (!text)
+        return std::nullopt;
+    if (show)
+        return InstanceRequest{Kind::ShowWindow, std::move(*text)};
+    // No file name holds a NUL byte, and no path is empty.
+    if (text->empty() || text->find('\0') != std::string::npos)
+        return std::nullopt;
+    return InstanceRequest{Kind::Launch, std::move(*text)};
+}
 
 std::optional<InstanceListener> InstanceListener::listen(const std::string& path) {
     const auto address = socketAddress(path);

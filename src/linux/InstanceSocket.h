@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace lnx {
 
@@ -27,6 +28,10 @@ enum class InstanceAnswer {
     Refused,
     Silent, // nobody answered: nobody listens, it cannot take the request now, or it took too long
 };
+
+// The request a line (without its line feed) holds; nothing for a line of no known kind, an escape
+// the sender never writes, or a launch without a path.
+std::optional<InstanceRequest> parseRequest(std::string_view line);
 
 class InstanceListener {
   public:

@@ -142,37 +142,36 @@ TEST_F(PathLauncherTest, AFolderOrAnAutorunFileLaunchesAnythingElseDoesNot) {
     p.fs.addFile("C:\\work\\rel\\AUTORUN.INF", "[AutoRun]\r\nopen=r.exe\r\n");
     struct Case {
         const char* path;
-        const char* located; // the AUTORUN.INF, or why there is none
+        bool launched;
         const char* workingFolder;
+        const char* located = ""; // what locate gives when set: the AUTORUN.INF, or why there is none
     };
     const Case cases[] = {
-        {"D:\\Disc", "D:\\Disc\\autorun.inf", "D:\\Disc\\"},
-        {"D:\\Disc\\", "D:\\Disc\\autorun.inf", "D:\\Disc\\"},
-        {"D:\\Disc\\AUTORUN.INF", "D:\\Disc\\AUTORUN.INF", "D:\\Disc\\"},
-        {"D:\\Disc\\autorun.inf", "D:\\Disc\\autorun.inf", "D:\\Disc\\"},
-        {"D:\\Disc\\readme.txt", "「D:\\Disc\\readme.txt」は AUTORUN.INF ではありません。", ""},
-        {"D:\\Empty", "フォルダー「D:\\Empty」に AUTORUN.INF がありません。", ""},
-        {"D:\\Nowhere", "「D:\\Nowhere」が見つかりません。", ""},
-        {"D:\\Nowhere\\AUTORUN.INF", "「D:\\Nowhere\\AUTORUN.INF」が見つかりません。", ""},
-        {"rel", "C:\\work\\rel\\AUTORUN.INF", "C:\\work\\rel\\"},
-        {"AUTORUN.INF", "「AUTORUN.INF」が見つかりません。", ""},
-        {"", "「」が見つかりません。", ""},
+        {"D:\\Disc", true, "D:\\Disc\\"},
+        {"D:\\Disc\\", true, "D:\\Disc\\"},
+        {"D:\\Disc\\AUTORUN.INF", true, "D:\\Disc\\"},
+        {"D:\\Disc\\autorun.inf", true, "D:\\Disc\\"},
+        {"D:\\Disc\\readme.txt", false, "", "「D:\\Disc\\readme.txt」は AUTORUN.INF ではありません。"},
+        {"D:\\Empty", false, "", "フォルダー「D:\\Empty」に AUTORUN.INF がありません。"},
+        {"D:\\Nowhere", false, "", "「D:\\Nowhere」が見つかりません。"},
+        {"D:\\Nowhere\\AUTORUN.INF", false, ""},
+        {"rel", true, "C:\\work\\rel\\", "C:\\work\\rel\\AUTORUN.INF"},
+        {"AUTORUN.INF", false, ""},
+        {"", false, ""},
     };
     for (const auto& c : cases) {
         p.shortcuts.launched.clear();
         p.shortcuts.saved.clear();
-        const auto located = drives::PathLauncher::locate(p.fs, c.path);
-        EXPECT_EQ(located ? *located : located.error(), c.located) << c.path;
-        const bool launched = *c.workingFolder != '\0';
-        EXPECT_EQ(located.ok(), launched) << c.path;
-        EXPECT_EQ(paths.launch(c.path), launched) << c.path;
-        EXPECT_EQ(p.shortcuts.launched.size(), launched ? 1u : 0u) << c.path;
-        if (launched) {
+        EXPECT_EQ(paths.launch(c.path), c.launched) << c.path;
+        EXPECT_EQ(p.shortcuts.launched.size(), c.launched ? 1u : 0u) << c.path;
+        if (c.launched) {
             EXPECT_EQ(launchFile().folder, c.workingFolder) << c.path;
         }
+        if (const auto located = drives::PathLauncher::locate(p.fs, c.path); *c.located) {
+            EXPECT_EQ(located ? *located : located.error(), c.located) << c.path;
+        }
     }
-    // A program that does not start is no launch.
-    p.shortcuts.fault = port::ShortcutFault::NotStarted;
+    p.shortcuts.fault = port::ShortcutFault::NotStarted; // a program that does not start is no launch
     EXPECT_FALSE(paths.launch("D:\\Disc"));
 }
 

@@ -77,18 +77,12 @@ expect_output 1 get "$work/nul.ini" A k d
 expect_output k=1 section "$work/nul.ini" A
 
 # A file the tool cannot replace stays as it was; the one line names it and the system's reason.
-expect_refused() { # expect_refused REASON COMMAND FILE ARGS...
-    local reason=$1
-    shift
-    expect_status 1 "$@"
-    [ "$(cat "$work/stderr")" = "tavimoro-ini: cannot write $2: $reason" ] || fail "$*: said '$(cat "$work/stderr")'"
-}
 mkdir "$work/dir.ini"
 printf '[A]\nk=1\n' >"$work/ro.ini" && chmod 444 "$work/ro.ini"
-expect_refused 'Is a directory' set "$work/dir.ini" A k v
-expect_refused 'Permission denied' set "$work/ro.ini" A k v
-expect_refused 'Permission denied' delete-section "$work/ro.ini" A
-expect_refused 'No such file or directory' set "$work/missing/x.ini" A k v
+for c in 'dir.ini|Is a directory' 'ro.ini|Permission denied' 'missing/x.ini|No such file or directory'; do
+    expect_status 1 set "$work/${c%|*}" A k v
+    [ "$(cat "$work/stderr")" = "tavimoro-ini: cannot write $work/${c%|*}: ${c#*|}" ] || fail "${c%|*}: $(cat "$work/stderr")"
+done
 expect_bytes "$work/ro.ini" '[A]\nk=1\n'
 
 expect_status 2

@@ -98,14 +98,12 @@ wine 'C:\tools\lnkread.exe' 'C:\tavi\autorun.lnk' >"$WORK/lnk.txt" 2>>"$WORK/tav
     fail "lnkread could not read autorun.lnk"
 expect_lnk arguments ''
 
-step "a folder without AUTORUN.INF, a missing path or another file ends with status 1 and launches nothing"
+step "a folder without AUTORUN.INF launches nothing and ends with status 1"
 mkdir -p "$C/plain"
 cp "$RECORDER_EXE" "$C/plain/RECORDER.EXE"
 rm -f "$C/tavi/autorun.lnk"
-for path in 'C:\plain' 'C:\nowhere' 'C:\plain\RECORDER.EXE'; do
-    [ "$(status_of "$path")" = 1 ] || fail "$path: exit status is not 1"
-done
-[ ! -e "$C/tavi/autorun.lnk" ] || fail "a path without AUTORUN.INF started a program"
+[ "$(status_of 'C:\plain')" = 1 ] || fail "a folder without AUTORUN.INF: exit status is not 1"
+[ ! -e "$C/tavi/autorun.lnk" ] || fail "a folder without AUTORUN.INF started a program"
 
 # find_box TITLE: the id and geometry ("ID W H X Y") of a top-level window with that title, if any.
 # Without one, it prints nothing and still succeeds: between two boxes none is there, and the script's
