@@ -19,7 +19,7 @@ bool hasDrivePrefix(const std::string& path) {
 bool PathLauncher::launchAll(const std::vector<std::string>& paths) {
     bool launched = false;
     for (const std::string& path : paths)
-        launched = launch(path) || launched;
+        launched = tryLaunch(path).has_value() || launched;
     return launched;
 }
 
@@ -48,9 +48,13 @@ port::Result<std::string> PathLauncher::locate(port::IFileSystem& files, const s
 }
 
 bool PathLauncher::launch(const std::string& path) {
+    return tryLaunch(path).value_or(false);
+}
+
+std::optional<bool> PathLauncher::tryLaunch(const std::string& path) {
     const auto autorun = locate(m_files, path);
     if (!autorun)
-        return false;
+        return std::nullopt;
     const std::string& s = *autorun;
     const auto cut = app::lastSeparator(s);
     return m_shortcuts.launch(readAutorun(m_files, m_codec, s).open, s.substr(0, cut + 1));

@@ -3,6 +3,7 @@
 // on the main window, given on the command line, or handed over by another start of the program.
 #include "drives/Shortcuts.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,14 @@ class PathLauncher {
     // True when the path led to an AUTORUN.INF and its program was started; when the program could not
     // start, the user has been told why.
     bool launch(const std::string& path);
-    // True when at least one of the paths was launched. Every path is tried.
+    // Every path is tried; true when at least one led to an AUTORUN.INF, whatever came of its launch (as
+    // with a click on a drive button, the user has been told of a failure).
     bool launchAll(const std::vector<std::string>& paths);
 
   private:
+    // Nothing when the path leads to no AUTORUN.INF; else whether its program started.
+    std::optional<bool> tryLaunch(const std::string& path);
+
     port::IFileSystem& m_files;
     port::ITextCodec& m_codec;
     ShortcutWriter& m_shortcuts;
