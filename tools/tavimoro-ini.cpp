@@ -42,6 +42,13 @@ int usage(const std::string& message) {
     return kUsageError;
 }
 
+// "cannot write FILE: REASON", the system's reason where it gave one.
+int writeFailed(const std::string& file, const port::Error& error) {
+    const std::string& reason = error.cause.empty() ? error.message : error.cause;
+    std::fprintf(stderr, "tavimoro-ini: cannot write %s: %s\n", file.c_str(), reason.c_str());
+    return kWriteError;
+}
+
 void printLine(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputc('\n', stdout);
@@ -64,12 +71,9 @@ int run(const std::vector<std::string>& args) {
     if (command == "set") {
         if (!expect(4))
             return usage("set takes FILE SECTION KEY VALUE");
-        if (!app::profile::writeProfileString(files, codec, args[1], args[2], args[3], args[4],
-                                              kNewFileStyle)) {
-            std::fprintf(stderr, "tavimoro-ini: cannot write %s\n", args[1].c_str());
-            return kWriteError;
-        }
-        return 0;
+        const auto written =
+            app::profile::writeProfileString(files, codec, args[1], args[2], args[3], args[4], kNewFileStyle);
+        return written ? 0 : writeFailed(args[1], written.failure());
     }
     if (command == "section") {
         if (!expect(2))
@@ -81,11 +85,8 @@ int run(const std::vector<std::string>& args) {
     if (command == "delete-section") {
         if (!expect(2))
             return usage("delete-section takes FILE SECTION");
-        if (!app::profile::deleteProfileSection(files, codec, args[1], args[2])) {
-            std::fprintf(stderr, "tavimoro-ini: cannot write %s\n", args[1].c_str());
-            return kWriteError;
-        }
-        return 0;
+        const auto written = app::profile::deleteProfileSection(files, codec, args[1], args[2]);
+        return written ? 0 : writeFailed(args[1], written.failure());
     }
     return usage("unknown command \"" + command + "\"");
 }

@@ -19,33 +19,45 @@ bool hasDrivePrefix(const std::string& path) {
 bool PathLauncher::launchAll(const std::vector<std::string>& paths) {
     bool launched = false;
     for (const std::string& path : paths)
-        launched = launch(path) || launched;
+        launched = tryLaunch(path).has_value() || launched;
     return launched;
 }
 
-bool PathLauncher::launch(const std::string& path) {
+port::Result<std::string> PathLauncher::locate(port::IFileSystem& files, const std::string& path) {
+    const std::string missing = "「" + path + "」が見つかりません。";
     if (path.empty())
-        return false;
+        return port::fail(missing);
     std::string s = path;
     if (!port::isAbsolutePath(s) && !port::isPathSeparator(s.front()) && !hasDrivePrefix(s))
-        s = app::withSeparator(m_files.currentDirectory().value_or(std::string())) + s;
+        s = app::withSeparator(files.currentDirectory().value_or(std::string())) + s;
 
-    const auto kind = m_files.kind(s);
+    const auto kind = files.kind(s);
     if (!kind)
-        return false;
+        return port::fail(missing);
     if (*kind == port::FileKind::Folder) {
         s = app::withSeparator(s);
-        if (const auto autorun = findFile(m_files, s, "AUTORUN.INF"))
-            s += *autorun;
+        const auto autorun = findFile(files, s, "AUTORUN.INF");
+        if (!autorun)
+            return port::fail("フォルダー「" + path + "」に AUTORUN.INF がありません。");
+        return s + *autorun;
     }
-
     const auto cut = app::lastSeparator(s);
     if (cut == std::string::npos || app::upperAscii(s.substr(cut + 1)) != "AUTORUN.INF")
-        return false;
-    const std::string folder = s.substr(0, cut);
+        return port::fail("「" + path + "」は AUTORUN.INF ではありません。");
+    return s;
+}
 
-    m_shortcuts.launch(readAutorun(m_files, m_codec, s).open, folder + s[cut]);
-    return true;
+bool PathLauncher::launch(const std::string& path) {
+    return tryLaunch(path).value_or(false);
+}
+
+std::optional<bool> PathLauncher::tryLaunch(const std::string& path) {
+    const auto autorun = locate(m_files, path);
+    if (!autorun)
+        return std::nullopt;
+    const std::string& s = *autorun;
+    const auto cut = app::lastSeparator(s);
+    return m_shortcuts.launch(readAutorun(m_files, m_codec, s).open, s.substr(0, cut + 1));
 }
 
 } // namespace drives

@@ -1,8 +1,9 @@
 #pragma once
 // Starts the autorun program of a folder or of an AUTORUN.INF named outside the drive buttons: dropped
-// on the main window, or given on the command line.
+// on the main window, given on the command line, or handed over by another start of the program.
 #include "drives/Shortcuts.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,13 +14,21 @@ class PathLauncher {
     PathLauncher(port::IFileSystem& files, port::ITextCodec& codec, ShortcutWriter& shortcuts)
         : m_files(files), m_codec(codec), m_shortcuts(shortcuts) {}
 
-    // True when the path led to an AUTORUN.INF and its program was launched. A path that does not exist
-    // gives false; a relative path is taken relative to the current folder.
+    // The full path of the AUTORUN.INF that `path` leads to: the file itself when its name is AUTORUN.INF
+    // (letter case ignored), or the one in the folder it names. A relative path is taken relative to the
+    // current folder. A failure says, in a sentence for the user, why the path leads to none.
+    static port::Result<std::string> locate(port::IFileSystem& files, const std::string& path);
+    // True when the path led to an AUTORUN.INF and its program was started; when the program could not
+    // start, the user has been told why.
     bool launch(const std::string& path);
-    // True when at least one of the paths was launched. Every path is tried.
+    // Every path is tried; true when at least one led to an AUTORUN.INF, whatever came of its launch (as
+    // with a click on a drive button, the user has been told of a failure).
     bool launchAll(const std::vector<std::string>& paths);
 
   private:
+    // Nothing when the path leads to no AUTORUN.INF; else whether its program started.
+    std::optional<bool> tryLaunch(const std::string& path);
+
     port::IFileSystem& m_files;
     port::ITextCodec& m_codec;
     ShortcutWriter& m_shortcuts;

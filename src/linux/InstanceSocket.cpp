@@ -11,15 +11,39 @@ namespace lnx {
 
 namespace {
 
-// A token is short; a peer that sends more is cut off.
-constexpr std::size_t kMaxRequest = 4096;
+// Room for the longest path the system takes (PATH_MAX) with every byte escaped; a peer that sends
+// more is cut off.
+constexpr std::size_t kMaxRequest = 16384;
 
 constexpr std::string_view kShowVerb = "show ";
+constexpr std::string_view kLaunchVerb = "launch ";
 
-std::optional<InstanceRequest> parseRequest(const std::string& line) {
-    if (line.starts_with(kShowVerb))
-        return InstanceRequest{InstanceRequest::Kind::ShowWindow, line.substr(kShowVerb.size())};
-    return std::nullopt;
+std::string escaped(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        if (c == '\\')
+            line += "\\\\";
+        else if (c == '\n')
+            line += "\\n";
+        else
+            line += c;
+    }
+    return line;
+}
+
+// Nothing for an escape that the sender never writes.
+std::optional<std::string> unescaped(std::string_view line) {
+    std::string text;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != '\\') {
+            text += line[i];
+        } else if (++i < line.size() && (line[i] == '\\' || line[i] == 'n')) {
+            text += line[i] == 'n' ? '\n' : '\\';
+        } else {
+            return std::nullopt;
+        }
+    }
+    return text;
 }
 
 std::optional<sockaddr_un> socketAddress(const std::string& path) {
@@ -87,6 +111,22 @@ std::optional<std::string> readLine(int fd, std::chrono::steady_clock::time_poin
 
 } // namespace
 
+std::optional<InstanceRequest> parseRequest(std::string_view line) {
+    using Kind = InstanceRequest::Kind;
+    const bool show = line.starts_with(kShowVerb);
+    if (!show && !line.starts_with(kLaunchVerb))
+        return std::nullopt;
+    auto text = unescaped(line.substr(show ? kShowVerb.size() : kLaunchVerb.size()));
+    if (!text)
+        return std::nullopt;
+    if (show)
+        return InstanceRequest{Kind::ShowWindow, std::move(*text)};
+    // No file name holds a NUL byte, and no path is empty.
+    if (text->empty() || text->find('\0') != std::string::npos)
+        return std::nullopt;
+    return InstanceRequest{Kind::Launch, std::move(*text)};
+}
+
 std::optional<InstanceListener> InstanceListener::listen(const std::string& path) {
     const auto address = socketAddress(path);
     if (!address)
@@ -109,7 +149,7 @@ InstanceListener::~InstanceListener() {
         ::unlink(m_path.c_str());
 }
 
-void InstanceListener::serve(const std::function<bool(const InstanceRequest& request)>& answer,
+void InstanceListener::serve(const std::function<InstanceAnswer(const InstanceRequest& request)>& answer,
                              int timeoutMs) {
     while (true) {
         OwnedFd peer(::accept4(m_socket.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
@@ -123,39 +163,39 @@ void InstanceListener::serve(const std::function<bool(const InstanceRequest& req
         if (!line)
             continue;
         const auto request = parseRequest(*line);
-        const bool done = request && answer(*request);
-        sendAll(peer.get(), done ? "1\n" : "0\n", deadline);
+        const InstanceAnswer said = request ? answer(*request) : InstanceAnswer::Refused;
+        if (said != InstanceAnswer::Silent)
+            sendAll(peer.get(), said == InstanceAnswer::Done ? "1\n" : "0\n", deadline);
     }
 }
 
-bool sendRequest(const std::string& path, const InstanceRequest& request, int timeoutMs) {
+InstanceAnswer sendRequest(const std::string& path, const InstanceRequest& request, int timeoutMs) {
+    constexpr InstanceAnswer kSilent = InstanceAnswer::Silent;
+    const bool show = request.kind == InstanceRequest::Kind::ShowWindow;
+    const std::string line = std::string(show ? kShowVerb : kLaunchVerb) + escaped(request.text) + "\n";
     const auto address = socketAddress(path);
-    if (!address)
-        return false;
+    if (!address || line.size() > kMaxRequest)
+        return kSilent;
     OwnedFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket)
-        return false;
+        return kSilent;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
         if (errno != EINPROGRESS && errno != EAGAIN)
-            return false;
+            return kSilent;
         if (!waitFor(socket.get(), POLLOUT, deadline))
-            return false;
+            return kSilent;
         int error = 0;
         socklen_t size = sizeof error;
         if (::getsockopt(socket.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
-            return false;
+            return kSilent;
     }
-    std::string line(kShowVerb);
-    line += request.text;
-    for (char& c : line) {
-        if (c == '\n')
-            c = ' '; // the line feed ends the request
-    }
-    if (!sendAll(socket.get(), line + "\n", deadline))
-        return false;
+    if (!sendAll(socket.get(), line, deadline))
+        return kSilent;
     const auto answer = readLine(socket.get(), deadline);
-    return answer && *answer == "1";
+    if (!answer)
+        return kSilent;
+    return *answer == "1" ? InstanceAnswer::Done : InstanceAnswer::Refused;
 }
 
 } // namespace lnx

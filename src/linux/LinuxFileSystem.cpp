@@ -74,7 +74,8 @@ class TempFile {
 
 // The failure of an operation on `path`, with the system's word for the cause in `error`.
 port::Error failure(const char* what, const std::string& path, int error) {
-    return port::fail(what + path + " (" + std::strerror(error) + ")");
+    const std::string cause = std::strerror(error);
+    return port::fail(what + path + " (" + cause + ")", cause);
 }
 
 struct DirCloser {
@@ -154,8 +155,13 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
     if (!fd)
         return std::nullopt;
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > limit)
+    if (::fstat(fd.get(), &st) != 0)
         return std::nullopt;
+    // errno tells the caller why.
+    if (!S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > limit) {
+        errno = !S_ISREG(st.st_mode) ? (S_ISDIR(st.st_mode) ? EISDIR : EINVAL) : EFBIG;
+        return std::nullopt;
+    }
     std::string data;
     data.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
@@ -169,8 +175,10 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
             break;
         data.append(buf, static_cast<std::size_t>(n));
         // The file may grow while it is read.
-        if (data.size() > limit)
+        if (data.size() > limit) {
+            errno = EFBIG;
             return std::nullopt;
+        }
     }
     return data;
 }
@@ -178,7 +186,7 @@ std::optional<std::string> readRegularFile(const std::string& path, std::size_t 
 port::Result<std::string> LinuxFileSystem::readFile(const std::string& path, std::size_t limit) {
     if (auto data = readRegularFile(resolve(path), std::min(limit, kMaxFileSize)))
         return std::move(*data);
-    return port::fail("ファイルを読み込めません: " + path);
+    return failure("ファイルを読み込めません: ", path, errno);
 }
 
 port::Result<void> LinuxFileSystem::replaceFile(const std::string& path, std::string_view bytes) {

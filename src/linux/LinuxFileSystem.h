@@ -8,8 +8,9 @@
 
 namespace lnx {
 
-// The whole content of a regular file of at most `limit` bytes; nothing for anything else. A FIFO, a
-// device or a socket under the name (a disc may carry them) is refused without ever blocking.
+// The whole content of a regular file of at most `limit` bytes; nothing for anything else, with errno
+// saying why. A FIFO, a device or a socket under the name (a disc may carry them) is refused without
+// ever blocking.
 std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit);
 
 class LinuxFileSystem : public port::IFileSystem {

@@ -3,6 +3,7 @@
 #include "linux/XdgFolders.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -89,11 +90,29 @@ port::Version LinuxProcess::version() {
     return {TAVIMORO_VERSION_MAJOR, TAVIMORO_VERSION_MINOR, TAVIMORO_VERSION_PATCH};
 }
 
-port::Result<void> LinuxProcess::handOver() {
+port::Result<void, port::HandOverFailure> LinuxProcess::handOver(const std::string& path) {
     const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
-    if (m_requester && m_requester({InstanceRequest::Kind::ShowWindow, token ? token : ""}))
+    const InstanceRequest request =
+        path.empty() ? InstanceRequest{InstanceRequest::Kind::ShowWindow, token ? token : ""}
+                     : InstanceRequest{InstanceRequest::Kind::Launch, path};
+    switch (m_requester ? m_requester(request) : InstanceAnswer::Silent) {
+    case InstanceAnswer::Done:
         return {};
-    return port::fail("the first instance did not answer");
+    case InstanceAnswer::Refused:
+        return port::HandOverFailure::Refused;
+    case InstanceAnswer::Silent:
+        break;
+    }
+    return port::HandOverFailure::Unreachable;
+}
+
+void LinuxProcess::reportError(const std::string& text) {
+    std::string line = m_exeName + ": " + text;
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 } // namespace lnx

@@ -15,7 +15,7 @@ namespace lnx {
 
 class LinuxProcess : public port::IProcess {
   public:
-    using Requester = std::function<bool(const InstanceRequest& request)>;
+    using Requester = std::function<InstanceAnswer(const InstanceRequest& request)>;
 
     // argv0 as the program was started; arguments are the rest of its argument vector.
     LinuxProcess(std::string argv0, std::vector<std::string> arguments);
@@ -32,9 +32,13 @@ class LinuxProcess : public port::IProcess {
     // the first call stands for the life of the process. A lock that cannot be taken for any other
     // reason (no writable folder) lets this instance run.
     bool anotherInstanceRunning() override;
-    // Hands on the activation token this start was given (XDG_ACTIVATION_TOKEN on Wayland), without
-    // which a compositor would not let the first instance take the focus.
-    port::Result<void> handOver() override;
+    // A request to launch the path, or to show the window with the activation token this start was
+    // given (XDG_ACTIVATION_TOKEN on Wayland), without which a compositor would not let the first
+    // instance take the focus.
+    port::Result<void, port::HandOverFailure> handOver(const std::string& path) override;
+    // "NAME: TEXT" on standard error, every control character of TEXT shown as "?" so that it stays one
+    // line whatever a path holds.
+    void reportError(const std::string& text) override;
 
     void setRequester(Requester requester) { m_requester = std::move(requester); }
 

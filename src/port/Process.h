@@ -11,6 +11,12 @@ struct Version {
     int major = 0, minor = 0, revision = 0;
 };
 
+// Why the instance already running did not take what a second start handed it.
+enum class HandOverFailure {
+    Unreachable, // nobody answered: it hangs, is ending, or cannot take a request now
+    Refused,     // it answered that it could not do it
+};
+
 class IProcess {
   public:
     virtual ~IProcess() = default;
@@ -28,10 +34,14 @@ class IProcess {
     // True when another instance of the program already runs in this user session. The first call
     // claims the instance for this process.
     virtual bool anotherInstanceRunning() = 0;
-    // Hands this start over to the instance already running: it shows its drive window and brings it to
-    // the front, with whatever lets this start do that on this desktop; a failure when it cannot be
-    // reached.
-    virtual Result<void> handOver() = 0;
+    // Hands this start over to the instance already running. Without a path it shows its drive window
+    // and brings it to the front, with whatever lets this start do that on this desktop; with one (an
+    // absolute path to an AUTORUN.INF) it launches that path as a drop on its window, and succeeds once
+    // it has found the path to lead to a program.
+    virtual Result<void, HandOverFailure> handOver(const std::string& path) = 0;
+    // Tells whoever started the program, in one line, why it ends without doing what it was asked
+    // (standard error where there is one; nothing where a program has none to write to).
+    virtual void reportError(const std::string& text) = 0;
 };
 
 } // namespace port

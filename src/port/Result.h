@@ -15,10 +15,13 @@ namespace port {
 // describe the failure for whoever reads it. An empty text is still a failure.
 struct Error {
     std::string message;
+    // The system's own words for the cause, where it gave them (empty otherwise): for a tool that names
+    // the file itself and wants only the reason.
+    std::string cause;
 };
 
-inline Error fail(std::string message) {
-    return Error{std::move(message)};
+inline Error fail(std::string message, std::string cause = {}) {
+    return Error{std::move(message), std::move(cause)};
 }
 
 template <class T, class E = Error> class [[nodiscard]] Result {

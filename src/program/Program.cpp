@@ -19,21 +19,38 @@ Program::Program(const port::Services& platform)
 
 StartOutcome Program::start() {
     port::IProcess& process = m_platform.process;
-
-    // A second instance hands over to the first and ends before it reads anything.
-    if (process.anotherInstanceRunning()) {
-        // The first instance may have no window yet; this one ends all the same.
-        static_cast<void>(process.handOver());
-        return StartOutcome::Ended;
+    const std::string commandLine = process.commandLine();
+    const bool testMode = commandLine == "/TestMode";
+    // A path that leads to no AUTORUN.INF is told at once: no instance is claimed or troubled, and
+    // nothing else is read or written.
+    std::string autorun;
+    if (const std::string argument = commandArgument(commandLine, testMode); !argument.empty()) {
+        auto located = drives::PathLauncher::locate(m_platform.files, argument);
+        if (!located) {
+            process.reportError(located.error());
+            return StartOutcome::Failed;
+        }
+        // Absolute now: the first instance works in a folder of its own.
+        autorun = std::move(*located);
     }
+
+    // A second instance hands over to the first and ends without reading its settings.
+    if (process.anotherInstanceRunning()) {
+        const auto handed = process.handOver(autorun);
+        // Without a path there is nothing left to do: the first instance may have no window yet.
+        if (handed || autorun.empty())
+            return StartOutcome::Ended;
+        if (handed.failure() == port::HandOverFailure::Refused)
+            return StartOutcome::Failed;
+        // Nobody took the path (the first instance hangs, is ending, or has a modal window open). A
+        // launch needs no window: this start makes it itself, as a first start would.
+    }
+    m_testMode = testMode;
 
     if (const auto ready = m_platform.launcher.ready(); !ready) {
         m_platform.messages.show(ready.error(), process.exeName(), port::MessageIcon::None);
-        return StartOutcome::Ended;
+        return autorun.empty() ? StartOutcome::Ended : StartOutcome::Failed;
     }
-
-    const std::string commandLine = process.commandLine();
-    m_testMode = commandLine == "/TestMode";
 
     m_settingsFile.setFile(process.settingsFilePath());
     // What the file refuses stays in memory and is written at the next chance; the user learns of it once.
@@ -43,12 +60,12 @@ StartOutcome Program::start() {
     });
     app::loadSettings(m_settingsFile, m_settings);
 
-    const std::string argument = commandArgument(commandLine, m_testMode);
-    if (!argument.empty()) {
+    if (!autorun.empty()) {
         drives::ShortcutWriter shortcuts({m_platform.launcher, m_platform.startMenu, m_platform.files,
                                           m_platform.messages, process, m_settingsFile});
-        drives::PathLauncher(m_platform.files, m_platform.codec, shortcuts).launch(argument);
-        return StartOutcome::Ended;
+        const bool launched =
+            drives::PathLauncher(m_platform.files, m_platform.codec, shortcuts).launch(autorun);
+        return launched ? StartOutcome::Ended : StartOutcome::Failed;
     }
     if (m_settings.resident && m_settings.startHidden)
         return StartOutcome::LoadHidden;

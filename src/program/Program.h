@@ -14,6 +14,7 @@ namespace program {
 
 enum class StartOutcome {
     Ended,      // another instance, a platform that cannot launch, or a command-line launch
+    Failed,     // ended without doing what the command line asked: a bad path, a launch that failed
     ShowWindow, // load and show the drive window
     LoadHidden, // load the drive window hidden (resident in the notification area)
 };

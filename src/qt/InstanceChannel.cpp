@@ -1,18 +1,27 @@
 #include "qt/InstanceChannel.h"
 
+#include <QApplication>
+
 namespace qtui {
 
 InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {}
 
-bool InstanceChannel::answer(const lnx::InstanceRequest& request) {
+lnx::InstanceAnswer InstanceChannel::answer(const lnx::InstanceRequest& request) {
+    using Answer = lnx::InstanceAnswer;
+    if (request.kind == lnx::InstanceRequest::Kind::Launch) {
+        // A modal window of the program is open: a drop would not reach the drive window now either.
+        if (!m_launch || QApplication::activeModalWidget())
+            return Answer::Silent;
+        return m_launch(request.text) ? Answer::Done : Answer::Refused;
+    }
     if (!m_showWindow)
-        return false;
+        return Answer::Silent;
     // A Wayland compositor lets a window take the focus only with a token of a start the user made:
     // Qt's Wayland plugin hands this variable's token to the compositor when the window asks for it.
     if (!request.text.empty())
         qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(request.text));
     m_showWindow();
-    return true;
+    return Answer::Done;
 }
 
 bool InstanceChannel::listen(const std::string& path) {

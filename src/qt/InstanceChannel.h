@@ -19,13 +19,16 @@ class InstanceChannel : public QObject {
 
     // Starts answering requests at `path` (see lnx::InstanceListener::listen).
     bool listen(const std::string& path);
-    // What shows the drive window; until it is set, a request to show it is refused.
+    // What shows the drive window, and what takes a path to launch (true when it leads to a program).
+    // Until they are set, requests go unanswered and the other start does without this instance.
     void setShowWindow(std::function<void()> showWindow) { m_showWindow = std::move(showWindow); }
-    // Answers one request: the drive window shown with the token handed on.
-    bool answer(const lnx::InstanceRequest& request);
+    void setLaunch(std::function<bool(const std::string& path)> launch) { m_launch = std::move(launch); }
+    // Answers one request: the drive window shown with the token handed on, or the path launched.
+    lnx::InstanceAnswer answer(const lnx::InstanceRequest& request);
 
   private:
     std::function<void()> m_showWindow;
+    std::function<bool(const std::string& path)> m_launch;
     std::optional<lnx::InstanceListener> m_listener;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

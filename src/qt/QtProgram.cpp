@@ -1,5 +1,7 @@
 #include "qt/QtProgram.h"
 
+#include "drives/PathLauncher.h"
+#include "linux/CommandLine.h"
 #include "linux/InstanceSocket.h"
 #include "linux/Utf8Link.h"
 #include "linux/XdgFolders.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -56,24 +59,52 @@ QtWindow::QtWindow(port::IIcons& icons, const QDBusConnection& bus, const lnx::D
 }
 
 int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig) {
+    const std::string argv0 = argc > 0 ? argv[0] : "tavimoro";
+    // Read before QApplication, which would take some of the program's arguments for its own, and would
+    // need a display to answer --help.
+    const lnx::CommandLine command =
+        lnx::parseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    switch (command.action) {
+    case lnx::CommandLine::Action::Help:
+        std::fputs(lnx::usageText().c_str(), stdout);
+        return 0;
+    case lnx::CommandLine::Action::Version:
+        std::fputs(lnx::versionText(lnx::LinuxProcess(argv0, {}).version()).c_str(), stdout);
+        return 0;
+    case lnx::CommandLine::Action::Wrong:
+        lnx::LinuxProcess(argv0, {}).reportError(command.error);
+        return 1;
+    case lnx::CommandLine::Action::Run:
+        break;
+    }
+
     // Without a display Qt would refuse to start; the command-line launch needs no screen.
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // QApplication takes its own options (-platform, -style ...) out of argv; the rest is ours.
-    QApplication application(argc, argv);
+    // QApplication sees its own options only: a path after "--" that looks like one stays a path. It
+    // keeps the argument vector for its whole life.
+    std::vector<std::string> toolkitArguments{argv0};
+    toolkitArguments.insert(toolkitArguments.end(), command.toolkit.begin(), command.toolkit.end());
+    std::vector<char*> toolkitArgv;
+    for (std::string& argument : toolkitArguments)
+        toolkitArgv.push_back(argument.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(toolkitArguments.size());
+    QApplication application(toolkitArgc, toolkitArgv.data());
     // A Wayland compositor knows the program by this name (its app id), and finds its icon and name in
     // the desktop entry of the same name.
     QGuiApplication::setDesktopFileName(QStringLiteral("tavimoro"));
 
-    LinuxPlatform platform(argc > 0 ? argv[0] : "tavimoro", std::vector<std::string>(argv + 1, argv + argc),
-                           driveConfig);
+    LinuxPlatform platform(argv0, command.operands, driveConfig);
     program::Program program(platform.services);
     const auto outcome = program.start();
     if (outcome == program::StartOutcome::Ended)
         return 0;
+    if (outcome == program::StartOutcome::Failed)
+        return 1;
 
     // From here on this is the resident instance: a second one asks it, through the channel, to bring
-    // its drive window (or one titled "AutoRun") forward.
+    // its drive window (or one titled "AutoRun") forward, or to launch a path.
     InstanceChannel channel;
     channel.listen(platform.process.channelPath());
 
@@ -94,6 +125,15 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
         QMetaObject::invokeMethod(
             &application, [&mainWindow] { mainWindow->sessionEnding(); }, Qt::QueuedConnection);
     channel.setShowWindow([&mainWindow] { mainWindow->openWindow(); });
+    // A path another start hands over is checked before the answer and launched after it, as a drop: a
+    // launch that fails holds a message box open, which that start should not wait on.
+    channel.setLaunch([&application, &mainWindow, &platform](const std::string& path) {
+        if (!drives::PathLauncher::locate(platform.files, path))
+            return false;
+        QMetaObject::invokeMethod(
+            &application, [&mainWindow, path] { mainWindow->filesDropped({path}); }, Qt::QueuedConnection);
+        return true;
+    });
     return QApplication::exec();
 }
 

@@ -120,6 +120,10 @@ void Win32MainView::listen(UINT message, std::function<void(WPARAM, LPARAM)> han
     m_listeners[message] = std::move(handler);
 }
 
+void Win32MainView::answer(UINT message, std::function<LRESULT(WPARAM, LPARAM)> handler) {
+    m_answerers[message] = std::move(handler);
+}
+
 void Win32MainView::changeDpi(UINT dpi, const RECT& suggested) {
     m_dpi = dpi;
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -487,6 +491,8 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         if (const auto listener = m_listeners.find(message); listener != m_listeners.end())
             listener->second(wParam, lParam);
+        if (const auto answerer = m_answerers.find(message); answerer != m_answerers.end())
+            return answerer->second(wParam, lParam);
         break;
     }
     return DefWindowProcW(window, message, wParam, lParam);

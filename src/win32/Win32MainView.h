@@ -40,6 +40,8 @@ class Win32MainView : public port::IMainView {
     // result: for the messages that the platform features around the window watch for.
     void listen(UINT message, std::function<void()> handler);
     void listen(UINT message, std::function<void(WPARAM, LPARAM)> handler);
+    // Lets `handler` give the result of `message` (WM_COPYDATA, say) instead of DefWindowProc.
+    void answer(UINT message, std::function<LRESULT(WPARAM, LPARAM)> handler);
 
     void setEvents(port::IMainViewEvents* events) override { m_events = events; }
     void setRows(std::vector<port::DriveRow> rows) override;
@@ -95,6 +97,7 @@ class Win32MainView : public port::IMainView {
     std::unique_ptr<Timer> m_end;
     std::vector<std::unique_ptr<Row>> m_rows;
     std::map<UINT, std::function<void(WPARAM, LPARAM)>> m_listeners;
+    std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> m_answerers;
     HWND m_lastFocus = nullptr; // the focused control when the window was last deactivated
     bool m_unloading = false;
 };

@@ -5,6 +5,7 @@
 
 #include <winver.h>
 
+#include <cstring>
 #include <vector>
 
 namespace win {
@@ -39,6 +40,29 @@ UINT showRequestMessage() {
     // Named after the instance: a drive window of another copy does not know the message and ignores it.
     static const UINT message = RegisterWindowMessageW((L"TavimoroShowWindow-" + instanceName()).c_str());
     return message;
+}
+
+ULONG_PTR launchRequestTag() {
+    // A number no other program uses, the same in every process of the session: a registered message.
+    static const UINT tag = RegisterWindowMessageW((L"TavimoroLaunchPath-" + instanceName()).c_str());
+    return tag;
+}
+
+std::optional<std::string> launchRequestPath(const COPYDATASTRUCT& data) {
+    // The longest path the wide file functions take, with its NUL.
+    constexpr DWORD kMaxBytes = 32768 * sizeof(wchar_t);
+    if (data.dwData != launchRequestTag() || !data.lpData || data.cbData < 2 * sizeof(wchar_t) ||
+        data.cbData > kMaxBytes || data.cbData % sizeof(wchar_t) != 0)
+        return std::nullopt;
+    // The sender's buffer need not be aligned for wchar_t: the characters are copied out first.
+    std::wstring path(data.cbData / sizeof(wchar_t), L'\0');
+    std::memcpy(path.data(), data.lpData, data.cbData);
+    if (path.back() != L'\0')
+        return std::nullopt;
+    path.pop_back();
+    if (path.find(L'\0') != std::wstring::npos)
+        return std::nullopt;
+    return toUtf8(path);
 }
 
 std::wstring commandTail(std::wstring_view line) {
@@ -120,24 +144,36 @@ bool Win32Process::anotherInstanceRunning() {
     return *m_another;
 }
 
-port::Result<void> Win32Process::handOver() {
+port::Result<void, port::HandOverFailure> Win32Process::handOver(const std::string& path) {
     // Hidden windows are found too (a resident first instance keeps its window hidden). All of them are
     // listed before any is asked: the one that comes forward changes the order they are found in.
     std::vector<HWND> windows;
     for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, kMainWindowClass, nullptr));)
         windows.push_back(window);
+    const std::wstring wide = toWide(path);
+    COPYDATASTRUCT request{launchRequestTag(), static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)),
+                           const_cast<wchar_t*>(wide.c_str())};
     bool answered = false;
     for (HWND window : windows) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        // Only the process the user just started may take the foreground; it hands that right on.
+        // Only the process the user just started may take the foreground; it hands that right on, to the
+        // window or to the program it launches.
         AllowSetForegroundWindow(owner);
-        DWORD_PTR ignored = 0;
-        answered |=
-            SendMessageTimeoutW(window, showRequestMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+        DWORD_PTR answer = 0;
+        if (path.empty()) {
+            answered |=
+                SendMessageTimeoutW(window, showRequestMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0;
+        } else if (SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request),
+                                       SMTO_ABORTIFHUNG, 5000, &answer) != 0 &&
+                   answer != 0) {
+            if (answer == kLaunchTaken)
+                return {};
+            return port::HandOverFailure::Refused;
+        }
     }
     if (!answered)
-        return port::fail("no drive window of the first instance answered");
+        return port::HandOverFailure::Unreachable;
     return {};
 }
 

@@ -1,5 +1,6 @@
 // The Windows program's entry: the platform services, then the portable start-up, then the drive window
 // with the features around it until it is closed for good.
+#include "drives/PathLauncher.h"
 #include "program/Program.h"
 #include "win32/Handles.h"
 #include "win32/Win32Codec.h"
@@ -15,6 +16,10 @@
 #include "win32/Win32Shortcuts.h"
 #include "win32/Win32TrayIcon.h"
 #include "win32/Win32WindowTop.h"
+
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -48,6 +53,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const program::StartOutcome outcome = program.start();
     if (outcome == program::StartOutcome::Ended)
         return 0;
+    if (outcome == program::StartOutcome::Failed)
+        return 1;
 
     win::Win32MainView view(instance);
     if (!view.hwnd())
@@ -73,6 +80,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             return;
         window->openWindow();
         SetForegroundWindow(view.hwnd());
+    });
+    // A second start hands over a path (Win32Process::handOver): checked before the answer and launched
+    // after it, as a drop. A launch that fails holds a message box open, which that start should not wait
+    // on; and the request's data lives only while the message is handled. While a modal window is open
+    // the request is not taken, and that start launches the path itself.
+    std::vector<std::string> handedOver;
+    const UINT launchHandedOver = RegisterWindowMessageW(L"Tavimoro.LaunchHandedOver");
+    view.answer(WM_COPYDATA, [&](WPARAM, LPARAM lParam) -> LRESULT {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const auto path = data ? win::launchRequestPath(*data) : std::nullopt;
+        if (!path || !IsWindowEnabled(view.hwnd()))
+            return 0;
+        if (!drives::PathLauncher::locate(files, *path))
+            return win::kLaunchRefused;
+        handedOver.push_back(*path);
+        PostMessageW(view.hwnd(), launchHandedOver, 0, 0);
+        return win::kLaunchTaken;
+    });
+    view.listen(launchHandedOver, [&handedOver, &window] {
+        std::vector<std::string> paths;
+        paths.swap(handedOver);
+        if (!paths.empty())
+            window->filesDropped(paths);
     });
     return runMessageLoop();
 }

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 
 namespace {
@@ -65,39 +67,60 @@ TEST(LinuxProcess, OnlyOneInstanceHoldsTheLock) {
 
 TEST(InstanceSocket, CarriesTheRequestAndTheAnswer) {
     using Kind = lnx::InstanceRequest::Kind;
+    using Answer = lnx::InstanceAnswer;
     TempFolder temp;
     const std::string path = temp / "tavimoro.socket";
-    EXPECT_FALSE(lnx::sendRequest(path, {Kind::ShowWindow, "token"})) << "nobody listens yet";
+    EXPECT_EQ(lnx::sendRequest(path, {Kind::ShowWindow, "token"}), Answer::Silent) << "nobody listens yet";
 
     shelltest::writeFile(path, "stale"); // left by an instance that crashed
     auto listener = lnx::InstanceListener::listen(path);
     ASSERT_TRUE(listener);
     EXPECT_FALSE(lnx::InstanceListener::listen(temp.path() + "/" + std::string(200, 'x')));
 
+    // The instance refuses a request whose text is "refused" and leaves one "silent" unanswered.
+    const std::string odd = "/media/ディスク 1/a\\b\\n\nc\r\xff/AUTORUN.INF";
     const struct {
-        lnx::InstanceRequest sent, seen;
+        lnx::InstanceRequest sent;
+        Answer answer;
     } cases[] = {
-        {{Kind::ShowWindow, "refused"}, {Kind::ShowWindow, "refused"}},
-        {{Kind::ShowWindow, "multi\nline"}, {Kind::ShowWindow, "multi line"}},
-        {{Kind::ShowWindow, "sway-token-1"}, {Kind::ShowWindow, "sway-token-1"}},
-        {{Kind::ShowWindow, ""}, {Kind::ShowWindow, ""}},
+        {{Kind::ShowWindow, "refused"}, Answer::Refused},
+        {{Kind::ShowWindow, "multi\nline"}, Answer::Done},
+        {{Kind::ShowWindow, ""}, Answer::Done},
+        {{Kind::ShowWindow, "silent"}, Answer::Silent},
+        {{Kind::Launch, odd}, Answer::Done},
+        {{Kind::Launch, "refused"}, Answer::Refused},
+        {{Kind::Launch, "/" + std::string(16384, 'x')}, Answer::Silent}, // too long to send
     };
     for (const auto& c : cases) {
-        bool answer = false;
+        Answer answer{};
         std::thread client([&] { answer = lnx::sendRequest(path, c.sent); });
         std::vector<lnx::InstanceRequest> seen;
-        while (seen.empty()) {
+        if (c.sent.text.size() < 16384) {
             pollfd p{listener->fd(), POLLIN, 0};
             ::poll(&p, 1, -1);
             listener->serve([&](const lnx::InstanceRequest& request) {
                 seen.push_back(request);
-                return request.text != "refused";
+                return request.text == "refused"  ? Answer::Refused
+                       : request.text == "silent" ? Answer::Silent
+                                                  : Answer::Done;
             });
+            EXPECT_EQ(seen, std::vector{c.sent}) << c.sent.text;
         }
         client.join();
-        EXPECT_EQ(seen, std::vector{c.seen}) << c.sent.text;
-        EXPECT_EQ(answer, c.sent.text != "refused") << c.sent.text;
+        EXPECT_EQ(answer, c.answer) << c.sent.text;
     }
+
+    // Lines no sender of the program writes.
+    const std::pair<std::string, std::optional<lnx::InstanceRequest>> lines[] = {
+        {"launch /a\\\\b c", lnx::InstanceRequest{Kind::Launch, "/a\\b c"}},
+        {"launch ", {}},
+        {"launch /a\\x", {}},
+        {"launch /a\\", {}},
+        {std::string("launch /a\0b", 11), {}},
+        {"Launch /a", {}},
+    };
+    for (const auto& [line, request] : lines)
+        EXPECT_EQ(lnx::parseRequest(line), request) << line;
 }
 
 } // namespace

@@ -197,11 +197,16 @@ class Process : public port::IProcess {
     port::Version version_{1, 1, 0};
     port::Version version() override { return version_; }
     bool anotherInstanceRunning() override { return another; }
-    int handedOver = 0;
-    port::Result<void> handOver() override {
-        ++handedOver;
+    std::vector<std::string> handedOver;                // the paths, "" for a plain start
+    std::optional<port::HandOverFailure> handOverFails; // how the first instance answers
+    port::Result<void, port::HandOverFailure> handOver(const std::string& path) override {
+        handedOver.push_back(path);
+        if (handOverFails)
+            return *handOverFails;
         return {};
     }
+    std::vector<std::string> errors;
+    void reportError(const std::string& text) override { errors.push_back(text); }
 };
 
 // Shortcuts as a shell writes them: each saved one becomes a file of the fake file system. A fault set

@@ -66,16 +66,35 @@ TEST_F(StartTest, EmptyCommandLineChoosesHowTheWindowLoads) {
     }
 }
 
-TEST_F(StartTest, ASecondInstanceHandsOverToTheFirstAndReadsNothing) {
-    platform.process.another = true;
-    platform.process.commandLine_ = "E:\\";
-    addDisc("E:", "setup.exe");
-    EXPECT_EQ(program.start(), StartOutcome::Ended);
-    EXPECT_EQ(platform.process.handedOver, 1);
-    EXPECT_EQ(platform.fs.writes, 0);
-    EXPECT_FALSE(platform.fs.files.count(platform.process.settingsFile));
-    EXPECT_TRUE(platform.shortcuts.launched.empty());
-    EXPECT_TRUE(platform.messages.shown.empty());
+TEST_F(StartTest, ASecondInstanceHandsItsCheckedPathToTheFirst) {
+    const struct {
+        const char* commandLine;
+        std::optional<port::HandOverFailure> fails;
+        StartOutcome expected;
+        std::vector<std::string> handedOver, errors;
+        bool launchedHere;
+    } cases[] = {
+        {"", {}, StartOutcome::Ended, {""}, {}, false},
+        {"rel", {}, StartOutcome::Ended, {"C:\\work\\rel\\AUTORUN.INF"}, {}, false},
+        {"E:\\", port::HandOverFailure::Refused, StartOutcome::Failed, {"E:\\AUTORUN.INF"}, {}, false},
+        {"E:\\", port::HandOverFailure::Unreachable, StartOutcome::Ended, {"E:\\AUTORUN.INF"}, {}, true},
+        {"Q:\\", {}, StartOutcome::Failed, {}, {"「Q:\\」が見つかりません。"}, false},
+    };
+    for (const auto& c : cases) {
+        fakes::Platform p;
+        program::Program prog{p.services};
+        p.process.another = true;
+        p.process.handOverFails = c.fails;
+        p.process.commandLine_ = c.commandLine;
+        p.fs.addFile("E:\\AUTORUN.INF", "[AutoRun]\r\nopen=setup.exe\r\n");
+        p.fs.addFile("C:\\work\\rel\\AUTORUN.INF");
+        EXPECT_EQ(prog.start(), c.expected) << c.commandLine;
+        EXPECT_EQ(p.process.handedOver, c.handedOver) << c.commandLine;
+        EXPECT_EQ(p.process.errors, c.errors) << c.commandLine;
+        EXPECT_EQ(p.shortcuts.launched.size(), c.launchedHere ? 1u : 0u) << c.commandLine;
+        // Only a start that launches the path itself reads and writes its settings.
+        EXPECT_EQ(p.fs.files.count(p.process.settingsFile), c.launchedHere ? 1u : 0u) << c.commandLine;
+    }
 }
 
 TEST_F(StartTest, APlatformThatCannotLaunchIsReportedAndNothingIsWritten) {
@@ -118,8 +137,14 @@ TEST_F(StartTest, CommandLineDecidesBetweenTestModeAndALaunch) {
         const StartOutcome outcome = prog.start();
         EXPECT_EQ(prog.testMode(), c.testMode) << c.commandLine;
         EXPECT_EQ(p.shortcuts.launched.size(), c.launched ? 1u : 0u) << c.commandLine;
-        // A path wins over a resident start: the program ends without a window.
-        EXPECT_EQ(outcome, c.testMode ? StartOutcome::LoadHidden : StartOutcome::Ended) << c.commandLine;
+        // A path wins over a resident start: the program ends without a window; a path that leads nowhere
+        // fails, is told, and nothing is written.
+        const StartOutcome ended = c.launched ? StartOutcome::Ended : StartOutcome::Failed;
+        EXPECT_EQ(outcome, c.testMode ? StartOutcome::LoadHidden : ended) << c.commandLine;
+        if (outcome == StartOutcome::Failed) {
+            EXPECT_EQ(std::pair(p.process.errors.size(), p.fs.writes), std::pair(std::size_t{1}, 0))
+                << c.commandLine;
+        }
     }
 }
 

@@ -144,17 +144,18 @@ TEST_F(PathLauncherTest, AFolderOrAnAutorunFileLaunchesAnythingElseDoesNot) {
         const char* path;
         bool launched;
         const char* workingFolder;
+        const char* located = ""; // what locate gives when set: the AUTORUN.INF, or why there is none
     };
     const Case cases[] = {
         {"D:\\Disc", true, "D:\\Disc\\"},
         {"D:\\Disc\\", true, "D:\\Disc\\"},
         {"D:\\Disc\\AUTORUN.INF", true, "D:\\Disc\\"},
         {"D:\\Disc\\autorun.inf", true, "D:\\Disc\\"},
-        {"D:\\Disc\\readme.txt", false, ""},
-        {"D:\\Empty", false, ""},
-        {"D:\\Nowhere", false, ""},
+        {"D:\\Disc\\readme.txt", false, "", "「D:\\Disc\\readme.txt」は AUTORUN.INF ではありません。"},
+        {"D:\\Empty", false, "", "フォルダー「D:\\Empty」に AUTORUN.INF がありません。"},
+        {"D:\\Nowhere", false, "", "「D:\\Nowhere」が見つかりません。"},
         {"D:\\Nowhere\\AUTORUN.INF", false, ""},
-        {"rel", true, "C:\\work\\rel\\"},
+        {"rel", true, "C:\\work\\rel\\", "C:\\work\\rel\\AUTORUN.INF"},
         {"AUTORUN.INF", false, ""},
         {"", false, ""},
     };
@@ -166,7 +167,12 @@ TEST_F(PathLauncherTest, AFolderOrAnAutorunFileLaunchesAnythingElseDoesNot) {
         if (c.launched) {
             EXPECT_EQ(launchFile().folder, c.workingFolder) << c.path;
         }
+        if (const auto located = drives::PathLauncher::locate(p.fs, c.path); *c.located) {
+            EXPECT_EQ(located ? *located : located.error(), c.located) << c.path;
+        }
     }
+    p.shortcuts.fault = port::ShortcutFault::NotStarted; // a program that does not start is no launch
+    EXPECT_FALSE(paths.launch("D:\\Disc"));
 }
 
 TEST_F(PathLauncherTest, AnAutorunWithoutOpenPointsAtItsFolder) {

@@ -25,7 +25,7 @@ expect_status() { # expect_status STATUS COMMAND...
     "$tool" "$@" >/dev/null 2>"$work/stderr"
     local got=$?
     [ "$got" = "$want" ] || fail "$*: exit $got, want $want"
-    if [ "$want" = 2 ]; then
+    if [ "$want" != 0 ]; then
         [ "$(wc -l <"$work/stderr")" = 1 ] || fail "$*: message is not one line"
     fi
 }
@@ -76,9 +76,14 @@ printf '[A\0x]\nk=1\0y=2\n' >"$work/nul.ini"
 expect_output 1 get "$work/nul.ini" A k d
 expect_output k=1 section "$work/nul.ini" A
 
-# A file the tool cannot replace stays as it was.
+# A file the tool cannot replace stays as it was; the one line names it and the system's reason.
 mkdir "$work/dir.ini"
-expect_status 1 set "$work/dir.ini" A k v
+printf '[A]\nk=1\n' >"$work/ro.ini" && chmod 444 "$work/ro.ini"
+for c in 'dir.ini|Is a directory' 'ro.ini|Permission denied' 'missing/x.ini|No such file or directory'; do
+    expect_status 1 set "$work/${c%|*}" A k v
+    [ "$(cat "$work/stderr")" = "tavimoro-ini: cannot write $work/${c%|*}: ${c#*|}" ] || fail "${c%|*}: $(cat "$work/stderr")"
+done
+expect_bytes "$work/ro.ini" '[A]\nk=1\n'
 
 expect_status 2
 expect_status 2 get "$ini" Mode

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command-line launch of the real program: a disc folder (bare or in quotes) starts the program its
-# AUTORUN.INF names, with its arguments and in its folder; /TestMode launches nothing; a second instance
-# ends at once without touching the settings file.
+# AUTORUN.INF names, with its arguments and in its folder; /TestMode launches nothing; options and bad
+# paths answer at once; a second instance without a path ends at once without touching the settings
+# file, and one with a path hands it to the resident instance.
 set -u
 
 : "${TAVIMORO:?TAVIMORO must name the program}"
@@ -24,10 +25,35 @@ wait_for_run() {
 disc="$work/my disc"
 make_disc "$disc" Bin RECORD.sh
 
-# A second instance: another process holds the instance lock.
+# Command lines that end at once, with the status, the stream that speaks (a failure is one line on
+# standard error) and what it says. Each ends by itself, so no window stayed; none launches anything.
+version=$(sed -n 's/^project(tavimoro VERSION \([0-9.]*\).*/\1/p' "${TAVIMORO_SOURCE_DIR:?}/CMakeLists.txt")
+command_lines() { # WHEN
+    local args want stream pattern status
+    while IFS='|' read -r args want stream pattern; do
+        (cd "$work" && eval "timeout 30 \"\$TAVIMORO\" $args") >"$work/stdout" 2>"$work/stderr"
+        status=$?
+        [ "$status" = "$want" ] || fail "$1, $args: exit status $status"
+        grep -Eq "${pattern/VERSION/$version}" "$work/$stream" || fail "$1, $args: $stream [$(cat "$work/$stream")]"
+        [ "$want" = 0 ] || [ "$(wc -l <"$work/stderr")" = 1 ] || fail "$1, $args: not one line on stderr"
+    done <<'TABLE'
+--help|0|stdout|^使い方: tavimoro \[フォルダーまたは AUTORUN\.INF\]$
+-h|0|stdout|^  --version
+--version|0|stdout|^tavimoro VERSION$
+-x /tmp|1|stderr|^tavimoro: 「-x」
+/nonexistent|1|stderr|^tavimoro: 「/nonexistent」が見つかりません。$
+"my disc/Bin/RECORD.sh"|1|stderr|^tavimoro: 「my disc/Bin/RECORD\.sh」は AUTORUN\.INF ではありません。$
+"my disc/Bin"|1|stderr|^tavimoro: フォルダー「my disc/Bin」に AUTORUN\.INF がありません。$
+TABLE
+    [ "$(e2e_run_count)" -eq "$2" ] || fail "$1: a command line launched a program"
+}
+command_lines "no instance" 0
+[ ! -e "$XDG_RUNTIME_DIR/tavimoro.lock" ] && [ ! -e "$XDG_CONFIG_HOME" ] || fail "an answer took the lock or made settings"
+
+# A second instance: another process holds the instance lock and nobody answers for it.
 exec 9>"$XDG_RUNTIME_DIR/tavimoro.lock"
 flock -n 9 || fail "could not take the instance lock for the test"
-timeout 30 "$TAVIMORO" "$disc" 9>&-
+timeout 30 "$TAVIMORO" 9>&-
 status=$?
 [ "$status" -eq 0 ] || fail "second instance: exit status $status"
 [ ! -e "$settings" ] || fail "second instance: the settings file was created"
@@ -80,5 +106,21 @@ case "$message" in
 *) fail "no Wine: message was [$message]" ;;
 esac
 grep -q '^Exec=wine ' "$entry" || fail "the Windows program's entry does not run through wine"
+
+# A resident instance (the test build; polling, it answers at once) takes a path with a line feed, relative
+# to another folder than its own, from a second start whose own settings folder stays unmade.
+printf '[Mode]\nstandby=True\n' >>"$settings"
+e2e_machine 1
+e2e_program
+e2e_start
+e2e_polls 2
+command_lines "resident instance" 3
+disc4=$work/$'new\nline'
+make_disc "$disc4" bin record.sh
+(cd "$work" && XDG_CONFIG_HOME="$work/second" "$TAVIMORO" $'new\nline') || fail "hand-over: exit status $?"
+wait_for_run "hand-over"
+[ "$(cat "$RECORD_DIR/cwd")" = "$disc4" ] || fail "hand-over, working folder: $(cat "$RECORD_DIR/cwd")"
+[ ! -e "$work/second" ] || fail "the second start launched the path itself"
+alive || fail "the resident instance ended"
 
 e2e_finish launch

@@ -24,11 +24,13 @@ make_disc "ディスク" autorun.inf 'RECORDER.EXE'
 make_disc bad AUTORUN.INF 'MISSING.EXE /x'
 rm "$C/bad/RECORDER.EXE"
 
-# tavimoro ARGS...: runs the program as a user would from a prompt, waits for it to end.
+# tavimoro ARGS...: runs the program as a user would from a prompt, waits for it to end; status_of ARGS...
+# prints its exit status (Wine passes it on).
 tavimoro() {
     timeout 60 wine 'C:\tavi\tavimoro.exe' "$@" >>"$WORK/tavimoro.log" 2>&1 ||
         fail "tavimoro.exe $* did not end by itself (status $?)"
 }
+status_of() { timeout 60 wine 'C:\tavi\tavimoro.exe' "$@" >>"$WORK/tavimoro.log" 2>&1 && echo 0 || echo $?; }
 
 # expect_launch FOLDER ARGS: the recorder in FOLDER ran with ARGS, in FOLDER.
 expect_launch() {
@@ -96,11 +98,11 @@ wine 'C:\tools\lnkread.exe' 'C:\tavi\autorun.lnk' >"$WORK/lnk.txt" 2>>"$WORK/tav
     fail "lnkread could not read autorun.lnk"
 expect_lnk arguments ''
 
-step "a folder without AUTORUN.INF launches nothing"
+step "a folder without AUTORUN.INF launches nothing and ends with status 1"
 mkdir -p "$C/plain"
 cp "$RECORDER_EXE" "$C/plain/RECORDER.EXE"
 rm -f "$C/tavi/autorun.lnk"
-tavimoro 'C:\plain'
+[ "$(status_of 'C:\plain')" = 1 ] || fail "a folder without AUTORUN.INF: exit status is not 1"
 [ ! -e "$C/tavi/autorun.lnk" ] || fail "a folder without AUTORUN.INF started a program"
 
 # find_box TITLE: the id and geometry ("ID W H X Y") of a top-level window with that title, if any.
@@ -178,6 +180,17 @@ echo "screenshot: $ARTIFACT_DIR/wine-save-failure.png"
 close_boxes_until_end $pid "Tavimoro"
 [ ! -e "$C/disc/record.txt" ] || fail "the disc program ran although its shortcut was not saved"
 rmdir "$C/tavi/autorun.lnk"
+
+step "a second start hands its path to the running program, which launches it as a drop"
+rm -f "$C/disc two/record.txt"
+wine 'C:\tavi\tavimoro.exe' >>"$WORK/tavimoro.log" 2>&1 &
+first=$!
+drv wait 'window visible=1' 20 >"$WORK/dump.txt" || fail "the first start showed no window"
+[ "$(status_of 'C:\nowhere')" = 1 ] || fail "a second start with a missing path: exit status is not 1"
+[ "$(status_of 'C:\disc two')" = 0 ] || fail "a second start with a disc: exit status is not 0"
+expect_launch "disc two" '/second'
+# Not resident, the running program ends a second after a launch, as after a drop: the launch was its own.
+wine_ended $first "the running program did not end after the launch it was handed"
 
 wineserver -k 2>/dev/null || true
 echo "PASS: launch from the command line under Wine"
