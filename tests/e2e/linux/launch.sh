@@ -81,4 +81,20 @@ case "$message" in
 esac
 grep -q '^Exec=wine ' "$entry" || fail "the Windows program's entry does not run through wine"
 
+# A disc's Windows program through Wine: by the letter the prefix links to its mount point, else by its path.
+e2e_machine 1
+e2e_insert0 "$disc3" SETUP
+e2e_signalling_recorder "$work/wine/wine"
+mkdir -p "$work/prefix/dosdevices"
+while IFS='|' read -r -u 3 link program; do
+    rm -f "$work/prefix/dosdevices/d:" && { [ -z "$link" ] || ln -s "$link" "$work/prefix/dosdevices/d:"; }
+    WINEPREFIX="$work/prefix" PATH="$work/wine:$PATH" "$TAVIMORO_E2E" "$disc3" || fail "[$link]: status $?"
+    wait_for_run "wine [$link]"
+    printf '%s\n/auto\n%s\n' "$program" "$disc3" | cmp -s - <(cat "$RECORD_DIR/args" "$RECORD_DIR/cwd") ||
+        fail "wine [$link]: $(cat "$RECORD_DIR/args" "$RECORD_DIR/cwd")"
+done 3<<TABLE
+$work/./windows disc/|D:\\SETUP.EXE
+|$disc3/SETUP.EXE
+TABLE
+
 e2e_finish launch
