@@ -25,10 +25,10 @@ class DiscPaths {
     // back unresolved, so that lookups through it fail.
     std::string resolve(std::string_view path) const;
 
-  private:
     // The longest mount point of a CD-ROM drive that `path` starts with, as a whole component.
     std::optional<std::string> mountPointAtStart(std::string_view path) const;
 
+  private:
     DriveSource m_source;
 };
 

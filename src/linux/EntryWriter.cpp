@@ -14,13 +14,13 @@ EntryWriter::EntryWriter(port::IFileSystem& files, PathResolver resolve, IconCon
       m_link(std::move(link)) {}
 
 port::Result<DesktopEntry> EntryWriter::write(const std::string& file, const port::Shortcut& shortcut,
-                                              const port::ShortcutReview& review) {
+                                              const port::ShortcutReview& review, const WinePath& winePath) {
     if (review)
         review(shortcut);
     std::string name = fs::path(file).filename().string();
     if (isDesktopFileName(name))
         name.resize(name.size() - kDesktopExtension.size());
-    DesktopEntry entry = shortcutEntry(name, shortcut, m_resolve, m_convertIcon);
+    DesktopEntry entry = shortcutEntry(name, shortcut, m_resolve, m_convertIcon, winePath);
 
     // Desktops drop an entry whose values are not UTF-8 (a disc's file names may be in another
     // encoding): its paths go through links with UTF-8 names, and its name shows U+FFFD in their place.

@@ -22,10 +22,11 @@ class EntryWriter {
                 LinkMaker link = {});
 
     // Shows `shortcut` as given to `review` (when set), then writes its entry, named after `file`, as
-    // `file` (a ".desktop" file), replacing it whole and making its folder when missing. The entry as
+    // `file` (a ".desktop" file), replacing it whole and making its folder when missing. A Windows
+    // program is named by `winePath`'s path where it gives one (see shortcutEntry). The entry as
     // written; a failure's text is for the user.
     port::Result<DesktopEntry> write(const std::string& file, const port::Shortcut& shortcut,
-                                     const port::ShortcutReview& review);
+                                     const port::ShortcutReview& review, const WinePath& winePath = {});
 
   private:
     port::IFileSystem& m_files;

@@ -73,8 +73,8 @@ port::Result<void, port::ShortcutError> start(const DesktopEntry& entry, const s
 
 } // namespace
 
-LinuxLauncher::LinuxLauncher(EntryWriter& entries, std::string folder)
-    : m_entries(entries), m_folder(std::move(folder)) {}
+LinuxLauncher::LinuxLauncher(EntryWriter& entries, std::string folder, WinePath winePath)
+    : m_entries(entries), m_folder(std::move(folder)), m_winePath(std::move(winePath)) {}
 
 void LinuxLauncher::cleanUp() {
     ::unlink(launchFile().c_str());
@@ -83,7 +83,7 @@ void LinuxLauncher::cleanUp() {
 port::Result<void, port::ShortcutError> LinuxLauncher::launch(const port::Shortcut& shortcut,
                                                               const port::ShortcutReview& review) {
     const std::string file = launchFile();
-    const auto entry = m_entries.write(file, shortcut, review);
+    const auto entry = m_entries.write(file, shortcut, review, m_winePath);
     if (!entry)
         return port::ShortcutError{port::ShortcutFault::NotSaved, file, entry.error()};
     return start(*entry, file);

@@ -101,7 +101,8 @@ bool isWindowsProgram(std::string_view path) {
 }
 
 DesktopEntry shortcutEntry(const std::string& name, const port::Shortcut& shortcut,
-                           const PathResolver& resolve, const IconConverter& convertIcon) {
+                           const PathResolver& resolve, const IconConverter& convertIcon,
+                           const WinePath& winePath) {
     DesktopEntry entry;
     entry.name = name;
     if (!shortcut.folder.empty())
@@ -125,8 +126,15 @@ DesktopEntry shortcutEntry(const std::string& name, const port::Shortcut& shortc
         entry.exec = desktopOpener();
         entry.exec.push_back(std::move(program));
     } else {
-        if (isWindowsProgram(program))
+        if (isWindowsProgram(program)) {
             entry.exec.push_back("wine");
+            // A program that is not there keeps this machine's path, for the launch to report missing.
+            std::error_code ec;
+            if (winePath && fs::is_regular_file(program, ec)) {
+                if (auto onDrive = winePath(program))
+                    program = std::move(*onDrive);
+            }
+        }
         entry.exec.push_back(std::move(program));
         for (auto& arg : splitWindowsCommandLine(shortcut.arguments))
             entry.exec.push_back(std::move(arg));

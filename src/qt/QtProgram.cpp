@@ -4,6 +4,7 @@
 #include "linux/CommandLine.h"
 #include "linux/InstanceSocket.h"
 #include "linux/Utf8Link.h"
+#include "linux/WineDrives.h"
 #include "linux/XdgFolders.h"
 #include "program/Program.h"
 #include "qt/InstanceChannel.h"
@@ -14,6 +15,7 @@
 #include <QDBusConnection>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +48,15 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
               const std::string folder = iconCacheFolder();
               return folder.empty() ? std::string() : lnx::utf8Link(target, folder + "links");
           }),
-      launcher(entries, process.configFolder()), startMenu(entries, entryFiles) {
+      // The launch names a disc's Windows program by the letter Wine gives the disc. A Start-menu entry
+      // keeps this machine's path: it runs later, maybe in another prefix or after the letter is gone,
+      // and wine itself takes an existing path for the letter of the prefix it runs in.
+      launcher(entries, process.configFolder(),
+               [this](const std::string& path) -> std::optional<std::string> {
+                   const auto mount = discPaths.mountPointAtStart(path);
+                   return mount ? lnx::wineDrivePath(lnx::winePrefix(), *mount, path) : std::nullopt;
+               }),
+      startMenu(entries, entryFiles) {
     process.setRequester([this](const lnx::InstanceRequest& request) {
         return lnx::sendRequest(process.channelPath(), request);
     });

@@ -107,6 +107,22 @@ case "$message" in
 esac
 grep -q '^Exec=wine ' "$entry" || fail "the Windows program's entry does not run through wine"
 
+# A disc's Windows program through Wine: by the letter the prefix links to its mount point, else by its path.
+e2e_machine 1
+e2e_insert0 "$disc3" SETUP
+e2e_signalling_recorder "$work/wine/wine"
+mkdir -p "$work/prefix/dosdevices"
+while IFS='|' read -r -u 3 link program; do
+    rm -f "$work/prefix/dosdevices/d:" && { [ -z "$link" ] || ln -s "$link" "$work/prefix/dosdevices/d:"; }
+    WINEPREFIX="$work/prefix" PATH="$work/wine:$PATH" "$TAVIMORO_E2E" "$disc3" || fail "[$link]: status $?"
+    wait_for_run "wine [$link]"
+    printf '%s\n/auto\n%s\n' "$program" "$disc3" | cmp -s - <(cat "$RECORD_DIR/args" "$RECORD_DIR/cwd") ||
+        fail "wine [$link]: $(cat "$RECORD_DIR/args" "$RECORD_DIR/cwd")"
+done 3<<TABLE
+$work/./windows disc/|D:\\SETUP.EXE
+|$disc3/SETUP.EXE
+TABLE
+
 # A resident instance (the test build; polling, it answers at once) takes a path with a line feed, relative
 # to another folder than its own, from a second start whose own settings folder stays unmade.
 printf '[Mode]\nstandby=True\n' >>"$settings"
@@ -114,7 +130,7 @@ e2e_machine 1
 e2e_program
 e2e_start
 e2e_polls 2
-command_lines "resident instance" 3
+command_lines "resident instance" "$(e2e_run_count)"
 disc4=$work/$'new\nline'
 make_disc "$disc4" bin record.sh
 (cd "$work" && XDG_CONFIG_HOME="$work/second" "$TAVIMORO" $'new\nline') || fail "hand-over: exit status $?"
