@@ -14,6 +14,14 @@ bool hasDrivePrefix(const std::string& path) {
            ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
 }
 
+// The path as the file system finds it from the current folder.
+std::string absolute(port::IFileSystem& files, const std::string& path) {
+    if (path.empty() || port::isAbsolutePath(path) || port::isPathSeparator(path.front()) ||
+        hasDrivePrefix(path))
+        return path;
+    return app::withSeparator(files.currentDirectory().value_or(std::string())) + path;
+}
+
 } // namespace
 
 bool PathLauncher::launchAll(const std::vector<std::string>& paths) {
@@ -27,9 +35,7 @@ port::Result<std::string> PathLauncher::locate(port::IFileSystem& files, const s
     const std::string missing = "「" + path + "」が見つかりません。";
     if (path.empty())
         return port::fail(missing);
-    std::string s = path;
-    if (!port::isAbsolutePath(s) && !port::isPathSeparator(s.front()) && !hasDrivePrefix(s))
-        s = app::withSeparator(files.currentDirectory().value_or(std::string())) + s;
+    std::string s = absolute(files, path);
 
     const auto kind = files.kind(s);
     if (!kind)
@@ -47,12 +53,26 @@ port::Result<std::string> PathLauncher::locate(port::IFileSystem& files, const s
     return s;
 }
 
+port::Result<std::string> PathLauncher::locateOrOpen(port::IFileSystem& files, port::IDrives& drives,
+                                                     const std::string& path) {
+    auto located = locate(files, path);
+    const std::string full = absolute(files, path);
+    if (located || files.kind(full) != port::FileKind::File)
+        return located;
+    auto opened = drives.openImage(full);
+    if (!opened)
+        return opened.failure().notAnImage ? std::move(located) : port::fail(opened.failure().text);
+    if (auto onDisc = locate(files, *opened))
+        return onDisc;
+    return port::fail("ディスク イメージ「" + path + "」に AUTORUN.INF がありません。");
+}
+
 bool PathLauncher::launch(const std::string& path) {
     return tryLaunch(path).value_or(false);
 }
 
 std::optional<bool> PathLauncher::tryLaunch(const std::string& path) {
-    const auto autorun = locate(m_files, path);
+    const auto autorun = locateOrOpen(m_files, m_drives, path);
     if (!autorun)
         return std::nullopt;
     const std::string& s = *autorun;

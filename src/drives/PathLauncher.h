@@ -2,6 +2,7 @@
 // Starts the autorun program of a folder or of an AUTORUN.INF named outside the drive buttons: dropped
 // on the main window, given on the command line, or handed over by another start of the program.
 #include "drives/Shortcuts.h"
+#include "port/Drives.h"
 
 #include <optional>
 #include <string>
@@ -11,13 +12,18 @@ namespace drives {
 
 class PathLauncher {
   public:
-    PathLauncher(port::IFileSystem& files, port::ITextCodec& codec, ShortcutWriter& shortcuts)
-        : m_files(files), m_codec(codec), m_shortcuts(shortcuts) {}
+    PathLauncher(port::IFileSystem& files, port::ITextCodec& codec, port::IDrives& drives,
+                 ShortcutWriter& shortcuts)
+        : m_files(files), m_codec(codec), m_drives(drives), m_shortcuts(shortcuts) {}
 
     // The full path of the AUTORUN.INF that `path` leads to: the file itself when its name is AUTORUN.INF
     // (letter case ignored), or the one in the folder it names. A relative path is taken relative to the
     // current folder. A failure says, in a sentence for the user, why the path leads to none.
     static port::Result<std::string> locate(port::IFileSystem& files, const std::string& path);
+    // As locate, and a disc image file opened as a disc first (attached and mounted): the AUTORUN.INF
+    // at the root of its files.
+    static port::Result<std::string> locateOrOpen(port::IFileSystem& files, port::IDrives& drives,
+                                                  const std::string& path);
     // True when the path led to an AUTORUN.INF and its program was started; when the program could not
     // start, the user has been told why.
     bool launch(const std::string& path);
@@ -31,6 +37,7 @@ class PathLauncher {
 
     port::IFileSystem& m_files;
     port::ITextCodec& m_codec;
+    port::IDrives& m_drives;
     ShortcutWriter& m_shortcuts;
 };
 

@@ -1,6 +1,10 @@
 #include "linux/LinuxDrives.h"
 
+#include "linux/DiscImage.h"
 #include "linux/MountMessages.h"
+
+#include <climits>
+#include <cstdlib>
 
 namespace lnx {
 
@@ -26,9 +30,9 @@ port::Result<void> LinuxDrives::mount(char letter) {
     // The desktop may have mounted it since the last poll; the next read of the drive shows where.
     if (m_source.medium(letter).mountPoint)
         return {};
-    if (!m_mounter)
+    if (!m_actions.mount)
         return port::fail(std::string(kMountRefused) + kMountNoService);
-    if (auto mounted = m_mounter(m_source.config().devDir + "/" + drive->kernelName); !mounted)
+    if (auto mounted = m_actions.mount(m_source.config().devDir + "/" + drive->kernelName); !mounted)
         return port::fail(kMountRefused + mounted.error());
     return {};
 }
@@ -37,9 +41,34 @@ port::Result<void> LinuxDrives::eject(char letter) {
     const auto drive = m_source.drive(letter);
     if (!drive)
         return port::fail(std::string(kEjectRefused) + kMountNoDevice + letter + ":");
-    if (!m_ejector)
+    if (!m_actions.eject)
         return port::fail(std::string(kEjectRefused) + kEjectNoService);
-    return m_ejector(m_source.config().devDir + "/" + drive->kernelName, !drive->imageFile.empty());
+    return m_actions.eject(m_source.config().devDir + "/" + drive->kernelName, !drive->imageFile.empty());
+}
+
+port::Result<std::string, port::ImageRefusal> LinuxDrives::openImage(const std::string& path) {
+    const std::string refused = "ディスク イメージを開けませんでした。\r\n";
+    if (!holdsDiscFileSystem(path))
+        return port::ImageRefusal{true, ""};
+    char resolved[PATH_MAX];
+    const std::string file = ::realpath(path.c_str(), resolved) ? resolved : path;
+    for (const CdDrive& drive : m_source.drives()) {
+        if (drive.imageFile != file)
+            continue;
+        if (const auto mounted = m_source.mountPoint(drive.letter))
+            return *mounted;
+        if (auto mounted = mount(drive.letter); !mounted)
+            return port::ImageRefusal{false, mounted.error()};
+        if (const auto mounted = m_source.mountPoint(drive.letter))
+            return *mounted;
+        return port::ImageRefusal{false, refused + kMountFailed};
+    }
+    if (!m_actions.openImage)
+        return port::ImageRefusal{false, refused + kEjectNoService};
+    auto opened = m_actions.openImage(file);
+    if (!opened)
+        return port::ImageRefusal{false, opened.error()};
+    return std::move(*opened);
 }
 
 } // namespace lnx

@@ -8,18 +8,23 @@
 
 namespace lnx {
 
-// Mounts the file system on a block device ("/dev/sr0") for the user, the way the desktop does; the
-// failure's text is the reason, for the user.
-using Mounter = std::function<port::Result<void>(const std::string& device)>;
-// Lets go of a block device's medium for the user: unmounted, then the drive's tray opened, or, for a
-// disc image, the loop device detached; the failure's text is the whole message for the user.
-using Ejector = std::function<port::Result<void>(const std::string& device, bool image)>;
+// What the system does with discs for the user, the way the desktop does it; each failure's text is
+// for the user.
+struct DiscActions {
+    // Mounts the file system on a block device ("/dev/sr0"); the failure's text is the reason.
+    std::function<port::Result<void>(const std::string& device)> mount;
+    // Lets go of a block device's medium: unmounted, then the drive's tray opened, or, for a disc
+    // image, the loop device detached; the failure's text is the whole message.
+    std::function<port::Result<void>(const std::string& device, bool image)> eject;
+    // Attaches the disc image in `file` read-only and mounts it: the mount point, or the whole message.
+    std::function<port::Result<std::string>(const std::string& file)> openImage;
+};
 
 class LinuxDrives : public port::IDrives {
   public:
-    // Without a mounter no disc is ever mounted here.
-    explicit LinuxDrives(DriveSource source, Mounter mounter = {}, Ejector ejector = {})
-        : m_source(std::move(source)), m_mounter(std::move(mounter)), m_ejector(std::move(ejector)) {}
+    // Without an action the system is not asked: no disc is ever mounted, ejected or attached here.
+    explicit LinuxDrives(DriveSource source, DiscActions actions = {})
+        : m_source(std::move(source)), m_actions(std::move(actions)) {}
 
     // Never a failure: a machine whose drives cannot be listed has none.
     port::Result<std::vector<char>> cdromLetters() override;
@@ -28,6 +33,9 @@ class LinuxDrives : public port::IDrives {
     // Mounts the drive's medium through the mounter; a medium mounted meanwhile is a success.
     port::Result<void> mount(char letter) override;
     port::Result<void> eject(char letter) override;
+    // A file is an image when it holds an ISO 9660 or UDF file system; one attached already (as any
+    // loop device of the same file) is mounted if need be, never attached twice.
+    port::Result<std::string, port::ImageRefusal> openImage(const std::string& path) override;
     // The poll is the drive source's: every copy of it (the disc paths, the device watch) answers from
     // the same reads.
     void beginPoll() override { m_source.beginPoll(); }
@@ -35,8 +43,7 @@ class LinuxDrives : public port::IDrives {
 
   private:
     DriveSource m_source;
-    Mounter m_mounter;
-    Ejector m_ejector;
+    DiscActions m_actions;
 };
 
 } // namespace lnx

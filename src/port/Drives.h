@@ -16,6 +16,12 @@ struct Disc {
     bool mountable = false;
 };
 
+// Why a file given as a disc image was not opened.
+struct ImageRefusal {
+    bool notAnImage = false; // the file holds no disc's file system: it is something else
+    std::string text;        // otherwise the reason, for the user
+};
+
 class IDrives {
   public:
     virtual ~IDrives() = default;
@@ -31,6 +37,9 @@ class IDrives {
     // image detached. A refusal (a file open on the disc, no right to) changes nothing; its text is for
     // the user.
     virtual Result<void> eject(char letter) = 0;
+    // Opens the disc image in file `path` (an absolute path) as a disc: attached read-only and mounted,
+    // or found attached already and mounted if need be. The folder of the disc's files.
+    virtual Result<std::string, ImageRefusal> openImage(const std::string& path) = 0;
 
     // One poll of several drives runs between beginPoll and endPoll. In between, the platform may read
     // what describes its drives (the drive list, the mount table) once, at beginPoll, and answer every

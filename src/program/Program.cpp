@@ -25,7 +25,7 @@ StartOutcome Program::start() {
     // nothing else is read or written.
     std::string autorun;
     if (const std::string argument = commandArgument(commandLine, testMode); !argument.empty()) {
-        auto located = drives::PathLauncher::locate(m_platform.files, argument);
+        auto located = drives::PathLauncher::locateOrOpen(m_platform.files, m_platform.drives, argument);
         if (!located) {
             process.reportError(located.error());
             return StartOutcome::Failed;
@@ -64,7 +64,8 @@ StartOutcome Program::start() {
         drives::ShortcutWriter shortcuts({m_platform.launcher, m_platform.startMenu, m_platform.files,
                                           m_platform.messages, process, m_settingsFile});
         const bool launched =
-            drives::PathLauncher(m_platform.files, m_platform.codec, shortcuts).launch(autorun);
+            drives::PathLauncher(m_platform.files, m_platform.codec, m_platform.drives, shortcuts)
+                .launch(autorun);
         return launched ? StartOutcome::Ended : StartOutcome::Failed;
     }
     if (m_settings.resident && m_settings.startHidden)

@@ -31,12 +31,16 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
     : process(std::move(argv0), std::move(arguments)), driveSource(driveConfig), discPaths(driveSource),
       icons([this](std::string_view path) { return discPaths.resolve(path); }),
       files([this](const std::string& path) { return discPaths.resolve(path); }),
-      drives(
-          driveSource,
-          [](const std::string& device) { return mountWithUDisks(QDBusConnection::systemBus(), device); },
-          [](const std::string& device, bool image) {
-              return ejectWithUDisks(QDBusConnection::systemBus(), device, image);
-          }),
+      drives(driveSource, lnx::DiscActions{[](const std::string& device) {
+                                               return mountWithUDisks(QDBusConnection::systemBus(), device);
+                                           },
+                                           [](const std::string& device, bool image) {
+                                               return ejectWithUDisks(QDBusConnection::systemBus(), device,
+                                                                      image);
+                                           },
+                                           [](const std::string& file) {
+                                               return openImageWithUDisks(QDBusConnection::systemBus(), file);
+                                           }}),
       // Start-menu entries show the disc's icon as a PNG: desktops cannot read icons inside programs.
       entries(
           entryFiles, [this](std::string_view path) { return discPaths.resolve(path); },

@@ -1,12 +1,18 @@
 #include "qt/UDisksMount.h"
 
 #include "linux/MountMessages.h"
+#include "linux/OwnedFd.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
+#include <QThread>
 #include <QVariantMap>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 
 namespace qtui {
 
@@ -120,6 +126,38 @@ port::Result<void> ejectWithUDisks(const QDBusConnection& bus, const std::string
     if (!done.isValid())
         return refused(reason(done.error(), kEjectReasons).message);
     return {};
+}
+
+port::Result<std::string> openImageWithUDisks(const QDBusConnection& bus, const std::string& file) {
+    const auto refused = [](const std::string& text) {
+        return port::fail("ディスク イメージを開けませんでした。\r\n" + text);
+    };
+    if (!bus.isConnected())
+        return refused(lnx::kMountNoService);
+    // The service opens nothing of the user's itself: it is handed the file, open for reading.
+    const lnx::OwnedFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return refused(std::string(lnx::kMountFailed) + " (" + std::strerror(errno) + ")");
+    QDBusMessage setup = call(QStringLiteral("/org/freedesktop/UDisks2/Manager"),
+                              "org.freedesktop.UDisks2.Manager", "LoopSetup");
+    setup << QVariant::fromValue(QDBusUnixFileDescriptor(fd.get()))
+          << QVariantMap{{QStringLiteral("read-only"), true}};
+    const QDBusReply<QDBusObjectPath> loop = bus.call(setup, QDBus::Block, kReplyTimeoutMs);
+    if (!loop.isValid())
+        return refused(reason(loop.error()).message);
+    // The file system shows on the new device once the service has probed it.
+    for (int attempt = 0;; ++attempt) {
+        QDBusMessage mount = call(loop.value().path(), "org.freedesktop.UDisks2.Filesystem", "Mount");
+        mount << QVariantMap{};
+        const QDBusReply<QString> mounted = bus.call(mount, QDBus::Block, kReplyTimeoutMs);
+        if (mounted.isValid())
+            return mounted.value().toStdString();
+        const QDBusError::ErrorType type = mounted.error().type();
+        if (attempt >= 50 || (type != QDBusError::UnknownMethod && type != QDBusError::UnknownInterface &&
+                              type != QDBusError::UnknownObject))
+            return refused(reason(mounted.error()).message);
+        QThread::msleep(100);
+    }
 }
 
 } // namespace qtui

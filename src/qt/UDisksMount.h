@@ -18,4 +18,8 @@ port::Result<void> mountWithUDisks(const QDBusConnection& bus, const std::string
 // message for the user.
 port::Result<void> ejectWithUDisks(const QDBusConnection& bus, const std::string& device, bool image);
 
+// Attaches the disc image in `file` read-only as a loop device through UDisks2 on `bus` and mounts its
+// file system: the mount point. The failure's text is the whole message for the user.
+port::Result<std::string> openImageWithUDisks(const QDBusConnection& bus, const std::string& file);
+
 } // namespace qtui

@@ -46,8 +46,8 @@ MainWindow::MainWindow(const port::Services& platform, const port::WindowService
     : m_platform(platform), m_window(window), m_view(window.view), m_state(state),
       m_shortcuts({platform.launcher, platform.startMenu, platform.files, platform.messages, platform.process,
                    state.settingsFile}),
-      m_paths(platform.files, platform.codec, m_shortcuts), m_refreshTimer(m_view.refreshTimer(), 1000, true),
-      m_endTimer(m_view.endTimer(), 1000, false) {
+      m_paths(platform.files, platform.codec, platform.drives, m_shortcuts),
+      m_refreshTimer(m_view.refreshTimer(), 1000, true), m_endTimer(m_view.endTimer(), 1000, false) {
     m_view.setCaption("Tavimoro");
     m_view.setEvents(this);
     m_window.deviceEvents.setHandler([this] { deviceChanged(); });
@@ -197,9 +197,16 @@ void MainWindow::buttonClicked(char letter) {
 }
 
 void MainWindow::buttonMenuAsked(char letter) {
+    // The drive's own item, then the window's commands, which the right button opens elsewhere on it.
     const int eject = ejectItemId(letter);
-    if (m_window.popup.open({{eject, commands::kEjectCaption, false}}) == eject)
+    std::vector<port::MenuEntry> items{{eject, commands::kEjectCaption, false}};
+    for (port::MenuEntry& entry : commands::entries(commands::kSystemMenu))
+        items.push_back(std::move(entry));
+    const int chosen = m_window.popup.open(items);
+    if (chosen == eject)
         ejectDrive(letter);
+    else if (chosen != 0)
+        systemCommand(chosen);
 }
 
 void MainWindow::ejectDrive(char letter) {

@@ -1,4 +1,5 @@
 #include "drives_test_support.h"
+#include "linux/DiscImage.h"
 #include "linux/DriveSource.h"
 #include "linux/LinuxDrives.h"
 #include "linux/Mountinfo.h"
@@ -115,6 +116,35 @@ TEST(DriveSource, discImagesAreDrivesLetteredAfterTheOpticalOnesInLoopOrder) {
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(after[0].kernelName, "sr0");
     EXPECT_EQ(after[1].kernelName, "loop10");
+}
+
+TEST(DiscImage, aFileIsAnImageWhenADiscFileSystemIsWhereAReaderLooksFirst) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::size_t offset; // where the identifier goes; 0 for none
+        const char* identifier;
+        std::size_t size;
+        bool image;
+    };
+    const Case cases[] = {
+        {"iso9660.iso", 0x8001, "CD001", 0x9000, true},
+        {"udf.img", 0x8801, "BEA01", 0x9800, true},
+        {"nsr.img", 0x9001, "NSR03", 0xA000, true},
+        {"late.img", 0x9801, "CD001", 0xA000, false},
+        {"zeros.iso", 0, "", 0x9000, false},
+        {"short.iso", 0, "", 100, false},
+    };
+    for (const Case& c : cases) {
+        std::string bytes(c.size, '\0');
+        if (c.offset)
+            bytes.replace(c.offset, 5, c.identifier);
+        writeFile(dir / c.name, bytes);
+        EXPECT_EQ(lnx::holdsDiscFileSystem(dir / c.name), c.image) << c.name;
+    }
+    EXPECT_FALSE(lnx::holdsDiscFileSystem(dir.str())) << "a folder";
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(lnx::holdsDiscFileSystem(dir / "fifo")) << "a fifo, never waited on";
 }
 
 TEST(DriveSource, stopsAtZ) {

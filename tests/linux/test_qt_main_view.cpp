@@ -8,6 +8,7 @@
 #include "qt/QtMainView.h"
 #include "qt/QtProgram.h"
 #include "qt_test_support.h"
+#include "ui/Commands.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -142,7 +143,8 @@ class Machine {
     QLabel& driveLabel(char letter) { return *widget(view().driveText(letter)); }
     std::string menuItem(char letter) {
         for (const port::MenuEntry& entry : m_form->popupMenuEntries())
-            if (entry.caption.rfind(std::string("(") + letter + ":)", 0) == 0)
+            if (entry.id < ui::commands::kEjectItemBase &&
+                entry.caption.rfind(std::string("(") + letter + ":)", 0) == 0)
                 return entry.caption;
         return "";
     }

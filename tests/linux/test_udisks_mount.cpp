@@ -20,7 +20,11 @@ TEST(UDisksMount, eachAnswerOfTheServiceIsASuccessOrAReasonForTheUser) {
     const auto said = [](const char* dev) {
         return qtui::mountWithUDisks(QDBusConnection::systemBus(), dev).error();
     };
+    const std::string imageFile = std::filesystem::temp_directory_path() / "tavimoro-udisks-test.iso";
+    std::fclose(std::fopen(imageFile.c_str(), "w"));
+    const auto opened = [&imageFile] { return qtui::openImageWithUDisks(QDBusConnection::systemBus(), imageFile); };
     EXPECT_EQ(said("/dev/sr0"), lnx::kMountNoService) << "before the service starts";
+    EXPECT_EQ(opened().error(), "ディスク イメージを開けませんでした。\r\n" + std::string(lnx::kMountNoService));
     // The stand-in answers no call before its objects are there: its name on the bus is enough to wait for.
     QDBusServiceWatcher watcher(QStringLiteral("org.freedesktop.UDisks2"), QDBusConnection::systemBus());
     QEventLoop started;
@@ -51,4 +55,9 @@ TEST(UDisksMount, eachAnswerOfTheServiceIsASuccessOrAReasonForTheUser) {
         {"/dev/sr9", false, refused + lnx::kMountNoDevice + "/dev/sr9"}};
     for (const auto& [device, image, text] : ejects)
         EXPECT_EQ(qtui::ejectWithUDisks(QDBusConnection::systemBus(), device, image).error(), text) << device;
+
+    // An image goes to the service as an open file, read-only (the stand-in refuses it otherwise).
+    EXPECT_EQ(opened(), std::string("/media/user/IMAGE"));
+    std::filesystem::remove(imageFile);
+    EXPECT_NE(opened().error().find("No such file"), std::string::npos) << opened().error();
 }

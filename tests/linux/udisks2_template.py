@@ -21,6 +21,13 @@ def load(mock, _parameters):
         mock.AddObject(BLOCKS + name, 'org.freedesktop.UDisks2.Block', {}, [])
         dbusmock.get_object(BLOCKS + name).AddMethod('org.freedesktop.UDisks2.Filesystem', 'Mount', 'a{sv}', 's',
                                                      outcome if outcome.startswith('ret') else refusal(outcome))
+    # An image attached read-only becomes loop7, whose file system mounts.
+    mock.AddMethod(MAIN_IFACE, 'LoopSetup', 'ha{sv}', 'o',
+                   f"if not args[1].get('read-only'): {refusal('Failed')}\n"
+                   f"ret = dbus.ObjectPath('{BLOCKS}loop7')")
+    mock.AddObject(BLOCKS + 'loop7', 'org.freedesktop.UDisks2.Block', {}, [])
+    dbusmock.get_object(BLOCKS + 'loop7').AddMethod('org.freedesktop.UDisks2.Filesystem', 'Mount', 'a{sv}', 's',
+                                                    "ret = '/media/user/IMAGE'")
     for name, (unmount, out) in EJECTS.items():
         image, drive = name.startswith('loop'), '/org/freedesktop/UDisks2/drives/' + name
         mock.AddObject(BLOCKS + name, 'org.freedesktop.UDisks2.Block',

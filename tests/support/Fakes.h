@@ -167,6 +167,17 @@ class Drives : public port::IDrives {
         disc.mountable = false;
         return {};
     }
+    // The disc images there are, by file, and the folder each opens to; a refusal for all of them.
+    std::map<std::string, std::string> images;
+    std::optional<std::string> imageRefusal;
+    port::Result<std::string, port::ImageRefusal> openImage(const std::string& path) override {
+        const auto it = images.find(path);
+        if (it == images.end())
+            return port::ImageRefusal{true, ""};
+        if (imageRefusal)
+            return port::ImageRefusal{false, *imageRefusal};
+        return it->second;
+    }
     // What eject() does: a failure's text, else the disc goes.
     std::optional<std::string> ejectRefusal;
     std::vector<char> ejected;

@@ -132,7 +132,7 @@ TEST_F(LaunchTest, EachFailureIsToldOnceInItsOwnWords) {
 // Drops and command-line paths.
 class PathLauncherTest : public LaunchTest {
   protected:
-    drives::PathLauncher paths{p.fs, p.codec, writer};
+    drives::PathLauncher paths{p.fs, p.codec, p.drives, writer};
 };
 
 TEST_F(PathLauncherTest, AFolderOrAnAutorunFileLaunchesAnythingElseDoesNot) {
@@ -173,6 +173,28 @@ TEST_F(PathLauncherTest, AFolderOrAnAutorunFileLaunchesAnythingElseDoesNot) {
     }
     p.shortcuts.fault = port::ShortcutFault::NotStarted; // a program that does not start is no launch
     EXPECT_FALSE(paths.launch("D:\\Disc"));
+}
+
+TEST_F(PathLauncherTest, ADiscImageIsOpenedAsADiscAndLaunchesFromItsRoot) {
+    p.drives.images = {{"D:\\game.iso", "G:\\"}, {"D:\\blank.iso", "H:\\"}};
+    p.fs.addFile("D:\\game.iso");
+    p.fs.addFile("D:\\blank.iso");
+    p.fs.addFile("D:\\notes.txt");
+    p.fs.addFile("G:\\AUTORUN.INF", "[AutoRun]\r\nopen=g.exe\r\n");
+    p.fs.addFolder("H:\\");
+    const std::pair<const char*, const char*> cases[] = {
+        {"D:\\game.iso", "G:\\AUTORUN.INF"},
+        {"D:\\blank.iso", "ディスク イメージ「D:\\blank.iso」に AUTORUN.INF がありません。"},
+        {"D:\\notes.txt", "「D:\\notes.txt」は AUTORUN.INF ではありません。"}, // no image: as any file
+    };
+    for (const auto& [path, expected] : cases) {
+        const auto located = drives::PathLauncher::locateOrOpen(p.fs, p.drives, path);
+        EXPECT_EQ(located ? *located : located.error(), expected) << path;
+    }
+    EXPECT_TRUE(paths.launch("D:\\game.iso"));
+    EXPECT_EQ(launchFile().program, "G:\\g.exe");
+    p.drives.imageRefusal = "not allowed";
+    EXPECT_EQ(drives::PathLauncher::locateOrOpen(p.fs, p.drives, "D:\\game.iso").error(), "not allowed");
 }
 
 TEST_F(PathLauncherTest, AnAutorunWithoutOpenPointsAtItsFolder) {
