@@ -79,6 +79,10 @@ class IMainView {
     virtual void setRows(std::vector<DriveRow> rows) = 0;
     // The row of the same letter shows `row` now; nothing when there is none.
     virtual void updateRow(DriveRow row) = 0;
+    // What the user can do while the window has no row: a line or two (parted by '\n'), read by a
+    // screen reader; empty for none. It shows in the rows' place from the next setRows() that makes no
+    // row, the window as high as it needs then, and as wide at the next fitWidth(), whatever `toLabels`.
+    virtual void setHint(const std::string& text) = 0;
     // Sizes the window's width to the rows as they are now: to the widest label, never narrower than the
     // design's least label width, when `toLabels`; else one button wide.
     virtual void fitWidth(bool toLabels) = 0;

@@ -201,6 +201,8 @@ QtMainView::QtMainView(const QIcon& windowIcon)
     m_window->setWindowIcon(windowIcon);
     m_window->setAcceptDrops(true);
     m_window->setFont(m_font);
+    m_hint = makeLabel(m_window.get(), m_font);
+    m_hint->hide();
     // The user cannot resize the window; only the program does. The window manager decides its frame
     // by that, so the size is fixed before the frame is asked for.
     const double dpi = unitsPerInch();
@@ -287,6 +289,21 @@ void QtMainView::place(const Row& row, int index) {
     at(row.driveText, boxes.driveText, line);
 }
 
+void QtMainView::setHint(const std::string& text) {
+    m_hint->setText(QString::fromStdString(text));
+    const QFontMetricsF metrics(m_font, m_window.get());
+    m_hintSize = text.empty()
+                     ? QSizeF()
+                     : metrics.boundingRect(QRectF(), Qt::AlignLeft | Qt::AlignTop, m_hint->text()).size() *
+                           (96 / unitsPerInch());
+}
+
+ui::layout::Box QtMainView::hintBox() const {
+    if (!m_rows.empty() || m_hintSize.isEmpty())
+        return {};
+    return ui::layout::hint(m_hintSize.width(), m_hintSize.height());
+}
+
 void QtMainView::setRows(std::vector<port::DriveRow> rows) {
     m_rows.clear();
     for (port::DriveRow& content : rows) {
@@ -303,9 +320,16 @@ void QtMainView::setRows(std::vector<port::DriveRow> rows) {
             widget->show();
         m_rows.push_back(std::move(row));
     }
-    resizeClient(
-        m_window->width(),
-        ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size())), unitsPerInch()));
+    const ui::layout::Box hint = hintBox();
+    const double dpi = unitsPerInch();
+    if (hint.width > 0) {
+        using ui::design::toUnits;
+        m_hint->setGeometry(toUnits(hint.left, dpi), toUnits(hint.top, dpi), toUnits(hint.width, dpi),
+                            toUnits(hint.height, dpi));
+    }
+    m_hint->setVisible(hint.width > 0);
+    resizeClient(m_window->width(),
+                 ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size()), hint), dpi));
 }
 
 void QtMainView::updateRow(port::DriveRow content) {
@@ -321,7 +345,7 @@ void QtMainView::fitWidth(bool toLabels) {
     double widest = 0;
     for (const auto& row : m_rows)
         widest = std::max({widest, row->labelWidth, row->driveTextWidth});
-    const double width = ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding);
+    const double width = ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding, hintBox());
     resizeClient(ui::design::toUnits(width, unitsPerInch()), m_window->height());
 }
 

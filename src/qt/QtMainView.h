@@ -4,11 +4,13 @@
 // forwards the window's events (keys, clicks, drops, the close request, timer ticks) to the presenter.
 #include "port/MainView.h"
 #include "qt/QtKeys.h"
+#include "ui/RowLayout.h"
 
 #include <QFont>
 #include <QMargins>
 #include <QPoint>
 #include <QPointer>
+#include <QSizeF>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -59,6 +61,7 @@ class QtMainView : public port::IMainView {
     void setEvents(port::IMainViewEvents* events) override { m_events = events; }
     void setRows(std::vector<port::DriveRow> rows) override;
     void updateRow(port::DriveRow row) override;
+    void setHint(const std::string& text) override;
     void fitWidth(bool toLabels) override;
     void setCaption(const std::string& text) override;
     port::Rect placement() override;
@@ -89,6 +92,8 @@ class QtMainView : public port::IMainView {
     void fill(Row& row, port::DriveRow content);
     // Puts the row's widgets at their places for the row at `index`.
     void place(const Row& row, int index);
+    // Where the hint goes now, in device-independent pixels; an empty box while it is not shown.
+    ui::layout::Box hintBox() const;
     void resizeClient(int width, int height);
     void placeClient(QPoint topLeft);
     // Where the client area's top left is, as far as the program can know.
@@ -111,6 +116,8 @@ class QtMainView : public port::IMainView {
     // so this is the placement the program knows and keeps.
     std::optional<QPoint> m_requestedTopLeft;
     std::vector<std::unique_ptr<Row>> m_rows;
+    QPointer<QLabel> m_hint;
+    QSizeF m_hintSize; // its text's, in device-independent pixels
     KeyRepeats m_repeats;
     QtTimer m_refresh;
     QtTimer m_end;

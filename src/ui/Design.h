@@ -23,6 +23,7 @@ inline constexpr double kLabelPadding = pixels(60); // after a label's text
 inline constexpr double kLeastLabelWidth = pixels(1200);
 inline constexpr double kEmptyClientWidth = pixels(2235); // until the window first fits its labels
 inline constexpr double kEmptyClientHeight = pixels(720); // with no row
+inline constexpr double kHintMargin = pixels(120);        // around the hint shown while there is no row
 extern const port::FontRecord kLabelFont;
 
 // The dialogs, by the index of each control in the layout.

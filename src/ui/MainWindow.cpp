@@ -14,6 +14,13 @@ namespace {
 
 constexpr std::size_t kTipCharacters = 63; // the longest tip the notification area shows
 
+// What the empty window says: why it is empty, then the ways to a row (a disc or a disc image makes a
+// drive that a window without rows registers; a letter key registers its drive).
+constexpr const char* kNoCdRomDrive = "CD-ROM ドライブがありません。";
+constexpr const char* kNoDriveRegistered = "登録したドライブがありません。";
+constexpr const char* kWaysToARow =
+    "ディスクを入れるか、\nイメージファイルを開くか、ドライブ文字のキーを押してください。";
+
 // The id of drive `letter`'s item in the pop-up menu, and back.
 int driveItemId(char letter) {
     return commands::kDriveItemBase + (letter - 'A');
@@ -91,17 +98,21 @@ void MainWindow::load() {
     loadDriveList();
     // The test is on the built list: when every registration reads false, all CD-ROM drives are
     // registered again.
-    if (m_drives.empty()) {
-        for (const char letter : m_platform.drives.cdromLetters().value_or(std::vector<char>{}))
-            app::setDriveRegistered(m_state.settingsFile, letter, true);
+    if (m_drives.empty() && registerCdRomDrives())
         loadDriveList();
-    }
     if (!m_state.testMode) {
         m_window.systemMenu.install(commands::entries(commands::kSystemMenu),
                                     [this](int id) { systemCommand(id); });
         m_systemMenuInstalled = true;
     }
     applySettings();
+}
+
+bool MainWindow::registerCdRomDrives() {
+    const std::vector<char> letters = m_platform.drives.cdromLetters().value_or(std::vector<char>{});
+    for (const char letter : letters)
+        app::setDriveRegistered(m_state.settingsFile, letter, true);
+    return !letters.empty();
 }
 
 void MainWindow::applySettings() {
@@ -245,8 +256,13 @@ void MainWindow::refreshTick() {
 }
 
 void MainWindow::deviceChanged() {
-    if (m_refreshTimer.enabled() && m_refreshTimer.interval() > 0)
-        refreshTick();
+    if (!m_refreshTimer.enabled() || m_refreshTimer.interval() <= 0)
+        return;
+    // A window with no row takes the drives that came (a disc image opened, a drive plugged in) as a
+    // start would: its hint told the user to bring one.
+    if (m_drives.empty() && registerCdRomDrives())
+        rebuildRows();
+    refreshTick();
 }
 
 void MainWindow::endTick() {
@@ -275,8 +291,14 @@ void MainWindow::loadDriveList() {
             m_drives.add(std::move(record));
         }
     }
+    m_view.setHint(rows.empty() ? emptyHint() : "");
     m_view.setRows(std::move(rows));
     updateTrayMenu();
+}
+
+std::string MainWindow::emptyHint() {
+    const bool noDrive = m_platform.drives.cdromLetters().value_or(std::vector<char>{}).empty();
+    return std::string(noDrive ? kNoCdRomDrive : kNoDriveRegistered) + kWaysToARow;
 }
 
 void MainWindow::rebuildRows() {

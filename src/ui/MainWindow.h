@@ -78,6 +78,10 @@ class MainWindow : public port::IMainViewEvents {
     void load();
     void fitWidth();
     void loadDriveList();
+    // Registers every CD-ROM drive there is; false when there is none.
+    bool registerCdRomDrives();
+    // What the window without rows tells the user.
+    std::string emptyHint();
     void rebuildRows();
     // Makes the rows anew and gives the focus back to the button of drive `focus` (0 for none).
     void rebuildKeepingFocus(char focus);

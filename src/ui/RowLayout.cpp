@@ -19,12 +19,28 @@ RowBoxes row(int index, double labelText, double driveText) {
     return boxes;
 }
 
-double clientHeight(int rows) {
-    return rows > 0 ? kButtonSide * rows : kEmptyClientHeight;
+Box hint(double textWidth, double textHeight) {
+    // Text measured by one call may be drawn a little wider by another: the labels' allowance.
+    return {kHintMargin, kHintMargin, textWidth + kLabelPadding, textHeight};
 }
 
-double clientWidth(bool toLabels, double widestLabel) {
-    return toLabels ? kButtonSide + std::max(kLeastLabelWidth, widestLabel) + kLabelGap : kButtonSide;
+namespace {
+
+// How far a box reaches, with the margin after it; nothing for an empty box.
+double reach(double start, double length) {
+    return length > 0 ? start + length + kHintMargin : 0;
+}
+
+} // namespace
+
+double clientHeight(int rows, const Box& hint) {
+    return rows > 0 ? kButtonSide * rows : std::max(kEmptyClientHeight, reach(hint.top, hint.height));
+}
+
+double clientWidth(bool toLabels, double widestLabel, const Box& hint) {
+    const double rows =
+        toLabels ? kButtonSide + std::max(kLeastLabelWidth, widestLabel) + kLabelGap : kButtonSide;
+    return std::max(rows, reach(hint.left, hint.width));
 }
 
 } // namespace ui::layout

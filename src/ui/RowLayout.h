@@ -15,9 +15,13 @@ struct RowBoxes {
 
 // The row at `index` (0 at the top) whose two texts measure `labelText` and `driveText` wide.
 RowBoxes row(int index, double labelText, double driveText);
-// The client area's height for `rows` rows.
-double clientHeight(int rows);
-// The client area's width: to the widest label box of the rows when `toLabels`, one button wide else.
-double clientWidth(bool toLabels, double widestLabel);
+// The hint shown in the rows' place while there is no row, its text measuring `textWidth` by
+// `textHeight`.
+Box hint(double textWidth, double textHeight);
+// The client area's height for `rows` rows; with none, high enough for the hint box `hint` as well.
+double clientHeight(int rows, const Box& hint = {});
+// The client area's width: to the widest label box of the rows when `toLabels`, one button wide else;
+// wide enough for the hint box `hint` either way.
+double clientWidth(bool toLabels, double widestLabel, const Box& hint = {});
 
 } // namespace ui::layout

@@ -102,6 +102,7 @@ Win32MainView::Win32MainView(HINSTANCE instance)
     const port::FontRecord& font = ui::design::kLabelFont;
     m_font = makeFont(toWide(font.name), font.points, m_dpi, font.bold);
     SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    m_hint.reset(makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kHintId));
     resizeClient(ui::design::toUnits(ui::design::kEmptyClientWidth, m_dpi),
                  ui::design::toUnits(ui::design::kEmptyClientHeight, m_dpi));
 }
@@ -136,6 +137,7 @@ void Win32MainView::changeDpi(UINT dpi, const RECT& suggested) {
     for (const auto& row : m_rows)
         for (HWND control : {row->button.get(), row->label.get(), row->driveText.get()})
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), TRUE);
+    SendMessageW(m_hint.get(), WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), TRUE);
     m_font = std::move(made);
     // What the rows show is made anew at the new DPI, and the window sized to it.
     if (m_events)
@@ -201,6 +203,29 @@ void Win32MainView::removeRows() {
     m_rows.clear();
 }
 
+void Win32MainView::setHint(const std::string& text) {
+    // A static control breaks lines at CR LF.
+    std::wstring lines;
+    for (const wchar_t c : toWide(text))
+        lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    SetWindowTextW(m_hint.get(), lines.c_str());
+    // Measured as the control draws it, in pixels of the window's DPI, and kept in device-independent ones.
+    RECT extent{};
+    WindowDC dc(hwnd(), m_font.get());
+    if (lines.empty() || !dc.get() ||
+        !DrawTextW(dc.get(), lines.c_str(), static_cast<int>(lines.size()), &extent,
+                   DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS))
+        extent = {};
+    m_hintWidth = extent.right * 96.0 / m_dpi;
+    m_hintHeight = extent.bottom * 96.0 / m_dpi;
+}
+
+ui::layout::Box Win32MainView::hintBox() const {
+    if (!m_rows.empty() || m_hintWidth <= 0)
+        return {};
+    return ui::layout::hint(m_hintWidth, m_hintHeight);
+}
+
 void Win32MainView::setRows(std::vector<port::DriveRow> rows) {
     if (!m_window)
         return;
@@ -219,10 +244,17 @@ void Win32MainView::setRows(std::vector<port::DriveRow> rows) {
             ShowWindow(control, SW_SHOWNA);
         m_rows.push_back(std::move(row));
     }
+    const ui::layout::Box hint = hintBox();
+    if (hint.width > 0) {
+        using ui::design::toUnits;
+        SetWindowPos(m_hint.get(), nullptr, toUnits(hint.left, m_dpi), toUnits(hint.top, m_dpi),
+                     toUnits(hint.width, m_dpi), toUnits(hint.height, m_dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(m_hint.get(), hint.width > 0 ? SW_SHOWNA : SW_HIDE);
     RECT client{};
     GetClientRect(hwnd(), &client);
     resizeClient(client.right,
-                 ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size())), m_dpi));
+                 ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size()), hint), m_dpi));
 }
 
 void Win32MainView::updateRow(port::DriveRow content) {
@@ -242,9 +274,9 @@ void Win32MainView::fitWidth(bool toLabels) {
         widest = std::max({widest, row->labelWidth, row->driveTextWidth});
     RECT client{};
     GetClientRect(hwnd(), &client);
-    resizeClient(
-        ui::design::toUnits(ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding), m_dpi),
-        client.bottom);
+    resizeClient(ui::design::toUnits(
+                     ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding, hintBox()), m_dpi),
+                 client.bottom);
 }
 
 void Win32MainView::resizeClient(int width, int height) {
@@ -486,6 +518,7 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // The system destroys the children with their parent: the rows only let go.
         for (const auto& row : m_rows)
             row->abandon();
+        m_hint.release();
         m_window.release();
         return DefWindowProcW(window, message, wParam, lParam);
     default:

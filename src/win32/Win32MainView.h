@@ -3,6 +3,7 @@
 // the presenter hands over, laid out in pixels at the DPI of its monitor from the design, and its two
 // timers. It forwards the window's events to the presenter.
 #include "port/MainView.h"
+#include "ui/RowLayout.h"
 #include "win32/GuiHandles.h"
 #include "win32/Win32Icons.h"
 
@@ -21,6 +22,7 @@ inline constexpr int kButtonIdBase = 1000;
 inline constexpr int kVolumeLabelIdBase = 2000;
 inline constexpr int kDriveLabelIdBase = 3000;
 inline constexpr int kRowIdEnd = 4000;
+inline constexpr int kHintId = 4000; // the text the window shows while it has no row
 inline constexpr UINT_PTR kRefreshTimerId = 1;
 inline constexpr UINT_PTR kEndTimerId = 2;
 
@@ -46,6 +48,7 @@ class Win32MainView : public port::IMainView {
     void setEvents(port::IMainViewEvents* events) override { m_events = events; }
     void setRows(std::vector<port::DriveRow> rows) override;
     void updateRow(port::DriveRow row) override;
+    void setHint(const std::string& text) override;
     void fitWidth(bool toLabels) override;
     void setCaption(const std::string& text) override;
     port::Rect placement() override;
@@ -78,6 +81,8 @@ class Win32MainView : public port::IMainView {
     void fill(Row& row, port::DriveRow content);
     // Puts the row's controls at their places for the row at `index` (from 0).
     void place(const Row& row, int index);
+    // Where the hint goes now, in device-independent pixels; an empty box while it is not shown.
+    ui::layout::Box hintBox() const;
     // The client area's new size, in pixels; the frame stays as the system draws it.
     void resizeClient(int width, int height);
     // Destroys the rows' controls; the focus stays in the window.
@@ -93,6 +98,8 @@ class Win32MainView : public port::IMainView {
     UniqueFont m_font; // the labels' font at the window's DPI
     WindowIcons m_icons;
     UniqueWindow m_window;
+    UniqueWindow m_hint;
+    double m_hintWidth = 0, m_hintHeight = 0; // its text's, in device-independent pixels
     std::unique_ptr<Timer> m_refresh;
     std::unique_ptr<Timer> m_end;
     std::vector<std::unique_ptr<Row>> m_rows;

@@ -65,6 +65,7 @@ class MainView : public port::IMainView {
     int rebuilds = 0;               // how many times the rows were made anew
     std::optional<bool> fitsLabels; // the last fitWidth
     std::string title;
+    std::string hint; // as set for the next rows
     port::Rect place{100, 100, 200, 150};
     port::Rect screenArea{0, 0, 1024, 768};
     port::Rect freeArea{0, 0, 1024, 768}; // what panels leave of the screen
@@ -103,6 +104,7 @@ class MainView : public port::IMainView {
             if (row.letter == r.letter)
                 row = recorded(r);
     }
+    void setHint(const std::string& text) override { hint = text; }
     void fitWidth(bool toLabels) override { fitsLabels = toLabels; }
     void setCaption(const std::string& v) override { title = v; }
     port::Rect placement() override { return place; }

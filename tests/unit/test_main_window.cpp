@@ -4,6 +4,7 @@
 #include "ui/SettingsDialog.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -153,6 +154,34 @@ TEST_F(MainWindowTest, LetterKeysRegisterAndUnregisterDrivesAndEveryKeyRebuilds)
     }
     EXPECT_EQ(setting("CD", "Drive_E"), "False");
     EXPECT_EQ(setting("CD", "Drive_D"), "True");
+}
+
+TEST_F(MainWindowTest, AWindowWithoutRowsSaysWhyAndTheDrivesThatComeTakeItsPlace) {
+    struct Step {
+        const char* cdroms; // the machine's CD-ROM drives now
+        char key;           // a letter key pressed; '+': the platform tells of a device change
+        const char* rows;   // then
+        const char* reason; // the hint's first words; "": no hint
+    };
+    const Step steps[] = {
+        {"D", '+', "D", ""},        // the drive that came is registered, as at a start
+        {"D", 'D', "", "登録した"}, // the last row removed by its key, the drive still there
+        {"DE", '+', "DE", ""},      // into a window without rows come all drives there are
+        {"DEF", '+', "DE", ""},     // a window with rows leaves the new drive to its key
+    };
+    p.drives.letters.clear();
+    start();
+    EXPECT_EQ(view.hint.rfind("CD-ROM", 0), 0u) << view.hint;
+    for (const Step& s : steps) {
+        p.drives.letters.assign(s.cdroms, s.cdroms + std::strlen(s.cdroms));
+        if (s.key == '+')
+            w.deviceEvents.fire();
+        else
+            press(s.key);
+        EXPECT_EQ(view.letters(), s.rows) << s.key << s.cdroms;
+        EXPECT_EQ(view.hint.substr(0, std::strlen(s.reason)), s.reason) << s.cdroms;
+        EXPECT_EQ(view.hint.empty(), !*s.reason) << s.key << s.cdroms;
+    }
 }
 
 TEST_F(MainWindowTest, TabGoesRoundTheButtonsThatTakeTheFocusAndAKeyKeepsItsRow) {

@@ -38,6 +38,7 @@
 //   button ROW visible=1 enabled=1 icon=1 rect=X,Y,W,H focus=0 handle=H text=T    (what it would paint)
 //   volume ROW visible=1 rect=X,Y,W,H text=T        (the volume label)
 //   drive ROW visible=1 rect=X,Y,W,H text=T         (the drive label)
+//   hint 0 visible=1 rect=X,Y,W,H text=T            (shown while there is no row; lines joined by "|")
 // Dialog lines:
 //   dialog caption=T client=W,H enabled=1
 //   control ID kind=frame|checkbox|button|label|image rect=X,Y,W,H checked=0 enabled=1 focus=0 text=T
@@ -132,6 +133,8 @@ BOOL CALLBACK collect(HWND child, LPARAM param) {
     } else if (id > win::kDriveLabelIdBase && id < win::kRowIdEnd) {
         kind = "drive";
         row = id - win::kDriveLabelIdBase;
+    } else if (id == win::kHintId) {
+        kind = "hint";
     }
     if (!kind)
         return TRUE;
@@ -147,7 +150,10 @@ BOOL CALLBACK collect(HWND child, LPARAM param) {
                 " focus=" + (collected.focus == child ? "1" : "0") + " handle=" + handle +
                 " text=" + windowText(child);
     } else {
-        line += " " + rect + " text=" + windowText(child);
+        std::string text = windowText(child);
+        for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
+            text.replace(at, 2, "|");
+        line += " " + rect + " text=" + text;
     }
     const int kindOrder = kind[0] == 'b' ? 0 : kind[0] == 'v' ? 1 : 2;
     collected.lines.push_back({row * 3 + kindOrder, line});

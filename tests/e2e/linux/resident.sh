@@ -358,6 +358,13 @@ mkdir -p "$empty"
 export TAVIMORO_TEST_SYSFS=$empty
 printf '[Status]\nRefreshTimer=1000\n' >"$settings"
 placements=()
+# The empty window says what to do: dark text across most of it, touching none of its edges (not cut).
+whole_hint() {
+    local w h box bw bh bx by
+    import -window "$(window_id)" "$work/empty.png" 2>/dev/null && read -r _ _ w h < <(geometry "$(window_id)") &&
+        box=$(convert "$work/empty.png" -colorspace gray -threshold 50% -format %@ info:) &&
+        read -r bw bh bx by <<<"${box//[x+]/ }" && ((bw > w / 2 && bx > 0 && by > 0 && bx + bw < w && by + bh < h))
+}
 for n in 1 2 3; do
     e2e_start
     wait_until "start $n: the window is not shown" visible_window
@@ -368,6 +375,7 @@ for n in 1 2 3; do
         area_top=$(xprop -root _NET_WORKAREA | awk -F', *' '{print $2}')
         [ "$((top - frame_top))" -ge "$area_top" ] && [ "$area_top" -gt 0 ] ||
             fail "the first placement (frame top $((top - frame_top))) is not in the work area (top $area_top)"
+        wait_until "the empty window shows no whole line of text" whole_hint
         settings_dialog Return from_window_menu --centre
         [ "$(ini_keys Mode | tr '\n' ' ')" = "WindowTop VolumeName standby AutoOpen AutoShortcut StartMode " ] ||
             fail "OK wrote [Mode] as: $(ini_keys Mode | tr '\n' ' ')"

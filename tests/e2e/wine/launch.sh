@@ -75,6 +75,10 @@ rm -f "$C/disc/record.txt" "$C/tavi/autorun.lnk"
 # it. Once it is there, look for a launch, then end whatever still runs.
 (wine 'C:\tavi\tavimoro.exe' /TestMode >>"$WORK/tavimoro.log" 2>&1 &)
 drv wait 'window visible=1' 20 >"$WORK/dump.txt" || fail "/TestMode showed no window"
+# This machine has no CD-ROM drive: the window says what to do, inside the window.
+expect 'hint 0 visible=1 '
+read -r width x w <<<"$(sed -nE 's/^window .*client=([0-9]+),.*/\1/p; s/^hint 0 visible=1 rect=([0-9]+),[0-9]+,([0-9]+),.* text=.+/\1 \2/p' "$WORK/dump.txt" | tr '\n' ' ')"
+((w > 0 && x + w <= width)) || fail "no hint inside the window: $(cat "$WORK/dump.txt")"
 wineserver -k 2>/dev/null || true
 if [ -e "$C/disc/record.txt" ] || [ -e "$C/tavi/autorun.lnk" ]; then
     fail "/TestMode started the disc program"
