@@ -22,9 +22,12 @@ TEST(UDisksMount, eachAnswerOfTheServiceIsASuccessOrAReasonForTheUser) {
     };
     const std::string imageFile = std::filesystem::temp_directory_path() / "tavimoro-udisks-test.iso";
     std::fclose(std::fopen(imageFile.c_str(), "w"));
-    const auto opened = [&imageFile] { return qtui::openImageWithUDisks(QDBusConnection::systemBus(), imageFile); };
+    const auto opened = [&imageFile] {
+        return qtui::openImageWithUDisks(QDBusConnection::systemBus(), imageFile);
+    };
     EXPECT_EQ(said("/dev/sr0"), lnx::kMountNoService) << "before the service starts";
-    EXPECT_EQ(opened().error(), "ディスク イメージを開けませんでした。\r\n" + std::string(lnx::kMountNoService));
+    EXPECT_EQ(opened().error(),
+              "ディスク イメージを開けませんでした。\r\n" + std::string(lnx::kMountNoService));
     // The stand-in answers no call before its objects are there: its name on the bus is enough to wait for.
     QDBusServiceWatcher watcher(QStringLiteral("org.freedesktop.UDisks2"), QDBusConnection::systemBus());
     QEventLoop started;
