@@ -77,11 +77,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-    return "使い方: tavimoro [フォルダーまたは AUTORUN.INF]\n"
+    return "使い方: tavimoro [フォルダー、AUTORUN.INF またはディスク イメージ]\n"
            "\n"
            "CD-ROM ドライブごとに 1 行のウィンドウを表示し、ボタン一つでディスクの AUTORUN.INF が\n"
            "指定するプログラムを起動します。\n"
-           "フォルダーまたは AUTORUN.INF を指定すると、そのプログラムを起動して終了します。\n"
+           "フォルダーか AUTORUN.INF を指定すると、そのプログラムを起動して終了します。\n"
+           "ディスク イメージ (ISO 9660 か UDF) は読み取り専用でマウントしてから起動します。\n"
            "すでに tavimoro が動いていれば、起動はそちらに任せます。\n"
            "\n"
            "オプション:\n"

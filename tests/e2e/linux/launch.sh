@@ -37,7 +37,7 @@ command_lines() { # WHEN
         grep -Eq "${pattern/VERSION/$version}" "$work/$stream" || fail "$1, $args: $stream [$(cat "$work/$stream")]"
         [ "$want" = 0 ] || [ "$(wc -l <"$work/stderr")" = 1 ] || fail "$1, $args: not one line on stderr"
     done <<'TABLE'
---help|0|stdout|^使い方: tavimoro \[フォルダーまたは AUTORUN\.INF\]$
+--help|0|stdout|^使い方: tavimoro \[フォルダー、AUTORUN\.INF またはディスク イメージ\]$
 -h|0|stdout|^  --version
 --version|0|stdout|^tavimoro VERSION$
 -x /tmp|1|stderr|^tavimoro: 「-x」
