@@ -12,7 +12,7 @@ enum class TrayEvent {
     ShowWindow, // a double click (where the area has none, its single activation)
     OpenMenu,   // the right button pressed
     // A notification area took the icon that had nowhere to go: a tray or panel started after the
-    // program, or came back after a restart.
+    // program, or came back after a restart. It may come again while the icon stays where it is.
     AreaAppeared,
 };
 

@@ -63,10 +63,10 @@ void QtTrayIcon::hostsChanged() {
             m_grace.start();
         return;
     }
-    // Qt docks a made icon again by itself when its area comes back after a restart.
-    if (m_icon && area && !m_hadArea)
+    // Qt docks a made icon again by itself when its area comes back after a restart. Nothing says when
+    // an XEmbed tray went, so every sign of an area counts; a window that waits for none ignores it.
+    if (m_icon && area)
         post(port::TrayEvent::AreaAppeared);
-    m_hadArea = m_icon && area;
 }
 
 void QtTrayIcon::makeIcon() {
@@ -79,7 +79,6 @@ void QtTrayIcon::makeIcon() {
         m_icon->setContextMenu(m_menu.get());
     m_icon->setToolTip(QString::fromStdString(m_tip));
     m_icon->show();
-    m_hadArea = true;
     post(port::TrayEvent::AreaAppeared);
 }
 

@@ -50,7 +50,6 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
     TrayHost m_host = TrayHost::XEmbed;
     std::string m_tip;
     bool m_wanted = false; // added and not removed
-    bool m_hadArea = false;
     // An XEmbed tray that appears may come with a StatusNotifierItem host of the same panel a moment
     // later, whose menus are the desktop's own: the icon waits that moment for it.
     QTimer m_grace;
