@@ -111,9 +111,10 @@ wine_drives_reload() {
     wineserver -w 2>/dev/null || true
 }
 
-# wine_ended PID WHAT: waits up to 5 s for the process to end.
+# wine_ended PID WHAT: waits up to 20 s for the process to end (a Wine process's teardown under a
+# loaded machine takes seconds).
 wine_ended() {
-    wait_until -t 5 "$2" eval "! kill -0 $1 2>/dev/null"
+    wait_until -t 20 "$2" eval "! kill -0 $1 2>/dev/null"
 }
 
 # record_field FILE KEY: one line of what the recorder (tests/win32/recorder.exe) wrote, without the line

@@ -86,11 +86,13 @@ expect 'button 1 visible=1 enabled=0'
 [ -z "$(field "$(line volume 1)" text)" ] || fail "the volume label still shows after the disc went"
 expect "window visible=1 client=$client_width,147"
 
-step "one autorun disc swapped for another: the first poll empties the row, the next fills it"
+step "one autorun disc swapped for another: the row shows the new disc"
 mount M one
 expect 'button 1 visible=1 enabled=1' 'text=ソフトウェア集_VOL1'
+# The empty row between the two polls lasts one poll, shorter than a Wine start of the driver under load:
+# the unit tables hold that step, this checks where it ends.
 mount M two
-expect 'button 1 visible=1 enabled=0' 'text=DISC_TWO' 'button 1 visible=1 enabled=1 icon=1'
+expect 'text=DISC_TWO' 'button 1 visible=1 enabled=1 icon=1'
 
 step "a second autorun disc in N: widens the window again"
 mount N one
