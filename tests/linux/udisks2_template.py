@@ -1,5 +1,7 @@
 '''UDisks2 as far as the mount and the eject use it: the file system of each drive in MOUNTS mounts, or refuses
-so; each device in EJECTS unmounts, then its drive ejects or its loop device is deleted, or refuses so.'''
+so; each device in EJECTS unmounts, then its drive ejects or its loop device is deleted, or refuses so. The
+parameters "image_mount" (where an attached image mounts) and "ejects" (in place of EJECTS) fit it to a
+simulated machine.'''
 import dbus
 import dbusmock
 
@@ -14,10 +16,12 @@ EJECTS = {'sr4': ('', ''), 'sr5': ('NotMounted', ''), 'sr6': ('DeviceBusy', ''),
 def refusal(outcome):
     return f"raise dbus.exceptions.DBusException('refused by the test', name='{ERROR}{outcome}')"
 
-def load(mock, _parameters):
-    found = f"'{BLOCKS}' + args[0]['path'][len('/dev/'):]"
+def load(mock, parameters):
+    # By the node's name: a simulated machine keeps its device nodes elsewhere than /dev.
+    found = f"'{BLOCKS}' + args[0]['path'].rsplit('/', 1)[-1]"
     mock.AddMethod(MAIN_IFACE, 'ResolveDevice', 'a{sv}a{sv}', 'ao', f'ret = [{found}] if {found} in objects else []')
-    for name, outcome in MOUNTS.items():
+    ejects = parameters.get('ejects', EJECTS)
+    for name, outcome in ((n, o) for n, o in MOUNTS.items() if n not in ejects):
         mock.AddObject(BLOCKS + name, 'org.freedesktop.UDisks2.Block', {}, [])
         dbusmock.get_object(BLOCKS + name).AddMethod('org.freedesktop.UDisks2.Filesystem', 'Mount', 'a{sv}', 's',
                                                      outcome if outcome.startswith('ret') else refusal(outcome))
@@ -27,8 +31,8 @@ def load(mock, _parameters):
                    f"ret = dbus.ObjectPath('{BLOCKS}loop7')")
     mock.AddObject(BLOCKS + 'loop7', 'org.freedesktop.UDisks2.Block', {}, [])
     dbusmock.get_object(BLOCKS + 'loop7').AddMethod('org.freedesktop.UDisks2.Filesystem', 'Mount', 'a{sv}', 's',
-                                                    "ret = '/media/user/IMAGE'")
-    for name, (unmount, out) in EJECTS.items():
+                                                    f"ret = {parameters.get('image_mount', '/media/user/IMAGE')!r}")
+    for name, (unmount, out) in ejects.items():
         image, drive = name.startswith('loop'), '/org/freedesktop/UDisks2/drives/' + name
         mock.AddObject(BLOCKS + name, 'org.freedesktop.UDisks2.Block',
                        {'Drive': dbus.ObjectPath('/' if image else drive)}, [])

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Drag and drop onto the real program's window, on Xvfb with a window manager, from an XDnD drag source
-# (a file manager's part, played by xdnd_drop): a dropped disc folder or AUTORUN.INF starts the disc's
-# program in its folder and the program, not resident, ends a second later; text, a plain file or a
-# folder without AUTORUN.INF starts nothing and the program keeps running; several folders at once all
-# start; a drop on a drive button or a label counts as one on the window.
+# (a file manager's part, played by xdnd_drop): a dropped disc folder, AUTORUN.INF or disc image starts
+# the disc's program in its folder and the program, not resident, ends a second later; text, a plain
+# file or a folder without AUTORUN.INF starts nothing and the program keeps running; several folders at
+# once all start; a drop on a drive button or a label counts as one on the window.
 set -u
 
 : "${TAVIMORO_E2E:?TAVIMORO_E2E must name the test build of the program}"
@@ -148,5 +148,14 @@ for target in "button 24 24" "volume-label 70 16" "drive-label 70 33"; do
     launching_drop "a disc folder on the $name" "$x" "$y" "$disc_a"
     expect_runs "a disc folder on the $name" a
 done
+
+# (f) A disc image: attached and mounted through the stand-in UDisks2, its program started where it mounted.
+image="$discs/c.iso"
+{ head -c 32769 /dev/zero && printf CD001; } >"$image"
+e2e_udisks "{\"image_mount\": \"$disc_c\"}"
+start
+launching_drop "a disc image" "${bare[@]}" "$image"
+expect_runs "a disc image" c
+[ "$(udisks_calls)" = "LoopSetup Mount" ] || fail "a disc image: the service took [$(udisks_calls)]"
 
 e2e_finish drop "$work/program.log"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The command-line launch of the real program: a disc folder (bare or in quotes) starts the program its
 # AUTORUN.INF names, with its arguments and in its folder; /TestMode launches nothing; options and bad
-# paths answer at once; a second instance without a path ends at once without touching the settings
-# file, and one with a path hands it to the resident instance.
+# paths answer at once; a disc image is attached and mounted first; a second instance without a path
+# ends at once without touching the settings file, and one with a path hands it to the resident instance.
 set -u
 
 : "${TAVIMORO:?TAVIMORO must name the program}"
@@ -122,6 +122,23 @@ done 3<<TABLE
 $work/./windows disc/|D:\\SETUP.EXE
 |$disc3/SETUP.EXE
 TABLE
+
+# A disc image by its path: attached read-only and mounted through the stand-in UDisks2, then launched
+# where it mounted; once a loop device holds it (mounted), only launched.
+image="$work/my disc.iso"
+{ head -c 32769 /dev/zero && printf CD001; } >"$image"
+e2e_udisks "{\"image_mount\": \"$disc\"}"
+for calls in "LoopSetup Mount" ""; do
+    "$TAVIMORO_E2E" "$image" || fail "image [$calls]: status $?"
+    wait_for_run "image [$calls]"
+    [ "$(cat "$RECORD_DIR/cwd")" = "$disc" ] || fail "image [$calls], working folder: $(cat "$RECORD_DIR/cwd")"
+    [ "$(udisks_calls)" = "$calls" ] || fail "image: the service took [$(udisks_calls)], not [$calls]"
+    : >"$work/udisks.log"
+    mkdir -p "$TAVIMORO_TEST_SYSFS/loop0/loop" && echo 7:0 >"$TAVIMORO_TEST_SYSFS/loop0/dev"
+    echo "$image" >"$TAVIMORO_TEST_SYSFS/loop0/loop/backing_file"
+    printf 'E:ID_FS_TYPE=iso9660\n' >"$TAVIMORO_TEST_UDEV/b7:0"
+    echo "60 22 7:0 / ${disc// /\\040} ro - iso9660 /dev/loop0 ro" >>"$TAVIMORO_TEST_MOUNTINFO"
+done
 
 # A resident instance (the test build; polling, it answers at once) takes a path with a line feed, relative
 # to another folder than its own, from a second start whose own settings folder stays unmade.

@@ -239,3 +239,26 @@ tray_icon() {
         split(substr($0, RSTART, RLENGTH - 1), s, "x"); if (s[1] >= 16 && s[2] >= 16) {print $1; exit}}' | grep .
 }
 no_tray_icon() { ! tray_icon >/dev/null; }
+
+# e2e_udisks [PARAMETERS]: a stand-in UDisks2 (tests/linux/udisks2_template.py, with the template's JSON
+# PARAMETERS) on a private system bus, the calls it takes logged in $work/udisks.log.
+e2e_udisks() {
+    local bus
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || fail "no private system bus"
+    export DBUS_SYSTEM_BUS_ADDRESS=${bus%%$'\n'*}
+    pids+=("${bus##*$'\n'}")
+    /usr/bin/python3 -m dbusmock -t "${TAVIMORO_SOURCE_DIR:?}/tests/linux/udisks2_template.py" \
+        -p "${1:-{\}}" -l "$work/udisks.log" >>"$work/udisks.out" 2>&1 &
+    pids+=("$!")
+    # It answers no call before its objects are there: its name on the bus is enough to wait for.
+    wait_until "the stand-in UDisks2 did not start" eval 'dbus-send --bus="$DBUS_SYSTEM_BUS_ADDRESS" \
+        --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+        string:org.freedesktop.UDisks2 2>/dev/null | grep -q true'
+}
+# udisks_calls: the mounts, attachments and ejects the stand-in took, in order, on one line; one it
+# refused is marked "!".
+udisks_calls() {
+    awk '$3 == "raised:" { out = out "!"; next }
+        $2 ~ /^(LoopSetup|Mount|Unmount|Eject|Delete)$/ { out = out sep $2; sep = " " }
+        END { print out }' "$work/udisks.log" 2>/dev/null
+}

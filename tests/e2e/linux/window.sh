@@ -3,7 +3,7 @@
 # sysfs, udev database and mount table; disc folders that the test swaps while the program runs):
 # first-run registration, discs inserted, removed and swapped, Start-menu entries with the disc's
 # icon, a disc image attached and detached, letter keys, a click that launches the disc's program, the
-# resident and the ending program; a settings file that refuses writes.
+# resident and the ending program; a settings file that refuses writes; eject from a button's menu.
 # Leaves window-linux.png (three rows) in the working folder and, when asked, docs/screenshot-linux.png.
 set -u
 
@@ -265,6 +265,30 @@ chmod 644 "$settings"
 press d
 wait_until "the settings were not written once the file took writes" eval \
     'ini_is CD Drive_D False && ini_is CD Drive_G True && ini_is CD Drive_H True'
+kill "$program_pid"
+
+# ================================================================================================
+# Run four: eject from a drive button's own menu, through the stand-in UDisks2. An optical drive unmounts
+# and ejects, an image unmounts and is deleted; a busy disc is refused with a message, nothing more asked.
+e2e_udisks '{"ejects": {"sr0": ["", ""], "sr1": ["DeviceBusy", ""], "loop0": ["", ""]}}'
+printf '[CD]\nDrive_D=True\nDrive_E=True\nDrive_G=True\n' >"$settings"
+insert 1 "$disc1" "$label1"
+attach_image 0 "$disc2" IMAGE_TWO
+e2e_start
+wait_client "run four: three rows should be 147 px high" height = 147
+while IFS='|' read -r -u 3 row calls told; do
+    : >"$work/udisks.log"
+    click_button "$row" 3 3
+    keys_to "the drive button's menu" popup_menu j
+    wait_until "eject of row $row: the service was not asked [$calls]" eval '[ "$(udisks_calls)" = "$calls" ]'
+    [ "$told" = no ] || keys_to "the eject's refusal" refusal Return
+    [ "$(udisks_calls)" = "$calls" ] || fail "eject of row $row: the service was asked [$(udisks_calls)]"
+done 3<<'TABLE'
+1|Unmount Eject|no
+2|Unmount!|yes
+3|Unmount Delete|no
+TABLE
+[ -z "$(refusal)" ] || fail "a successful eject showed a message"
 kill "$program_pid"
 
 e2e_finish window "$work/program.log"
