@@ -53,18 +53,21 @@ port::Result<std::string> PathLauncher::locate(port::IFileSystem& files, const s
     return s;
 }
 
-port::Result<std::string> PathLauncher::locateOrOpen(port::IFileSystem& files, port::IDrives& drives,
-                                                     const std::string& path) {
+port::Result<std::string, PathFailure>
+PathLauncher::locateOrOpen(port::IFileSystem& files, port::IDrives& drives, const std::string& path) {
     auto located = locate(files, path);
+    if (located)
+        return std::move(*located);
     const std::string full = absolute(files, path);
-    if (located || files.kind(full) != port::FileKind::File)
-        return located;
+    if (files.kind(full) != port::FileKind::File)
+        return PathFailure{located.error()};
     auto opened = drives.openImage(full);
     if (!opened)
-        return opened.failure().notAnImage ? std::move(located) : port::fail(opened.failure().text);
+        return opened.failure().notAnImage ? PathFailure{located.error()}
+                                           : PathFailure{opened.failure().text, true};
     if (auto onDisc = locate(files, *opened))
-        return onDisc;
-    return port::fail("ディスク イメージ「" + path + "」に AUTORUN.INF がありません。");
+        return std::move(*onDisc);
+    return PathFailure{"ディスク イメージ「" + path + "」に AUTORUN.INF がありません。"};
 }
 
 bool PathLauncher::launch(const std::string& path) {
@@ -73,8 +76,11 @@ bool PathLauncher::launch(const std::string& path) {
 
 std::optional<bool> PathLauncher::tryLaunch(const std::string& path) {
     const auto autorun = locateOrOpen(m_files, m_drives, path);
-    if (!autorun)
+    if (!autorun) {
+        if (autorun.failure().imageRefused)
+            m_shortcuts.tellFailure(autorun.failure().text);
         return std::nullopt;
+    }
     const std::string& s = *autorun;
     const auto cut = app::lastSeparator(s);
     return m_shortcuts.launch(readAutorun(m_files, m_codec, s).open, s.substr(0, cut + 1));

@@ -10,6 +10,14 @@
 
 namespace drives {
 
+// Why a path leads to no AUTORUN.INF, in a sentence for the user.
+struct PathFailure {
+    std::string text;
+    // The path is a disc image the system would not open. That is told wherever the path came from,
+    // while a path that is no disc at all launches nothing in silence.
+    bool imageRefused = false;
+};
+
 class PathLauncher {
   public:
     PathLauncher(port::IFileSystem& files, port::ITextCodec& codec, port::IDrives& drives,
@@ -22,10 +30,10 @@ class PathLauncher {
     static port::Result<std::string> locate(port::IFileSystem& files, const std::string& path);
     // As locate, and a disc image file opened as a disc first (attached and mounted): the AUTORUN.INF
     // at the root of its files.
-    static port::Result<std::string> locateOrOpen(port::IFileSystem& files, port::IDrives& drives,
-                                                  const std::string& path);
+    static port::Result<std::string, PathFailure>
+    locateOrOpen(port::IFileSystem& files, port::IDrives& drives, const std::string& path);
     // True when the path led to an AUTORUN.INF and its program was started; when the program could not
-    // start, the user has been told why.
+    // start, or an image not open, the user has been told why.
     bool launch(const std::string& path);
     // Every path is tried; true when at least one led to an AUTORUN.INF, whatever came of its launch (as
     // with a click on a drive button, the user has been told of a failure).

@@ -52,6 +52,10 @@ port::ShortcutReview ShortcutWriter::review() {
     };
 }
 
+void ShortcutWriter::tellFailure(const std::string& text) {
+    m_context.messages.show(text, m_context.process.title(), port::MessageIcon::Exclamation);
+}
+
 void ShortcutWriter::tell(const port::ShortcutError& error) {
     port::IMessageBox& messages = m_context.messages;
     const std::string title = m_context.process.title();

@@ -43,6 +43,9 @@ class ShortcutWriter {
     std::optional<std::string> publish(char letter, const std::string& label, const std::string& programLine,
                                        const std::string& folder, const std::string& icon);
     void withdraw(const std::string& path) { m_context.startMenu.withdraw(path); }
+    // A launch that failed before its program line was read (an image not opened), told as the
+    // launch's own failures are.
+    void tellFailure(const std::string& text);
 
   private:
     port::ShortcutReview review();

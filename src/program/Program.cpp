@@ -27,7 +27,11 @@ StartOutcome Program::start() {
     if (const std::string argument = commandArgument(commandLine, testMode); !argument.empty()) {
         auto located = drives::PathLauncher::locateOrOpen(m_platform.files, m_platform.drives, argument);
         if (!located) {
-            process.reportError(located.error());
+            process.reportError(located.failure().text);
+            // Opened from a file manager, nobody reads the error stream.
+            if (located.failure().imageRefused)
+                m_platform.messages.show(located.failure().text, process.title(),
+                                         port::MessageIcon::Exclamation);
             return StartOutcome::Failed;
         }
         // Absolute now: the first instance works in a folder of its own.

@@ -13,10 +13,10 @@ class Win32Drives : public port::IDrives {
     // The system's own eject: the volume locked (refused while a file on it is open) and let go of,
     // then the medium ejected; a mounted image is detached by the same request.
     port::Result<void> eject(char letter) override;
-    // Images are not opened here yet: every file is told to be none, so it is read as any other file.
-    port::Result<std::string, port::ImageRefusal> openImage(const std::string&) override {
-        return port::ImageRefusal{true, ""};
-    }
+    // An ISO 9660 or UDF image is handed to the shell to mount; its new drive's root is the answer, once
+    // the volume can be read. The launch waits for it, as a mount on Linux does, so that a command-line
+    // start ends with its launch. A system without the shell's mount (before Windows 8, Wine) says so.
+    port::Result<std::string, port::ImageRefusal> openImage(const std::string& path) override;
     // Each label query is the system's own single read of the drive: a poll has nothing to share.
     void beginPoll() override {}
     void endPoll() override {}

@@ -189,12 +189,13 @@ TEST_F(PathLauncherTest, ADiscImageIsOpenedAsADiscAndLaunchesFromItsRoot) {
     };
     for (const auto& [path, expected] : cases) {
         const auto located = drives::PathLauncher::locateOrOpen(p.fs, p.drives, path);
-        EXPECT_EQ(located ? *located : located.error(), expected) << path;
+        EXPECT_EQ(located ? *located : located.failure().text, expected) << path;
     }
     EXPECT_TRUE(paths.launch("D:\\game.iso"));
     EXPECT_EQ(launchFile().program, "G:\\g.exe");
     p.drives.imageRefusal = "not allowed";
-    EXPECT_EQ(drives::PathLauncher::locateOrOpen(p.fs, p.drives, "D:\\game.iso").error(), "not allowed");
+    EXPECT_FALSE(paths.launch("D:\\game.iso"));
+    EXPECT_EQ(p.messages.shown.back().text, "not allowed") << "a refused image is told";
 }
 
 TEST_F(PathLauncherTest, AnAutorunWithoutOpenPointsAtItsFolder) {

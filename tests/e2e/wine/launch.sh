@@ -159,6 +159,14 @@ import -window root "$ARTIFACT_DIR/wine-launch-failure.png"
 echo "screenshot: $ARTIFACT_DIR/wine-launch-failure.png"
 close_boxes_until_end $pid "Tavimoro"
 
+step "a disc image: Wine has no mount of the shell's, and the program says so"
+{ head -c 32769 /dev/zero && printf CD001; } >"$C/disc.iso"
+wine 'C:\tavi\tavimoro.exe' 'C:\disc.iso' >>"$WORK/tavimoro.log" 2>&1 &
+pid=$!
+said=$(drv msgbox Tavimoro 20) || fail "no message box after a disc image on the command line"
+[[ $said == 'msgbox text=ディスク イメージを開けませんでした。|この Windows には'* ]] || fail "the image's message reads [$said]"
+close_boxes_until_end $pid "Tavimoro"
+
 step "a program line naming the system's program without an extension, as discs do (explorer .)"
 mkdir -p "$C/explore" && printf '[AutoRun]\r\nopen=explorer .\r\n' >"$C/explore/AUTORUN.INF"
 tavimoro 'C:\explore'
