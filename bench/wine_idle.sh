@@ -125,7 +125,14 @@ started() { # NAME TITLE WINDOWS-COMMAND...: one start, timed, then the memory a
 }
 
 starts() {
-    local round xev
+    local round xev keep sleeper keeper
+    # Wine ends its own processes (services, the desktop) with the last program of the prefix, and each
+    # start would then wait for them anew: a console that waits for input keeps them.
+    exec {keep}< <(exec sleep 100000)
+    sleeper=$!
+    wine cmd <&$keep >/dev/null 2>&1 &
+    keeper=$!
+    sleep 2
     cp "$C/tavi/tavimoro.ini" "$WORK/idle.ini"
     printf '[Mode]\r\nstandby=True\r\n' >>"$C/tavi/tavimoro.ini"
     # Each event stamped with the clock of Wine's trace (CLOCK_MONOTONIC_RAW, seconds).
@@ -138,7 +145,7 @@ for line in sys.stdin: print("%.6f" % time.clock_gettime(time.CLOCK_MONOTONIC_RA
         started bare bare 'C:\bare\bare_labels.exe' MNOP
         started tavimoro tavimoro 'C:\tavi\tavimoro.exe'
     done
-    kill "$xev" 2>/dev/null || true
+    kill "$xev" "$keeper" "$sleeper" 2>/dev/null || true
     cp "$WORK/idle.ini" "$C/tavi/tavimoro.ini"
     for name in bare tavimoro; do
         echo "${name}_start_ms $(awk -v n=$name '$1 == n {print $2}' "$WORK/starts.txt" | median)"
