@@ -12,8 +12,9 @@ list(FILTER WIN32_SOURCES EXCLUDE REGEX ".*/(WinMain|Paths)\\.cpp$")
 # that the static link finds them whatever the order of the libraries.
 target_sources(tavimoro_core PRIVATE src/win32/Paths.cpp)
 add_library(tavimoro_win32 STATIC ${WIN32_SOURCES})
+# The accessibility layer (oleacc) is loaded when a screen reader asks (AccessibleName.cpp).
 target_link_libraries(tavimoro_win32 PUBLIC tavimoro_core ole32 oleaut32 uuid shell32 shlwapi comctl32 user32 gdi32
-    version oleacc)
+    version)
 # The resource ids the program shares with its resource script.
 target_include_directories(tavimoro_win32 PRIVATE res)
 
