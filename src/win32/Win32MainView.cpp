@@ -174,11 +174,14 @@ void Win32MainView::setRows(std::vector<port::DriveRow> rows) {
     const bool hintShown = (GetWindowLongW(m_hint.get(), GWL_STYLE) & WS_VISIBLE) != 0;
     if ((hint.width > 0) != hintShown)
         ShowWindow(m_hint.get(), hint.width > 0 ? SW_SHOWNA : SW_HIDE);
-    // Both sides at once: the width the window last fitted to, now for these rows.
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    resizeClient(m_fitsLabels ? clientWidth(*m_fitsLabels) : client.right,
-                 ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size()), hint), m_dpi));
+    // Both sides at once, to the width the window last fitted to; the first rows wait for the first fit,
+    // which comes next and sizes both.
+    if (m_fitsLabels)
+        resizeClient(clientWidth(*m_fitsLabels), clientHeight());
+}
+
+int Win32MainView::clientHeight() const {
+    return ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size()), hintBox()), m_dpi);
 }
 
 void Win32MainView::updateRow(port::DriveRow content) {
@@ -201,9 +204,7 @@ void Win32MainView::fitWidth(bool toLabels) {
     if (!m_window)
         return;
     m_fitsLabels = toLabels;
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    resizeClient(clientWidth(toLabels), client.bottom);
+    resizeClient(clientWidth(toLabels), clientHeight());
 }
 
 void Win32MainView::resizeClient(int width, int height) {
@@ -240,7 +241,8 @@ port::Rect Win32MainView::workArea() {
 }
 
 void Win32MainView::moveTo(int left, int top) {
-    if (m_window)
+    const port::Rect now = placement();
+    if (m_window && (now.left != left || now.top != top))
         SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -413,10 +415,14 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // Windows keeps a captioned window at least as wide as its caption's buttons, and no larger than
         // the screen, unless the window says otherwise; the presenter's sizes (one button wide, as many
         // rows as there are drives) must hold.
-        RECT frame{0, 0, 0, 0};
-        outerRect(frame, kWindowStyle, kWindowExStyle, m_dpi);
+        // The frame is measured once for each DPI: the system measures the frame's fonts each time.
+        if (m_frameDpi != m_dpi) {
+            m_frame = {0, 0, 0, 0};
+            outerRect(m_frame, kWindowStyle, kWindowExStyle, m_dpi);
+            m_frameDpi = m_dpi;
+        }
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        info->ptMinTrackSize = {m_frame.right - m_frame.left, m_frame.bottom - m_frame.top};
         info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
         return 0;
     }

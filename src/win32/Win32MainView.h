@@ -82,6 +82,8 @@ class Win32MainView : public port::IMainView {
     ui::layout::Box hintBox() const;
     // The client area's width in pixels: to the widest label, or one button wide (see fitWidth).
     int clientWidth(bool toLabels) const;
+    // The client area's height in pixels for the rows, or for the hint while there is none.
+    int clientHeight() const;
     // The client area's new size, in pixels; the frame stays as the system draws it. Nothing moves when
     // the size is the same.
     void resizeClient(int width, int height);
@@ -106,6 +108,8 @@ class Win32MainView : public port::IMainView {
     std::optional<bool> m_fitsLabels; // as fitWidth was last told, which a new set of rows keeps
     std::map<UINT, std::function<void(WPARAM, LPARAM)>> m_listeners;
     std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> m_answerers;
+    RECT m_frame{}; // the smallest outer rectangle, a frame around nothing, at m_frameDpi
+    UINT m_frameDpi = 0;
     HWND m_lastFocus = nullptr; // the focused control when the window was last deactivated
     bool m_unloading = false;
 };
