@@ -57,6 +57,8 @@ awk -v rounds="$ROUNDS" '
             printf "| Wine, idle, context switches a minute (process) | %d | %d (bare window reading the labels) | %s× | ≤ 1.2× |\n", wine["tavimoro_switches_per_min"], wine["bare_switches_per_min"], wine["ratio_switches"]
             printf "| Wine, idle, context switches a minute (process + wineserver) | %d | %d | %s× | ≤ 1.2× |\n", wine["tavimoro_switches_per_min"] + wine["tavimoro_server_switches_per_min"], wine["bare_switches_per_min"] + wine["bare_server_switches_per_min"], wine["ratio_switches_with_server"]
             printf "| Wine, idle, system calls a minute (process) | %d | %d | %s× | ≤ 1.2× |\n", wine["tavimoro_syscalls_per_min"], wine["bare_syscalls_per_min"], wine["ratio_syscalls"]
+            printf "| Wine, start → window mapped, 4 drives (median) | %d ms | %d ms (bare tray window, same manifest) | %s× | ≤ 1.2× |\n", wine["tavimoro_start_ms"], wine["bare_start_ms"], wine["ratio_start"]
+            printf "| Wine, PSS / RSS after 5 s | %.1f / %.1f MB | %.1f / %.1f MB | %s× / %s× | ≤ 1.1× |\n", wine["tavimoro_pss_kb"] / 1024, wine["tavimoro_rss_kb"] / 1024, wine["bare_pss_kb"] / 1024, wine["bare_rss_kb"] / 1024, wine["ratio_pss"], wine["ratio_rss"]
             printf "| Wine, disc put in → row updated after WM_DEVICECHANGE (median / max) | %s / %s ms | | | ≤ 100 ms |\n", wine["wake_ms_median"], wine["wake_ms_max"]
         }
         printf "| disc files opened by idle polls | %d | | | 0 |\n", median("23 disc_files_opened")

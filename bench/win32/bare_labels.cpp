@@ -1,7 +1,10 @@
-// The floor of the Windows build's idle poll: a bare window that reads the volume labels of the same
-// drives once a second, as the poll must, and does nothing else.
+// The floor of the Windows build at rest and at its start: a bare window with an icon in the
+// notification area, linked with the program's manifest (Common Controls 6), that reads the volume labels
+// of the same drives once a second, as the poll must, and does nothing else.
 //   bare_labels LETTERS      e.g. "bare_labels MNOP"
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 
@@ -48,6 +51,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"BareLabels", L"bare", WS_OVERLAPPEDWINDOW, 0, 0, 140,
                                   100, nullptr, nullptr, instance, nullptr);
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    icon.hWnd = window;
+    icon.uFlags = NIF_ICON | NIF_TIP;
+    icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    lstrcpynW(icon.szTip, L"bare", 64);
+    Shell_NotifyIconW(NIM_ADD, &icon);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     readLabels();
     SetTimer(window, 1, 1000, nullptr);
@@ -56,5 +66,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    Shell_NotifyIconW(NIM_DELETE, &icon);
     return 0;
 }

@@ -22,17 +22,38 @@ profile::Newline newFileStyle() {
 
 IniFile::IniFile(port::IFileSystem& files, port::ITextCodec& codec) : m_files(files), m_codec(codec) {}
 
+const port::Result<std::string>& IniFile::bytes() {
+    if (!m_bytes || m_snapshots == 0)
+        m_bytes = m_files.readFile(m_file);
+    return *m_bytes;
+}
+
 std::string IniFile::read(const std::string& key, const std::string& fallback, const std::string& section) {
     // What the file refused is what the program holds: a read gives it back.
     for (auto kept = m_kept.rbegin(); kept != m_kept.rend(); ++kept)
         if (equalsIgnoreCase(kept->section, section) && equalsIgnoreCase(kept->key, key))
             return kept->value;
-    return profile::getProfileString(m_files, m_codec, m_file, section, key, fallback, kBufferSize);
+    const port::Result<std::string>& data = bytes();
+    return profile::getString(data ? std::string_view(*data) : std::string_view(), section, key, fallback,
+                              m_codec, kBufferSize);
 }
 
 port::Result<void> IniFile::store(const Entry& entry) {
-    return profile::writeProfileString(m_files, m_codec, m_file, entry.section, entry.key, entry.value,
-                                       newFileStyle());
+    const port::Result<std::string>& data = bytes();
+    // A file that exists but cannot be read is left alone: replacing it would lose what it holds.
+    if (!data && m_files.kind(m_file))
+        return data.failure();
+    const std::string_view before = data ? std::string_view(*data) : std::string_view();
+    std::string after =
+        profile::writeString(before, entry.section, entry.key, entry.value, m_codec, newFileStyle());
+    if (after == before)
+        return {};
+    if (auto replaced = m_files.replaceFile(m_file, after); !replaced)
+        return replaced;
+    // The snapshot goes on from what the file holds now.
+    if (m_snapshots > 0)
+        m_bytes.emplace(std::move(after));
+    return {};
 }
 
 port::Result<void> IniFile::flush() {

@@ -75,6 +75,7 @@ std::string singleText(float value) {
 } // namespace
 
 port::Rect loadPlacement(IniFile& file, const port::Rect& current, double unitsPerInch) {
+    const IniFile::Snapshot snapshot(file);
     port::Rect placement = current;
     for (const auto& [suffix, field] : kPlacementKeys) {
         const std::string stored = file.read(kPlacementName + std::string(suffix), "", kWindowSection);
@@ -85,6 +86,7 @@ port::Rect loadPlacement(IniFile& file, const port::Rect& current, double unitsP
 }
 
 void savePlacement(IniFile& file, const port::Rect& placement, double unitsPerInch) {
+    const IniFile::Snapshot snapshot(file);
     for (const auto& [suffix, field] : kPlacementKeys)
         static_cast<void>(file.write(kPlacementName + std::string(suffix),
                                      singleText(static_cast<float>(placement.*field * 1440 / unitsPerInch)),
@@ -104,6 +106,7 @@ const char* booleanText(bool value) {
 }
 
 void loadSettings(IniFile& file, Settings& settings) {
+    const IniFile::Snapshot snapshot(file);
     for (const Preference& preference : kPreferences)
         settings.*preference.field = readBoolean(
             file.read(preference.key, booleanText(preference.fallback), kModeSection), preference.fallback);
@@ -116,6 +119,7 @@ void loadSettings(IniFile& file, Settings& settings) {
 }
 
 void savePreferences(IniFile& file, const Settings& settings) {
+    const IniFile::Snapshot snapshot(file);
     for (const Preference& preference : kPreferences)
         static_cast<void>(file.write(preference.key, booleanText(settings.*preference.field), kModeSection));
 }
@@ -139,6 +143,7 @@ void setDriveRegistered(IniFile& file, char letter, bool registered) {
 }
 
 std::vector<char> registeredDrives(IniFile& file) {
+    const IniFile::Snapshot snapshot(file);
     std::vector<char> letters;
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         if (driveRegistered(file, letter))

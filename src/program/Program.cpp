@@ -57,6 +57,7 @@ StartOutcome Program::start() {
     }
 
     m_settingsFile.setFile(process.settingsFilePath());
+    m_startSnapshot.emplace(m_settingsFile);
     // What the file refuses stays in memory and is written at the next chance; the user learns of it once.
     m_settingsFile.onRefusedWrite([this](const std::string& reason) {
         m_platform.messages.show("設定を保存できませんでした。\r\n" + reason, m_platform.process.title(),
@@ -99,6 +100,8 @@ std::unique_ptr<ui::MainWindow> Program::openWindow(const port::WindowServices& 
     auto mainWindow = std::make_unique<ui::MainWindow>(
         m_platform, window, ui::MainWindow::State{m_settingsFile, m_settings, m_testMode});
     mainWindow->start(outcome == StartOutcome::ShowWindow);
+    // From here on a read goes to the file, which the user may edit while the program runs.
+    m_startSnapshot.reset();
     return mainWindow;
 }
 

@@ -8,6 +8,7 @@
 #include "ui/MainWindow.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace program {
@@ -36,6 +37,8 @@ class Program {
 
     port::Services m_platform;
     app::IniFile m_settingsFile;
+    // From the settings' load to the drive window's first rows the file is read once.
+    std::optional<app::IniFile::Snapshot> m_startSnapshot;
     app::Settings m_settings;
     bool m_testMode = false;
 };

@@ -313,6 +313,7 @@ void MainWindow::keyPressed(const port::Key& key) {
         return;
     }
     // Each letter toggles its drive's registration; every key makes the rows anew.
+    const app::IniFile::Snapshot snapshot(m_state.settingsFile);
     if (key.kind == port::Key::Kind::Letter && key.letter >= 'A' && key.letter <= 'Z')
         app::setDriveRegistered(m_state.settingsFile, key.letter,
                                 !app::driveRegistered(m_state.settingsFile, key.letter));

@@ -1,5 +1,6 @@
 #include "win32/AccessibleName.h"
 
+#include "win32/GuiHandles.h"
 #include "win32/Handles.h"
 
 #include <oleacc.h>
@@ -136,17 +137,53 @@ class NamedAccessible : public IAccessible {
     LONG m_references = 1;
 };
 
+// The accessibility layer, loaded when a screen reader first asks for a control: most runs never do, and
+// linked in it would be loaded, and take its memory, in every run.
+class AccessibilityLayer {
+  public:
+    AccessibilityLayer() : m_module(LoadLibraryW(L"oleacc.dll")) {
+        m_standard = function<decltype(&CreateStdAccessibleObject)>("CreateStdAccessibleObject");
+        m_result = function<decltype(&LresultFromObject)>("LresultFromObject");
+    }
+    static const AccessibilityLayer& get() {
+        static const AccessibilityLayer layer;
+        return layer;
+    }
+    // The standard object of the control's client area; null where the layer is missing.
+    ComPtr<IAccessible> standard(HWND control) const {
+        ComPtr<IAccessible> object;
+        if (!m_standard || FAILED(m_standard(control, OBJID_CLIENT, kAccessible, object.putVoid())))
+            return {};
+        return object;
+    }
+    LRESULT result(WPARAM wParam, IAccessible* object) const {
+        return m_result ? m_result(kAccessible, wParam, object) : 0;
+    }
+
+  private:
+    // Through void (*)(), which converts to and from any function pointer without a warning.
+    template <class Function> Function function(const char* name) const {
+        return m_module ? reinterpret_cast<Function>(
+                              reinterpret_cast<void (*)()>(GetProcAddress(m_module.get(), name)))
+                        : nullptr;
+    }
+
+    UniqueModule m_module;
+    decltype(&CreateStdAccessibleObject) m_standard = nullptr;
+    decltype(&LresultFromObject) m_result = nullptr;
+};
+
 } // namespace
 
 LRESULT namedAccessibleObject(HWND control, WPARAM wParam, LPARAM lParam, const std::wstring& name) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT)
         return 0;
-    ComPtr<IAccessible> standard;
-    if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, kAccessible, standard.putVoid())) ||
-        !standard)
+    const AccessibilityLayer& layer = AccessibilityLayer::get();
+    ComPtr<IAccessible> standard = layer.standard(control);
+    if (!standard)
         return 0;
     const auto named = ComPtr<IAccessible>::adopt(new NamedAccessible(std::move(standard), name));
-    return LresultFromObject(kAccessible, wParam, named.get());
+    return layer.result(wParam, named.get());
 }
 
 } // namespace win

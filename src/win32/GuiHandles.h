@@ -1,6 +1,6 @@
 #pragma once
-// Move-only owners of the window-system handles: icons, fonts, menus, windows, device contexts and
-// dropped-file lists.
+// Move-only owners of the window-system handles: icons, fonts, menus, windows, device contexts,
+// dropped-file lists and libraries loaded at run time.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -55,12 +55,16 @@ struct WindowTraits {
 struct DropTraits {
     static void close(HDROP h) { DragFinish(h); }
 };
+struct ModuleTraits {
+    static void close(HMODULE h) { FreeLibrary(h); }
+};
 
 using UniqueIcon = UniqueGui<HICON, IconTraits>;
 using UniqueFont = UniqueGui<HFONT, FontTraits>;
 using UniqueMenu = UniqueGui<HMENU, MenuTraits>;
 using UniqueWindow = UniqueGui<HWND, WindowTraits>;
 using UniqueDrop = UniqueGui<HDROP, DropTraits>;
+using UniqueModule = UniqueGui<HMODULE, ModuleTraits>; // a library loaded at run time
 
 // A window's device context with one font selected; both undone when it goes.
 class WindowDC {

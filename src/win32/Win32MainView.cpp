@@ -19,7 +19,6 @@ namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES;
-constexpr UINT_PTR kChildSubclassId = 1;
 
 bool isRepeat(LPARAM lParam) {
     return (lParam & (LPARAM{1} << 30)) != 0;
@@ -41,24 +40,6 @@ port::Key keyOf(UINT message, WPARAM virtualKey) {
 }
 
 } // namespace
-
-// A drive's row: its controls, children of the window that go with it; the picture its button shows;
-// and its texts' widths in device-independent pixels, measured when they were set.
-struct Win32MainView::Row {
-    char letter = 0;
-    UniqueWindow button, label, driveText;
-    std::unique_ptr<port::IPicture> picture; // after the button, which goes first
-    std::wstring name;                       // what a screen reader says for the button
-    double labelWidth = 0, driveTextWidth = 0;
-
-    ~Row() { button.reset(); }
-    // The window is already gone with its parent: the row only lets go.
-    void abandon() {
-        button.release();
-        label.release();
-        driveText.release();
-    }
-};
 
 // A timer of the window: its ticks arrive as WM_TIMER with its id.
 class Win32MainView::Timer : public port::ITimer {
@@ -99,10 +80,10 @@ Win32MainView::Win32MainView(HINSTANCE instance)
     // The window is placed by now, so it knows the monitor it is on.
     m_dpi = windowDpi(hwnd());
     m_icons = setWindowIcons(m_instance, hwnd(), m_dpi);
+    // The one font of every control, made once for the DPI.
     const port::FontRecord& font = ui::design::kLabelFont;
     m_font = makeFont(toWide(font.name), font.points, m_dpi, font.bold);
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
-    m_hint.reset(makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kHintId));
+    m_hint.reset(makeControl(rowParent(), L"STATIC", SS_LEFT | SS_NOPREFIX, kHintId, L"", {}));
     resizeClient(ui::design::toUnits(ui::design::kEmptyClientWidth, m_dpi),
                  ui::design::toUnits(ui::design::kEmptyClientHeight, m_dpi));
 }
@@ -133,7 +114,6 @@ void Win32MainView::changeDpi(UINT dpi, const RECT& suggested) {
     // The same points, in pixels of the new DPI; the old font goes once no control draws with it.
     const port::FontRecord& font = ui::design::kLabelFont;
     UniqueFont made = makeFont(toWide(font.name), font.points, m_dpi, font.bold);
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), FALSE);
     for (const auto& row : m_rows)
         for (HWND control : {row->button.get(), row->label.get(), row->driveText.get()})
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), TRUE);
@@ -144,55 +124,13 @@ void Win32MainView::changeDpi(UINT dpi, const RECT& suggested) {
         m_events->scaleChanged();
 }
 
-HWND Win32MainView::makeChild(const wchar_t* className, DWORD style, int id) {
-    // Every child takes drops itself, whichever window a drop source hands them to.
-    HWND child = CreateWindowExW(WS_EX_ACCEPTFILES, className, L"", WS_CHILD | style, 0, 0, 0, 0, hwnd(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
-    if (child) {
-        SetWindowSubclass(child, &Win32MainView::childProc, kChildSubclassId,
-                          reinterpret_cast<DWORD_PTR>(this));
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
-    }
-    return child;
-}
-
-void Win32MainView::fill(Row& row, port::DriveRow content) {
-    // Only pictures made by Win32Icons reach this view.
-    auto* icon = dynamic_cast<Win32Picture*>(content.picture.get());
-    SendMessageW(row.button.get(), BM_SETIMAGE, IMAGE_ICON,
-                 reinterpret_cast<LPARAM>(icon ? icon->icon() : nullptr));
-    // The old icon is destroyed only after the button has let go of it.
-    row.picture = std::move(content.picture);
-    EnableWindow(row.button.get(), content.enabled);
-    // What a screen reader says for the button goes through the accessibility layer (WM_GETOBJECT): as the
-    // button's window text it would be painted wherever the button has no picture.
-    row.name = toWide(content.name);
-    const std::wstring label = toWide(content.label), driveText = toWide(content.driveText);
-    SetWindowTextW(row.label.get(), label.c_str());
-    SetWindowTextW(row.driveText.get(), driveText.c_str());
-    // Texts are measured in pixels of the window's DPI and kept in device-independent ones.
-    WindowDC dc(hwnd(), m_font.get());
-    const auto width = [&](const std::wstring& text) {
-        SIZE size{};
-        if (text.empty() || !dc.get() ||
-            !GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size))
-            return 0.0;
-        return size.cx * 96.0 / m_dpi;
-    };
-    row.labelWidth = width(label);
-    row.driveTextWidth = width(driveText);
-}
-
-void Win32MainView::place(const Row& row, int index) {
-    const auto at = [this](HWND control, const ui::layout::Box& box) {
-        using ui::design::toUnits;
-        SetWindowPos(control, nullptr, toUnits(box.left, m_dpi), toUnits(box.top, m_dpi),
-                     toUnits(box.width, m_dpi), toUnits(box.height, m_dpi), SWP_NOZORDER | SWP_NOACTIVATE);
-    };
-    const ui::layout::RowBoxes boxes = ui::layout::row(index, row.labelWidth, row.driveTextWidth);
-    at(row.button.get(), boxes.button);
-    at(row.label.get(), boxes.label);
-    at(row.driveText.get(), boxes.driveText);
+RowParent Win32MainView::rowParent() const {
+    return {hwnd(),
+            m_instance,
+            m_font.get(),
+            m_dpi,
+            &Win32MainView::childProc,
+            reinterpret_cast<DWORD_PTR>(this)};
 }
 
 void Win32MainView::removeRows() {
@@ -210,14 +148,9 @@ void Win32MainView::setHint(const std::string& text) {
         lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
     SetWindowTextW(m_hint.get(), lines.c_str());
     // Measured as the control draws it, in pixels of the window's DPI, and kept in device-independent ones.
-    RECT extent{};
-    WindowDC dc(hwnd(), m_font.get());
-    if (lines.empty() || !dc.get() ||
-        !DrawTextW(dc.get(), lines.c_str(), static_cast<int>(lines.size()), &extent,
-                   DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS))
-        extent = {};
-    m_hintWidth = extent.right * 96.0 / m_dpi;
-    m_hintHeight = extent.bottom * 96.0 / m_dpi;
+    const SIZE extent = TextMeter(rowParent()).lines(lines);
+    m_hintWidth = extent.cx * 96.0 / m_dpi;
+    m_hintHeight = extent.cy * 96.0 / m_dpi;
 }
 
 ui::layout::Box Win32MainView::hintBox() const {
@@ -230,53 +163,48 @@ void Win32MainView::setRows(std::vector<port::DriveRow> rows) {
     if (!m_window)
         return;
     removeRows();
-    for (port::DriveRow& content : rows) {
-        const int id = static_cast<int>(m_rows.size()) + 1;
-        auto row = std::make_unique<Row>();
-        row->letter = content.letter;
-        // In creation order, as designed: the button, the drive label, the volume label.
-        row->button.reset(makeChild(L"BUTTON", BS_PUSHBUTTON | BS_ICON | WS_TABSTOP, kButtonIdBase + id));
-        row->driveText.reset(makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kDriveLabelIdBase + id));
-        row->label.reset(makeChild(L"STATIC", SS_LEFT | SS_NOPREFIX, kVolumeLabelIdBase + id));
-        fill(*row, std::move(content));
-        place(*row, id - 1);
-        for (HWND control : {row->button.get(), row->label.get(), row->driveText.get()})
-            ShowWindow(control, SW_SHOWNA);
-        m_rows.push_back(std::move(row));
-    }
+    m_rows = makeRows(rowParent(), std::move(rows));
     const ui::layout::Box hint = hintBox();
     if (hint.width > 0) {
         using ui::design::toUnits;
         SetWindowPos(m_hint.get(), nullptr, toUnits(hint.left, m_dpi), toUnits(hint.top, m_dpi),
                      toUnits(hint.width, m_dpi), toUnits(hint.height, m_dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ShowWindow(m_hint.get(), hint.width > 0 ? SW_SHOWNA : SW_HIDE);
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    resizeClient(client.right,
-                 ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size()), hint), m_dpi));
+    // The style, not IsWindowVisible: the window itself is hidden while it loads.
+    const bool hintShown = (GetWindowLongW(m_hint.get(), GWL_STYLE) & WS_VISIBLE) != 0;
+    if ((hint.width > 0) != hintShown)
+        ShowWindow(m_hint.get(), hint.width > 0 ? SW_SHOWNA : SW_HIDE);
+    // Both sides at once, to the width the window last fitted to; the first rows wait for the first fit,
+    // which comes next and sizes both.
+    if (m_fitsLabels)
+        resizeClient(clientWidth(*m_fitsLabels), clientHeight());
+}
+
+int Win32MainView::clientHeight() const {
+    return ui::design::toUnits(ui::layout::clientHeight(static_cast<int>(m_rows.size()), hintBox()), m_dpi);
 }
 
 void Win32MainView::updateRow(port::DriveRow content) {
     for (std::size_t index = 0; index < m_rows.size(); ++index)
         if (m_rows[index]->letter == content.letter) {
-            fill(*m_rows[index], std::move(content));
-            place(*m_rows[index], static_cast<int>(index));
+            refillRow(rowParent(), *m_rows[index], std::move(content), static_cast<int>(index));
             return;
         }
+}
+
+int Win32MainView::clientWidth(bool toLabels) const {
+    double widest = 0;
+    for (const auto& row : m_rows)
+        widest = std::max({widest, row->labelWidth, row->driveTextWidth});
+    return ui::design::toUnits(
+        ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding, hintBox()), m_dpi);
 }
 
 void Win32MainView::fitWidth(bool toLabels) {
     if (!m_window)
         return;
-    double widest = 0;
-    for (const auto& row : m_rows)
-        widest = std::max({widest, row->labelWidth, row->driveTextWidth});
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    resizeClient(ui::design::toUnits(
-                     ui::layout::clientWidth(toLabels, widest + ui::design::kLabelPadding, hintBox()), m_dpi),
-                 client.bottom);
+    m_fitsLabels = toLabels;
+    resizeClient(clientWidth(toLabels), clientHeight());
 }
 
 void Win32MainView::resizeClient(int width, int height) {
@@ -285,6 +213,8 @@ void Win32MainView::resizeClient(int width, int height) {
     RECT outer{}, client{};
     GetWindowRect(hwnd(), &outer);
     GetClientRect(hwnd(), &client);
+    if (client.right == width && client.bottom == height)
+        return;
     SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left - client.right + width,
                  outer.bottom - outer.top - client.bottom + height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -311,7 +241,8 @@ port::Rect Win32MainView::workArea() {
 }
 
 void Win32MainView::moveTo(int left, int top) {
-    if (m_window)
+    const port::Rect now = placement();
+    if (m_window && (now.left != left || now.top != top))
         SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -418,7 +349,7 @@ LRESULT CALLBACK Win32MainView::childProc(HWND child, UINT message, WPARAM wPara
                     return named;
         break;
     case WM_NCDESTROY:
-        RemoveWindowSubclass(child, &Win32MainView::childProc, kChildSubclassId);
+        RemoveWindowSubclass(child, &Win32MainView::childProc, kControlSubclassId);
         break;
     default:
         break;
@@ -484,10 +415,14 @@ LRESULT Win32MainView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // Windows keeps a captioned window at least as wide as its caption's buttons, and no larger than
         // the screen, unless the window says otherwise; the presenter's sizes (one button wide, as many
         // rows as there are drives) must hold.
-        RECT frame{0, 0, 0, 0};
-        outerRect(frame, kWindowStyle, kWindowExStyle, m_dpi);
+        // The frame is measured once for each DPI: the system measures the frame's fonts each time.
+        if (m_frameDpi != m_dpi) {
+            m_frame = {0, 0, 0, 0};
+            outerRect(m_frame, kWindowStyle, kWindowExStyle, m_dpi);
+            m_frameDpi = m_dpi;
+        }
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        info->ptMinTrackSize = {m_frame.right - m_frame.left, m_frame.bottom - m_frame.top};
         info->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
         return 0;
     }

@@ -6,10 +6,12 @@
 #include "ui/RowLayout.h"
 #include "win32/GuiHandles.h"
 #include "win32/Win32Icons.h"
+#include "win32/Win32Rows.h"
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,22 +70,22 @@ class Win32MainView : public port::IMainView {
     class Timer;
 
   private:
-    struct Row;
-
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK childProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR subclassId, DWORD_PTR view);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void keyDown(UINT message, WPARAM wParam, LPARAM lParam);
     void dropFiles(HDROP drop);
-    HWND makeChild(const wchar_t* className, DWORD style, int id);
-    // Shows `content` in the row's controls and measures its texts.
-    void fill(Row& row, port::DriveRow content);
-    // Puts the row's controls at their places for the row at `index` (from 0).
-    void place(const Row& row, int index);
+    // What the rows' controls are made with.
+    RowParent rowParent() const;
     // Where the hint goes now, in device-independent pixels; an empty box while it is not shown.
     ui::layout::Box hintBox() const;
-    // The client area's new size, in pixels; the frame stays as the system draws it.
+    // The client area's width in pixels: to the widest label, or one button wide (see fitWidth).
+    int clientWidth(bool toLabels) const;
+    // The client area's height in pixels for the rows, or for the hint while there is none.
+    int clientHeight() const;
+    // The client area's new size, in pixels; the frame stays as the system draws it. Nothing moves when
+    // the size is the same.
     void resizeClient(int width, int height);
     // Destroys the rows' controls; the focus stays in the window.
     void removeRows();
@@ -102,9 +104,12 @@ class Win32MainView : public port::IMainView {
     double m_hintWidth = 0, m_hintHeight = 0; // its text's, in device-independent pixels
     std::unique_ptr<Timer> m_refresh;
     std::unique_ptr<Timer> m_end;
-    std::vector<std::unique_ptr<Row>> m_rows;
+    std::vector<std::unique_ptr<WindowRow>> m_rows;
+    std::optional<bool> m_fitsLabels; // as fitWidth was last told, which a new set of rows keeps
     std::map<UINT, std::function<void(WPARAM, LPARAM)>> m_listeners;
     std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> m_answerers;
+    RECT m_frame{}; // the smallest outer rectangle, a frame around nothing, at m_frameDpi
+    UINT m_frameDpi = 0;
     HWND m_lastFocus = nullptr; // the focused control when the window was last deactivated
     bool m_unloading = false;
 };

@@ -134,8 +134,21 @@ writeShortcut(const std::string& path, const port::Shortcut& shortcut, const por
 } // namespace
 
 port::Result<void> Win32Launcher::ready() {
-    Dispatch fileSystem;
-    if (!Dispatch::create(L"Scripting.FileSystemObject", fileSystem).ok() || !fileSystem)
+    // Asked of the registry, not by creating the object: that would load the scripting runtime (half a
+    // megabyte) into every run, most of which never write a shortcut. The objects are made when one is.
+    CLSID id{};
+    wchar_t idText[64] = {};
+    if (FAILED(CLSIDFromProgID(L"Scripting.FileSystemObject", &id)) || !StringFromGUID2(id, idText, 64))
+        return port::fail(kNoScriptingMessage);
+    const std::wstring key = std::wstring(L"CLSID\\") + idText + L"\\InprocServer32";
+    wchar_t server[MAX_PATH + 1] = {};
+    DWORD size = sizeof server - sizeof server[0];
+    wchar_t found[MAX_PATH + 1] = {};
+    // The server's file, by its registered path or, for a bare name, on the system's search path. A
+    // REG_EXPAND_SZ path comes back expanded.
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size) !=
+            ERROR_SUCCESS ||
+        SearchPathW(nullptr, server, nullptr, MAX_PATH + 1, found, nullptr) == 0)
         return port::fail(kNoScriptingMessage);
     return {};
 }
@@ -203,14 +216,17 @@ std::vector<std::string> Win32StartMenu::ownEntries() {
     const std::wstring base = toWide(folder());
     if (base.empty())
         return names;
+    WIN32_FIND_DATAW found{};
+    const FindHandle scan(FindFirstFileW((base + L"(?) *.lnk").c_str(), &found));
+    if (!scan.valid())
+        return names;
+    // Made only when there is a shortcut to read: most starts find none.
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.putVoid())))
         return names;
     const auto file = link.query<IPersistFile>(IID_IPersistFile);
-    WIN32_FIND_DATAW found{};
-    const FindHandle scan(FindFirstFileW((base + L"(?) *.lnk").c_str(), &found));
-    for (bool more = scan.valid(); more && file; more = FindNextFileW(scan.get(), &found)) {
+    for (bool more = true; more && file; more = FindNextFileW(scan.get(), &found)) {
         wchar_t description[64] = {};
         const std::wstring name = found.cFileName;
         if (name[1] >= L'A' && name[1] <= L'Z' && SUCCEEDED(file->Load((base + name).c_str(), STGM_READ)) &&

@@ -10,7 +10,7 @@ namespace win {
 
 class Win32Launcher : public port::ILauncher {
   public:
-    // Ready when "Scripting.FileSystemObject" can be created.
+    // Ready when "Scripting.FileSystemObject" is installed: its class registered, its server's file there.
     port::Result<void> ready() override;
     port::Result<void, port::ShortcutError> launch(const port::Shortcut& shortcut,
                                                    const port::ShortcutReview& review) override;

@@ -28,6 +28,29 @@ TEST_F(MainWindowTest, TheFirstStartRegistersEveryCdRomDriveAndShowsARowEach) {
     }
 }
 
+TEST_F(MainWindowTest, TheStartReadsTheSettingsFileOnceAndWritesOnlyWhatChanges) {
+    const std::string kept = "[Status]\r\nRefreshTimer=1000\r\nChangeTimer=1000\r\n[CD]\r\nDrive_D=True\r\n";
+    const struct {
+        std::string file;
+        int writes;
+    } cases[] = {
+        {"", 4}, // a first start: both intervals, then each CD-ROM drive found
+        {kept, 0},
+        {"[Status]\r\nRefreshTimer=70000\r\nChangeTimer=1000\r\n[CD]\r\nDrive_D=True\r\n", 1},
+        {"[CD]\r\nDrive_D=False\r\n", 4},
+    };
+    for (const auto& c : cases) {
+        p.fs.files.clear();
+        p.fs.reads = p.fs.writes = 0;
+        start(c.file);
+        EXPECT_EQ(p.fs.reads, 1) << c.file;
+        EXPECT_EQ(p.fs.writes, c.writes) << c.file;
+    }
+    p.fs.files[ini] = kept + "Drive_E=True\r\n"; // edited while the program runs
+    press('F');
+    EXPECT_EQ(view.letters(), "DEF") << "a key reads the file anew";
+}
+
 TEST_F(MainWindowTest, EachRowShowsItsDrivesStateAndPicture) {
     struct Case {
         const char* label;
