@@ -3,8 +3,11 @@
 #include "linux/DriveSource.h"
 #include "linux/LinuxDrives.h"
 #include "linux/Mountinfo.h"
+#include "linux/OwnedFd.h"
 
 #include <functional>
+#include <set>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -110,8 +113,9 @@ TEST(DriveSource, discImagesAreDrivesLetteredAfterTheOpticalOnesInLoopOrder) {
     EXPECT_TRUE(unmounted.mountable) << "an image is a disc always in its drive";
     EXPECT_EQ(unmounted.label, "IMG");
 
-    // Detached, the image's letter goes; the optical drive's stays.
+    // Detached (udev tells of it), the image's letter goes; the optical drive's stays.
     std::filesystem::remove_all(machine.config().sysBlock + "/loop2/loop");
+    machine.udev("7:2", "E:ID_FS_TYPE=iso9660\nE:ID_FS_LABEL_ENC=IMG\n");
     const auto after = source.drives();
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(after[0].kernelName, "sr0");
@@ -277,6 +281,71 @@ TEST(DriveSource, aPollReadsTheDrivesOnceAndCopiesShareIt) {
         EXPECT_EQ(copy.label('D'), step.label) << step.what;
     }
     EXPECT_EQ(copy.drives().size(), 2u);
+}
+
+TEST(DriveSource, aLookReadsOnlyWhatMayHaveChanged) {
+    FakeMachine machine;
+    machine.addCdrom(0);
+    machine.addCdrom(1);
+    machine.addBlock("loop0", "7:0", nullptr);
+    const std::string& sys = machine.config().sysBlock;
+    writeFile(sys + "/loop0/loop/backing_file", "/i.iso\n");
+    for (const char* device : {"11:0", "11:1", "7:0"})
+        machine.udev(device, "E:ID_FS_TYPE=iso9660\n");
+    const lnx::OwnedFd watch(::inotify_init1(IN_NONBLOCK));
+    const int block = ::inotify_add_watch(watch.get(), sys.c_str(), IN_OPEN);
+    for (const std::string& folder : {machine.config().udevData, sys + "/loop0/loop", machine.dir() / "proc"})
+        ::inotify_add_watch(watch.get(), folder.c_str(), IN_OPEN);
+    // The names opened since the last call; "[list]" for the block-device folder itself.
+    const auto opened = [&] {
+        std::set<std::string> names;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(watch.get(), buffer, sizeof buffer)) > 0;)
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                names.insert(event->len ? event->name : event->wd == block ? "[list]" : "?");
+            }
+        std::string joined;
+        for (const std::string& name : names)
+            joined += name + " ";
+        return joined;
+    };
+    const auto source = machine.source();
+    const std::string devices = "[list] b7:0 backing_file mountinfo ";
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::string read;
+    };
+    const Step steps[] = {
+        {"the first look", [] {}, "[list] b11:0 b11:1 b7:0 backing_file mountinfo "},
+        {"nothing changed: only the table in a plain file", [] {}, "mountinfo "},
+        {"a drive's file written in place", [&] { machine.udev("11:0", "E:ID_CDROM_MEDIA=0\n"); },
+         "b11:0 mountinfo "},
+        {"a drive's file renamed into place",
+         [&] {
+             machine.udev("11:1.new", "E:ID_CDROM_MEDIA=0\n");
+             std::filesystem::rename(machine.config().udevData + "/b11:1.new",
+                                     machine.config().udevData + "/b11:1");
+         },
+         "b11:1 mountinfo "},
+        {"a file that names no device", [&] { machine.udev("11:0x", ""); }, "mountinfo "},
+        {"another device's file", [&] { machine.udev("8:0", ""); }, devices},
+        {"a loop device's file", [&] { machine.udev("7:0", "E:ID_FS_TYPE=iso9660\n"); }, devices},
+        {"a drive's file removed", [&] { std::filesystem::remove(machine.config().udevData + "/b11:1"); },
+         devices},
+        {"a device added to the block folder", [&] { machine.addBlock("sdb", "8:16", "0"); }, devices},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        opened();
+        source.beginPoll();
+        for (const char letter : {'D', 'E', 'F'})
+            static_cast<void>(source.medium(letter));
+        source.endPoll();
+        EXPECT_EQ(opened(), step.read) << step.what;
+    }
 }
 
 TEST(DriveSource, aFifoInPlaceOfAFileDoesNotHangTheRead) {
