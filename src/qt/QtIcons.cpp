@@ -99,11 +99,13 @@ QIcon iconFromIcoData(const QByteArray& data, int side) {
 QIcon programIcon() {
     static const bool loaded = (initProgramResources(), true);
     (void)loaded;
+    // The program's own images are built in and named by their size: none is decoded before it is
+    // drawn, which keeps them off the start.
     std::vector<StoredImage> images;
     for (const int side : kProgramIconSides) {
         QFile file(QStringLiteral(":/hicolor/%1x%1/apps/tavimoro.png").arg(side));
         if (file.open(QIODevice::ReadOnly))
-            storeImages(images, file.readAll(), "PNG", 1);
+            images.push_back(StoredImage{QSize(side, side), file.readAll(), "PNG", 0});
     }
     return storedIcon(std::move(images));
 }
@@ -145,9 +147,13 @@ port::Result<std::unique_ptr<port::IPicture>> QtIcons::iconFile(const std::strin
 }
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::programIcon() {
+    return pictureOf(windowIcon(), "the program");
+}
+
+const QIcon& QtIcons::windowIcon() {
     if (m_windowIcon.isNull())
         m_windowIcon = qtui::programIcon();
-    return pictureOf(m_windowIcon, "the program");
+    return m_windowIcon;
 }
 
 QIcon QtIcons::iconAt(const std::string& iconLocation, int side) {

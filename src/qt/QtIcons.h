@@ -52,6 +52,8 @@ class QtIcons : public port::IIcons {
     port::Result<std::unique_ptr<port::IPicture>> iconFile(const std::string& file) override;
     // Decoded once; every picture of it shares the one copy of its pixels.
     port::Result<std::unique_ptr<port::IPicture>> programIcon() override;
+    // The same icon for the window, its dialogs and the notification area.
+    const QIcon& windowIcon();
 
     // The icon an icon location names ("E:\SETUP.EXE,2", "E:\DISC.ICO", "E:\SETUP.EXE"): a PE file's
     // icon by its index, else an icon file, at most `side` pixels square. A null icon when there is none.
