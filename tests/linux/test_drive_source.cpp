@@ -285,66 +285,54 @@ TEST(DriveSource, aPollReadsTheDrivesOnceAndCopiesShareIt) {
 
 TEST(DriveSource, aLookReadsOnlyWhatMayHaveChanged) {
     FakeMachine machine;
-    machine.addCdrom(0);
-    machine.addCdrom(1);
+    for (const unsigned n : {0u, 1u})
+        machine.addCdrom(n);
     machine.addBlock("loop0", "7:0", nullptr);
-    const std::string& sys = machine.config().sysBlock;
+    const std::string sys = machine.config().sysBlock, udev = machine.config().udevData;
     writeFile(sys + "/loop0/loop/backing_file", "/i.iso\n");
     for (const char* device : {"11:0", "11:1", "7:0"})
         machine.udev(device, "E:ID_FS_TYPE=iso9660\n");
+    // The files opened in these folders; "[list]" for a listing of the block-device folder.
     const lnx::OwnedFd watch(::inotify_init1(IN_NONBLOCK));
     const int block = ::inotify_add_watch(watch.get(), sys.c_str(), IN_OPEN);
-    for (const std::string& folder : {machine.config().udevData, sys + "/loop0/loop", machine.dir() / "proc"})
+    for (const std::string& folder : {udev, sys + "/loop0/loop", machine.dir() / "proc"})
         ::inotify_add_watch(watch.get(), folder.c_str(), IN_OPEN);
-    // The names opened since the last call; "[list]" for the block-device folder itself.
     const auto opened = [&] {
         std::set<std::string> names;
         alignas(inotify_event) char buffer[4096];
         for (ssize_t got; (got = ::read(watch.get(), buffer, sizeof buffer)) > 0;)
-            for (ssize_t at = 0; at < got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            for (const char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
                 names.insert(event->len ? event->name : event->wd == block ? "[list]" : "?");
+                at += sizeof(inotify_event) + event->len;
             }
-        std::string joined;
-        for (const std::string& name : names)
-            joined += name + " ";
-        return joined;
+        return names;
+    };
+    using Names = std::set<std::string>;
+    const Names devices{"[list]", "b7:0", "backing_file", "mountinfo"};
+    const std::pair<std::function<void()>, Names> steps[] = {
+        {[] {}, {"[list]", "b11:0", "b11:1", "b7:0", "backing_file", "mountinfo"}},
+        {[] {}, {"mountinfo"}}, // a table in a plain file is read at every look
+        {[&] { machine.udev("11:0", "E:ID_CDROM_MEDIA=0\n"); }, {"b11:0", "mountinfo"}},
+        {[&] {
+             machine.udev("11:1.new", "E:ID_CDROM_MEDIA=0\n");
+             std::filesystem::rename(udev + "/b11:1.new", udev + "/b11:1");
+         },
+         {"b11:1", "mountinfo"}},
+        {[&] { machine.udev("8:0", ""); }, devices},
+        {[&] { machine.udev("7:0", "E:ID_FS_TYPE=iso9660\n"); }, devices},
+        {[&] { std::filesystem::remove(udev + "/b11:1"); }, devices},
+        {[&] { machine.addBlock("sdb", "8:16", "0"); }, devices},
     };
     const auto source = machine.source();
-    const std::string devices = "[list] b7:0 backing_file mountinfo ";
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        std::string read;
-    };
-    const Step steps[] = {
-        {"the first look", [] {}, "[list] b11:0 b11:1 b7:0 backing_file mountinfo "},
-        {"nothing changed: only the table in a plain file", [] {}, "mountinfo "},
-        {"a drive's file written in place", [&] { machine.udev("11:0", "E:ID_CDROM_MEDIA=0\n"); },
-         "b11:0 mountinfo "},
-        {"a drive's file renamed into place",
-         [&] {
-             machine.udev("11:1.new", "E:ID_CDROM_MEDIA=0\n");
-             std::filesystem::rename(machine.config().udevData + "/b11:1.new",
-                                     machine.config().udevData + "/b11:1");
-         },
-         "b11:1 mountinfo "},
-        {"a file that names no device", [&] { machine.udev("11:0x", ""); }, "mountinfo "},
-        {"another device's file", [&] { machine.udev("8:0", ""); }, devices},
-        {"a loop device's file", [&] { machine.udev("7:0", "E:ID_FS_TYPE=iso9660\n"); }, devices},
-        {"a drive's file removed", [&] { std::filesystem::remove(machine.config().udevData + "/b11:1"); },
-         devices},
-        {"a device added to the block folder", [&] { machine.addBlock("sdb", "8:16", "0"); }, devices},
-    };
-    for (const Step& step : steps) {
-        step.act();
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].first();
         opened();
         source.beginPoll();
         for (const char letter : {'D', 'E', 'F'})
             static_cast<void>(source.medium(letter));
         source.endPoll();
-        EXPECT_EQ(opened(), step.read) << step.what;
+        EXPECT_EQ(opened(), steps[i].second) << "step " << i;
     }
 }
 

@@ -430,25 +430,6 @@ TEST(QtMainView, dropsHandLocalFilesToThePresenter) {
         << machine.messages.shown[0];
 }
 
-TEST(QtIcons, aPictureIsDecodedOnceAtTheSizeTheScreenDraws) {
-    if (!drivetest::haveTool("convert"))
-        GTEST_SKIP() << "ImageMagick is not installed";
-    application();
-    TempDir dir;
-    ASSERT_TRUE(drivetest::run("convert -size 16x16 xc:red -size 48x48 xc:blue " + (dir / "disc.ico")));
-    qtui::QtIcons icons([](std::string_view path) { return std::string(path); });
-    // The device pixel ratio, and the one image the picture keeps.
-    const std::vector<std::pair<double, int>> cases{{1, 32}, {1.25, 48}, {2, 48}};
-    for (const auto& [ratio, side] : cases) {
-        icons.setDevicePixelRatio([ratio = ratio] { return ratio; });
-        const auto picture = icons.iconFile(dir / "disc.ico");
-        ASSERT_TRUE(picture.ok()) << ratio;
-        EXPECT_EQ(dynamic_cast<qtui::QtPicture&>(**picture).icon().availableSizes(),
-                  QList<QSize>{QSize(side, side)})
-            << ratio;
-    }
-}
-
 TEST(QtIcons, hostileOrMissingIconFilesGiveNoPicture) {
     application();
     TempDir dir;
