@@ -62,7 +62,7 @@ fuzz: build-asan
 
 # The README's speed table: the benchmarks against their floor programs, in one run (not part of test).
 bench: build-linux build-windows
-	cmake --build build/linux -j$(JOBS) --target poll_bench poll_floor autorun_bench
+	cmake --build build/linux -j$(JOBS) --target poll_bench poll_floor autorun_bench bare_tray tavimoro
 	cmake --build build/windows -j$(JOBS) --target bare_labels
 	bash bench/run.sh
 

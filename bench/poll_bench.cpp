@@ -18,6 +18,7 @@
 #include "qt/QtProgram.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QPixmapCache>
 #include <QWidget>
 
@@ -122,7 +123,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unexpected start-up outcome\n");
         return 1;
     }
-    qtui::QtWindow window(platform.icons, qtui::TrayHost::XEmbed, platform.driveSource);
+    // No notification area: the window stays shown, as on a desktop without one.
+    qtui::QtWindow window(platform.icons, QDBusConnection(QStringLiteral("none")), platform.driveSource);
     const auto form = program.openWindow(window.services, program::StartOutcome::ShowWindow);
     settle();
     const std::size_t heapOneRow = heapBytes();
@@ -132,7 +134,7 @@ int main(int argc, char** argv) {
         form->keyPressed({port::Key::Kind::Letter, static_cast<char>('D' + n), false});
         settle();
     }
-    if (!window.view.window().isVisible() || form->rows().last() != drives + 1) {
+    if (!window.view.window().isVisible() || form->driveList().records().size() != std::size_t(drives) + 1) {
         std::fprintf(stderr, "the window is not showing %d rows\n", drives + 1);
         return 1;
     }
@@ -177,14 +179,14 @@ int main(int argc, char** argv) {
     // A disc mounted between two ticks: the row shows it without waiting for the timer.
     std::vector<double> wakes;
     for (int i = 0; drives > 0 && i < 10; ++i) {
-        auto& caption = form->rows().volumeName(2);
+        const drives::DriveRecord& record = *form->driveList().records()[1];
         machine.mountAll(true, 0);
-        eventsUntil([&] { return caption.caption().empty(); });
+        eventsUntil([&] { return record.state().label.empty(); });
         const std::string label = "DISC_0_" + std::to_string(i);
         machine.label(0, label);
         const auto start = std::chrono::steady_clock::now();
         machine.mountAll(true);
-        eventsUntil([&] { return caption.caption() == label; });
+        eventsUntil([&] { return record.state().label == label; });
         wakes.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }

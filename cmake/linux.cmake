@@ -105,6 +105,9 @@ add_executable(poll_bench EXCLUDE_FROM_ALL bench/poll_bench.cpp)
 target_link_libraries(poll_bench PRIVATE tavimoro_qt)
 # The floor poll_bench is held against: the raw reads alone.
 add_executable(poll_floor EXCLUDE_FROM_ALL bench/poll_floor.cpp)
+# The floor of the start: a bare Qt tool window with a tray icon.
+add_executable(bare_tray EXCLUDE_FROM_ALL bench/bare_tray.cpp)
+target_link_libraries(bare_tray PRIVATE Qt6::Widgets)
 # One drive check over crafted AUTORUN.INF files as large as the reader takes.
 add_executable(autorun_bench EXCLUDE_FROM_ALL bench/autorun_bench.cpp)
 target_link_libraries(autorun_bench PRIVATE tavimoro_linux)

@@ -1,24 +1,19 @@
 #include "linux/DeviceWatch.h"
 
+#include "linux/DriveChanges.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <string_view>
 #include <sys/inotify.h>
-#include <sys/vfs.h>
 
 namespace lnx {
 namespace {
 
 // A file is replaced whole (written, or renamed into place) or removed; a half-written one is no news.
 constexpr std::uint32_t kFileChanged = IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE;
-
-bool onProcFs(const std::string& path) {
-    struct statfs info {};
-    return ::statfs(path.c_str(), &info) == 0 && info.f_type == PROC_SUPER_MAGIC;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "app/Text.h"
 #include "linux/DeviceLabel.h"
+#include "linux/DriveChanges.h"
 #include "linux/LinuxCodec.h"
 #include "linux/Mountinfo.h"
 #include "linux/OwnedFd.h"
@@ -158,9 +159,11 @@ template <class Each> void forEachLine(std::string_view text, Each each) {
 
 // What the copies of one DriveSource share.
 struct DriveSource::State {
-    explicit State(DriveSourceConfig c) : config(std::move(c)) {}
+    explicit State(DriveSourceConfig c) : config(std::move(c)), changes(config) {}
 
     DriveSourceConfig config;
+    // What may have changed since the last refresh: an idle poll reads nothing else.
+    DriveChanges changes;
     // What sysfs said of each sr* device, by kernel name: a device's type and number do not change
     // while its name stays, so a listing that finds the same names reads no device file again.
     NumberedNames knownNames;
@@ -184,6 +187,8 @@ struct DriveSource::State {
             refresh();
     }
     void takeListing();
+    // Reads the mount table; true when it says something else now.
+    bool readMountTable();
     // The attached loop devices whose file holds a disc's file system, lettered after `optical`.
     std::vector<CdDrive> images();
     // The index of the drive with that letter, or -1.
@@ -194,16 +199,21 @@ struct DriveSource::State {
         bool fileSystem = false; // ID_FS_TYPE names one
         std::optional<std::string> label;
     };
+    // By drive: what its udev file said when last read, until the file changes.
+    std::vector<std::optional<UdevMedium>> udevMedia;
     UdevMedium udevMedium(std::size_t index);
+    UdevMedium readUdevMedium(std::size_t index);
     std::string deviceLabel(const CdDrive& drive) const;
 };
 
 void DriveSource::State::refresh() {
-    listed = listBlockNames(config.sysBlock, listing, loopListing);
-    if (listed && listing != knownNames)
+    const ChangedInputs changed = changes.take(drives);
+    if (changed.devices)
+        listed = listBlockNames(config.sysBlock, listing, loopListing);
+    if (changed.devices && listed && listing != knownNames)
         takeListing();
     bool drivesChanged = false;
-    if (listed) {
+    if (changed.devices && listed) {
         // Images come and go without a change of names: loop devices stay listed while detached.
         std::vector<CdDrive> next = optical;
         std::vector<CdDrive> attached = images();
@@ -220,22 +230,13 @@ void DriveSource::State::refresh() {
             for (const CdDrive& drive : drives)
                 udevFiles.push_back(config.udevData + "/b" + std::to_string(drive.major) + ":" +
                                     std::to_string(drive.minor));
+            udevMedia.assign(drives.size(), std::nullopt);
         }
     }
-    bool mountsChanged = false;
-    if (buffer.read(config.mountinfo.c_str(), kMaxMountTable)) {
-        if (!mountsRead || buffer.text() != mountText) {
-            mountText.assign(buffer.text());
-            mounts = parseMountinfo(mountText);
-            mountsChanged = true;
-        }
-        mountsRead = true;
-    } else if (mountsRead) {
-        mountsRead = false;
-        mounts.clear();
-        mountText.clear();
-        mountsChanged = true;
-    }
+    for (std::size_t i = 0; !drivesChanged && i < drives.size(); ++i)
+        if (changed.udevFileChanged(drives[i].major, drives[i].minor))
+            udevMedia[i].reset();
+    const bool mountsChanged = changed.mountTable && readMountTable();
     if (drivesChanged || mountsChanged) {
         driveMounts.assign(drives.size(), nullptr);
         for (std::size_t i = 0; i < drives.size(); ++i)
@@ -246,6 +247,23 @@ void DriveSource::State::refresh() {
                     break;
                 }
     }
+}
+
+bool DriveSource::State::readMountTable() {
+    if (!buffer.read(config.mountinfo.c_str(), kMaxMountTable)) {
+        const bool wasRead = mountsRead;
+        mountsRead = false;
+        mounts.clear();
+        mountText.clear();
+        return wasRead;
+    }
+    const bool changed = !mountsRead || buffer.text() != mountText;
+    if (changed) {
+        mountText.assign(buffer.text());
+        mounts = parseMountinfo(mountText);
+    }
+    mountsRead = true;
+    return changed;
 }
 
 void DriveSource::State::takeListing() {
@@ -380,6 +398,12 @@ Medium DriveSource::medium(char letter) const {
 }
 
 DriveSource::State::UdevMedium DriveSource::State::udevMedium(std::size_t index) {
+    if (!udevMedia[index])
+        udevMedia[index] = readUdevMedium(index);
+    return *udevMedia[index];
+}
+
+DriveSource::State::UdevMedium DriveSource::State::readUdevMedium(std::size_t index) {
     UdevMedium medium;
     if (!buffer.read(udevFiles[index].c_str()))
         return medium;

@@ -64,9 +64,11 @@ class DriveSource {
     // label (see medium).
     std::string label(char letter) const { return medium(letter).label; }
 
-    // Between beginPoll and endPoll (nested pairs count once) the sysfs listing and the mount table
-    // are read once, at the outermost beginPoll, and serve every question; outside a poll each
-    // question reads them anew.
+    // Between beginPoll and endPoll (nested pairs count once) the machine is looked at once, at the
+    // outermost beginPoll, and that serves every question; outside a poll each question looks anew. A
+    // look reads only what may have changed since the last one (see DriveChanges): the sysfs listing
+    // after a device event, a drive's udev file after it changed, the kernel's mount table after it
+    // said so.
     void beginPoll() const;
     void endPoll() const;
 

@@ -8,12 +8,13 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
 #include <QPixmap>
 #include <QSaveFile>
 #include <algorithm>
 #include <charconv>
 #include <optional>
-#include <set>
 
 // Q_INIT_RESOURCE must be used outside any namespace; the resources live in a static library, where
 // the linker would otherwise drop them.
@@ -28,9 +29,8 @@ namespace {
 constexpr std::size_t kMaxIconFileBytes = 4 * 1024 * 1024;
 // An .ico file holds at most 65535 images; real ones hold a handful.
 constexpr int kMaxImagesRead = 64;
-// The largest image of a program file kept for a button: its picture at twice the scale. A 256-pixel
-// image would cost every row showing it more than all the rest of the row.
-constexpr int kLargestKeptSide = 2 * kPictureSide;
+// The side of a small icon, as the program's home platform loads it at 96 DPI.
+constexpr int kSmallSide = 16;
 
 QByteArray readSmallFile(const std::string& path) {
     const std::optional<std::string> bytes = lnx::readRegularFile(path, kMaxIconFileBytes);
@@ -49,10 +49,20 @@ std::string upperExtension(const std::string& file) {
 // The sizes of the program's icon theme, as res/hicolor holds them.
 constexpr int kProgramIconSides[] = {16, 32, 48, 64, 128, 256};
 
-// The size of the one image of an .ico file the PE reader made, as its entry says (0 stands for 256).
-QSize singleImageSize(const std::vector<unsigned char>& ico) {
-    const auto side = [&](std::size_t at) { return ico[at] == 0 ? 256 : int(ico[at]); };
-    return {side(6), side(7)};
+// Whether image size `next` fits a square of `side` better than `best`: the smallest that covers it,
+// else the largest; the first of equals.
+bool fitsBetter(QSize next, QSize best, int side) {
+    const auto area = [](QSize s) { return qint64(s.width()) * s.height(); };
+    const auto covers = [side](QSize s) { return s.width() >= side && s.height() >= side; };
+    if (best.isEmpty())
+        return true;
+    if (covers(next) != covers(best))
+        return covers(next);
+    return covers(next) ? area(next) < area(best) : area(next) > area(best);
+}
+
+QByteArray bytesOf(const std::vector<unsigned char>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
 port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::string& file) {
@@ -63,75 +73,90 @@ port::Result<std::unique_ptr<port::IPicture>> pictureOf(QIcon icon, const std::s
 
 } // namespace
 
-QIcon iconFromIcoData(const QByteArray& data) {
-    std::vector<StoredImage> images;
-    storeImages(images, data, "ICO", kMaxImagesRead);
-    return storedIcon(std::move(images));
+QIcon iconFromIcoData(const QByteArray& data, int side) {
+    QBuffer buffer;
+    buffer.setData(data);
+    if (data.isEmpty() || side <= 0 || !buffer.open(QIODevice::ReadOnly))
+        return {};
+    // Each image is decoded to be known good; a damaged one is passed over for the next that fits.
+    QImageReader reader(&buffer, "ICO");
+    const int count = std::min(std::max(reader.imageCount(), 1), kMaxImagesRead);
+    QImage best;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && !reader.jumpToImage(i))
+            break;
+        QImage image = reader.read();
+        if (!image.isNull() && fitsBetter(image.size(), best.size(), side))
+            best = std::move(image);
+    }
+    if (best.isNull())
+        return {};
+    if (best.width() > side || best.height() > side)
+        best = best.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return QIcon(QPixmap::fromImage(std::move(best)));
 }
 
 QIcon programIcon() {
     static const bool loaded = (initProgramResources(), true);
     (void)loaded;
+    // The program's own images are built in and named by their size: none is decoded before it is
+    // drawn, which keeps them off the start.
     std::vector<StoredImage> images;
     for (const int side : kProgramIconSides) {
         QFile file(QStringLiteral(":/hicolor/%1x%1/apps/tavimoro.png").arg(side));
         if (file.open(QIODevice::ReadOnly))
-            storeImages(images, file.readAll(), "PNG", 1);
+            images.push_back(StoredImage{QSize(side, side), file.readAll(), "PNG", 0});
     }
     return storedIcon(std::move(images));
 }
 
 QtIcons::QtIcons(Resolver resolve) : m_resolve(std::move(resolve)) {}
 
+int QtIcons::deviceSide(int logicalSide) const {
+    const double ratio = m_ratio ? m_ratio() : qApp->devicePixelRatio();
+    return ratio > 1 ? 2 * logicalSide : logicalSide;
+}
+
+QIcon QtIcons::programFilePicture(const std::string& file, int index, int baseSide, int side) {
+    const std::string path = m_resolve(file);
+    // The reader gives the one image Windows takes for a size (the most colours among equals), or,
+    // asked for a size the group lacks, the next larger one (past the largest, a smaller). The size
+    // the program's home platform would load decides whether there is an icon at all; a damaged
+    // larger image only leaves the picture at that size.
+    const auto base = lnx::extractPeIcon(path, index, baseSide);
+    if (!base)
+        return {};
+    if (side > baseSide)
+        if (const auto larger = lnx::extractPeIcon(path, index, side))
+            if (QIcon icon = iconFromIcoData(bytesOf(*larger), side); !icon.isNull())
+                return icon;
+    return iconFromIcoData(bytesOf(*base), side);
+}
+
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::programFileIcon(const std::string& file, int index,
                                                                        bool small) {
-    const std::string path = m_resolve(file);
-    std::vector<StoredImage> images;
-    std::set<int> sides;
-    // The reader gives the one image Windows takes for a size (the most colours among equals): the image
-    // of each size in the group; what it gave for a size, or nothing when that read failed. Only the first
-    // is decoded here, the others when drawn: a damaged one is then passed over for the next that fits.
-    const auto add = [&](int wanted) -> std::optional<int> {
-        const auto bytes = lnx::extractPeIcon(path, index, wanted);
-        if (!bytes)
-            return std::nullopt;
-        const QSize size = singleImageSize(*bytes);
-        const int side = std::max(size.width(), size.height());
-        const QByteArray ico(reinterpret_cast<const char*>(bytes->data()),
-                             static_cast<qsizetype>(bytes->size()));
-        if (!sides.insert(side).second || (!images.empty() && side > kLargestKeptSide))
-            return side;
-        if (images.empty())
-            storeImages(images, ico, "ICO", 1);
-        else
-            images.push_back(StoredImage{size, ico, "ICO", 0});
-        return side;
-    };
-    // The size the program's home platform would load decides whether there is an icon at all; a
-    // damaged image of another size only leaves that size and the larger ones out.
-    if (!add(small ? 16 : kPictureSide) || images.empty())
+    const int baseSide = small ? kSmallSide : kPictureSide;
+    QIcon icon = programFilePicture(file, index, baseSide, deviceSide(baseSide));
+    if (icon.isNull())
         return port::fail("no icon " + std::to_string(index) + " in " + file);
-    // Asked for a size it lacks, the reader gives the next larger one; asked past the largest, a smaller.
-    for (int wanted = 1, asked = 0; wanted <= kLargestKeptSide && asked < kMaxImagesRead; ++asked) {
-        const std::optional<int> side = add(wanted);
-        if (!side || *side < wanted)
-            break;
-        wanted = *side + 1;
-    }
-    return pictureOf(storedIcon(std::move(images)), file);
+    return pictureOf(std::move(icon), file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::iconFile(const std::string& file) {
-    return pictureOf(iconFromIcoData(readSmallFile(m_resolve(file))), file);
+    return pictureOf(iconFromIcoData(readSmallFile(m_resolve(file)), deviceSide(kPictureSide)), file);
 }
 
 port::Result<std::unique_ptr<port::IPicture>> QtIcons::programIcon() {
-    if (m_windowIcon.isNull())
-        m_windowIcon = qtui::programIcon();
-    return pictureOf(m_windowIcon, "the program");
+    return pictureOf(windowIcon(), "the program");
 }
 
-QIcon QtIcons::iconAt(const std::string& iconLocation) {
+const QIcon& QtIcons::windowIcon() {
+    if (m_windowIcon.isNull())
+        m_windowIcon = qtui::programIcon();
+    return m_windowIcon;
+}
+
+QIcon QtIcons::iconAt(const std::string& iconLocation, int side) {
     std::string file = iconLocation;
     int index = 0;
     if (const auto comma = iconLocation.find(','); comma != std::string::npos) {
@@ -148,17 +173,15 @@ QIcon QtIcons::iconAt(const std::string& iconLocation) {
             return {};
     }
     const std::string extension = upperExtension(file);
-    std::unique_ptr<port::IPicture> picture;
     if (extension == "ICO")
-        picture = iconFile(file).value_or(nullptr);
-    else if (extension == "EXE" || extension == "DLL")
-        picture = programFileIcon(file, index, false).value_or(nullptr);
-    auto* qtPicture = dynamic_cast<QtPicture*>(picture.get());
-    return qtPicture ? qtPicture->icon() : QIcon();
+        return iconFromIcoData(readSmallFile(m_resolve(file)), side);
+    if (extension == "EXE" || extension == "DLL")
+        return programFilePicture(file, index, kPictureSide, side);
+    return {};
 }
 
 std::string QtIcons::writePng(const std::string& iconLocation, const std::string& folder, int size) {
-    const QIcon icon = iconAt(iconLocation);
+    const QIcon icon = iconAt(iconLocation, size);
     if (icon.isNull())
         return {};
     const QPixmap pixmap = icon.pixmap(size, size);

@@ -3,6 +3,7 @@
 #include "qt/QtFonts.h"
 #include "qt/QtFrameExtents.h"
 #include "qt/QtIcons.h"
+#include "qt/QtMainViewWidgets.h"
 #include "ui/Design.h"
 #include "ui/RowLayout.h"
 
@@ -51,91 +52,6 @@ void QtTimer::start(int milliseconds) {
     // QTimer::start restarts a running timer: the next tick comes a whole interval from now.
     m_timer.start(milliseconds);
 }
-
-// The window widget: forwards its events to the view.
-class QtMainView::Window : public QWidget {
-  public:
-    explicit Window(QtMainView& view)
-        : QWidget(nullptr,
-                  Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-          m_view(view) {}
-
-  protected:
-    void closeEvent(QCloseEvent* event) override {
-        if (m_view.closeRequested())
-            event->accept();
-        else
-            event->ignore();
-    }
-    void keyPressEvent(QKeyEvent* event) override { m_view.keyPressed(*event); }
-    void keyReleaseEvent(QKeyEvent* event) override { m_view.keyReleased(*event); }
-    // The focus goes where the presenter puts it: Tab reaches the key handlers, and a button hidden or
-    // disabled under the focus hands it to no other.
-    bool focusNextPrevChild(bool) override { return false; }
-    // A key released elsewhere is never seen here: whatever was held counts as let go.
-    void changeEvent(QEvent* event) override {
-        if (event->type() == QEvent::ActivationChange && !isActiveWindow())
-            m_view.m_repeats.clear();
-        QWidget::changeEvent(event);
-    }
-    void hideEvent(QHideEvent* event) override {
-        m_view.m_repeats.clear();
-        QWidget::hideEvent(event);
-    }
-    void dragEnterEvent(QDragEnterEvent* event) override {
-        if (event->mimeData()->hasUrls())
-            event->acceptProposedAction();
-    }
-    void dragMoveEvent(QDragMoveEvent* event) override {
-        if (event->mimeData()->hasUrls())
-            event->acceptProposedAction();
-    }
-    void dropEvent(QDropEvent* event) override {
-        std::vector<std::string> paths;
-        for (const QUrl& url : event->mimeData()->urls())
-            if (url.isLocalFile())
-                paths.push_back(url.toLocalFile().toStdString());
-        // Web addresses alone carry nothing to launch: the drop is refused.
-        if (paths.empty())
-            return;
-        event->acceptProposedAction();
-        m_view.filesDropped(paths);
-    }
-
-  private:
-    QtMainView& m_view;
-};
-
-// A drive button. It takes the focus; every key goes to the window's key handler, Space included: the
-// key belongs to the window's registration keys, not to the button.
-class QtMainView::DriveButton : public QToolButton {
-  public:
-    DriveButton(QtMainView& view, char letter, QWidget* parent)
-        : QToolButton(parent), m_view(view), m_letter(letter) {
-        setToolButtonStyle(Qt::ToolButtonIconOnly);
-        setFocusPolicy(Qt::StrongFocus);
-        setAcceptDrops(true);
-        connect(this, &QToolButton::clicked, [this] { m_view.buttonClicked(m_letter); });
-    }
-    char letter() const { return m_letter; }
-
-  protected:
-    void keyPressEvent(QKeyEvent* event) override { m_view.keyPressed(*event); }
-    // The right button opens the drive's own menu; the menu key and Shift+F10 stay the window's.
-    void contextMenuEvent(QContextMenuEvent* event) override {
-        if (event->reason() != QContextMenuEvent::Mouse) {
-            event->ignore();
-            return;
-        }
-        m_view.buttonMenuAsked(m_letter);
-    }
-    // With no press taken, a release has nothing for the button to finish.
-    void keyReleaseEvent(QKeyEvent* event) override { m_view.keyReleased(*event); }
-
-  private:
-    QtMainView& m_view;
-    char m_letter;
-};
 
 namespace {
 
@@ -255,8 +171,7 @@ QLabel* QtMainView::driveText(char letter) const {
 
 void QtMainView::fill(Row& row, port::DriveRow content) {
     // A disabled button draws the icon's disabled mode: the picture greyed. The picture is the large
-    // icon, 32 logical pixels: Qt takes the image of the file that fits the screen's scale (48 pixels at
-    // 1.5), and never draws a picture larger than its largest image.
+    // icon, 32 logical pixels, decoded for the screen's scale; Qt scales it to the pixels drawn.
     auto* picture = dynamic_cast<QtPicture*>(content.picture.get());
     row.button->setIcon(picture ? picture->icon() : QIcon());
     row.button->setIconSize(QSize(kPictureSide, kPictureSide));
@@ -306,6 +221,7 @@ ui::layout::Box QtMainView::hintBox() const {
 
 void QtMainView::setRows(std::vector<port::DriveRow> rows) {
     m_rows.clear();
+    m_rowsRatio = m_window->devicePixelRatioF();
     for (port::DriveRow& content : rows) {
         auto row = std::make_unique<Row>();
         row->letter = content.letter;
@@ -512,6 +428,22 @@ void QtMainView::keyReleased(const QKeyEvent& event) {
 void QtMainView::filesDropped(const std::vector<std::string>& paths) {
     if (m_events && !m_closed)
         m_events->filesDropped(paths);
+}
+
+void QtMainView::screenChanged() {
+    // The rows' pictures were decoded for the scale they were made at: at another, they are made anew,
+    // once the screen change is over.
+    const double ratio = m_window->devicePixelRatioF();
+    if (!m_events || m_rows.empty() || ratio == m_rowsRatio)
+        return;
+    m_rowsRatio = ratio;
+    QMetaObject::invokeMethod(
+        m_window.get(),
+        [this] {
+            if (m_events && !m_closed)
+                m_events->scaleChanged();
+        },
+        Qt::QueuedConnection);
 }
 
 void QtMainView::buttonClicked(char letter) {

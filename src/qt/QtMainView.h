@@ -106,6 +106,8 @@ class QtMainView : public port::IMainView {
     void filesDropped(const std::vector<std::string>& paths);
     void buttonClicked(char letter);
     void buttonMenuAsked(char letter);
+    // The window went to another screen, maybe of another scale.
+    void screenChanged();
 
     port::IMainViewEvents* m_events = nullptr;
     QFont m_font;
@@ -116,6 +118,7 @@ class QtMainView : public port::IMainView {
     // so this is the placement the program knows and keeps.
     std::optional<QPoint> m_requestedTopLeft;
     std::vector<std::unique_ptr<Row>> m_rows;
+    double m_rowsRatio = 1; // the device pixel ratio the rows were made at
     QPointer<QLabel> m_hint;
     QSizeF m_hintSize; // its text's, in device-independent pixels
     KeyRepeats m_repeats;

@@ -66,10 +66,16 @@ LinuxPlatform::LinuxPlatform(std::string argv0, std::vector<std::string> argumen
     });
 }
 
-QtWindow::QtWindow(port::IIcons& icons, const QDBusConnection& bus, const lnx::DriveSource& drives)
-    : view(programIcon()), tray(programIcon(), bus), systemMenu(view.window()), windowTop(view.window()),
-      dialogs(programIcon()),
-      deviceEvents(drives), services{view, icons, tray, popup, systemMenu, windowTop, dialogs, deviceEvents} {
+QtWindow::QtWindow(QtIcons& icons, const QDBusConnection& bus, const lnx::DriveSource& drives)
+    : view(icons.windowIcon()), tray(icons.windowIcon(), bus), systemMenu(view.window()),
+      windowTop(view.window()), dialogs(icons.windowIcon()),
+      deviceEvents(drives), services{view, icons, tray, popup, systemMenu, windowTop, dialogs, deviceEvents},
+      m_icons(icons) {
+    m_icons.setDevicePixelRatio([this] { return view.window().devicePixelRatioF(); });
+}
+
+QtWindow::~QtWindow() {
+    m_icons.setDevicePixelRatio({});
 }
 
 int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig) {

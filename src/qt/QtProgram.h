@@ -58,7 +58,9 @@ struct LinuxPlatform {
 struct QtWindow {
     // The icon goes to a notification area found on `bus` (the session bus) or the X server; `drives`
     // are the drives whose discs are watched.
-    QtWindow(port::IIcons& icons, const QDBusConnection& bus, const lnx::DriveSource& drives);
+    // The pictures of `icons` are made for the window's screen while it lives.
+    QtWindow(QtIcons& icons, const QDBusConnection& bus, const lnx::DriveSource& drives);
+    ~QtWindow();
     QtWindow(const QtWindow&) = delete;
     QtWindow& operator=(const QtWindow&) = delete;
 
@@ -70,6 +72,9 @@ struct QtWindow {
     QtDialogs dialogs;
     QtDeviceEvents deviceEvents;
     port::WindowServices services;
+
+  private:
+    QtIcons& m_icons;
 };
 
 // Runs the program as started with argc/argv; gives its exit status.

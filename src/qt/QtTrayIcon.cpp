@@ -75,8 +75,9 @@ void QtTrayIcon::makeIcon() {
     m_icon = std::make_unique<QSystemTrayIcon>(m_picture);
     QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) { activated(reason, m_host); });
-    if (m_menu && m_host == TrayHost::StatusNotifier)
-        m_icon->setContextMenu(m_menu.get());
+    if (m_host == TrayHost::StatusNotifier && !m_waitingItems.empty())
+        exportMenu(m_waitingItems);
+    m_waitingItems = {};
     m_icon->setToolTip(QString::fromStdString(m_tip));
     m_icon->show();
     post(port::TrayEvent::AreaAppeared);
@@ -135,10 +136,18 @@ void QtTrayIcon::remove() {
 }
 
 void QtTrayIcon::setMenu(const std::vector<port::MenuEntry>& items, std::function<void(int id)> chosen) {
-    // Before the icon is made the menu waits for a host that may draw it.
+    // Before the icon is made the menu waits, as data, for a host that may draw it.
     if (m_icon && m_host != TrayHost::StatusNotifier)
         return;
     m_chosen = std::move(chosen);
+    if (!m_icon) {
+        m_waitingItems = items;
+        return;
+    }
+    exportMenu(items);
+}
+
+void QtTrayIcon::exportMenu(const std::vector<port::MenuEntry>& items) {
     if (!m_menu) {
         m_menu = std::make_unique<QMenu>();
         // The host asks for the item's choice over D-Bus; it runs once that call has returned, since the
@@ -153,8 +162,7 @@ void QtTrayIcon::setMenu(const std::vector<port::MenuEntry>& items, std::functio
                 },
                 Qt::QueuedConnection);
         });
-        if (m_icon)
-            m_icon->setContextMenu(m_menu.get());
+        m_icon->setContextMenu(m_menu.get());
     }
     // The actions change in place: Qt sends the host the new layout.
     m_menu->clear();

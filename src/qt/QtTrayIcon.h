@@ -41,6 +41,8 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
     void post(port::TrayEvent event);
     void hostsChanged();
     void makeIcon();
+    // Hands the items to the StatusNotifierItem host that has the icon.
+    void exportMenu(const std::vector<port::MenuEntry>& items);
 
     QIcon m_picture;
     QDBusConnection m_bus;
@@ -54,7 +56,8 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
     // later, whose menus are the desktop's own: the icon waits that moment for it.
     QTimer m_grace;
     std::function<void(port::TrayEvent)> m_handler;
-    std::unique_ptr<QMenu> m_menu; // the exported menu; its actions carry the items' ids
+    std::unique_ptr<QMenu> m_menu;               // the exported menu; its actions carry the items' ids
+    std::vector<port::MenuEntry> m_waitingItems; // the menu while there is no icon
     std::function<void(int id)> m_chosen;
     bool m_told = false; // the missing notification area was reported
     TrayHosts m_hosts;

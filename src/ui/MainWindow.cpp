@@ -86,6 +86,10 @@ void MainWindow::waitForArea() {
 }
 
 void MainWindow::load() {
+    // A resident program's icon comes first, as a plain tray program's does: the window and its rows
+    // take longer to make.
+    if (m_state.settings.resident)
+        m_window.tray.add(trayTip(m_platform.process.exeName()));
     m_refreshTimer.setInterval(m_state.settings.pollInterval);
     // With no place saved the window starts in the area panels leave free, not under a top panel.
     port::Rect unsaved = m_view.placement();

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const QIcon icon = qtui::iconFromIcoData(bytes);
+    const QIcon icon = qtui::iconFromIcoData(bytes, qtui::kPictureSide);
     fuzz::check(icon.isNull() == icon.availableSizes().isEmpty(),
                 "an icon has a picture exactly when it is not null");
     return 0;

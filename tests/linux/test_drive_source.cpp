@@ -3,8 +3,11 @@
 #include "linux/DriveSource.h"
 #include "linux/LinuxDrives.h"
 #include "linux/Mountinfo.h"
+#include "linux/OwnedFd.h"
 
 #include <functional>
+#include <set>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -110,8 +113,9 @@ TEST(DriveSource, discImagesAreDrivesLetteredAfterTheOpticalOnesInLoopOrder) {
     EXPECT_TRUE(unmounted.mountable) << "an image is a disc always in its drive";
     EXPECT_EQ(unmounted.label, "IMG");
 
-    // Detached, the image's letter goes; the optical drive's stays.
+    // Detached (udev tells of it), the image's letter goes; the optical drive's stays.
     std::filesystem::remove_all(machine.config().sysBlock + "/loop2/loop");
+    machine.udev("7:2", "E:ID_FS_TYPE=iso9660\nE:ID_FS_LABEL_ENC=IMG\n");
     const auto after = source.drives();
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(after[0].kernelName, "sr0");
@@ -277,6 +281,59 @@ TEST(DriveSource, aPollReadsTheDrivesOnceAndCopiesShareIt) {
         EXPECT_EQ(copy.label('D'), step.label) << step.what;
     }
     EXPECT_EQ(copy.drives().size(), 2u);
+}
+
+TEST(DriveSource, aLookReadsOnlyWhatMayHaveChanged) {
+    FakeMachine machine;
+    for (const unsigned n : {0u, 1u})
+        machine.addCdrom(n);
+    machine.addBlock("loop0", "7:0", nullptr);
+    const std::string sys = machine.config().sysBlock, udev = machine.config().udevData;
+    writeFile(sys + "/loop0/loop/backing_file", "/i.iso\n");
+    for (const char* device : {"11:0", "11:1", "7:0"})
+        machine.udev(device, "E:ID_FS_TYPE=iso9660\n");
+    // The files opened in these folders; "[list]" for a listing of the block-device folder.
+    const lnx::OwnedFd watch(::inotify_init1(IN_NONBLOCK));
+    const int block = ::inotify_add_watch(watch.get(), sys.c_str(), IN_OPEN);
+    for (const std::string& folder : {udev, sys + "/loop0/loop", machine.dir() / "proc"})
+        ::inotify_add_watch(watch.get(), folder.c_str(), IN_OPEN);
+    const auto opened = [&] {
+        std::set<std::string> names;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(watch.get(), buffer, sizeof buffer)) > 0;)
+            for (const char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                names.insert(event->len ? event->name : event->wd == block ? "[list]" : "?");
+                at += sizeof(inotify_event) + event->len;
+            }
+        return names;
+    };
+    using Names = std::set<std::string>;
+    const Names devices{"[list]", "b7:0", "backing_file", "mountinfo"};
+    const std::pair<std::function<void()>, Names> steps[] = {
+        {[] {}, {"[list]", "b11:0", "b11:1", "b7:0", "backing_file", "mountinfo"}},
+        {[] {}, {"mountinfo"}}, // a table in a plain file is read at every look
+        {[&] { machine.udev("11:0", "E:ID_CDROM_MEDIA=0\n"); }, {"b11:0", "mountinfo"}},
+        {[&] {
+             machine.udev("11:1.new", "E:ID_CDROM_MEDIA=0\n");
+             std::filesystem::rename(udev + "/b11:1.new", udev + "/b11:1");
+         },
+         {"b11:1", "mountinfo"}},
+        {[&] { machine.udev("8:0", ""); }, devices},
+        {[&] { machine.udev("7:0", "E:ID_FS_TYPE=iso9660\n"); }, devices},
+        {[&] { std::filesystem::remove(udev + "/b11:1"); }, devices},
+        {[&] { machine.addBlock("sdb", "8:16", "0"); }, devices},
+    };
+    const auto source = machine.source();
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].first();
+        opened();
+        source.beginPoll();
+        for (const char letter : {'D', 'E', 'F'})
+            static_cast<void>(source.medium(letter));
+        source.endPoll();
+        EXPECT_EQ(opened(), steps[i].second) << "step " << i;
+    }
 }
 
 TEST(DriveSource, aFifoInPlaceOfAFileDoesNotHangTheRead) {
