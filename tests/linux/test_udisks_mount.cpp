@@ -45,15 +45,14 @@ TEST(UDisksMount, eachAnswerOfTheServiceIsASuccessOrAReasonForTheUser) {
     for (const auto& [device, text] : cases)
         EXPECT_EQ(said(device), text) << device; // sr3: mounted already
 
-    // Each refusal in its order: the unmount first, then the drive's eject or the image's delete.
+    // Each refusal in its order: the unmount first, then the drive's eject or the image's delete (the
+    // window's end-to-end run takes a busy disc and an image's way out).
     const std::string refused = lnx::kEjectRefused;
     const std::tuple<const char*, bool, std::string> ejects[] = {
         {"/dev/sr4", false, ""},
         {"/dev/sr5", false, ""}, // not mounted: the drive opens all the same
-        {"/dev/sr6", false, refused + lnx::kEjectBusy},
         {"/dev/sr8", false, refused + lnx::kEjectNotAuthorized},
         {"/dev/sr4", true, refused + lnx::kEjectFailed + " (refused by the test)"}, // a drive is no image
-        {"/dev/loop0", true, ""},
         {"/dev/loop1", true, refused + lnx::kEjectFailed + " (refused by the test)"},
         {"/dev/sr9", false, refused + lnx::kMountNoDevice + "/dev/sr9"}};
     for (const auto& [device, image, text] : ejects)

@@ -41,6 +41,12 @@ command_lines() { # WHEN
 -h|0|stdout|^  --version
 --version|0|stdout|^tavimoro VERSION$
 -x /tmp|1|stderr|^tavimoro: 「-x」
+--help -x|0|stdout|^使い方
+-x --help|1|stderr|^tavimoro: 「-x」というオプションはありません。
+-reverse=1|1|stderr|^tavimoro: 「-reverse=1」というオプション
+/tmp -platform|1|stderr|^tavimoro: オプション「-platform」に値がありません。$
+-platform offscreen --style=fusion -reverse --version|0|stdout|^tavimoro VERSION$
+-- --help|1|stderr|^tavimoro: 「--help」が見つかりません。$
 /nonexistent|1|stderr|^tavimoro: 「/nonexistent」が見つかりません。$
 "my disc/Bin/RECORD.sh"|1|stderr|^tavimoro: 「my disc/Bin/RECORD\.sh」は AUTORUN\.INF ではありません。$
 "my disc/Bin"|1|stderr|^tavimoro: フォルダー「my disc/Bin」に AUTORUN\.INF がありません。$
