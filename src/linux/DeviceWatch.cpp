@@ -1,6 +1,7 @@
 #include "linux/DeviceWatch.h"
 
 #include "linux/DriveChanges.h"
+#include "linux/InotifyEvents.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -53,26 +54,15 @@ bool DeviceWatch::takeNotices() {
         return false;
     bool relevant = false;
     std::vector<std::string> driveFiles;
-    alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
-    for (;;) {
-        const ssize_t got = ::read(m_inotify.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        for (ssize_t at = 0; at < got;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            const std::string_view name = event->len ? std::string_view(event->name) : std::string_view();
-            // Lost notices may have been about anything.
-            if (event->mask & IN_Q_OVERFLOW)
-                relevant = true;
-            else if (event->wd == m_mountFolderWatch && name == m_mountTableName)
-                relevant = true;
-            else if (!relevant && event->wd == m_udevWatch && isDriveUdevFile(name, driveFiles))
-                relevant = true;
-        }
-    }
+    takeInotifyEvents(m_inotify.get(), [&](const inotify_event& event, std::string_view name) {
+        // Lost notices may have been about anything.
+        if (event.mask & IN_Q_OVERFLOW)
+            relevant = true;
+        else if (event.wd == m_mountFolderWatch && name == m_mountTableName)
+            relevant = true;
+        else if (!relevant && event.wd == m_udevWatch && isDriveUdevFile(name, driveFiles))
+            relevant = true;
+    });
     return relevant;
 }
 

@@ -1,6 +1,7 @@
 #include "linux/DriveChanges.h"
 
 #include "app/Text.h"
+#include "linux/InotifyEvents.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -91,48 +92,37 @@ ChangedInputs DriveChanges::take(const std::vector<CdDrive>& drives) {
 void DriveChanges::takeNotices(const std::vector<CdDrive>& drives, ChangedInputs& changes) {
     if (!m_inotify)
         return;
-    alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
-    for (;;) {
-        const ssize_t got = ::read(m_inotify.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
+    takeInotifyEvents(m_inotify.get(), [&](const inotify_event& event, std::string_view name) {
+        if (event.mask & IN_Q_OVERFLOW) {
+            // Lost notices may have been about anything.
+            changes.devices = changes.allUdevFiles = true;
             return;
-        for (ssize_t at = 0; at < got;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            if (event->mask & IN_Q_OVERFLOW) {
-                // Lost notices may have been about anything.
-                changes.devices = changes.allUdevFiles = true;
-                continue;
-            }
-            if (event->mask & IN_IGNORED) {
-                // The folder went (or was replaced): watched again, and read whole, at the next look.
-                if (event->wd == m_udevWatch)
-                    m_udevWatch = -1;
-                if (event->wd == m_blockWatch)
-                    m_blockWatch = -1;
-                changes.devices = changes.allUdevFiles = true;
-                continue;
-            }
-            if (event->wd == m_blockWatch) {
-                changes.devices = true;
-                continue;
-            }
-            const auto device =
-                udevBlockDevice(event->len ? std::string_view(event->name) : std::string_view());
-            if (event->wd != m_udevWatch || !device)
-                continue;
-            changes.udevDevices.push_back(*device);
-            // An optical drive's own file tells of its medium; any other device's news may be of a
-            // device that came or went, or of a disc image attached or detached.
-            const bool optical = std::any_of(drives.begin(), drives.end(), [&](const CdDrive& drive) {
-                return drive.imageFile.empty() && std::pair(drive.major, drive.minor) == *device;
-            });
-            if (!optical || (event->mask & kFileGone))
-                changes.devices = true;
         }
-    }
+        if (event.mask & IN_IGNORED) {
+            // The folder went (or was replaced): watched again, and read whole, at the next look.
+            if (event.wd == m_udevWatch)
+                m_udevWatch = -1;
+            if (event.wd == m_blockWatch)
+                m_blockWatch = -1;
+            changes.devices = changes.allUdevFiles = true;
+            return;
+        }
+        if (event.wd == m_blockWatch) {
+            changes.devices = true;
+            return;
+        }
+        const auto device = udevBlockDevice(name);
+        if (event.wd != m_udevWatch || !device)
+            return;
+        changes.udevDevices.push_back(*device);
+        // An optical drive's own file tells of its medium; any other device's news may be of a device
+        // that came or went, or of a disc image attached or detached.
+        const bool optical = std::any_of(drives.begin(), drives.end(), [&](const CdDrive& drive) {
+            return drive.imageFile.empty() && std::pair(drive.major, drive.minor) == *device;
+        });
+        if (!optical || (event.mask & kFileGone))
+            changes.devices = true;
+    });
 }
 
 } // namespace lnx
