@@ -4,6 +4,9 @@
 # bare Qt tool window with a tray icon). Prints "key value" lines, medians over ROUNDS starts each, in
 # ms; "first" is the share of starts whose icon came no later than the window. Run it on a session bus.
 #   bench/linux_start.sh [ROUNDS]
+# The moments are the X server's events as xev sees them on the root window, stamped as they come: the
+# window is shown when the frame the window manager put it in is mapped, the icon is docked when the
+# tray reparents it. Nothing polls the display while a program starts.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 LINUX=${TAVIMORO_LINUX_BUILD:-$ROOT/build/linux}
@@ -12,25 +15,43 @@ work=$(mktemp -d)
 e2e_xvfb "$work" -dpi 96
 openbox --sm-disable >/dev/null 2>&1 & wm=$!
 trayer --edge top --align right --widthtype pixel --width 200 --heighttype pixel --height 24 >/dev/null 2>&1 &
-trap 'kill $! $wm $XVFB_PID; wait; rm -rf "$work"' EXIT
+tray=$!
+stdbuf -oL xev -root -event substructure 2>/dev/null > >(python3 -u -c 'import sys, time
+for line in sys.stdin: print("%.6f" % time.time(), line, end="")' >"$work/xev.txt") &
+xev=$!
+trap 'kill $xev $tray $wm $XVFB_PID; wait; rm -rf "$work"' EXIT
 export HOME=$work XDG_CONFIG_HOME=$work XDG_DATA_HOME=$work XDG_CACHE_HOME=$work XDG_RUNTIME_DIR=$work
 mkdir -p "$work/tavimoro" && printf '[Mode]\nstandby=True\n' >"$work/tavimoro/tavimoro.ini"
 panel() { xdotool search --name '^panel$' 2>/dev/null | head -n 1; }
 wait_until "no tray" eval '[ -n "$(panel)" ]'
 # An icon docked in the panel (without an id xwininfo would wait for a click).
 docked() { p=$(panel) && [ -n "$p" ] && xwininfo -id "$p" -children | grep -Eq '(1[6-9]|2[0-9])x(1[6-9]|2[0-9])\+'; }
-since() { echo $((($(date +%s%N) - begun) / 1000000)); }
+window() { xdotool search --onlyvisible --name '^(bare|tavimoro)$' 2>/dev/null | head -n 1; }
 for ((round = 0; round < ${1:-7}; round++)); do
     for name in bare_tray tavimoro; do
-        window="" icon="" begun=$(date +%s%N)
+        begun=$EPOCHREALTIME
         "$LINUX/$name" >/dev/null 2>&1 &
-        while { [ -z "$window" ] || [ -z "$icon" ]; } && [ "$(since)" -lt 20000 ]; do
-            [ -n "$window" ] || ! xdotool search --onlyvisible --name '^(bare|tavimoro)$' >/dev/null 2>&1 || window=$(since)
-            [ -n "$icon" ] || ! docked || icon=$(since)
-        done
+        wait_until -t 20 "$name showed no window" eval '[ -n "$(window)" ]'
+        wait_until -t 20 "$name docked no icon" docked
+        id=$(printf '0x%x' "$(window)")
         kill $! && wait $! 2>/dev/null || true
         wait_until "the icon stayed docked" eval '! docked'
-        echo "${name%_tray} ${window:-20000} ${icon:-20000}"
+        # The window's frame is the parent it was reparented to; the icon is the other window made
+        # since the start that was reparented.
+        awk -v begun="${begun/,/.}" -v id="$id" -v name="${name%_tray}" '
+            $1 < begun { next }
+            / CreateNotify / { event = "create"; next }
+            / ReparentNotify / { event = "reparent"; next }
+            / MapNotify / { event = "map"; next }
+            event == "create" && match($0, /window 0x[0-9a-f]+/) { made[substr($0, RSTART + 7, RLENGTH - 7)] = 1 }
+            event == "reparent" && match($0, /window 0x[0-9a-f]+, parent 0x[0-9a-f]+/) {
+                split(substr($0, RSTART, RLENGTH), part, /[ ,]+/)
+                if (part[2] == id) frame = part[4]
+                else if (made[part[2]] && icon == "") icon = $1
+            }
+            event == "map" && frame != "" && window == "" && index($0, "window " frame ",") { window = $1 }
+            { event = "" }
+            END { printf "%s %d %d\n", name, (window - begun) * 1000, (icon - begun) * 1000 }' "$work/xev.txt"
     done
 done | awk '
     { window[$1] = window[$1] " " $2; icon[$1] = icon[$1] " " $3; first[$1] += ($3 <= $2); n[$1]++ }

@@ -70,4 +70,13 @@ double unitsPerInch(const QWidget* widget) {
     return dpi > 0 ? dpi : 96;
 }
 
+std::jthread warmUpFonts(const port::FontRecord& font) {
+    // Qt's font database is shared by every thread and locked, and so is what it found for each
+    // script of a family (a face missing here costs a search per script); the fonts a thread loads
+    // stay its own. The sample holds every script of the window's texts.
+    return std::jthread([face = designFont(font)] {
+        QFontMetricsF(face).boundingRect(QStringLiteral("CD-ROM ドライブを登録"));
+    });
+}
+
 } // namespace qtui

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <string>
+#include <thread>
 
 namespace qtui {
 
@@ -22,5 +23,8 @@ int lineHeight(const QFont& font);
 // The logical DPI of the screen a widget is on (the primary screen for none), which Qt measures its
 // pixels and fonts in: the units an inch of the design becomes.
 double unitsPerInch(const QWidget* widget = nullptr);
+// Reads the system's font list and looks `font` up on a thread of its own, while the window is being
+// made: the window's first text measured then finds the list read. The thread is joined as it goes.
+std::jthread warmUpFonts(const port::FontRecord& font);
 
 } // namespace qtui

@@ -74,7 +74,7 @@ QMargins requestFrameExtents(QWidget& widget, std::chrono::milliseconds patience
         }
         if (std::chrono::steady_clock::now() >= deadline)
             return {};
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 

@@ -46,8 +46,10 @@ std::string upperExtension(const std::string& file) {
     return extension;
 }
 
-// The sizes of the program's icon theme, as res/hicolor holds them.
-constexpr int kProgramIconSides[] = {16, 32, 48, 64, 128, 256};
+// The sizes of the program's own icon that a window or a tray may draw. The window hands every size to
+// the window manager at its first show; the theme's 256-pixel image is for launchers, which read the
+// theme.
+constexpr int kProgramIconSides[] = {16, 32, 48, 64, 128};
 
 // Whether image size `next` fits a square of `side` better than `best`: the smallest that covers it,
 // else the largest; the first of equals.

@@ -124,9 +124,6 @@ QtMainView::QtMainView(const QIcon& windowIcon)
     const double dpi = unitsPerInch();
     fixWindowSize(*m_window, QSize(ui::design::toUnits(ui::design::kEmptyClientWidth, dpi),
                                    ui::design::toUnits(ui::design::kEmptyClientHeight, dpi)));
-    m_expectedFrame = requestFrameExtents(*m_window, kFramePatience);
-    // Until the program places it, the window's frame sits in the screen's corner, whole.
-    placeClient({m_expectedFrame.left(), m_expectedFrame.top()});
 }
 
 QtMainView::~QtMainView() {
@@ -144,7 +141,21 @@ QMargins QtMainView::frameMargins() const {
     const QMargins known(client.left() - frame.left(), client.top() - frame.top(),
                          frame.right() - client.right(), frame.bottom() - client.bottom());
     // Qt counts the frame only once the window has been mapped and the window manager has framed it.
-    return known.isNull() ? m_expectedFrame : known;
+    if (!known.isNull())
+        return known;
+    // Asked when first needed, which makes the native window: the program's icon in the notification
+    // area comes first.
+    if (!m_expectedFrame)
+        m_expectedFrame = requestFrameExtents(*m_window, kFramePatience);
+    return *m_expectedFrame;
+}
+
+void QtMainView::placeUnlessPlaced() {
+    // Until the program places it, the window's frame sits in the screen's corner, whole.
+    if (!m_requestedTopLeft) {
+        const QMargins frame = frameMargins();
+        placeClient({frame.left(), frame.top()});
+    }
 }
 
 QtMainView::Row* QtMainView::rowOf(char letter) const {
@@ -274,6 +285,7 @@ QPoint QtMainView::clientTopLeft() const {
 }
 
 port::Rect QtMainView::placement() {
+    placeUnlessPlaced();
     const QMargins frame = frameMargins();
     const QPoint client = clientTopLeft();
     return {client.x() - frame.left(), client.y() - frame.top(),
@@ -346,6 +358,7 @@ void QtMainView::setVisible(bool visible) {
         m_window->hide();
         return;
     }
+    placeUnlessPlaced();
     // A window shown is shown as it was before it was minimized, and takes the focus.
     if (m_window->isMinimized())
         m_window->showNormal();
@@ -361,6 +374,7 @@ bool QtMainView::minimize() {
         return false;
     if (m_closed)
         return true;
+    placeUnlessPlaced();
     // Window managers neither minimize a tool window (it belongs to its program's group) nor list it in
     // a taskbar. A window that waits minimized must be found again: it becomes an ordinary window.
     if (m_window->windowType() == Qt::Tool) {

@@ -98,6 +98,7 @@ class QtMainView : public port::IMainView {
     void placeClient(QPoint topLeft);
     // Where the client area's top left is, as far as the program can know.
     QPoint clientTopLeft() const;
+    void placeUnlessPlaced();
     void syncHiddenWindow();
     // Window events, from the window and its buttons.
     bool closeRequested(); // true when the window may close
@@ -113,7 +114,7 @@ class QtMainView : public port::IMainView {
     QFont m_font;
     std::unique_ptr<Window> m_window;
     // The frame the window manager said it will draw, asked before the window was first shown.
-    QMargins m_expectedFrame;
+    mutable std::optional<QMargins> m_expectedFrame;
     // The last position asked for: a Wayland compositor places the window itself and never says where,
     // so this is the placement the program knows and keeps.
     std::optional<QPoint> m_requestedTopLeft;

@@ -8,8 +8,10 @@
 #include "linux/XdgFolders.h"
 #include "program/Program.h"
 #include "qt/InstanceChannel.h"
+#include "qt/QtFonts.h"
 #include "qt/QtSessionEnd.h"
 #include "qt/UDisksMount.h"
+#include "ui/Design.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -122,6 +124,9 @@ int runProgram(int argc, char** argv, const lnx::DriveSourceConfig& driveConfig)
         return 0;
     if (outcome == program::StartOutcome::Failed)
         return 1;
+
+    // The window's first text would wait for the system's font list: it is read meanwhile.
+    const std::jthread fontWarmUp = warmUpFonts(ui::design::kLabelFont);
 
     // From here on this is the resident instance: a second one asks it, through the channel, to bring
     // its drive window (or one titled "AutoRun") forward, or to launch a path.
