@@ -95,7 +95,7 @@ QIcon iconFromIcoData(const QByteArray& data, int side) {
         return {};
     if (best.width() > side || best.height() > side)
         best = best.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return QIcon(QPixmap::fromImage(std::move(best)));
+    return pictureIcon(QPixmap::fromImage(std::move(best)));
 }
 
 QIcon programIcon() {

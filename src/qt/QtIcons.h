@@ -33,7 +33,7 @@ inline constexpr int kPictureSide = 32;
 // else the largest), decoded and scaled down to it, as an icon; a null icon when none can be decoded.
 QIcon iconFromIcoData(const QByteArray& data, int side);
 
-// The program's own icon, at each size of its icon theme (16 to 256 pixels).
+// The program's own icon, at each size of its icon theme that a window or a tray draws (16 to 128 pixels).
 QIcon programIcon();
 
 class QtIcons : public port::IIcons {

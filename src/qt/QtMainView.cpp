@@ -63,12 +63,11 @@ QAccessibleInterface* driveWindowAccessible(const QString&, QObject* object) {
     return nullptr;
 }
 
-QLabel* makeLabel(QWidget* window, const QFont& font) {
+QLabel* makeLabel(QWidget* window) {
     auto* label = new QLabel(window);
     // A volume label is the disc's text: never read as markup.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFont(font);
     label->setAcceptDrops(true);
     return label;
 }
@@ -117,7 +116,7 @@ QtMainView::QtMainView(const QIcon& windowIcon)
     m_window->setWindowIcon(windowIcon);
     m_window->setAcceptDrops(true);
     m_window->setFont(m_font);
-    m_hint = makeLabel(m_window.get(), m_font);
+    m_hint = makeLabel(m_window.get());
     m_hint->hide();
     // The user cannot resize the window; only the program does. The window manager decides its frame
     // by that, so the size is fixed before the frame is asked for.
@@ -237,9 +236,8 @@ void QtMainView::setRows(std::vector<port::DriveRow> rows) {
         auto row = std::make_unique<Row>();
         row->letter = content.letter;
         row->button = new DriveButton(*this, content.letter, m_window.get());
-        row->button->setFont(m_font);
-        row->label = makeLabel(m_window.get(), m_font);
-        row->driveText = makeLabel(m_window.get(), m_font);
+        row->label = makeLabel(m_window.get());
+        row->driveText = makeLabel(m_window.get());
         fill(*row, std::move(content));
         place(*row, static_cast<int>(m_rows.size()));
         for (QWidget* widget : {static_cast<QWidget*>(row->button), static_cast<QWidget*>(row->label),

@@ -1,10 +1,13 @@
 #include "qt/QtStoredIcon.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 
 namespace qtui {
 namespace {
@@ -18,6 +21,59 @@ QImage decode(const StoredImage& image) {
     return reader.jumpToImage(image.index) || image.index == 0 ? reader.read() : QImage();
 }
 
+// `picture` as a drawing in `mode` asks for it at `size` device pixels: scaled down to fit, never up,
+// and drawn by the style for any mode but the normal one (a disabled button's greyed picture).
+QPixmap modePixmap(const QPixmap& picture, const QSize& size, QIcon::Mode mode) {
+    QPixmap shown = picture;
+    if (!shown.isNull() && (shown.width() > size.width() || shown.height() > size.height()))
+        shown = shown.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (mode != QIcon::Normal && !shown.isNull() &&
+        qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QStyleOption option;
+        option.palette = QGuiApplication::palette();
+        shown = QApplication::style()->generatedIconPixmap(mode, shown, &option);
+    }
+    return shown;
+}
+
+// Draws `picture` centred in `rect` at the painter's scale.
+void paintCentred(QPainter* painter, const QRect& rect, QPixmap picture, qreal ratio) {
+    picture.setDevicePixelRatio(ratio);
+    QRect centred(QPoint(), picture.deviceIndependentSize().toSize());
+    centred.moveCenter(rect.center());
+    painter->drawPixmap(centred, picture);
+}
+
+qreal ratioOf(const QPainter* painter) {
+    return painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+}
+
+class PictureIconEngine : public QIconEngine {
+  public:
+    explicit PictureIconEngine(QPixmap picture) : m_picture(std::move(picture)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        return modePixmap(m_picture, size, mode);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal) override {
+        return modePixmap(m_picture, size, mode);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        const qreal ratio = ratioOf(painter);
+        paintCentred(painter, rect, modePixmap(m_picture, rect.size() * ratio, mode), ratio);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        return m_picture.size().scaled(size, Qt::KeepAspectRatio).boundedTo(m_picture.size());
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {m_picture.size()}; }
+    QIconEngine* clone() const override { return new PictureIconEngine(m_picture); }
+    QString key() const override { return QStringLiteral("tavimoro-picture"); }
+    bool isNull() override { return m_picture.isNull(); }
+
+  private:
+    QPixmap m_picture;
+};
+
 class StoredIconEngine : public QIconEngine {
   public:
     explicit StoredIconEngine(std::vector<StoredImage> images)
@@ -28,28 +84,23 @@ class StoredIconEngine : public QIconEngine {
     }
     // Qt asks in device pixels. The decoded image stays until another is asked for; it draws the modes
     // (a disabled button's greyed picture) as an icon of one picture does.
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal) override {
         while (const StoredImage* image = fitting(size)) {
             if (image == m_decodedImage)
-                return m_decoded.pixmap(size, 1.0, mode, state);
-            const QImage decoded = decode(*image);
+                return modePixmap(m_decoded, size, mode);
+            QImage decoded = decode(*image);
             if (decoded.isNull()) {
                 m_damaged[std::size_t(image - m_images.data())] = true;
                 continue;
             }
-            m_decoded = QIcon(QPixmap::fromImage(decoded));
+            m_decoded = QPixmap::fromImage(std::move(decoded));
             m_decodedImage = image;
         }
         return {};
     }
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        QPixmap picture = scaledPixmap(rect.size() * ratio, mode, state, ratio);
-        picture.setDevicePixelRatio(ratio);
-        const QSize shown = picture.deviceIndependentSize().toSize();
-        QRect centred(QPoint(), shown);
-        centred.moveCenter(rect.center());
-        painter->drawPixmap(centred, picture);
+        const qreal ratio = ratioOf(painter);
+        paintCentred(painter, rect, scaledPixmap(rect.size() * ratio, mode, state, ratio), ratio);
     }
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
         const StoredImage* image = fitting(size);
@@ -86,7 +137,7 @@ class StoredIconEngine : public QIconEngine {
     std::vector<StoredImage> m_images; // never changed: the pointers into it hold
     std::vector<bool> m_damaged;       // by image: found not to decode
     const StoredImage* m_decodedImage = nullptr;
-    QIcon m_decoded;
+    QPixmap m_decoded;
 };
 
 } // namespace
@@ -113,6 +164,10 @@ void storeImages(std::vector<StoredImage>& images, const QByteArray& file, const
 
 QIcon storedIcon(std::vector<StoredImage> images) {
     return images.empty() ? QIcon() : QIcon(new StoredIconEngine(std::move(images)));
+}
+
+QIcon pictureIcon(QPixmap picture) {
+    return picture.isNull() ? QIcon() : QIcon(new PictureIconEngine(std::move(picture)));
 }
 
 } // namespace qtui

@@ -4,6 +4,7 @@
 // showing it, and a row draws one size.
 #include <QByteArray>
 #include <QIcon>
+#include <QPixmap>
 #include <QSize>
 #include <vector>
 
@@ -24,5 +25,9 @@ void storeImages(std::vector<StoredImage>& images, const QByteArray& file, const
 // The icon of the images; a null icon for none. Asked for a size in device pixels, it draws the smallest
 // image that covers it (scaled down to it), else its largest image, never scaled up by the icon itself.
 QIcon storedIcon(std::vector<StoredImage> images);
+
+// The icon of one decoded picture, drawn at its size or scaled down, never up. Unlike Qt's own icon of a
+// picture it leaves nothing in Qt's pixmap cache, which would keep a copy's worth for every row drawn.
+QIcon pictureIcon(QPixmap picture);
 
 } // namespace qtui
