@@ -37,9 +37,6 @@ int runMessageLoop() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // The scripting objects and the shell's shortcut objects want a single-threaded apartment.
-    win::OleScope ole;
-
     win::Win32Process process;
     win::Win32FileSystem files;
     win::Win32Codec codec;
