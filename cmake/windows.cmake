@@ -45,7 +45,7 @@ add_executable(tavimoro WIN32 src/win32/WinMain.cpp res/tavimoro.rc)
 # The resource script takes these files whole; the build reads only its includes for what it depends on.
 set_source_files_properties(res/tavimoro.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_SOURCE_DIR}/res/tavimoro.manifest;${CMAKE_SOURCE_DIR}/res/tavimoro.ico")
-target_link_libraries(tavimoro PRIVATE tavimoro_win32)
+target_link_libraries(tavimoro PRIVATE tavimoro_win32 imm32)
 
 # How the programs that are shipped (and their floor in bench/) are linked: sections aligned to pages in
 # the file as in memory, so that Wine maps the image from the file instead of copying every section into
