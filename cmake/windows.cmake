@@ -16,9 +16,28 @@ list(FILTER WIN32_SOURCES EXCLUDE REGEX ".*/(WinMain|Paths)\\.cpp$")
 # that the static link finds them whatever the order of the libraries.
 target_sources(tavimoro_core PRIVATE src/win32/Paths.cpp)
 add_library(tavimoro_win32 STATIC ${WIN32_SOURCES})
+# COM (ole32 and oleaut32, with combase and rpcrt4 beneath them: over 1 MB of a resident process) serves
+# only shortcuts, the scripting object and screen readers, which most runs never use. Both are imported
+# delayed, loaded at the first call of one of their functions, through import libraries made from the
+# list of the functions the programs call.
+set(DELAYED_IMPORTS "")
+foreach(dll ole32 oleaut32)
+    set(definitions ${CMAKE_SOURCE_DIR}/cmake/delayed/${dll}.def)
+    set(archive ${CMAKE_BINARY_DIR}/delayed/lib${dll}.a)
+    add_custom_command(OUTPUT ${archive}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delayed
+        COMMAND ${CMAKE_DLLTOOL} --input-def ${definitions} --dllname ${dll}.dll --output-delaylib ${archive}
+        DEPENDS ${definitions} VERBATIM)
+    list(APPEND DELAYED_IMPORTS ${archive})
+endforeach()
+# CMake links every program with both by default; without them, a function missing from the lists fails
+# the link instead of being imported at the start.
+string(REGEX REPLACE "-lole(aut)?32" "" CMAKE_CXX_STANDARD_LIBRARIES "${CMAKE_CXX_STANDARD_LIBRARIES}")
+add_custom_target(delayed_imports DEPENDS ${DELAYED_IMPORTS})
+add_dependencies(tavimoro_win32 delayed_imports)
 # The accessibility layer (oleacc) is loaded when a screen reader asks (AccessibleName.cpp).
-target_link_libraries(tavimoro_win32 PUBLIC tavimoro_core ole32 oleaut32 uuid shell32 shlwapi comctl32 user32 gdi32
-    version)
+target_link_libraries(tavimoro_win32 PUBLIC tavimoro_core ${DELAYED_IMPORTS} uuid shell32 shlwapi comctl32 user32
+    gdi32 version)
 # The resource ids the program shares with its resource script.
 target_include_directories(tavimoro_win32 PRIVATE res)
 
@@ -26,7 +45,7 @@ add_executable(tavimoro WIN32 src/win32/WinMain.cpp res/tavimoro.rc)
 # The resource script takes these files whole; the build reads only its includes for what it depends on.
 set_source_files_properties(res/tavimoro.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_SOURCE_DIR}/res/tavimoro.manifest;${CMAKE_SOURCE_DIR}/res/tavimoro.ico")
-target_link_libraries(tavimoro PRIVATE tavimoro_win32)
+target_link_libraries(tavimoro PRIVATE tavimoro_win32 imm32)
 
 # How the programs that are shipped (and their floor in bench/) are linked: sections aligned to pages in
 # the file as in memory, so that Wine maps the image from the file instead of copying every section into

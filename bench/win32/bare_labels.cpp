@@ -1,7 +1,8 @@
 // The floor of the Windows build at rest and at its start: a bare window with an icon in the
 // notification area, linked with the program's manifest (Common Controls 6), that reads the volume labels
 // of the same drives once a second, as the poll must, and does nothing else.
-//   bare_labels LETTERS      e.g. "bare_labels MNOP"
+//   bare_labels LETTERS [rows]   e.g. "bare_labels MNOP"; "rows" adds the controls of a drive window's row
+//   for each drive (a button with an icon, two labels), which load Common Controls 6.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -40,10 +41,27 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
+void addRows(HWND window, HINSTANCE instance) {
+    int top = 0;
+    for (const wchar_t letter : g_letters) {
+        HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_ICON, 0, top, 49, 49,
+                                      window, nullptr, instance, nullptr);
+        SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
+                     reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_APPLICATION)));
+        const wchar_t name[] = {L'(', letter, L':', L')', L'\0'};
+        CreateWindowExW(0, L"STATIC", name, WS_CHILD | WS_VISIBLE, 53, top, 30, 17, window, nullptr, instance,
+                        nullptr);
+        CreateWindowExW(0, L"STATIC", L"DISC", WS_CHILD | WS_VISIBLE, 53, top + 20, 60, 17, window, nullptr,
+                        instance, nullptr);
+        top += 49;
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    g_letters = commandLine;
+    const std::wstring arguments = commandLine;
+    g_letters = arguments.substr(0, arguments.find(L' '));
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
@@ -58,6 +76,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     lstrcpynW(icon.szTip, L"bare", 64);
     Shell_NotifyIconW(NIM_ADD, &icon);
+    if (arguments.ends_with(L" rows"))
+        addRows(window, instance);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     readLabels();
     SetTimer(window, 1, 1000, nullptr);

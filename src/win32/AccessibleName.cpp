@@ -178,6 +178,8 @@ class AccessibilityLayer {
 LRESULT namedAccessibleObject(HWND control, WPARAM wParam, LPARAM lParam, const std::wstring& name) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT)
         return 0;
+    // The object is handed over by COM marshalling, which needs the thread in an apartment.
+    enterApartment();
     const AccessibilityLayer& layer = AccessibilityLayer::get();
     ComPtr<IAccessible> standard = layer.standard(control);
     if (!standard)

@@ -49,6 +49,7 @@ std::string ComResult::message() const {
 }
 
 ComResult Dispatch::create(const wchar_t* progId, Dispatch& out) {
+    enterApartment();
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(progId, &clsid);
     if (FAILED(hr))

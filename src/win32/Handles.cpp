@@ -2,6 +2,10 @@
 
 namespace win {
 
+void enterApartment() {
+    static const ComScope apartment;
+}
+
 std::wstring Variant::asText() const {
     if (m_var.vt == VT_BSTR)
         return m_var.bstrVal ? std::wstring(m_var.bstrVal, SysStringLen(m_var.bstrVal)) : std::wstring();

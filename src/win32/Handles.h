@@ -110,25 +110,6 @@ class FindHandle {
     HANDLE m_handle = INVALID_HANDLE_VALUE;
 };
 
-// Memory the shell hands out with the COM task allocator (item-id lists).
-template <class T> class CoTaskMem {
-  public:
-    CoTaskMem() = default;
-    CoTaskMem(const CoTaskMem&) = delete;
-    CoTaskMem& operator=(const CoTaskMem&) = delete;
-    CoTaskMem(CoTaskMem&& other) noexcept : m_ptr(std::exchange(other.m_ptr, nullptr)) {}
-    CoTaskMem& operator=(CoTaskMem&&) = delete;
-    ~CoTaskMem() { CoTaskMemFree(m_ptr); }
-    T* get() const { return m_ptr; }
-    T** put() {
-        CoTaskMemFree(std::exchange(m_ptr, nullptr));
-        return &m_ptr;
-    }
-
-  private:
-    T* m_ptr = nullptr;
-};
-
 // COM for this thread, from construction to destruction.
 class ComScope {
   public:
@@ -146,21 +127,10 @@ class ComScope {
     HRESULT m_hr;
 };
 
-// OLE for this thread (COM in a single-threaded apartment, plus drag-and-drop and the clipboard).
-class OleScope {
-  public:
-    OleScope() : m_hr(OleInitialize(nullptr)) {}
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-    ~OleScope() {
-        if (SUCCEEDED(m_hr))
-            OleUninitialize();
-    }
-    HRESULT result() const { return m_hr; }
-
-  private:
-    HRESULT m_hr;
-};
+// Puts this thread into a single-threaded apartment at the first call, for the rest of the run (left
+// at exit): the scripting objects, the shell's shortcut objects, its verbs and the accessibility layer
+// want one. Called just before them, so that a run that needs none of them never loads COM.
+void enterApartment();
 
 // A BSTR owned alone.
 class Bstr {

@@ -122,6 +122,8 @@ port::Result<std::string, port::ImageRefusal> Win32Drives::openImage(const std::
     const DWORD before = cdromDrives(GetLogicalDrives());
     // The shell's own verb for an image: from Windows 8 on, it mounts the image as a new CD-ROM drive.
     // Where it has none, the shell must not ask the user what to open the file with instead.
+    // The shell's verbs may be carried out by COM objects, which want the caller in an apartment.
+    enterApartment();
     SHELLEXECUTEINFOW request{};
     request.cbSize = sizeof request;
     request.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;

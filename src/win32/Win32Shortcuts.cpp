@@ -55,6 +55,20 @@ bool isAbsolute(std::wstring_view path) {
            (!path.empty() && isSeparator(path[0]));
 }
 
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}": a class identifier as the registry holds it.
+bool isClassId(std::wstring_view text) {
+    constexpr std::wstring_view kForm = L"{........-....-....-....-............}";
+    const auto hex = [](wchar_t c) {
+        return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+    };
+    if (text.size() != kForm.size())
+        return false;
+    for (std::size_t i = 0; i < kForm.size(); ++i)
+        if (kForm[i] == L'.' ? !hex(text[i]) : text[i] != kForm[i])
+            return false;
+    return true;
+}
+
 bool existingFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -136,11 +150,15 @@ writeShortcut(const std::string& path, const port::Shortcut& shortcut, const por
 port::Result<void> Win32Launcher::ready() {
     // Asked of the registry, not by creating the object: that would load the scripting runtime (half a
     // megabyte) into every run, most of which never write a shortcut. The objects are made when one is.
-    CLSID id{};
-    wchar_t idText[64] = {};
-    if (FAILED(CLSIDFromProgID(L"Scripting.FileSystemObject", &id)) || !StringFromGUID2(id, idText, 64))
+    // The class is looked up where COM looks a programmatic identifier up, without COM, which would
+    // otherwise be loaded at every start for this alone.
+    wchar_t id[64] = {};
+    DWORD idSize = sizeof id - sizeof id[0];
+    if (RegGetValueW(HKEY_CLASSES_ROOT, L"Scripting.FileSystemObject\\CLSID", nullptr, RRF_RT_REG_SZ, nullptr,
+                     id, &idSize) != ERROR_SUCCESS ||
+        !isClassId(id))
         return port::fail(kNoScriptingMessage);
-    const std::wstring key = std::wstring(L"CLSID\\") + idText + L"\\InprocServer32";
+    const std::wstring key = std::wstring(L"CLSID\\") + id + L"\\InprocServer32";
     wchar_t server[MAX_PATH + 1] = {};
     DWORD size = sizeof server - sizeof server[0];
     wchar_t found[MAX_PATH + 1] = {};
@@ -182,10 +200,10 @@ void Win32Launcher::cleanUp() {
 std::string Win32StartMenu::folder() {
     if (!m_folder) {
         m_folder.emplace();
-        CoTaskMem<ITEMIDLIST> list;
         wchar_t path[MAX_PATH + 1] = {};
-        if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTMENU, list.put())) && list.get() &&
-            SHGetPathFromIDListW(list.get(), path)) {
+        // By its path, not by an item-id list: the shell allocates those with COM's allocator, which would
+        // load COM into every start.
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_STARTMENU, nullptr, SHGFP_TYPE_CURRENT, path))) {
             path[MAX_PATH] = L'\0';
             *m_folder = toUtf8(path);
             if (!m_folder->empty() && m_folder->back() != '\\')
@@ -221,6 +239,7 @@ std::vector<std::string> Win32StartMenu::ownEntries() {
     if (!scan.valid())
         return names;
     // Made only when there is a shortcut to read: most starts find none.
+    enterApartment();
     ComPtr<IShellLinkW> link;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.putVoid())))

@@ -17,6 +17,8 @@
 #include "win32/Win32TrayIcon.h"
 #include "win32/Win32WindowTop.h"
 
+#include <imm.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,9 +39,9 @@ int runMessageLoop() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // The scripting objects and the shell's shortcut objects want a single-threaded apartment.
-    win::OleScope ole;
-
+    // The program takes no text, so its thread needs no input method. Wine's input-method support enters a
+    // COM apartment at a window's first focus, which would load COM into every start.
+    ImmDisableIME(0);
     win::Win32Process process;
     win::Win32FileSystem files;
     win::Win32Codec codec;
