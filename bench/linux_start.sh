@@ -5,8 +5,7 @@
 # ms; "first" is the share of starts whose icon came no later than the window. Run it on a session bus.
 #   bench/linux_start.sh [ROUNDS]
 # The moments are the X server's events as xev sees them on the root window, stamped as they come: the
-# window is shown when the frame the window manager put it in is mapped, the icon is docked when the
-# tray reparents it. Nothing polls the display while a program starts.
+# window's frame mapped, the icon reparented by the tray. Nothing polls the display during a start.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 LINUX=${TAVIMORO_LINUX_BUILD:-$ROOT/build/linux}
@@ -36,21 +35,17 @@ for ((round = 0; round < ${1:-7}; round++)); do
         id=$(printf '0x%x' "$(window)")
         kill $! && wait $! 2>/dev/null || true
         wait_until "the icon stayed docked" eval '! docked'
-        # The window's frame is the parent it was reparented to; the icon is the other window made
-        # since the start that was reparented.
+        # The window's frame is the parent it was reparented to; the icon, the other window made since the
+        # start that was reparented. An event's second line names its window (fifth field).
         awk -v begun="${begun/,/.}" -v id="$id" -v name="${name%_tray}" '
             $1 < begun { next }
-            / CreateNotify / { event = "create"; next }
-            / ReparentNotify / { event = "reparent"; next }
-            / MapNotify / { event = "map"; next }
-            event == "create" && match($0, /window 0x[0-9a-f]+/) { made[substr($0, RSTART + 7, RLENGTH - 7)] = 1 }
-            event == "reparent" && match($0, /window 0x[0-9a-f]+, parent 0x[0-9a-f]+/) {
-                split(substr($0, RSTART, RLENGTH), part, /[ ,]+/)
-                if (part[2] == id) frame = part[4]
-                else if (made[part[2]] && icon == "") icon = $1
-            }
-            event == "map" && frame != "" && window == "" && index($0, "window " frame ",") { window = $1 }
-            { event = "" }
+            { gsub(",", "") }
+            $3 == "event" { kind = $2; next }
+            kind == "CreateNotify" { made[$5] = 1 }
+            kind == "ReparentNotify" && $5 == id { frame = $7 }
+            kind == "ReparentNotify" && $5 != id && made[$5] && icon == "" { icon = $1 }
+            kind == "MapNotify" && $5 == frame && window == "" { window = $1 }
+            { kind = "" }
             END { printf "%s %d %d\n", name, (window - begun) * 1000, (icon - begun) * 1000 }' "$work/xev.txt"
     done
 done | awk '

@@ -42,18 +42,16 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 void addRows(HWND window, HINSTANCE instance) {
-    int top = 0;
-    for (const wchar_t letter : g_letters) {
-        HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_ICON, 0, top, 49, 49,
-                                      window, nullptr, instance, nullptr);
-        SendMessageW(button, BM_SETIMAGE, IMAGE_ICON,
+    const auto control = [&](const wchar_t* kind, const wchar_t* text, DWORD style, int left, int top,
+                             int width) {
+        return CreateWindowExW(0, kind, text, WS_CHILD | WS_VISIBLE | style, left, top, width,
+                               style ? 49 : 17, window, nullptr, instance, nullptr);
+    };
+    for (int top = 0; top < 49 * static_cast<int>(g_letters.size()); top += 49) {
+        SendMessageW(control(L"BUTTON", L"", BS_ICON, 0, top, 49), BM_SETIMAGE, IMAGE_ICON,
                      reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_APPLICATION)));
-        const wchar_t name[] = {L'(', letter, L':', L')', L'\0'};
-        CreateWindowExW(0, L"STATIC", name, WS_CHILD | WS_VISIBLE, 53, top, 30, 17, window, nullptr, instance,
-                        nullptr);
-        CreateWindowExW(0, L"STATIC", L"DISC", WS_CHILD | WS_VISIBLE, 53, top + 20, 60, 17, window, nullptr,
-                        instance, nullptr);
-        top += 49;
+        control(L"STATIC", L"DISC", 0, 53, top, 60);
+        control(L"STATIC", L"(M:)", 0, 53, top + 20, 30);
     }
 }
 
