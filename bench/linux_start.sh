@@ -4,8 +4,6 @@
 # bare Qt tool window with a tray icon). Prints "key value" lines, medians over ROUNDS starts each, in
 # ms; "first" is the share of starts whose icon came no later than the window. Run it on a session bus.
 #   bench/linux_start.sh [ROUNDS]
-# The moments are the X server's events as xev sees them on the root window, stamped as they come: the
-# window's frame mapped, the icon reparented by the tray. Nothing polls the display during a start.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 LINUX=${TAVIMORO_LINUX_BUILD:-$ROOT/build/linux}
@@ -35,8 +33,10 @@ for ((round = 0; round < ${1:-7}; round++)); do
         id=$(printf '0x%x' "$(window)")
         kill $! && wait $! 2>/dev/null || true
         wait_until "the icon stayed docked" eval '! docked'
-        # The window's frame is the parent it was reparented to; the icon, the other window made since the
-        # start that was reparented. An event's second line names its window (fifth field).
+        # The moments are the X server's events on the root window as xev stamps them (nothing polls the
+        # display during a start): the window's frame (the parent it was reparented to) mapped, and the
+        # other window made since the start reparented (the icon, by the tray). An event's second line
+        # names its window in its fifth field.
         awk -v begun="${begun/,/.}" -v id="$id" -v name="${name%_tray}" '
             $1 < begun { next }
             { gsub(",", "") }

@@ -6,10 +6,9 @@
 //   idle_poll_us, changed_poll_us   median CPU time of one poll (user and system) with nothing changed,
 //                                   and with every drive changed (half of those polls read AUTORUN.INF and
 //                                   the icon: a swapped disc takes two polls)
-//   row_bytes_icons, row_bytes_empty  heap bytes per drive row, less the window's pixels
-//                                   (row_window_pixels_bytes): rows showing their discs' icons, after the
-//                                   first one's; and empty rows showing the program's icon, less the window
-//                                   with one row of its own (drive A:)
+//   row_bytes_icons, row_bytes_empty  heap bytes per drive row: rows showing their discs' icons, after the
+//                                   first one's, and empty rows showing the program's icon, less the window
+//                                   with one row of its own (drive A:); less the window's pixels
 //   wake_ms_median, wake_ms_max     wall time from a disc being mounted (the mount table and the udev
 //                                   file replaced) to its row showing the label, with RefreshTimer=1000
 //   disc_files_opened               files on the discs that the idle polls opened: must be 0
@@ -128,9 +127,8 @@ int main(int argc, char** argv) {
     // No notification area: the window stays shown, as on a desktop without one.
     qtui::QtWindow window(platform.icons, QDBusConnection(QStringLiteral("none")), platform.driveSource);
     const auto form = program.openWindow(window.services, program::StartOutcome::ShowWindow);
-    // Glyphs are kept once per character, whichever row drew it first: each the rows show is drawn first.
     QLabel glyphs(QStringLiteral("DISC_0123456789 (ABCDEFGHIJKLMNOPQRSTUVWXYZ:)"), &window.view.window());
-    glyphs.show();
+    glyphs.show(); // glyphs are kept once per character: each the rows show is drawn before the first count
     settle();
     glyphs.hide();
     const std::size_t heapOneRow = heapBytes();

@@ -10,8 +10,7 @@
 #   bench/wine_idle.sh [SECONDS]      (default 20 a span; needs build/windows)
 # First, ROUNDS starts of each program in turn (default 5), both resident with an icon in the notification
 # area: the time from Wine's loader mapping its image to its window mapped on the display (the MapNotify
-# xev sees on the root window), and the PSS and RSS of its process 5 s later; medians. Also "rows", the bare
-# program with the controls of the four rows, and the libraries Tavimoro maps beyond the bare program's.
+# xev sees on the root window), and the PSS and RSS of its process 5 s later; medians ("rows": with rows).
 #   bench/wine_idle.sh [SECONDS [ROUNDS]]   (SECONDS 0: the starts only)
 # Prints "key value" lines; the ratios are Tavimoro's figures over the bare program's.
 set -euo pipefail
@@ -112,7 +111,6 @@ started() { # NAME TITLE WINDOWS-COMMAND...: one start, timed, then the memory a
     [ -n "$id" ] || fail "$name mapped no window"
     sleep 5
     memory=$(awk '/^(Rss|Pss):/ {v[$1] = $2} END {print v["Pss:"], v["Rss:"]}' "/proc/$pid/smaps_rollup")
-    grep -o '[^/]*\.\(dll\|drv\)$' "/proc/$pid/maps" | sort -u >"$WORK/$name.dlls"
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     t0=$(awk -F: -v exe="${1##*\\}\"" '/trace:loaddll/ && index($0, exe) {print $1; exit}' "$WORK/$name.trace")
@@ -152,7 +150,6 @@ for line in sys.stdin: print("%.6f" % time.clock_gettime(time.CLOCK_MONOTONIC_RA
     done
     kill "$xev" "$keeper" "$sleeper" 2>/dev/null || true
     cp "$WORK/idle.ini" "$C/tavi/tavimoro.ini"
-    echo "tavimoro_dlls_beyond_bare $(comm -13 "$WORK/bare.dlls" "$WORK/tavimoro.dlls" | paste -sd, -)"
     for name in bare rows tavimoro; do
         echo "${name}_start_ms $(awk -v n=$name '$1 == n {print $2}' "$WORK/starts.txt" | median)"
         echo "${name}_pss_kb $(awk -v n=$name '$1 == n {print $3}' "$WORK/starts.txt" | median)"

@@ -1,8 +1,7 @@
 // The floor of the Windows build at rest and at its start: a bare window with an icon in the
 // notification area, linked with the program's manifest (Common Controls 6), that reads the volume labels
 // of the same drives once a second, as the poll must, and does nothing else.
-//   bare_labels LETTERS [rows]   e.g. "bare_labels MNOP"; "rows" adds the controls of a drive window's row
-//   for each drive (a button with an icon, two labels), which load Common Controls 6.
+//   bare_labels LETTERS [rows]   "rows": with a drive row's controls for each, which load Common Controls 6
 #include <windows.h>
 
 #include <shellapi.h>
