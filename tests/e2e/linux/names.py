@@ -22,7 +22,7 @@ def keys(name, finder, *keys):  # each key once its window can take it (keys_to 
                        *keys]).returncode:
         sys.exit(f"FAIL: the keys {keys} did not go to {name}")
 
-shown = lambda o: o.getState().contains(pyatspi.STATE_SHOWING)
+shown = lambda o: o is not None and o.getState().contains(pyatspi.STATE_SHOWING)  # None: gone meanwhile
 popup = lambda: popups and popups.pop()
 
 

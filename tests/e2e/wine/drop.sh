@@ -47,8 +47,9 @@ start() {
         cat "$WORK/dump.txt" >&2
         fail "the window never showed an enabled button"
     }
-    xwin=$(xdotool search --name '^tavimoro$' | head -n 1)
-    [ -n "$xwin" ] || fail "no X window named tavimoro"
+    # Wine maps the X window after Windows counts the window visible; a drop needs it mapped.
+    wait_until "no X window named tavimoro was shown" \
+        eval 'xwin=$(xdotool search --onlyvisible --name "^tavimoro$" | head -n 1) && [ -n "$xwin" ]'
     local client width height
     client=$(sed -nE 's/^window .*client=([0-9]+),([0-9]+).*/\1 \2/p' "$WORK/dump.txt")
     read -r width height < <(xwininfo -id "$xwin" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
