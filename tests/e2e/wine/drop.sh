@@ -49,12 +49,14 @@ start() {
         cat "$WORK/dump.txt" >&2
         fail "the window never showed an enabled button"
     }
+    # The rows come before the settings size the window and show it: measure the window it shows.
+    drv wait 'window visible=1' 20 >"$WORK/dump.txt" || fail "the window was never shown"
     # Wine maps the X window after Windows counts the window visible; a drop needs it mapped.
     wait_until "no X window named tavimoro was shown" \
         eval 'xwin=$(xdotool search --onlyvisible --name "^tavimoro$" | head -n 1) && [ -n "$xwin" ]'
     local client width height
     client=$(sed -nE 's/^window .*client=([0-9]+),([0-9]+).*/\1 \2/p' "$WORK/dump.txt")
-    # The X window follows the window's size later: a drop on a label waits until it holds the client.
+    # Wine resizes the X window after the window: a drop on a label waits until it holds the client.
     wait_until "the X window did not take the window's size" x_holds "$xwin" $client
     read -r width height < <(xwininfo -id "$xwin" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
     border=$(((width - ${client% *}) / 2))
