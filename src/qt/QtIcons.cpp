@@ -82,6 +82,7 @@ QIcon iconFromIcoData(const QByteArray& data, int side) {
         return {};
     // Each image is decoded to be known good; a damaged one is passed over for the next that fits.
     QImageReader reader(&buffer, "ICO");
+    reader.setAutoDetectImageFormat(false);
     const int count = std::min(std::max(reader.imageCount(), 1), kMaxImagesRead);
     QImage best;
     for (int i = 0; i < count; ++i) {

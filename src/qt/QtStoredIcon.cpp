@@ -18,6 +18,8 @@ QImage decode(const StoredImage& image) {
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&buffer, image.format);
+    // The format is known: a reader left to guess loads every image plugin (and its libraries) to ask it.
+    reader.setAutoDetectImageFormat(false);
     return reader.jumpToImage(image.index) || image.index == 0 ? reader.read() : QImage();
 }
 
@@ -151,6 +153,7 @@ void storeImages(std::vector<StoredImage>& images, const QByteArray& file, const
     if (!buffer.open(QIODevice::ReadOnly))
         return;
     QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
     const int count = std::min(std::max(reader.imageCount(), 1), maxImages);
     for (int i = 0; i < count; ++i) {
         if (i > 0 && !reader.jumpToImage(i))
