@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <cstdlib>
@@ -39,10 +41,14 @@ TrayHost trayHostOn(const QDBusConnection& bus) {
     const QString service = QString::fromLatin1(kWatcherService);
     if (!daemon || !daemon->isServiceRegistered(service).value())
         return TrayHost::XEmbed;
-    QDBusInterface watcher(service, QString::fromLatin1(kWatcherPath), service, bus);
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()
-               ? TrayHost::StatusNotifier
-               : TrayHost::XEmbed;
+    // The property is asked for directly: an interface object would first ask the watcher to describe
+    // itself, a second round trip at every start on such a desktop.
+    QDBusMessage ask = QDBusMessage::createMethodCall(service, QString::fromLatin1(kWatcherPath),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    ask << service << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusReply<QDBusVariant> reply = bus.call(ask);
+    return reply.isValid() && reply.value().variant().toBool() ? TrayHost::StatusNotifier : TrayHost::XEmbed;
 }
 
 TrayHosts::TrayHosts(const QDBusConnection& bus, std::function<void()> changed)

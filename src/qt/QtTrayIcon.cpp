@@ -38,7 +38,7 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, const QDBusConnection& bus)
     m_grace.setInterval(1000);
     connect(&m_grace, &QTimer::timeout, this, [this] {
         if (m_wanted && !m_icon && available())
-            makeIcon();
+            makeIcon(trayHostOn(m_bus));
     });
     // Qt makes a second right press within the double-click time a double click, which the docked icon's
     // widget drops (it reports the left button's alone): a quick right press after a closed pop-up menu
@@ -58,7 +58,7 @@ void QtTrayIcon::hostsChanged() {
     const bool area = statusNotifier || m_hosts.xembedTray();
     if (m_wanted && !m_icon && area) {
         if (statusNotifier)
-            makeIcon();
+            makeIcon(TrayHost::StatusNotifier);
         else if (!m_grace.isActive())
             m_grace.start();
         return;
@@ -69,9 +69,9 @@ void QtTrayIcon::hostsChanged() {
         post(port::TrayEvent::AreaAppeared);
 }
 
-void QtTrayIcon::makeIcon() {
+void QtTrayIcon::makeIcon(TrayHost host) {
     m_grace.stop();
-    m_host = trayHostOn(m_bus);
+    m_host = host;
     m_icon = std::make_unique<QSystemTrayIcon>(m_picture);
     QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) { activated(reason, m_host); });
@@ -117,8 +117,10 @@ void QtTrayIcon::add(const std::string& tip) {
         m_icon->show();
         return;
     }
-    if (available()) {
-        makeIcon();
+    // Each question to the bus is a round trip: the host found is the one the icon is made for.
+    const bool statusNotifier = m_hosts.statusNotifierHost();
+    if (statusNotifier || m_hosts.xembedTray()) {
+        makeIcon(statusNotifier ? TrayHost::StatusNotifier : TrayHost::XEmbed);
         return;
     }
     if (!m_told) {

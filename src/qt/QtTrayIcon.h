@@ -40,7 +40,7 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
   private:
     void post(port::TrayEvent event);
     void hostsChanged();
-    void makeIcon();
+    void makeIcon(TrayHost host);
     // Hands the items to the StatusNotifierItem host that has the icon.
     void exportMenu(const std::vector<port::MenuEntry>& items);
 
