@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux start against its floor, on Xvfb with openbox and an XEmbed tray (trayer): wall time from
 # the start to the window shown and to the icon docked, for Tavimoro (resident) and for bare_tray (a
-# bare Qt tool window with a tray icon). Prints "key value" lines, medians over ROUNDS starts each, in
+# bare Qt tool window with a tray icon; bare_text: the same showing a line of the program's text). Prints "key value" lines, medians over ROUNDS starts each, in
 # ms; "first" is the share of starts whose icon came no later than the window. Run it on a session bus.
 #   bench/linux_start.sh [ROUNDS]
 set -euo pipefail
@@ -25,9 +25,10 @@ wait_until "no tray" eval '[ -n "$(panel)" ]'
 docked() { p=$(panel) && [ -n "$p" ] && xwininfo -id "$p" -children | grep -Eq '(1[6-9]|2[0-9])x(1[6-9]|2[0-9])\+'; }
 window() { xdotool search --onlyvisible --name '^(bare|tavimoro)$' 2>/dev/null | head -n 1; }
 for ((round = 0; round < ${1:-7}; round++)); do
-    for name in bare_tray tavimoro; do
+    for name in bare_tray bare_text tavimoro; do
         begun=$EPOCHREALTIME
-        "$LINUX/$name" >/dev/null 2>&1 &
+        text=() && [ $name = bare_text ] && text=('ソフトウェア集 (M:)')
+        "$LINUX/${name/text/tray}" "${text[@]}" >/dev/null 2>&1 &
         wait_until -t 20 "$name showed no window" eval '[ -n "$(window)" ]'
         wait_until -t 20 "$name docked no icon" docked
         id=$(printf '0x%x' "$(window)")
