@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Linux start against its floor, on Xvfb with openbox and an XEmbed tray (trayer): wall time from
-# the start to the window shown and to the icon docked, for Tavimoro (resident) and for bare_tray (a
-# bare Qt tool window with a tray icon; bare_text: the same showing a line of the program's text). Prints "key value" lines, medians over ROUNDS starts each, in
-# ms; "first" is the share of starts whose icon came no later than the window. Run it on a session bus.
+# the start to the window shown and to the icon docked, for Tavimoro (resident), for bare_tray (a bare
+# Qt tool window with a tray icon) and for bare_text (the same showing a line of the program's text).
+# Prints "key value" lines, medians over ROUNDS starts each, in ms; "first" is the share of starts whose
+# icon came no later than the window. Run it on a session bus.
 #   bench/linux_start.sh [ROUNDS]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
