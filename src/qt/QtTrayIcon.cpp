@@ -37,8 +37,8 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, const QDBusConnection& bus)
     m_grace.setSingleShot(true);
     m_grace.setInterval(1000);
     connect(&m_grace, &QTimer::timeout, this, [this] {
-        if (m_wanted && !m_icon && available())
-            makeIcon(trayHostOn(m_bus));
+        if (const auto host = foundHost(); m_wanted && !m_icon && host)
+            makeIcon(*host);
     });
     // Qt makes a second right press within the double-click time a double click, which the docked icon's
     // widget drops (it reports the left button's alone): a quick right press after a closed pop-up menu
@@ -54,10 +54,9 @@ void QtTrayIcon::activated(QSystemTrayIcon::ActivationReason reason, TrayHost ho
 }
 
 void QtTrayIcon::hostsChanged() {
-    const bool statusNotifier = m_hosts.statusNotifierHost();
-    const bool area = statusNotifier || m_hosts.xembedTray();
-    if (m_wanted && !m_icon && area) {
-        if (statusNotifier)
+    const auto host = foundHost();
+    if (m_wanted && !m_icon && host) {
+        if (*host == TrayHost::StatusNotifier)
             makeIcon(TrayHost::StatusNotifier);
         else if (!m_grace.isActive())
             m_grace.start();
@@ -65,7 +64,7 @@ void QtTrayIcon::hostsChanged() {
     }
     // Qt docks a made icon again by itself when its area comes back after a restart. Nothing says when
     // an XEmbed tray went, so every sign of an area counts; a window that waits for none ignores it.
-    if (m_icon && area)
+    if (m_icon && host)
         post(port::TrayEvent::AreaAppeared);
 }
 
@@ -117,10 +116,8 @@ void QtTrayIcon::add(const std::string& tip) {
         m_icon->show();
         return;
     }
-    // Each question to the bus is a round trip: the host found is the one the icon is made for.
-    const bool statusNotifier = m_hosts.statusNotifierHost();
-    if (statusNotifier || m_hosts.xembedTray()) {
-        makeIcon(statusNotifier ? TrayHost::StatusNotifier : TrayHost::XEmbed);
+    if (const auto host = foundHost()) {
+        makeIcon(*host);
         return;
     }
     if (!m_told) {
@@ -171,9 +168,18 @@ void QtTrayIcon::exportMenu(const std::vector<port::MenuEntry>& items) {
     fillMenu(*m_menu, items);
 }
 
+std::optional<TrayHost> QtTrayIcon::foundHost() const {
+    // Each question to the bus is a round trip: the host found is the one the icon is made for.
+    if (m_hosts.statusNotifierHost())
+        return TrayHost::StatusNotifier;
+    if (m_hosts.xembedTray())
+        return TrayHost::XEmbed;
+    return std::nullopt;
+}
+
 bool QtTrayIcon::available() {
     // Never Qt's own test: it settles Qt's choice of area for good, before the icon is made.
-    return m_hosts.statusNotifierHost() || m_hosts.xembedTray();
+    return foundHost().has_value();
 }
 
 bool QtTrayIcon::notify(const std::string& title, const std::string& text) {

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace qtui {
@@ -40,6 +41,8 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
   private:
     void post(port::TrayEvent event);
     void hostsChanged();
+    // The area the icon would go to now, of the kind Qt would use: none while there is none.
+    std::optional<TrayHost> foundHost() const;
     void makeIcon(TrayHost host);
     // Hands the items to the StatusNotifierItem host that has the icon.
     void exportMenu(const std::vector<port::MenuEntry>& items);
