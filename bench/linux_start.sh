@@ -35,10 +35,8 @@ for ((round = 0; round < ${1:-7}; round++)); do
         id=$(printf '0x%x' "$(window)")
         kill $! && wait $! 2>/dev/null || true
         wait_until "the icon stayed docked" eval '! docked'
-        # The moments are the X server's events on the root window as xev stamps them (nothing polls the
-        # display during a start): the window's frame (the parent it was reparented to) mapped, and the
-        # other window made since the start reparented (the icon, by the tray). An event's second line
-        # names its window in its fifth field.
+        # From xev's stamps (nothing polls the display): the window's frame (its new parent) mapped,
+        # and the other window made since the start reparented (the icon); $5 is an event's window.
         awk -v begun="${begun/,/.}" -v id="$id" -v name="${name%_tray}" '
             $1 < begun { next }
             { gsub(",", "") }

@@ -192,10 +192,7 @@ awk '{v[$1] = $2}
         if (v["bare_switches_per_min"] + v["bare_server_switches_per_min"] > 0)
             print "ratio_switches_with_server " sprintf("%.2f", (v["tavimoro_switches_per_min"] + v["tavimoro_server_switches_per_min"]) / (v["bare_switches_per_min"] + v["bare_server_switches_per_min"]))
         print "ratio_syscalls " ratio("tavimoro_syscalls_per_min", "bare_syscalls_per_min")
-        print "ratio_start " ratio("tavimoro_start_ms", "bare_start_ms")
-        print "ratio_pss " ratio("tavimoro_pss_kb", "bare_pss_kb")
-        print "ratio_rss " ratio("tavimoro_rss_kb", "bare_rss_kb")
-        print "ratio_start_rows " ratio("tavimoro_start_ms", "rows_start_ms")
-        print "ratio_pss_rows " ratio("tavimoro_pss_kb", "rows_pss_kb")
-        print "ratio_rss_rows " ratio("tavimoro_rss_kb", "rows_rss_kb")
+        for (f = 0; f < 2; f++) for (i = split("start_ms pss_kb rss_kb", m); i > 0; i--)
+            print "ratio_" substr(m[i], 1, index(m[i], "_") - 1) (f ? "_rows " : " ") \
+                ratio("tavimoro_" m[i], (f ? "rows_" : "bare_") m[i])
     }' "$WORK/figures.txt"

@@ -36,8 +36,6 @@ echo text >"$disc/readme.txt"
 # Wine shows a Unix folder outside its drives on Z:.
 disc_dos="Z:${disc//\//\\}"
 
-# x_holds WINDOW WIDTH HEIGHT: the X window is at least that large.
-x_holds() { xwininfo -id "$1" | awk -v w="$2" -v h="$3" '/Width:/ {a = $2 >= w} /Height:/ {b = $2 >= h} END {exit !(a && b)}'; }
 # start: the program, with its window up and M:'s button enabled. Sets tavimoro_pid, xwin (the window's
 # X window, which carries XdndAware) and its client area's place in that X window: Wine draws the frame
 # itself inside the X window, which has no window manager frame around it here.
@@ -56,8 +54,6 @@ start() {
         eval 'xwin=$(xdotool search --onlyvisible --name "^tavimoro$" | head -n 1) && [ -n "$xwin" ]'
     local client width height
     client=$(sed -nE 's/^window .*client=([0-9]+),([0-9]+).*/\1 \2/p' "$WORK/dump.txt")
-    # Wine resizes the X window after the window: a drop on a label waits until it holds the client.
-    wait_until "the X window did not take the window's size" x_holds "$xwin" $client
     read -r width height < <(xwininfo -id "$xwin" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w, h}')
     border=$(((width - ${client% *}) / 2))
     top=$((height - ${client#* } - border))
