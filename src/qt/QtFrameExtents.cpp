@@ -37,17 +37,17 @@ QMargins requestFrameExtents(QWidget& widget, std::chrono::milliseconds patience
     if (!connection)
         return {};
     const auto window = static_cast<xcb_window_t>(widget.winId());
-    const Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr));
+    // The window's root and the atoms come back in one round trip: the window waits for each.
+    const xcb_get_geometry_cookie_t asked = xcb_get_geometry(connection, window);
+    const auto [request, extents, supportedName] =
+        internAtoms<3>(connection, {"_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS", "_NET_SUPPORTED"});
+    const Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(connection, asked, nullptr));
     if (!geometry)
         return {};
     const xcb_window_t root = geometry->root;
 
     // Without a window manager that answers, there is no frame to wait for.
-    const xcb_atom_t request = internAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_atom_t extents = internAtom(connection, "_NET_FRAME_EXTENTS");
-    const std::vector<uint32_t> supported =
-        property(connection, root, internAtom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 4096);
+    const std::vector<uint32_t> supported = property(connection, root, supportedName, XCB_ATOM_ATOM, 4096);
     if (request == XCB_ATOM_NONE || std::find(supported.begin(), supported.end(), request) == supported.end())
         return {};
 

@@ -66,8 +66,9 @@ TrayHosts::TrayHosts(const QDBusConnection& bus, std::function<void()> changed)
     // A tray that takes the selection tells every client through the root window, which Qt listens to.
     if (xcb_connection_t* connection = x11Connection()) {
         const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber());
-        m_trayAtom = internAtom(connection, selection.c_str());
-        m_managerAtom = internAtom(connection, "MANAGER");
+        const auto [tray, manager] = internAtoms<2>(connection, {selection.c_str(), "MANAGER"});
+        m_trayAtom = tray;
+        m_managerAtom = manager;
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 }
