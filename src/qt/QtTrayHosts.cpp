@@ -82,17 +82,26 @@ void TrayHosts::hostRegistered() {
     m_changed();
 }
 
-bool TrayHosts::statusNotifierHost() const {
-    return trayHostOn(m_bus) == TrayHost::StatusNotifier;
-}
-
-bool TrayHosts::xembedTray() const {
+std::optional<TrayHost> TrayHosts::found() const {
+    // The X server is asked first and answers while the bus is: the two round trips overlap.
     xcb_connection_t* connection = m_trayAtom ? x11Connection() : nullptr;
-    if (!connection)
-        return false;
+    std::optional<xcb_get_selection_owner_cookie_t> asked;
+    if (connection) {
+        asked = xcb_get_selection_owner(connection, m_trayAtom);
+        xcb_flush(connection);
+    }
+    if (trayHostOn(m_bus) == TrayHost::StatusNotifier) {
+        if (asked)
+            xcb_discard_reply(connection, asked->sequence);
+        return TrayHost::StatusNotifier;
+    }
+    if (!asked)
+        return std::nullopt;
     const Reply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, m_trayAtom), nullptr));
-    return owner && owner->owner != XCB_WINDOW_NONE;
+        xcb_get_selection_owner_reply(connection, *asked, nullptr));
+    if (owner && owner->owner != XCB_WINDOW_NONE)
+        return TrayHost::XEmbed;
+    return std::nullopt;
 }
 
 bool TrayHosts::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {

@@ -6,6 +6,7 @@
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <functional>
+#include <optional>
 
 namespace qtui {
 
@@ -28,9 +29,9 @@ class TrayHosts : public QObject, public QAbstractNativeEventFilter {
     TrayHosts(const TrayHosts&) = delete;
     TrayHosts& operator=(const TrayHosts&) = delete;
 
-    // Asked anew each time, of the bus and the X server.
-    bool statusNotifierHost() const;
-    bool xembedTray() const;
+    // The area an icon would go to now, asked anew each time of the bus and the X server: a
+    // StatusNotifierItem host before an XEmbed tray, as Qt chooses; nothing while there is neither.
+    std::optional<TrayHost> found() const;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

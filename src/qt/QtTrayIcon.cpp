@@ -169,12 +169,8 @@ void QtTrayIcon::exportMenu(const std::vector<port::MenuEntry>& items) {
 }
 
 std::optional<TrayHost> QtTrayIcon::foundHost() const {
-    // Each question to the bus is a round trip: the host found is the one the icon is made for.
-    if (m_hosts.statusNotifierHost())
-        return TrayHost::StatusNotifier;
-    if (m_hosts.xembedTray())
-        return TrayHost::XEmbed;
-    return std::nullopt;
+    // Each question is a round trip: the host found is the one the icon is made for.
+    return m_hosts.found();
 }
 
 bool QtTrayIcon::available() {
