@@ -37,7 +37,7 @@ QMargins requestFrameExtents(QWidget& widget, std::chrono::milliseconds patience
     if (!connection)
         return {};
     const auto window = static_cast<xcb_window_t>(widget.winId());
-    // The window's root and the atoms come back in one round trip: the window waits for each.
+    // The window's root and the atoms come back in one round trip: the window's first show waits for it.
     const xcb_get_geometry_cookie_t asked = xcb_get_geometry(connection, window);
     const auto [request, extents, supportedName] =
         internAtoms<3>(connection, {"_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS", "_NET_SUPPORTED"});

@@ -37,7 +37,7 @@ QtTrayIcon::QtTrayIcon(const QIcon& icon, const QDBusConnection& bus)
     m_grace.setSingleShot(true);
     m_grace.setInterval(1000);
     connect(&m_grace, &QTimer::timeout, this, [this] {
-        if (const auto host = foundHost(); m_wanted && !m_icon && host)
+        if (const auto host = m_hosts.found(); m_wanted && !m_icon && host)
             makeIcon(*host);
     });
     // Qt makes a second right press within the double-click time a double click, which the docked icon's
@@ -54,7 +54,7 @@ void QtTrayIcon::activated(QSystemTrayIcon::ActivationReason reason, TrayHost ho
 }
 
 void QtTrayIcon::hostsChanged() {
-    const auto host = foundHost();
+    const auto host = m_hosts.found();
     if (m_wanted && !m_icon && host) {
         if (*host == TrayHost::StatusNotifier)
             makeIcon(TrayHost::StatusNotifier);
@@ -116,7 +116,7 @@ void QtTrayIcon::add(const std::string& tip) {
         m_icon->show();
         return;
     }
-    if (const auto host = foundHost()) {
+    if (const auto host = m_hosts.found()) {
         makeIcon(*host);
         return;
     }
@@ -168,14 +168,9 @@ void QtTrayIcon::exportMenu(const std::vector<port::MenuEntry>& items) {
     fillMenu(*m_menu, items);
 }
 
-std::optional<TrayHost> QtTrayIcon::foundHost() const {
-    // Each question is a round trip: the host found is the one the icon is made for.
-    return m_hosts.found();
-}
-
 bool QtTrayIcon::available() {
     // Never Qt's own test: it settles Qt's choice of area for good, before the icon is made.
-    return foundHost().has_value();
+    return m_hosts.found().has_value();
 }
 
 bool QtTrayIcon::notify(const std::string& title, const std::string& text) {

@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace qtui {
@@ -41,8 +40,7 @@ class QtTrayIcon : public QObject, public port::ITrayIcon {
   private:
     void post(port::TrayEvent event);
     void hostsChanged();
-    // The area the icon would go to now, of the kind Qt would use: none while there is none.
-    std::optional<TrayHost> foundHost() const;
+    // Makes the icon for the host found: the one asked about is the one it goes to.
     void makeIcon(TrayHost host);
     // Hands the items to the StatusNotifierItem host that has the icon.
     void exportMenu(const std::vector<port::MenuEntry>& items);
